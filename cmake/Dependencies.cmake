@@ -1,0 +1,63 @@
+# zlib, minizip and pugixml for every target, and GoogleTest for the suites.
+#
+# Natively they are Debian's packages. For the Windows targets zlib is Debian's libz-mingw-w64-dev and
+# pugixml and minizip are compiled here from the Debian source packages that tools/dev unpacks into
+# the build tree; GoogleTest is compiled from /usr/src/googletest. Everything links statically into
+# the DLL, which must load in a host that has no MinGW runtime.
+
+if(NOT WIN32)
+  find_package(ZLIB REQUIRED)
+  find_package(pugixml REQUIRED)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
+
+  add_library(tabulix_zlib INTERFACE)
+  target_link_libraries(tabulix_zlib INTERFACE ZLIB::ZLIB)
+  add_library(tabulix_minizip INTERFACE)
+  target_link_libraries(tabulix_minizip INTERFACE PkgConfig::MINIZIP tabulix_zlib)
+  add_library(tabulix_pugixml INTERFACE)
+  target_link_libraries(tabulix_pugixml INTERFACE pugixml::pugixml)
+
+  if(TABULIX_TESTS)
+    find_package(GTest REQUIRED)
+    add_library(tabulix_gtest INTERFACE)
+    target_link_libraries(tabulix_gtest INTERFACE GTest::gtest GTest::gmock)
+    add_library(tabulix_gtest_main INTERFACE)
+    target_link_libraries(tabulix_gtest_main INTERFACE GTest::gtest_main GTest::gmock)
+  endif()
+  return()
+endif()
+
+set(PUGIXML_SOURCE_DIR ${TABULIX_THIRD_PARTY_DIR}/pugixml/src)
+set(MINIZIP_SOURCE_DIR ${TABULIX_THIRD_PARTY_DIR}/zlib/contrib/minizip)
+foreach(required ${PUGIXML_SOURCE_DIR}/pugixml.cpp ${MINIZIP_SOURCE_DIR}/unzip.c)
+  if(NOT EXISTS ${required})
+    message(FATAL_ERROR "${required} is missing: run tools/dev bootstrap to unpack the Debian source packages")
+  endif()
+endforeach()
+
+find_library(TABULIX_STATIC_ZLIB NAMES libz.a REQUIRED)
+add_library(tabulix_zlib INTERFACE)
+target_link_libraries(tabulix_zlib INTERFACE ${TABULIX_STATIC_ZLIB})
+
+add_library(tabulix_pugixml STATIC ${PUGIXML_SOURCE_DIR}/pugixml.cpp)
+target_include_directories(tabulix_pugixml SYSTEM PUBLIC ${PUGIXML_SOURCE_DIR})
+target_compile_options(tabulix_pugixml PRIVATE -w)
+
+add_library(tabulix_minizip STATIC
+  ${MINIZIP_SOURCE_DIR}/ioapi.c ${MINIZIP_SOURCE_DIR}/unzip.c ${MINIZIP_SOURCE_DIR}/zip.c)
+# Included as <unzip.h> and <zip.h>, as Debian's native package lets them be.
+target_include_directories(tabulix_minizip SYSTEM PUBLIC ${MINIZIP_SOURCE_DIR})
+target_compile_definitions(tabulix_minizip PUBLIC NOCRYPT NOUNCRYPT)
+target_compile_options(tabulix_minizip PRIVATE -w)
+target_link_libraries(tabulix_minizip PUBLIC tabulix_zlib)
+
+if(TABULIX_TESTS)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_library(tabulix_gtest INTERFACE)
+  target_link_libraries(tabulix_gtest INTERFACE gtest gmock)
+  add_library(tabulix_gtest_main INTERFACE)
+  target_link_libraries(tabulix_gtest_main INTERFACE gtest_main gmock)
+endif()

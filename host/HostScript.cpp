@@ -1,0 +1,41 @@
+#include "HostScript.h"
+
+#include <sstream>
+
+namespace tabulix::host {
+
+std::vector<std::string> SplitWords(const std::string& line) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        if (i >= line.size()) break;
+        std::string word;
+        if (line[i] == '"') {
+            ++i;
+            while (i < line.size() && line[i] != '"') word += line[i++];
+            ++i; // the closing quote
+        } else {
+            while (i < line.size() && line[i] != ' ' && line[i] != '\t') word += line[i++];
+        }
+        words.push_back(word);
+    }
+    return words;
+}
+
+std::vector<TScriptLine> ReadScript(const std::string& text) {
+    std::vector<TScriptLine> lines;
+    std::istringstream in(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') continue;
+        lines.push_back({number, line, SplitWords(line)});
+    }
+    return lines;
+}
+
+} // namespace tabulix::host

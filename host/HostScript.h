@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tabulix::host {
+
+// One command of a host script: its words, with "double-quoted stretches" kept as one word.
+struct TScriptLine {
+    int Number = 0;
+    std::string Text;
+    std::vector<std::string> Words;
+};
+
+// Reads a script, one command a line; blank lines and lines starting with # are skipped.
+std::vector<TScriptLine> ReadScript(const std::string& text);
+
+std::vector<std::string> SplitWords(const std::string& line);
+
+} // namespace tabulix::host

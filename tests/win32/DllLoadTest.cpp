@@ -1,0 +1,42 @@
+// The 64-bit Tabulix.dll loaded the way the host loads it.
+#include "plugin/PlugInInterface.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace {
+
+class DllLoad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FLibrary = LoadLibraryW(L"Tabulix.dll");
+        ASSERT_NE(FLibrary, nullptr) << "LoadLibraryW failed with error " << GetLastError();
+    }
+    void TearDown() override {
+        if (FLibrary) FreeLibrary(FLibrary);
+    }
+    FARPROC Entry(const char* name) const { return GetProcAddress(FLibrary, name); }
+
+    HMODULE FLibrary = nullptr;
+};
+
+} // namespace
+
+TEST_F(DllLoad, ExportsTheSevenEntryPointsByPlainName) {
+    for (const char* name : {"nbInitPlugIn", "nbRegisterPlugIn", "nbRegisterInterfaceAccess",
+                             "nbRegisterScriptProcessor", "nbExecAction", "nbEditAction", "nbMessage"}) {
+        EXPECT_NE(Entry(name), nullptr) << name;
+    }
+}
+
+TEST_F(DllLoad, ActionNumbersOutsideTheTableReturnFalse) {
+    const auto exec = reinterpret_cast<decltype(&nbExecAction)>(reinterpret_cast<void*>(Entry("nbExecAction")));
+    const auto edit = reinterpret_cast<decltype(&nbEditAction)>(reinterpret_cast<void*>(Entry("nbEditAction")));
+    ASSERT_NE(exec, nullptr);
+    ASSERT_NE(edit, nullptr);
+    char* parameters[1] = {nullptr};
+    EXPECT_FALSE(exec(0, parameters, 0));
+    EXPECT_FALSE(exec(13, parameters, 0));
+    EXPECT_FALSE(edit(0, parameters, 0));
+}
