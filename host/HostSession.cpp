@@ -197,7 +197,8 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure) {
         if (!need(1)) return false;
         FEntry.Message(int32_t(std::strtol(w[1].c_str(), nullptr, 10)), 0);
     } else if (command == "print") {
-        std::printf("%s\n", line.Text.substr(line.Text.find("print") + 5).c_str());
+        const size_t text = line.Text.find_first_not_of(" \t", line.Text.find("print") + 5);
+        std::printf("%s\n", text == std::string::npos ? "" : line.Text.c_str() + text);
     } else {
         failure = "unknown command " + command;
         return false;
