@@ -1,6 +1,7 @@
 // What the native build takes from its platform.
 #include "base/AnsiCodePage.h"
 #include "base/HostMemory.h"
+#include "base/Locale.h"
 
 #include <cstdlib>
 
@@ -20,6 +21,8 @@ const TAnsiCodePage& SystemAnsiCodePage() {
     static const TWindows1252CodePage codePage;
     return codePage;
 }
+
+std::u16string SystemTimeSeparator() { return u":"; }
 
 THostMemory& SystemHostMemory() {
     static THeapMemory memory;

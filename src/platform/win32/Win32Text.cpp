@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Text.h"
 
 #include "base/AnsiCodePage.h"
+#include "base/Locale.h"
 #include "base/Numbers.h"
 
 namespace tabulix {
@@ -43,6 +44,12 @@ public:
 };
 
 } // namespace
+
+std::u16string SystemTimeSeparator() {
+    wchar_t separator[8] = {};
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, separator, 8) <= 1) return u":";
+    return FromWide(separator);
+}
 
 const TAnsiCodePage& SystemAnsiCodePage() {
     static const TWin32AnsiCodePage codePage;

@@ -1,0 +1,133 @@
+// How cell values of a workbook become display texts: escaped characters, date formats, date serials.
+#include "workbook/XlsxReader.h"
+
+#include "base/Text.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace tabulix {
+
+namespace {
+
+int HexDigit(char16_t c) {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    return -1;
+}
+
+// The character of an _xHHHH_ escape starting at text[i], or -1.
+int EscapeAt(std::u16string_view text, size_t i) {
+    if (i + 7 > text.size() || text[i] != u'_' || text[i + 1] != u'x' || text[i + 6] != u'_') return -1;
+    int value = 0;
+    for (size_t k = i + 2; k < i + 6; ++k) {
+        const int digit = HexDigit(text[k]);
+        if (digit < 0) return -1;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+bool IsElapsedTimeSection(std::u16string_view section) {
+    if (section.empty()) return false;
+    const char16_t first = AsciiLowerChar(section[0]);
+    if (first != u'h' && first != u'm' && first != u's') return false;
+    for (char16_t c : section) {
+        if (AsciiLowerChar(c) != first) return false;
+    }
+    return true;
+}
+
+// Days since 1970-01-01 to a proleptic Gregorian date.
+void CivilFromDays(int64_t days, int64_t& year, int& month, int& day) {
+    days += 719468;
+    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const int64_t dayOfEra = days - era * 146097;
+    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+    day = int(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
+    month = int(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
+    year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+}
+
+constexpr int64_t SerialOfUnixEpoch = 25569;   // 1970-01-01
+constexpr int64_t LastSerial = 2958465;        // 9999-12-31
+constexpr int64_t MillisecondsPerDay = 86400000;
+
+} // namespace
+
+std::u16string DecodeEscapedCharacters(std::u16string_view text) {
+    if (text.find(u"_x") == std::u16string_view::npos) return std::u16string(text);
+    std::u16string result;
+    result.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const int escaped = EscapeAt(text, i);
+        if (escaped >= 0) {
+            result += char16_t(escaped);
+            i += 7;
+        } else {
+            result += text[i++];
+        }
+    }
+    return result;
+}
+
+bool IsDateFormatCode(std::u16string_view code) {
+    for (size_t i = 0; i < code.size(); ++i) {
+        const char16_t c = AsciiLowerChar(code[i]);
+        if (c == u'"') {
+            const size_t close = code.find(u'"', i + 1);
+            if (close == std::u16string_view::npos) return false;
+            i = close;
+        } else if (c == u'\\' || c == u'_' || c == u'*') {
+            ++i; // an escaped literal, a space the width of a character, a fill character
+        } else if (c == u'[') {
+            const size_t close = code.find(u']', i + 1);
+            if (close == std::u16string_view::npos) return false;
+            if (IsElapsedTimeSection(code.substr(i + 1, close - i - 1))) return true;
+            i = close;
+        } else if (c == u'y' || c == u'd' || c == u'h') {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<std::u16string> SerialToDateText(double serial, std::u16string_view timeSeparator) {
+    if (!(serial >= 0) || serial >= double(LastSerial + 1)) return std::nullopt;
+    int64_t days = int64_t(std::floor(serial));
+    const double fraction = serial - double(days);
+    int64_t milliseconds = 0;
+    if (fraction != 0) {
+        // Rounded to the millisecond first; the seconds are then dropped, not rounded into the minute.
+        milliseconds = std::llround(fraction * double(MillisecondsPerDay));
+        if (milliseconds >= MillisecondsPerDay) {
+            ++days;
+            milliseconds -= MillisecondsPerDay;
+        }
+        if (days > LastSerial) return std::nullopt;
+    }
+    int64_t year = 0;
+    int month = 0;
+    int day = 0;
+    CivilFromDays(days - SerialOfUnixEpoch, year, month, day);
+    char date[16];
+    std::snprintf(date, sizeof date, "%04d-%02d-%02d", int(year), month, day);
+    std::u16string text = AsciiToUtf16(date);
+    if (fraction != 0) {
+        char hours[4];
+        char minutes[4];
+        std::snprintf(hours, sizeof hours, "%02d", int(milliseconds / 3600000));
+        std::snprintf(minutes, sizeof minutes, "%02d", int(milliseconds / 60000 % 60));
+        text += u' ';
+        text += AsciiToUtf16(hours);
+        text += timeSeparator;
+        text += AsciiToUtf16(minutes);
+    }
+    return text;
+}
+
+} // namespace tabulix

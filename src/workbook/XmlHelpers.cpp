@@ -1,0 +1,101 @@
+#include "workbook/XmlHelpers.h"
+
+#include "base/Error.h"
+#include "base/Numbers.h"
+#include "base/Text.h"
+
+namespace tabulix {
+
+std::string_view LocalName(const pugi::xml_node& node) {
+    std::string_view name = node.name();
+    const size_t colon = name.rfind(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+bool HasLocalName(const pugi::xml_node& node, std::string_view name) {
+    return node.type() == pugi::node_element && LocalName(node) == name;
+}
+
+bool HasLocalNameIgnoringCase(const pugi::xml_node& node, std::string_view name) {
+    if (node.type() != pugi::node_element) return false;
+    const std::string_view local = LocalName(node);
+    if (local.size() != name.size()) return false;
+    for (size_t i = 0; i < local.size(); ++i) {
+        if (AsciiUpperChar(char16_t(static_cast<unsigned char>(local[i]))) !=
+            AsciiUpperChar(char16_t(static_cast<unsigned char>(name[i])))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+pugi::xml_node FirstElement(const pugi::xml_node& parent) {
+    pugi::xml_node child = parent.first_child();
+    while (child && child.type() != pugi::node_element) child = child.next_sibling();
+    return child;
+}
+
+pugi::xml_node NextElement(const pugi::xml_node& node) {
+    pugi::xml_node next = node.next_sibling();
+    while (next && next.type() != pugi::node_element) next = next.next_sibling();
+    return next;
+}
+
+pugi::xml_node FirstChildNamed(const pugi::xml_node& parent, std::string_view name) {
+    for (pugi::xml_node child = FirstElement(parent); child; child = NextElement(child)) {
+        if (LocalName(child) == name) return child;
+    }
+    return {};
+}
+
+namespace {
+
+void AppendText(const pugi::xml_node& node, std::string& out) {
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
+            out += child.value();
+        } else if (child.type() == pugi::node_element) {
+            AppendText(child, out);
+        }
+    }
+}
+
+} // namespace
+
+std::string TextContentUtf8(const pugi::xml_node& node) {
+    // The usual case, one text child, without building a string twice.
+    const pugi::xml_node only = node.first_child();
+    if (only && !only.next_sibling() && (only.type() == pugi::node_pcdata || only.type() == pugi::node_cdata)) {
+        return only.value();
+    }
+    std::string text;
+    AppendText(node, text);
+    return text;
+}
+
+std::u16string TextContent(const pugi::xml_node& node) { return Utf8ToUtf16(TextContentUtf8(node)); }
+
+std::u16string AttrOrDefault(const pugi::xml_node& element, std::string_view name, std::u16string_view fallback) {
+    if (element) {
+        for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
+            if (name == attribute.name()) return Utf8ToUtf16(attribute.value());
+        }
+    }
+    return std::u16string(fallback);
+}
+
+void ParseXmlPart(std::string_view bytes, std::u16string_view partName, pugi::xml_document& document) {
+    // Whitespace that is the only content of an element is kept: a cell text of one blank is a text.
+    constexpr unsigned flags = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_declaration;
+    const pugi::xml_parse_result result = document.load_buffer(bytes.data(), bytes.size(), flags, pugi::encoding_utf8);
+    // A text without any element is a document without a root, which callers treat as such.
+    if (!result && result.status != pugi::status_no_document_element) {
+        throw TTabulixError(FormatMessageText(u"%s is not well-formed XML: %s (at byte %s).",
+                                              {partName, AsciiToUtf16(result.description()),
+                                               IntToText(int64_t(result.offset))}));
+    }
+}
+
+pugi::xml_node RootElement(const pugi::xml_document& document) { return FirstElement(document); }
+
+} // namespace tabulix

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <string>
+#include <string_view>
+
+namespace tabulix {
+
+// Elements are matched by their local name, whatever prefix they carry: an x:sheetData is a sheetData.
+std::string_view LocalName(const pugi::xml_node& node);
+bool HasLocalName(const pugi::xml_node& node, std::string_view name);
+bool HasLocalNameIgnoringCase(const pugi::xml_node& node, std::string_view name);
+pugi::xml_node FirstChildNamed(const pugi::xml_node& parent, std::string_view name);
+
+// The text of every text and CDATA node below the node, in document order.
+std::u16string TextContent(const pugi::xml_node& node);
+std::string TextContentUtf8(const pugi::xml_node& node);
+
+// The attribute's value when the element has it, otherwise the default.
+std::u16string AttrOrDefault(const pugi::xml_node& element, std::string_view name, std::u16string_view fallback);
+
+// The first element among the node's children, skipping text, comments and the like; then the next.
+pugi::xml_node FirstElement(const pugi::xml_node& parent);
+pugi::xml_node NextElement(const pugi::xml_node& node);
+
+// Parses a part's UTF-8 bytes (byte-order mark already dropped). Throws TTabulixError with the
+// parser's message, naming the part, when the text is not well-formed XML.
+void ParseXmlPart(std::string_view bytes, std::u16string_view partName, pugi::xml_document& document);
+
+// The root element of a parsed document; empty when there is none.
+pugi::xml_node RootElement(const pugi::xml_document& document);
+
+} // namespace tabulix

@@ -1,0 +1,96 @@
+#include "CliCommands.h"
+#include "Json.h"
+#include "base/Files.h"
+#include "base/Text.h"
+#include "support/TempFolder.h"
+#include "support/XlsxFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace tabulix;
+using namespace tabulix::testing;
+
+namespace {
+
+struct TRun {
+    int Code = -1;
+    std::string Out, Err;
+};
+
+TRun RunCli(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    TRun run;
+    run.Code = cli::RunCommand(args, out, err);
+    run.Out = out.str();
+    run.Err = err.str();
+    return run;
+}
+
+std::string Utf8(const std::filesystem::path& path) { return Utf16ToUtf8(PathToText(path)); }
+
+} // namespace
+
+TEST(CliJson, EscapesAsJsonRequires) {
+    EXPECT_EQ(cli::JsonString(u"a\"b\\c\n\r\t"), "\"a\\\"b\\\\c\\n\\r\\t\"");
+    EXPECT_EQ(cli::JsonString(std::u16string(u"\x01\x1f\x7f", 3)), "\"\\u0001\\u001F\x7f\"");
+    EXPECT_EQ(cli::JsonString(u"\u00e9\U0001F600"), "\"\xC3\xA9\xF0\x9F\x98\x80\"");
+    EXPECT_EQ(cli::JsonString(std::u16string(1, u'\0')), "\"\\u0000\"");
+}
+
+TEST(CliCommands, SheetsAndDump) {
+    TTempFolder folder;
+    const auto book = folder / u"book.xlsx";
+    TXlsxFixture()
+        .Sheet("First", "<row>" + CellXml("B1", "tab\there", "str") + "</row>")
+        .Sheet("Hidden", "", "hidden")
+        .Sheet("Zweite \xC3\xA4", "<row>" + CellXml("A2", "2") + "</row>")
+        .WriteTo(book);
+
+    const TRun sheets = RunCli({"sheets", Utf8(book)});
+    EXPECT_EQ(sheets.Code, 0);
+    EXPECT_EQ(sheets.Out, "First\nZweite \xC3\xA4\n");
+
+    const TRun dump = RunCli({"dump", Utf8(book), "--sheet", "1"});
+    EXPECT_EQ(dump.Code, 0) << dump.Err;
+    EXPECT_TRUE(dump.Out == "{\"sheets\":[{\"name\":\"Zweite \xC3\xA4\",\"part\":\"xl/worksheets/sheet3.xml\","
+                        "\"rows\":2,\"cols\":1,\"cells\":[[\"\"],[\"2\"]]}]}\n") << dump.Out.substr(0, 300);
+    const TRun all = RunCli({"dump", Utf8(book)});
+    EXPECT_NE(all.Out.find("[[\"\",\"tab\\there\"]]},{\"name\":\"Zweite"), std::string::npos) << all.Out;
+}
+
+TEST(CliCommands, NewWritesTheBlankWorkbookIntoNewFolders) {
+    TTempFolder folder;
+    const auto book = folder / u"a" / u"b" / u"New.xlsx";
+    EXPECT_EQ(RunCli({"new", Utf8(book)}).Code, 0);
+    const TRun dump = RunCli({"dump", Utf8(book)});
+    ASSERT_EQ(dump.Code, 0) << dump.Err;
+    std::string row = "[";
+    for (int c = 0; c < 26; ++c) row += c ? ",\"\"" : "\"\"";
+    row += "]";
+    std::string rows;
+    for (int r = 0; r < 100; ++r) rows += (r ? "," : "") + row;
+    EXPECT_EQ(dump.Out, "{\"sheets\":[{\"name\":\"Sheet1\",\"part\":\"xl/worksheets/sheet1.xml\",\"rows\":100,"
+                        "\"cols\":26,\"cells\":[" + rows + "]}]}\n");
+}
+
+TEST(CliCommands, FailuresAndUsageErrors) {
+    TTempFolder folder;
+    const auto missing = folder / u"missing.xlsx";
+    const TRun failed = RunCli({"sheets", Utf8(missing)});
+    EXPECT_EQ(failed.Code, 1);
+    EXPECT_EQ(failed.Err, "File not found: " + Utf8(missing) + "\n");
+    EXPECT_TRUE(failed.Out.empty());
+
+    const auto book = folder / u"one.xlsx";
+    TXlsxFixture().Sheet("S", "").WriteTo(book);
+    EXPECT_EQ(RunCli({"dump", Utf8(book), "--sheet", "1"}).Code, 1);
+    EXPECT_EQ(RunCli({"dump", Utf8(book), "--sheet", "-1"}).Code, 2);
+    EXPECT_EQ(RunCli({"dump", Utf8(book), "--sheet"}).Code, 2);
+    EXPECT_EQ(RunCli({"dump", Utf8(book), "--page", "1"}).Code, 2);
+    EXPECT_EQ(RunCli({"sheets"}).Code, 2);
+    EXPECT_EQ(RunCli({"sheets", "a", "b"}).Code, 2);
+    EXPECT_EQ(RunCli({"frobnicate"}).Code, 2);
+    EXPECT_EQ(RunCli({}).Code, 2);
+}

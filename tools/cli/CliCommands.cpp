@@ -1,0 +1,175 @@
+#include "CliCommands.h"
+
+#include "Json.h"
+#include "base/Error.h"
+#include "base/Files.h"
+#include "base/Numbers.h"
+#include "base/Text.h"
+#include "workbook/XlsxBlankTemplate.h"
+#include "workbook/XlsxReader.h"
+
+#include <algorithm>
+#include <climits>
+#include <functional>
+#include <memory>
+#include <map>
+#include <optional>
+#include <ostream>
+
+namespace tabulix::cli {
+
+namespace {
+
+constexpr const char* Usage =
+    "usage:\n"
+    "  tabulix sheets FILE                 the visible worksheet names, one a line, in tab order\n"
+    "  tabulix dump FILE [--sheet N]       the loaded grids as JSON (N is 0-based)\n"
+    "  tabulix new FILE                    write a new blank workbook\n";
+
+struct TUsageError {
+    std::string Text;
+};
+
+// The words of a command line: positional arguments and --name value options.
+struct TArguments {
+    std::vector<std::string> Positional;
+    std::map<std::string, std::string> Options;
+
+    const std::string& At(size_t index) const {
+        if (index >= Positional.size()) throw TUsageError{"missing argument"};
+        return Positional[index];
+    }
+    std::optional<std::string> Option(const std::string& name) const {
+        const auto found = Options.find(name);
+        if (found == Options.end()) return std::nullopt;
+        return found->second;
+    }
+};
+
+TArguments ParseArguments(const std::vector<std::string>& args, size_t from, const std::vector<std::string>& options,
+                          size_t positionalCount) {
+    TArguments parsed;
+    for (size_t i = from; i < args.size(); ++i) {
+        const std::string& word = args[i];
+        if (word.size() > 2 && word.compare(0, 2, "--") == 0) {
+            const std::string name = word.substr(2);
+            if (std::find(options.begin(), options.end(), name) == options.end()) {
+                throw TUsageError{"unknown option " + word};
+            }
+            if (i + 1 >= args.size()) throw TUsageError{"option " + word + " needs a value"};
+            parsed.Options[name] = args[++i];
+        } else {
+            parsed.Positional.push_back(word);
+        }
+    }
+    if (parsed.Positional.size() != positionalCount) throw TUsageError{"wrong number of arguments"};
+    return parsed;
+}
+
+std::u16string Text(const std::string& utf8) { return Utf8ToUtf16(utf8); }
+
+int32_t ReadIndexOption(const TArguments& arguments, const std::string& name, int32_t fallback) {
+    const auto value = arguments.Option(name);
+    if (!value) return fallback;
+    const auto number = ReadDecimalInteger(Text(*value));
+    if (!number || *number < 0 || *number > INT32_MAX) throw TUsageError{"--" + name + " needs a number from 0"};
+    return int32_t(*number);
+}
+
+std::unique_ptr<TXlsxWorkbook> LoadWorkbook(const std::string& file) {
+    auto workbook = std::make_unique<TXlsxWorkbook>();
+    workbook->LoadFromFile(Text(file));
+    return workbook;
+}
+
+int Sheets(const std::vector<std::string>& args, std::ostream& out) {
+    const TArguments arguments = ParseArguments(args, 1, {}, 1);
+    const auto workbook = LoadWorkbook(arguments.At(0));
+    for (int32_t i = 0; i < workbook->SheetCount(); ++i) out << Utf16ToUtf8(workbook->Sheet(i).Name) << '\n';
+    return ExitSuccess;
+}
+
+void WriteSheetJson(const TXlsxSheet& sheet, std::ostream& out) {
+    out << "{\"name\":" << JsonString(sheet.Name) << ",\"part\":" << JsonString(sheet.PartName)
+        << ",\"rows\":" << sheet.RowCount << ",\"cols\":" << sheet.ColCount << ",\"cells\":[";
+    for (size_t r = 0; r < sheet.Data.size(); ++r) {
+        out << (r ? ",[" : "[");
+        for (size_t c = 0; c < sheet.Data[r].size(); ++c) out << (c ? "," : "") << JsonString(sheet.Data[r][c]);
+        out << ']';
+    }
+    out << "]}";
+}
+
+int Dump(const std::vector<std::string>& args, std::ostream& out) {
+    const TArguments arguments = ParseArguments(args, 1, {"sheet"}, 1);
+    const int32_t only = ReadIndexOption(arguments, "sheet", -1);
+    const auto workbook = LoadWorkbook(arguments.At(0));
+    if (only >= workbook->SheetCount()) {
+        throw TTabulixError(FormatMessageText(u"The workbook has no sheet %s (it has %s).",
+                                              {IntToText(only), IntToText(workbook->SheetCount())}));
+    }
+    out << "{\"sheets\":[";
+    bool first = true;
+    for (int32_t i = 0; i < workbook->SheetCount(); ++i) {
+        if (only >= 0 && i != only) continue;
+        if (!first) out << ',';
+        first = false;
+        WriteSheetJson(workbook->Sheet(i), out);
+    }
+    out << "]}\n";
+    return ExitSuccess;
+}
+
+int New(const std::vector<std::string>& args, std::ostream&) {
+    const TArguments arguments = ParseArguments(args, 1, {}, 1);
+    const std::filesystem::path target = TextToPath(Text(arguments.At(0)));
+    if (target.has_parent_path()) {
+        std::error_code error;
+        std::filesystem::create_directories(target.parent_path(), error);
+        if (error) {
+            throw TTabulixError(FormatMessageText(u"Cannot create folder \"%s\". %s",
+                                                  {PathToText(target.parent_path()), Text(error.message())}));
+        }
+    }
+    WriteFileAtomically(target, BlankWorkbookBytes());
+    return ExitSuccess;
+}
+
+using TCommand = std::function<int(const std::vector<std::string>&, std::ostream&)>;
+
+const std::map<std::string, TCommand>& Commands() {
+    static const std::map<std::string, TCommand> commands = {
+        {"sheets", Sheets},
+        {"dump", Dump},
+        {"new", New},
+    };
+    return commands;
+}
+
+} // namespace
+
+int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+        (args.empty() ? err : out) << Usage;
+        return args.empty() ? ExitUsage : ExitSuccess;
+    }
+    const auto command = Commands().find(args[0]);
+    if (command == Commands().end()) {
+        err << "tabulix: unknown command " << args[0] << "\n" << Usage;
+        return ExitUsage;
+    }
+    try {
+        return command->second(args, out);
+    } catch (const TUsageError& error) {
+        err << "tabulix " << args[0] << ": " << error.Text << "\n" << Usage;
+        return ExitUsage;
+    } catch (const TTabulixError& error) {
+        err << error.what() << '\n';
+        return ExitFailure;
+    } catch (const std::exception& error) {
+        err << error.what() << '\n';
+        return ExitFailure;
+    }
+}
+
+} // namespace tabulix::cli
