@@ -78,10 +78,10 @@ std::string TXlsxFixture::Bytes() const {
         parts.emplace_back("xl/sharedStrings.xml", strings + "</sst>");
     }
     if (!FStyles.empty()) parts.emplace_back("xl/styles.xml", std::string("<styleSheet xmlns=\"") + MainNs + "\">" + FStyles + "</styleSheet>");
-    for (const auto& [name, bytes] : FEntries) {
-        const auto same = std::find_if(parts.begin(), parts.end(), [&](const auto& p) { return p.first == name; });
-        if (same != parts.end()) same->second = bytes;
-        else parts.emplace_back(name, bytes);
+    for (const auto& entry : FEntries) {
+        const auto same = std::find_if(parts.begin(), parts.end(), [&](const auto& p) { return p.first == entry.first; });
+        if (same != parts.end()) same->second = entry.second;
+        else parts.push_back(entry);
     }
     TZipWriter writer;
     for (const auto& [name, bytes] : parts) {

@@ -1,0 +1,62 @@
+// Loads arbitrary bytes as a workbook. Every input must either load or fail with a message; the
+// sanitizers report anything else.
+//
+// An input whose first byte is even is the whole package. One whose first byte is odd is split at
+// NUL bytes into the texts of the worksheet, the shared strings, the styles and the workbook part, and
+// packed into an archive first, so that mutations reach the XML readers and not only the ZIP reader.
+#include "base/Error.h"
+#include "workbook/XlsxReader.h"
+#include "workbook/ZipPackage.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+std::string PackParts(std::string_view text) {
+    static const char16_t* const names[] = {u"xl/worksheets/sheet1.xml", u"xl/sharedStrings.xml", u"xl/styles.xml",
+                                            u"xl/workbook.xml"};
+    std::vector<std::string_view> parts;
+    size_t from = 0;
+    while (parts.size() < 4) {
+        const size_t nul = text.find('\0', from);
+        parts.push_back(text.substr(from, nul == std::string_view::npos ? std::string_view::npos : nul - from));
+        if (nul == std::string_view::npos) break;
+        from = nul + 1;
+    }
+    tabulix::TZipWriter writer;
+    writer.Add(u"xl/_rels/workbook.xml.rels",
+               "<Relationships><Relationship Id=\"rId1\" Target=\"worksheets/sheet1.xml\"/></Relationships>");
+    if (parts.size() < 4) {
+        writer.Add(u"xl/workbook.xml", "<workbook><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>");
+    }
+    for (size_t i = 0; i < parts.size(); ++i) writer.Add(names[i], parts[i]);
+    return writer.Finish();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::string package = (data[0] & 1) ? PackParts(input) : std::string(input);
+    tabulix::TXlsxWorkbook workbook;
+    try {
+        workbook.LoadFromBytes(u"fuzz.xlsx", package);
+    } catch (const tabulix::TTabulixError&) {
+        return 0;
+    }
+    // A loaded workbook keeps its promises: at least one sheet, every grid rectangular.
+    if (workbook.SheetCount() < 1) __builtin_trap();
+    for (int32_t i = 0; i < workbook.SheetCount(); ++i) {
+        const tabulix::TXlsxSheet& sheet = workbook.Sheet(i);
+        if (sheet.Data.size() != size_t(sheet.RowCount)) __builtin_trap();
+        for (const auto& row : sheet.Data) {
+            if (row.size() != size_t(sheet.ColCount)) __builtin_trap();
+        }
+    }
+    return 0;
+}
