@@ -31,6 +31,16 @@ bool SameTextAscii(std::u16string_view a, std::u16string_view b) {
     return a.size() == b.size() && CompareTextAscii(a, b) == 0;
 }
 
+bool SameTextAscii(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (AsciiUpperChar(static_cast<unsigned char>(a[i])) != AsciiUpperChar(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 int CompareTextAscii(std::u16string_view a, std::u16string_view b) {
     const size_t common = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < common; ++i) {

@@ -17,6 +17,8 @@ char16_t AsciiLowerChar(char16_t c);
 std::u16string AsciiUpper(std::u16string_view text);
 std::u16string AsciiLower(std::u16string_view text);
 bool SameTextAscii(std::u16string_view a, std::u16string_view b);
+// The same for 8-bit texts (UTF-8 names and keywords of XML parts).
+bool SameTextAscii(std::string_view a, std::string_view b);
 // Ordinal comparison of the two texts after ASCII upper-casing: negative, zero or positive.
 int CompareTextAscii(std::u16string_view a, std::u16string_view b);
 // Position of the first occurrence of needle at or after from, ignoring ASCII case; npos if none.

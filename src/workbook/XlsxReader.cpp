@@ -67,17 +67,6 @@ TCellAttributes ReadCellAttributes(const pugi::xml_node& cell) {
     return attributes;
 }
 
-bool SameAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiUpperChar(char16_t(static_cast<unsigned char>(a[i]))) !=
-            AsciiUpperChar(char16_t(static_cast<unsigned char>(b[i])))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 int64_t ReadIntegerOr(std::string_view text, int64_t fallback) {
     if (text.empty() || text.size() > 24) return fallback;
     return ReadDecimalIntegerOr(AsciiToUtf16(text), fallback);
@@ -303,20 +292,20 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
 
 std::u16string TXlsxWorkbook::CellText(const pugi::xml_node& cell) const {
     const TCellAttributes attributes = ReadCellAttributes(cell);
-    if (SameAscii(attributes.Type, "inlineStr")) {
+    if (SameTextAscii(attributes.Type, "inlineStr")) {
         const pugi::xml_node text = FirstChildNamed(FirstChildNamed(cell, "is"), "t");
         return text ? DecodeEscapedCharacters(TextContent(text)) : std::u16string();
     }
     const pugi::xml_node value = FirstChildNamed(cell, "v");
     if (!value) return {};
     const std::string stored = TextContentUtf8(value);
-    if (SameAscii(attributes.Type, "s")) {
+    if (SameTextAscii(attributes.Type, "s")) {
         const int64_t index = ReadIntegerOr(stored, -1);
         if (index >= 0 && index < int64_t(FSharedStrings.size())) return FSharedStrings[size_t(index)];
         return {};
     }
-    if (SameAscii(attributes.Type, "b")) return stored == "1" ? u"TRUE" : u"FALSE";
-    if (SameAscii(attributes.Type, "e") || SameAscii(attributes.Type, "str")) return Utf8ToUtf16(stored);
+    if (SameTextAscii(attributes.Type, "b")) return stored == "1" ? u"TRUE" : u"FALSE";
+    if (SameTextAscii(attributes.Type, "e") || SameTextAscii(attributes.Type, "str")) return Utf8ToUtf16(stored);
     std::u16string text = Utf8ToUtf16(stored);
     if (IsDateStyle(ReadIntegerOr(attributes.Style, -1))) {
         if (const auto serial = ReadDecimalNumber(text)) {

@@ -17,16 +17,7 @@ bool HasLocalName(const pugi::xml_node& node, std::string_view name) {
 }
 
 bool HasLocalNameIgnoringCase(const pugi::xml_node& node, std::string_view name) {
-    if (node.type() != pugi::node_element) return false;
-    const std::string_view local = LocalName(node);
-    if (local.size() != name.size()) return false;
-    for (size_t i = 0; i < local.size(); ++i) {
-        if (AsciiUpperChar(char16_t(static_cast<unsigned char>(local[i]))) !=
-            AsciiUpperChar(char16_t(static_cast<unsigned char>(name[i])))) {
-            return false;
-        }
-    }
-    return true;
+    return node.type() == pugi::node_element && SameTextAscii(LocalName(node), name);
 }
 
 pugi::xml_node FirstElement(const pugi::xml_node& parent) {
@@ -50,13 +41,19 @@ pugi::xml_node FirstChildNamed(const pugi::xml_node& parent, std::string_view na
 
 namespace {
 
-void AppendText(const pugi::xml_node& node, std::string& out) {
-    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
-            out += child.value();
-        } else if (child.type() == pugi::node_element) {
-            AppendText(child, out);
+// Walks the subtree in document order without recursion, so that deeply nested input cannot
+// exhaust the stack.
+void AppendText(const pugi::xml_node& root, std::string& out) {
+    pugi::xml_node node = root.first_child();
+    while (node) {
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) out += node.value();
+        if (node.type() == pugi::node_element && node.first_child()) {
+            node = node.first_child();
+            continue;
         }
+        while (node && node != root && !node.next_sibling()) node = node.parent();
+        if (!node || node == root) break;
+        node = node.next_sibling();
     }
 }
 

@@ -353,3 +353,12 @@ TEST(XlsxPackage, EveryEntryIsKeptAndALaterDuplicateReplacesAnEarlierOne) {
     EXPECT_EQ(workbook.Sheet(0).Data[0][0], u"second");
     EXPECT_EQ(workbook.FileName(), u"dup.xlsx");
 }
+
+TEST(XlsxCells, TextOfNestedMarkupIsJoinedInDocumentOrder) {
+    EXPECT_EQ(A1Of("<c r=\"A1\" t=\"inlineStr\"><is><t>a<x>b<y>c</y></x>d<![CDATA[<e>]]></t></is></c>"), u"abcd<e>");
+    std::string deep;
+    for (int i = 0; i < 200000; ++i) deep += "<x>";
+    deep += "z";
+    for (int i = 0; i < 200000; ++i) deep += "</x>";
+    EXPECT_EQ(A1Of("<c r=\"A1\" t=\"inlineStr\"><is><t>" + deep + "</t></is></c>"), u"z");
+}
