@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 
 #include "Json.h"
+#include "SubCommands.h"
 #include "base/Error.h"
 #include "base/Files.h"
 #include "base/Numbers.h"
@@ -24,11 +25,10 @@ constexpr const char* Usage =
     "usage:\n"
     "  tabulix sheets FILE                 the visible worksheet names, one a line, in tab order\n"
     "  tabulix dump FILE [--sheet N]       the loaded grids as JSON (N is 0-based)\n"
-    "  tabulix new FILE                    write a new blank workbook\n";
-
-struct TUsageError {
-    std::string Text;
-};
+    "  tabulix new FILE                    write a new blank workbook\n"
+    "  tabulix edit FILE -o OUT OP...      apply edits in order and save to OUT\n"
+    "  tabulix export FILE OUT --format F [--scope S] [--sheet N]\n"
+    "  tabulix import WORKBOOK PUB [--sheets SPEC]\n";
 
 // The words of a command line: positional arguments and --name value options.
 struct TArguments {
@@ -142,6 +142,9 @@ const std::map<std::string, TCommand>& Commands() {
         {"sheets", Sheets},
         {"dump", Dump},
         {"new", New},
+        {"edit", EditCommand},
+        {"export", ExportCommand},
+        {"import", ImportCommand},
     };
     return commands;
 }
