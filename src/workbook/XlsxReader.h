@@ -48,6 +48,27 @@ public:
     const std::u16string& FileName() const { return FFileName; }
     bool IsLoaded() const { return !FOriginalEntries.Empty(); }
 
+    // Edits of one worksheet: the grid and the worksheet's XML change together. A sheet index, row or
+    // column outside the sheet changes nothing. Structural edits move cells with their content, type
+    // and style (a moved formula keeps its cached value and loses its formula); they throw
+    // TTabulixError, changing nothing, when the worksheet has no room left for the shift.
+    void SetCellValue(int32_t sheetIndex, int32_t row, int32_t col, const std::u16string& newValue);
+    void InsertRow(int32_t sheetIndex, int32_t atRow);
+    void DeleteRow(int32_t sheetIndex, int32_t atRow);
+    void InsertColumn(int32_t sheetIndex, int32_t atCol);
+    void DeleteColumn(int32_t sheetIndex, int32_t atCol);
+    void SortByColumn(int32_t sheetIndex, int32_t col, bool ascending, bool hasHeaderRow);
+
+    // A new empty worksheet at the end; its index. Throws TTabulixError on failure.
+    int32_t AddSheet(const std::u16string& sheetName);
+    // Removes a worksheet; an index outside the list is ignored. Throws when it is the last one.
+    void DeleteSheet(int32_t sheetIndex);
+    // Writes the whole package: a temporary file beside the target, then one replacing move, so that a
+    // failed save leaves the old file as it was. Throws TTabulixError on failure.
+    void SaveToFile(const std::u16string& outputFileName);
+    // The package as SaveToFile writes it.
+    std::string SaveToBytes();
+
     // The first entry whose name equals entryName ignoring ASCII case, decoded as UTF-8 (a leading
     // byte-order mark dropped); none when no entry matches.
     std::optional<std::u16string> ReadZipText(std::u16string_view entryName) const;
@@ -60,6 +81,22 @@ protected:
     std::optional<std::string_view> FindPartBytes(std::u16string_view entryName) const;
     // Parses the part matching entryName into document; false when there is no such entry.
     bool ParsePart(std::u16string_view entryName, pugi::xml_document& document) const;
+
+    bool IsSheetIndex(int32_t sheetIndex) const { return sheetIndex >= 0 && sheetIndex < SheetCount(); }
+    // The sheetData element of a sheet's part opened for change (added when missing); none when the
+    // sheet has no part in the package.
+    pugi::xml_node SheetDataForChange(const TXlsxSheet& sheet);
+    void RemoveChildNamed(pugi::xml_node element, std::string_view name);
+    pugi::xml_node FindOrAddRow(pugi::xml_node sheetData, int64_t rowNumber);
+    pugi::xml_node FindOrAddCell(pugi::xml_node rowElement, const std::u16string& ref);
+    void WriteCellContent(pugi::xml_node cell, const std::u16string& text);
+    void DropCalculationChain();
+
+    std::u16string NextWorksheetPartName() const;
+    std::u16string NextRelationshipId(const pugi::xml_document& rels) const;
+    int64_t NextSheetId(const pugi::xml_document& workbook) const;
+    std::u16string UniqueSheetName(const std::u16string& base) const;
+    std::u16string ResolveRelTarget(const pugi::xml_document* rels, std::u16string_view relId) const;
 
     void LoadSharedStrings();
     void LoadDateStyles();
@@ -75,7 +112,12 @@ protected:
     std::unordered_map<std::u16string, std::unique_ptr<pugi::xml_document>> FSheetDocs;
     std::u16string FFileName;
     std::u16string FTimeSeparator; // the system's, read once per load
+    bool FFormulasRemoved = false;  // the calculation chain is stale and is dropped at the next save
 };
+
+// The largest worksheet the file format allows.
+constexpr int64_t MaxSheetRows = 1048576;
+constexpr int64_t MaxSheetCols = 16384;
 
 // Column letters: 0 is A, 25 is Z, 26 is AA, 701 is ZZ, 702 is AAA; a negative index gives "".
 std::u16string ColumnIndexToLetters(int32_t index);
@@ -89,6 +131,10 @@ bool SplitCellRef(std::string_view ref, int32_t& col, int32_t& row);
 
 // Characters written as _xHHHH_ (four hex digits) in the strings of a workbook, decoded; _x005F_ is "_".
 std::u16string DecodeEscapedCharacters(std::u16string_view text);
+// The reverse, for text written into a part: characters XML 1.0 cannot hold (controls other than tab,
+// LF and CR, U+FFFE, U+FFFF, unpaired surrogates) as _xHHHH_, and a literal _xHHHH_ protected as
+// _x005F_xHHHH_, so that the text reads back exactly.
+std::u16string EncodeEscapedCharacters(std::u16string_view text);
 
 // Whether a number format code shows a date or time: a y, d or h outside quoted literals, escaped
 // characters and bracketed sections, or an elapsed-time section such as [h] or [mm].

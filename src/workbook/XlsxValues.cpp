@@ -75,6 +75,40 @@ std::u16string DecodeEscapedCharacters(std::u16string_view text) {
     return result;
 }
 
+namespace {
+
+bool IsXmlChar(std::u16string_view text, size_t i) {
+    const char16_t c = text[i];
+    if (c < 0x20) return c == u'\t' || c == u'\n' || c == u'\r';
+    if (c == 0xFFFE || c == 0xFFFF) return false;
+    if (c >= 0xD800 && c <= 0xDBFF) return i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    if (c >= 0xDC00 && c <= 0xDFFF) return i > 0 && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF;
+    return true;
+}
+
+void AppendEscape(std::u16string& out, char16_t c) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "_x%04X_", unsigned(c));
+    out += AsciiToUtf16(buffer);
+}
+
+} // namespace
+
+std::u16string EncodeEscapedCharacters(std::u16string_view text) {
+    std::u16string result;
+    result.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (!IsXmlChar(text, i)) {
+            AppendEscape(result, text[i]);
+        } else if (EscapeAt(text, i) >= 0) {
+            AppendEscape(result, u'_'); // the underscore of a literal escape, so it is not decoded
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
 bool IsDateFormatCode(std::u16string_view code) {
     for (size_t i = 0; i < code.size(); ++i) {
         const char16_t c = AsciiLowerChar(code[i]);

@@ -1,0 +1,304 @@
+// Adding and deleting worksheets, and saving the package.
+#include "workbook/XlsxReader.h"
+
+#include "base/Error.h"
+#include "base/Files.h"
+#include "base/Numbers.h"
+#include "base/Text.h"
+#include "workbook/XmlHelpers.h"
+#include "workbook/ZipPackage.h"
+
+#include <algorithm>
+#include <climits>
+#include <sstream>
+
+namespace tabulix {
+
+namespace {
+
+const std::u16string WorkbookPart = u"xl/workbook.xml";
+const std::u16string WorkbookRelsPart = u"xl/_rels/workbook.xml.rels";
+const std::u16string ContentTypesPart = u"[Content_Types].xml";
+const std::u16string CalcChainPart = u"xl/calcChain.xml";
+
+constexpr const char* RelationshipsNamespace = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+constexpr const char* WorksheetRelationship =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet";
+constexpr const char* WorksheetContentType = "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml";
+constexpr const char* NewWorksheetContent =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+    "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData/></worksheet>";
+
+const std::u16string NotLoaded = u"No workbook is currently loaded.";
+
+std::string ChildName(const pugi::xml_node& parent, std::string_view localName) {
+    const std::string_view name = parent.name();
+    const size_t colon = name.rfind(':');
+    std::string result(colon == std::string_view::npos ? std::string_view() : name.substr(0, colon + 1));
+    result += localName;
+    return result;
+}
+
+pugi::xml_node AppendChild(pugi::xml_node parent, std::string_view localName) {
+    return parent.append_child(ChildName(parent, localName).c_str());
+}
+
+std::string Utf8(const std::u16string& text) { return Utf16ToUtf8(text); }
+
+int64_t ReadIntegerAttribute(const pugi::xml_node& element, const char* name, int64_t fallback) {
+    return ReadDecimalIntegerOr(Utf8ToUtf16(element.attribute(name).value()), fallback);
+}
+
+std::u16string SheetRelId(const pugi::xml_node& sheet) {
+    std::u16string relId = AttrOrDefault(sheet, "r:id", u"");
+    if (relId.empty()) relId = AttrOrDefault(sheet, "id", u"");
+    return relId;
+}
+
+// The last child element whose attribute equals value ignoring ASCII case, searched from the end.
+pugi::xml_node LastChildWith(const pugi::xml_node& parent, const char* attribute, std::u16string_view value) {
+    for (pugi::xml_node child = parent.last_child(); child; child = child.previous_sibling()) {
+        if (child.type() == pugi::node_element && SameTextAscii(AttrOrDefault(child, attribute, u""), value)) return child;
+    }
+    return {};
+}
+
+// The relationships part of a part: xl/worksheets/sheet1.xml has xl/worksheets/_rels/sheet1.xml.rels.
+std::u16string RelationshipsPartOf(const std::u16string& partName) {
+    const size_t slash = partName.rfind(u'/');
+    const std::u16string folder = slash == std::u16string::npos ? u"" : partName.substr(0, slash + 1);
+    const std::u16string file = slash == std::u16string::npos ? partName : partName.substr(slash + 1);
+    return folder + u"_rels/" + file + u".rels";
+}
+
+// Keeps the defined names and the workbook view pointing at the same sheets once the sheet element
+// at position has gone; remaining is the number of sheet elements left.
+void AdjustSheetPositions(const pugi::xml_node& root, int64_t position, int64_t remaining) {
+    pugi::xml_node definedNames = FirstChildNamed(root, "definedNames");
+    for (pugi::xml_node name = FirstElement(definedNames); name;) {
+        const pugi::xml_node next = NextElement(name);
+        const int64_t local = ReadIntegerAttribute(name, "localSheetId", -1);
+        if (local == position) {
+            definedNames.remove_child(name);
+        } else if (local > position) {
+            name.attribute("localSheetId").set_value(std::to_string(local - 1).c_str());
+        }
+        name = next;
+    }
+    const pugi::xml_node bookViews = FirstChildNamed(root, "bookViews");
+    for (pugi::xml_node view = FirstElement(bookViews); view; view = NextElement(view)) {
+        for (const char* attribute : {"activeTab", "firstSheet"}) {
+            if (!view.attribute(attribute)) continue;
+            int64_t index = ReadIntegerAttribute(view, attribute, 0);
+            if (index > position) --index;
+            index = std::clamp<int64_t>(index, 0, std::max<int64_t>(remaining - 1, 0));
+            view.attribute(attribute).set_value(std::to_string(index).c_str());
+        }
+    }
+}
+
+// The document as the bytes of a part: UTF-8, declared as such, without a byte-order mark.
+std::string SerializePart(pugi::xml_document& document) {
+    pugi::xml_node declaration = document.first_child();
+    if (declaration.type() != pugi::node_declaration) {
+        declaration = document.prepend_child(pugi::node_declaration);
+        declaration.append_attribute("version").set_value("1.0");
+        declaration.append_attribute("standalone").set_value("yes");
+    }
+    pugi::xml_attribute encoding = declaration.attribute("encoding");
+    if (!encoding) {
+        const pugi::xml_attribute version = declaration.attribute("version");
+        encoding = version ? declaration.insert_attribute_after("encoding", version) : declaration.prepend_attribute("encoding");
+    }
+    encoding.set_value("UTF-8");
+    std::ostringstream out;
+    document.save(out, "", pugi::format_raw | pugi::format_no_declaration | pugi::format_skip_control_chars,
+                  pugi::encoding_utf8);
+    return out.str();
+}
+
+} // namespace
+
+std::u16string TXlsxWorkbook::NextWorksheetPartName() const {
+    for (int64_t n = 1;; ++n) {
+        const std::u16string name = u"xl/worksheets/sheet" + IntToText(n) + u".xml";
+        if (!FOriginalEntries.Find(name) && FSheetDocs.find(name) == FSheetDocs.end()) return name;
+    }
+}
+
+std::u16string TXlsxWorkbook::NextRelationshipId(const pugi::xml_document& rels) const {
+    int64_t max = 0;
+    for (pugi::xml_node child = FirstElement(RootElement(rels)); child; child = NextElement(child)) {
+        const std::u16string id = AttrOrDefault(child, "Id", u"");
+        const int64_t number = id.size() > 3 ? ReadDecimalIntegerOr(std::u16string_view(id).substr(3), 0) : 0;
+        if (number > max && number < INT32_MAX) max = number;
+    }
+    return u"rId" + IntToText(max + 1);
+}
+
+int64_t TXlsxWorkbook::NextSheetId(const pugi::xml_document& workbook) const {
+    int64_t max = 0;
+    const pugi::xml_node sheets = FirstChildNamed(RootElement(workbook), "sheets");
+    for (pugi::xml_node sheet = FirstElement(sheets); sheet; sheet = NextElement(sheet)) {
+        const int64_t id = ReadIntegerAttribute(sheet, "sheetId", 0);
+        if (id > max && id < INT32_MAX) max = id;
+    }
+    return max + 1;
+}
+
+std::u16string TXlsxWorkbook::UniqueSheetName(const std::u16string& base) const {
+    std::u16string candidate = base;
+    for (int64_t counter = 1;;) {
+        const bool taken = std::any_of(FSheets.begin(), FSheets.end(),
+                                       [&](const TXlsxSheet& sheet) { return SameTextAscii(sheet.Name, candidate); });
+        if (!taken) return candidate;
+        candidate = base + IntToText(++counter);
+    }
+}
+
+std::u16string TXlsxWorkbook::ResolveRelTarget(const pugi::xml_document* rels, std::u16string_view relId) const {
+    if (!rels) return u"";
+    const pugi::xml_node root = RootElement(*rels);
+    for (pugi::xml_node relationship = FirstElement(root); relationship; relationship = NextElement(relationship)) {
+        if (!SameTextAscii(AttrOrDefault(relationship, "Id", u""), relId)) continue;
+        const std::u16string target = AttrOrDefault(relationship, "Target", u"");
+        if (!target.empty() && target[0] == u'/') return target.substr(1);
+        return u"xl/" + target;
+    }
+    return u"";
+}
+
+int32_t TXlsxWorkbook::AddSheet(const std::u16string& sheetName) {
+    if (!IsLoaded()) throw TTabulixError(NotLoaded);
+    pugi::xml_document* workbook = GetPartDocument(WorkbookPart);
+    pugi::xml_document* rels = GetPartDocument(WorkbookRelsPart);
+    pugi::xml_document* types = GetPartDocument(ContentTypesPart);
+    if (!workbook || !rels || !types || !RootElement(*workbook) || !RootElement(*rels) || !RootElement(*types)) {
+        throw TTabulixError(u"Could not read this workbook's internal structure to add a sheet.");
+    }
+    const pugi::xml_node workbookRoot = RootElement(*workbook);
+    pugi::xml_node sheets = FirstChildNamed(workbookRoot, "sheets");
+    if (!sheets) sheets = AppendChild(workbookRoot, "sheets");
+
+    const std::u16string partName = NextWorksheetPartName();
+    const std::u16string relId = NextRelationshipId(*rels);
+    const int64_t sheetId = NextSheetId(*workbook);
+    std::u16string name = UniqueSheetName(Trim(sheetName));
+    if (TrimView(sheetName).empty()) name = UniqueSheetName(u"Sheet1");
+
+    pugi::xml_node sheet = AppendChild(sheets, "sheet");
+    sheet.append_attribute("name").set_value(Utf8(name).c_str());
+    sheet.append_attribute("sheetId").set_value(std::to_string(sheetId).c_str());
+    sheet.append_attribute("xmlns:r").set_value(RelationshipsNamespace);
+    sheet.append_attribute("r:id").set_value(Utf8(relId).c_str());
+
+    pugi::xml_node relationship = AppendChild(RootElement(*rels), "Relationship");
+    relationship.append_attribute("Id").set_value(Utf8(relId).c_str());
+    relationship.append_attribute("Type").set_value(WorksheetRelationship);
+    relationship.append_attribute("Target").set_value(Utf8(u"worksheets/" + partName.substr(partName.rfind(u'/') + 1)).c_str());
+
+    pugi::xml_node override = AppendChild(RootElement(*types), "Override");
+    override.append_attribute("PartName").set_value(Utf8(u"/" + partName).c_str());
+    override.append_attribute("ContentType").set_value(WorksheetContentType);
+
+    auto document = std::make_unique<pugi::xml_document>();
+    ParseXmlPart(NewWorksheetContent, partName, *document);
+    FSheetDocs[partName] = std::move(document);
+
+    TXlsxSheet record;
+    record.Name = name;
+    record.PartName = partName;
+    record.RowCount = 100;
+    record.ColCount = 26;
+    record.Data.assign(100, std::vector<std::u16string>(26));
+    FSheets.push_back(std::move(record));
+    return SheetCount() - 1;
+}
+
+void TXlsxWorkbook::DeleteSheet(int32_t sheetIndex) {
+    if (!IsSheetIndex(sheetIndex)) return;
+    if (SheetCount() <= 1) throw TTabulixError(u"A workbook needs at least one worksheet - this is the only one left.");
+    const std::u16string partName = FSheets[size_t(sheetIndex)].PartName;
+    pugi::xml_document* workbook = GetPartDocument(WorkbookPart);
+    pugi::xml_document* rels = GetPartDocument(WorkbookRelsPart);
+    pugi::xml_document* types = GetPartDocument(ContentTypesPart);
+
+    std::u16string relId;
+    const pugi::xml_node workbookRoot = workbook ? RootElement(*workbook) : pugi::xml_node();
+    pugi::xml_node sheets = FirstChildNamed(workbookRoot, "sheets");
+    if (sheets) {
+        int64_t position = 0;
+        for (pugi::xml_node sheet = FirstElement(sheets); sheet; sheet = NextElement(sheet)) ++position;
+        for (pugi::xml_node sheet = sheets.last_child(); sheet; sheet = sheet.previous_sibling()) {
+            if (sheet.type() != pugi::node_element) continue;
+            --position;
+            const std::u16string rid = SheetRelId(sheet);
+            if (!SameTextAscii(ResolveRelTarget(rels, rid), partName)) continue;
+            relId = rid;
+            sheets.remove_child(sheet);
+            int64_t remaining = 0;
+            for (pugi::xml_node other = FirstElement(sheets); other; other = NextElement(other)) ++remaining;
+            AdjustSheetPositions(workbookRoot, position, remaining);
+            break;
+        }
+    }
+    if (rels && RootElement(*rels) && !relId.empty()) {
+        const pugi::xml_node relationship = LastChildWith(RootElement(*rels), "Id", relId);
+        if (relationship) RootElement(*rels).remove_child(relationship);
+    }
+    if (types && RootElement(*types)) {
+        const pugi::xml_node override = LastChildWith(RootElement(*types), "PartName", u"/" + partName);
+        if (override) RootElement(*types).remove_child(override);
+    }
+    // The part goes, and with it its own relationships, which a sheet added later under the same
+    // part name must not inherit.
+    for (const std::u16string& name : {partName, RelationshipsPartOf(partName)}) {
+        FSheetDocs.erase(name);
+        FOriginalEntries.Remove(name);
+    }
+    FSheets.erase(FSheets.begin() + sheetIndex);
+}
+
+void TXlsxWorkbook::DropCalculationChain() {
+    // Spreadsheet applications rebuild the chain; a stale one makes them report the file as damaged.
+    if (const TZipEntry* chain = FOriginalEntries.FindIgnoringCase(CalcChainPart)) {
+        const std::u16string name = chain->Name;
+        FSheetDocs.erase(name);
+        FOriginalEntries.Remove(name);
+    }
+    if (pugi::xml_document* rels = GetPartDocument(WorkbookRelsPart)) {
+        pugi::xml_node root = RootElement(*rels);
+        for (pugi::xml_node relationship = FirstElement(root); relationship;) {
+            const pugi::xml_node next = NextElement(relationship);
+            if (EndsWithTextAscii(AttrOrDefault(relationship, "Type", u""), u"/calcChain")) root.remove_child(relationship);
+            relationship = next;
+        }
+    }
+    if (pugi::xml_document* types = GetPartDocument(ContentTypesPart)) {
+        pugi::xml_node root = RootElement(*types);
+        for (pugi::xml_node entry = FirstElement(root); entry;) {
+            const pugi::xml_node next = NextElement(entry);
+            if (SameTextAscii(AttrOrDefault(entry, "PartName", u""), u"/" + CalcChainPart)) root.remove_child(entry);
+            entry = next;
+        }
+    }
+}
+
+std::string TXlsxWorkbook::SaveToBytes() {
+    if (!IsLoaded()) throw TTabulixError(NotLoaded);
+    if (FFormulasRemoved) {
+        DropCalculationChain();
+        FFormulasRemoved = false;
+    }
+    for (auto& [name, document] : FSheetDocs) FOriginalEntries.Put(name, SerializePart(*document));
+    TZipWriter writer;
+    for (const TZipEntry& entry : FOriginalEntries.InOrder()) writer.Add(entry.Name, entry.Bytes);
+    return writer.Finish();
+}
+
+void TXlsxWorkbook::SaveToFile(const std::u16string& outputFileName) {
+    const std::string package = SaveToBytes();
+    WriteFileAtomically(TextToPath(outputFileName), package);
+}
+
+} // namespace tabulix
