@@ -132,7 +132,7 @@ bool SplitCellRef(std::string_view ref, int32_t& col, int32_t& row);
 // Characters written as _xHHHH_ (four hex digits) in the strings of a workbook, decoded; _x005F_ is "_".
 std::u16string DecodeEscapedCharacters(std::u16string_view text);
 // The reverse, for text written into a part: characters XML 1.0 cannot hold (controls other than tab,
-// LF and CR, U+FFFE, U+FFFF, unpaired surrogates) as _xHHHH_, and a literal _xHHHH_ protected as
+// LF and CR, U+FFFE, U+FFFF, unpaired surrogates) and CR (which readers fold into LF) as _xHHHH_, and a literal _xHHHH_ protected as
 // _x005F_xHHHH_, so that the text reads back exactly.
 std::u16string EncodeEscapedCharacters(std::u16string_view text);
 

@@ -77,9 +77,11 @@ std::u16string DecodeEscapedCharacters(std::u16string_view text) {
 
 namespace {
 
+// Whether a character can stand as itself in the text of a part. A CR can not: readers turn CR LF
+// into LF, so it is escaped as spreadsheet applications escape it.
 bool IsXmlChar(std::u16string_view text, size_t i) {
     const char16_t c = text[i];
-    if (c < 0x20) return c == u'\t' || c == u'\n' || c == u'\r';
+    if (c < 0x20) return c == u'\t' || c == u'\n';
     if (c == 0xFFFE || c == 0xFFFF) return false;
     if (c >= 0xD800 && c <= 0xDBFF) return i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
     if (c >= 0xDC00 && c <= 0xDFFF) return i > 0 && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF;

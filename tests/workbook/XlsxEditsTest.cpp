@@ -1,0 +1,242 @@
+#include "base/Error.h"
+#include "base/Text.h"
+#include "support/XlsxFixture.h"
+#include "workbook/XlsxReader.h"
+#include "workbook/XmlHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace tabulix;
+using namespace tabulix::testing;
+
+namespace {
+
+const std::string Sheet1 = "xl/worksheets/sheet1.xml";
+
+// A workbook loaded from a fixture, with access to the XML of its first worksheet.
+class TEditedWorkbook : public TXlsxWorkbook {
+public:
+    explicit TEditedWorkbook(const TXlsxFixture& fixture) { LoadFromBytes(u"edit.xlsx", fixture.Bytes()); }
+    explicit TEditedWorkbook(const std::string& rowsXml) : TEditedWorkbook(TXlsxFixture().Sheet("S", rowsXml)) {}
+
+    // The sheetData of the first worksheet, as it would be saved.
+    std::string SheetDataXml() {
+        pugi::xml_document* document = GetPartDocument(u"xl/worksheets/sheet1.xml");
+        std::ostringstream out;
+        FirstChildNamed(RootElement(*document), "sheetData").print(out, "", pugi::format_raw);
+        return out.str();
+    }
+    // What a new load of the saved package shows.
+    std::unique_ptr<TXlsxWorkbook> Reloaded() {
+        auto reloaded = std::make_unique<TXlsxWorkbook>();
+        reloaded->LoadFromBytes(u"again.xlsx", SaveToBytes());
+        return reloaded;
+    }
+    const TXlsxSheet& Grid() const { return Sheet(0); }
+};
+
+std::string Row(int r, const std::string& cells, const std::string& attributes = "") {
+    return "<row r=\"" + std::to_string(r) + "\"" + attributes + ">" + cells + "</row>";
+}
+
+} // namespace
+
+TEST(SetCellValue, WritesNumbersInGeneralFormatAndOtherTextsAsInlineStrings) {
+    TEditedWorkbook workbook(Row(1, CellXml("A1", "old", "", "3")));
+    workbook.SetCellValue(0, 0, 0, u"12");
+    EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"A1\" s=\"3\" t=\"n\"><v>12</v></c></row></sheetData>");
+    workbook.SetCellValue(0, 0, 0, u"1e5");
+    EXPECT_NE(workbook.SheetDataXml().find("<v>100000</v>"), std::string::npos);
+    EXPECT_EQ(workbook.Grid().Data[0][0], u"1e5"); // the grid shows what was typed
+    workbook.SetCellValue(0, 0, 0, u" 0.50 ");
+    EXPECT_NE(workbook.SheetDataXml().find("<v>0.5</v>"), std::string::npos);
+    workbook.SetCellValue(0, 0, 0, u"1,5");
+    EXPECT_NE(workbook.SheetDataXml().find("t=\"inlineStr\"><is><t>1,5</t></is>"), std::string::npos);
+    workbook.SetCellValue(0, 0, 0, u"12 kg");
+    EXPECT_NE(workbook.SheetDataXml().find("<is><t>12 kg</t></is>"), std::string::npos);
+    workbook.SetCellValue(0, 0, 0, u"   ");
+    EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"A1\" s=\"3\" t=\"n\"/></row></sheetData>");
+    EXPECT_EQ(workbook.Grid().Data[0][0], u"   ");
+    workbook.SetCellValue(0, 0, 0, u"INF");
+    EXPECT_NE(workbook.SheetDataXml().find("<t>INF</t>"), std::string::npos);
+}
+
+TEST(SetCellValue, RemovesAFormulaButKeepsTheStyleAndFindsLowerCaseReferences) {
+    TEditedWorkbook workbook(Row(2, "<c r=\"b2\" s=\"7\"><f>SUM(A1:A2)</f><v>3</v></c>"));
+    workbook.SetCellValue(0, 1, 1, u"4");
+    EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"2\"><c r=\"b2\" s=\"7\" t=\"n\"><v>4</v></c></row></sheetData>");
+}
+
+TEST(SetCellValue, NewRowsAndCellsGoInAscendingOrder) {
+    TEditedWorkbook workbook(Row(2, CellXml("B2", "b") + CellXml("D2", "d")) + Row(5, CellXml("A5", "a")));
+    workbook.SetCellValue(0, 1, 2, u"c");  // C2 between B2 and D2
+    workbook.SetCellValue(0, 1, 0, u"a");  // A2 first in its row
+    workbook.SetCellValue(0, 2, 0, u"r3"); // row 3 between rows 2 and 5
+    workbook.SetCellValue(0, 0, 0, u"r1"); // row 1 before all
+    const std::string xml = workbook.SheetDataXml();
+    const size_t a2 = xml.find("r=\"A2\""), b2 = xml.find("r=\"B2\""), c2 = xml.find("r=\"C2\""), d2 = xml.find("r=\"D2\"");
+    EXPECT_LT(a2, b2);
+    EXPECT_LT(b2, c2);
+    EXPECT_LT(c2, d2);
+    EXPECT_LT(xml.find("<row r=\"1\""), xml.find("<row r=\"2\""));
+    EXPECT_LT(xml.find("<row r=\"3\""), xml.find("<row r=\"5\""));
+    EXPECT_LT(xml.find("<row r=\"2\""), xml.find("<row r=\"3\""));
+}
+
+TEST(SetCellValue, GrowsTheGridAndIgnoresPositionsOutsideTheSheet) {
+    TEditedWorkbook workbook("");
+    workbook.SetCellValue(0, 149, 0, u"x");
+    EXPECT_EQ(workbook.Grid().RowCount, 150);
+    workbook.SetCellValue(0, 0, 29, u"y");
+    EXPECT_EQ(workbook.Grid().ColCount, 30);
+    for (const auto& row : workbook.Grid().Data) EXPECT_EQ(row.size(), 30u);
+    workbook.SetCellValue(0, -1, 0, u"no");
+    workbook.SetCellValue(0, 0, -1, u"no");
+    workbook.SetCellValue(1, 0, 0, u"no");
+    workbook.SetCellValue(-1, 0, 0, u"no");
+    workbook.SetCellValue(0, int32_t(MaxSheetRows), 0, u"no");
+    EXPECT_EQ(workbook.Grid().RowCount, 150);
+    EXPECT_EQ(workbook.SheetDataXml().find("no"), std::string::npos);
+}
+
+TEST(SetCellValue, TextsReadBackExactlyAsTyped) {
+    TEditedWorkbook workbook("");
+    const std::u16string typed[] = {u"tab\tand\r\nbreak", std::u16string(u"bell\x07 nul\0 end", 14), u"_x0041_ stays",
+                                    u"\uFFFF\uFFFE", std::u16string(1, char16_t(0xD800)) + u"x", u"  padded  ",
+                                    u"emoji \U0001F600"};
+    for (int i = 0; i < 7; ++i) workbook.SetCellValue(0, i, 0, typed[i]);
+    const auto reloaded = workbook.Reloaded();
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(reloaded->Sheet(0).Data[size_t(i)][0], typed[i]) << i;
+}
+
+TEST(StructuralEdits, InsertRowMovesCellsWithTheirContentStyleAndRowAttributes) {
+    TEditedWorkbook workbook(TXlsxFixture()
+        .Sheet("S", Row(1, CellXml("A1", "0", "s", "1") + CellXml("B1", "45292", "", "2"), " ht=\"30\" customHeight=\"1\"") +
+                    Row(2, CellXml("A2", "1", "b") + "<c r=\"B2\"><f>A1*2</f><v>4</v></c>", " hidden=\"1\"") +
+                    Row(2500, CellXml("A2500", "far")) + Row(3, CellXml("GS3", "wide")))
+        .SharedStrings({"<t>shared</t>"})
+        .Styles(StylesXml({0, 0, 14})));
+    workbook.InsertRow(0, 0);
+    EXPECT_EQ(workbook.SheetDataXml(),
+              "<sheetData><row r=\"2\" ht=\"30\" customHeight=\"1\"><c r=\"A2\" t=\"s\" s=\"1\"><v>0</v></c>"
+              "<c r=\"B2\" s=\"2\"><v>45292</v></c></row><row r=\"3\" hidden=\"1\"><c r=\"A3\" t=\"b\"><v>1</v></c>"
+              "<c r=\"B3\"><v>4</v></c></row><row r=\"4\"><c r=\"GS4\"><v>wide</v></c></row>"
+              "<row r=\"2501\"><c r=\"A2501\"><v>far</v></c></row></sheetData>");
+    EXPECT_EQ(workbook.Grid().Data[1][0], u"shared");
+    EXPECT_EQ(workbook.Grid().Data[0][0], u"");
+    const auto reloaded = workbook.Reloaded();
+    EXPECT_EQ(reloaded->Sheet(0).Data[1][1], u"2024-01-01"); // still a date
+    EXPECT_EQ(reloaded->Sheet(0).Data[2][0], u"TRUE");
+}
+
+TEST(StructuralEdits, InsertRowClampsAndDeleteRowNeedsTwoRows) {
+    TEditedWorkbook workbook(Row(1, CellXml("A1", "a")) + Row(2, CellXml("A2", "b")));
+    workbook.InsertRow(0, -5);
+    EXPECT_EQ(workbook.Grid().RowCount, 3);
+    EXPECT_EQ(workbook.Grid().Data[1][0], u"a");
+    workbook.InsertRow(0, 99);
+    EXPECT_EQ(workbook.Grid().RowCount, 4);
+    EXPECT_EQ(workbook.Grid().Data[2][0], u"b");
+    workbook.DeleteRow(0, 1); // the row holding a
+    EXPECT_EQ(workbook.Grid().Data[1][0], u"b");
+    EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"2\"><c r=\"A2\"><v>b</v></c></row></sheetData>");
+    workbook.DeleteRow(0, 2);
+    workbook.DeleteRow(0, 7);  // beyond: nothing
+    workbook.DeleteRow(0, -1); // before: nothing
+    EXPECT_EQ(workbook.Grid().RowCount, 2);
+
+    TEditedWorkbook single(Row(1, CellXml("A1", "only")));
+    single.DeleteRow(0, 0);
+    single.DeleteColumn(0, 0);
+    EXPECT_EQ(single.Grid().RowCount, 1);
+    EXPECT_EQ(single.Grid().ColCount, 1);
+    EXPECT_EQ(single.Grid().Data[0][0], u"only");
+}
+
+TEST(StructuralEdits, ColumnsMoveWithinEveryRow) {
+    TEditedWorkbook workbook(Row(1, CellXml("A1", "a") + CellXml("B1", "b", "", "4") + CellXml("C1", "c"), " spans=\"1:3\"") +
+                             Row(2, CellXml("B2", "b2")));
+    workbook.InsertColumn(0, 1);
+    EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"A1\"><v>a</v></c><c r=\"C1\" s=\"4\"><v>b</v></c>"
+                                       "<c r=\"D1\"><v>c</v></c></row><row r=\"2\"><c r=\"C2\"><v>b2</v></c></row></sheetData>");
+    EXPECT_EQ(workbook.Grid().ColCount, 4);
+    EXPECT_EQ(workbook.Grid().Data[0][1], u"");
+    EXPECT_EQ(workbook.Grid().Data[0][2], u"b");
+    workbook.DeleteColumn(0, 0);
+    EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"B1\" s=\"4\"><v>b</v></c><c r=\"C1\"><v>c</v></c></row>"
+                                       "<row r=\"2\"><c r=\"B2\"><v>b2</v></c></row></sheetData>");
+    EXPECT_EQ(workbook.Grid().Data[0][0], u"");
+    EXPECT_EQ(workbook.Grid().Data[0][1], u"b");
+}
+
+TEST(StructuralEdits, AMovedFormulaKeepsItsValueAndASharedGroupGoesWhole) {
+    TEditedWorkbook workbook(Row(1, "<c r=\"A1\"><f>1+1</f><v>2</v></c>") +
+                             Row(2, "<c r=\"A2\"><f t=\"shared\" ref=\"A2:A4\" si=\"0\">A1+1</f><v>3</v></c>") +
+                             Row(3, "<c r=\"A3\"><f t=\"shared\" si=\"0\"/><v>4</v></c>"));
+    workbook.DeleteRow(0, 1); // A2 goes, A3 moves up: the group's members refer to a cell that is gone
+    EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"A1\"><f>1+1</f><v>2</v></c></row>"
+                                       "<row r=\"2\"><c r=\"A2\"><v>4</v></c></row></sheetData>");
+}
+
+TEST(StructuralEdits, RefusedWithoutChangeWhenTheSheetHasNoRoomLeft) {
+    TEditedWorkbook workbook(Row(1, CellXml("A1", "a") + CellXml("XFD1", "edge")));
+    const std::string before = workbook.SheetDataXml();
+    EXPECT_THROW(workbook.InsertColumn(0, 0), TTabulixError);
+    EXPECT_EQ(workbook.SheetDataXml(), before);
+    EXPECT_EQ(workbook.Grid().ColCount, 200);
+    EXPECT_EQ(workbook.Grid().Data[0][0], u"a");
+    TEditedWorkbook tall(Row(1, CellXml("A1", "a")) + Row(1048576, CellXml("A1048576", "last")));
+    EXPECT_THROW(tall.InsertRow(0, 0), TTabulixError);
+    EXPECT_EQ(tall.Grid().RowCount, 2000);
+}
+
+TEST(SortByColumn, NumbersAsNumbersTextsIgnoringLetterCase) {
+    TEditedWorkbook numbers(Row(1, CellXml("A1", "Head")) + Row(2, CellXml("A2", "10")) + Row(3, CellXml("A3", "9")) +
+                            Row(4, CellXml("A4", "100")));
+    numbers.SortByColumn(0, 0, true, true);
+    EXPECT_EQ(numbers.Grid().Data[0][0], u"Head");
+    EXPECT_EQ(numbers.Grid().Data[1][0], u"9");
+    EXPECT_EQ(numbers.Grid().Data[2][0], u"10");
+    EXPECT_EQ(numbers.Grid().Data[3][0], u"100");
+
+    TEditedWorkbook texts(Row(1, CellXml("A1", "cherry")) + Row(2, CellXml("A2", "apple")) + Row(3, CellXml("A3", "Banana")));
+    texts.SortByColumn(0, 0, true, false);
+    EXPECT_EQ(texts.Grid().Data[0][0], u"apple");
+    EXPECT_EQ(texts.Grid().Data[1][0], u"Banana");
+    EXPECT_EQ(texts.Grid().Data[2][0], u"cherry");
+    texts.SortByColumn(0, 0, false, false);
+    EXPECT_EQ(texts.Grid().Data[0][0], u"cherry");
+}
+
+TEST(SortByColumn, StableAndMovesWholeRowElementsInOrder) {
+    TEditedWorkbook workbook(Row(1, CellXml("A1", "k") + CellXml("B1", "h")) +
+                             Row(2, CellXml("A2", "b") + CellXml("B2", "first") + CellXml("GZ2", "beyond")) +
+                             Row(3, CellXml("A3", "a") + CellXml("B3", "x", "", "2"), " ht=\"20\"") +
+                             Row(4, CellXml("A4", "b") + CellXml("B4", "second")) + Row(2100, CellXml("A2100", "stays")));
+    // Descending, so that the empty rows of the 2000-row grid sort after these.
+    workbook.SortByColumn(0, 0, false, true);
+    EXPECT_EQ(workbook.Grid().Data[1][1], u"first");
+    EXPECT_EQ(workbook.Grid().Data[2][1], u"second");
+    EXPECT_EQ(workbook.Grid().Data[3][1], u"x");
+    EXPECT_EQ(workbook.SheetDataXml(),
+              "<sheetData><row r=\"1\"><c r=\"A1\"><v>k</v></c><c r=\"B1\"><v>h</v></c></row>"
+              "<row r=\"2\"><c r=\"A2\"><v>b</v></c><c r=\"B2\"><v>first</v></c><c r=\"GZ2\"><v>beyond</v></c></row>"
+              "<row r=\"3\"><c r=\"A3\"><v>b</v></c><c r=\"B3\"><v>second</v></c></row>"
+              "<row r=\"4\" ht=\"20\"><c r=\"A4\"><v>a</v></c><c r=\"B4\" s=\"2\"><v>x</v></c></row>"
+              "<row r=\"2100\"><c r=\"A2100\"><v>stays</v></c></row></sheetData>");
+}
+
+TEST(SortByColumn, MixedColumnsFollowTheAdjacentSwapProcedure) {
+    // 5 and "a" compare as texts, "a" and 3 as texts, 5 and 3 never meet in the first pass.
+    TEditedWorkbook workbook(Row(1, CellXml("A1", "5")) + Row(2, CellXml("A2", "a")) + Row(3, CellXml("A3", "3")) +
+                             Row(4, CellXml("A4", "")));
+    workbook.SortByColumn(0, 0, true, false);
+    std::u16string order;
+    for (int r = 0; r < 4; ++r) order += workbook.Grid().Data[size_t(r)][0] + u",";
+    EXPECT_EQ(order, u",3,5,a,");
+    workbook.SortByColumn(0, 5, true, false); // no such column: nothing
+    workbook.SortByColumn(0, -1, true, false);
+    EXPECT_EQ(workbook.Grid().Data[1][0], u"3");
+}
