@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 #include "Json.h"
 #include "base/Files.h"
+#include "base/Error.h"
 #include "base/Text.h"
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
@@ -93,4 +94,38 @@ TEST(CliCommands, FailuresAndUsageErrors) {
     EXPECT_EQ(RunCli({"sheets", "a", "b"}).Code, 2);
     EXPECT_EQ(RunCli({"frobnicate"}).Code, 2);
     EXPECT_EQ(RunCli({}).Code, 2);
+}
+
+TEST(CliCommands, EditAppliesOperationsInOrderAndSaves) {
+    TTempFolder folder;
+    const auto book = folder / u"book.xlsx";
+    ASSERT_EQ(RunCli({"new", Utf8(book)}).Code, 0);
+    const TRun edit = RunCli({"edit", Utf8(book), "-o", Utf8(book), "set", "0", "0", "0", "Head", "set", "0", "1", "0", "b",
+                              "set", "0", "2", "0", "a", "delete-row", "0", "3", "sort", "0", "0", "desc", "insert-col", "0",
+                              "0", "add-sheet", "More", "set", "1", "0", "0", "x", "delete-col", "0", "5", "insert-row", "0", "0"});
+    ASSERT_EQ(edit.Code, 0) << edit.Err;
+    EXPECT_EQ(RunCli({"sheets", Utf8(book)}).Out, "Sheet1\nMore\n");
+    const TRun dump = RunCli({"dump", Utf8(book), "--sheet", "0"});
+    // Loaded again, the grid is as large as the cells the file holds.
+    EXPECT_EQ(dump.Out, "{\"sheets\":[{\"name\":\"Sheet1\",\"part\":\"xl/worksheets/sheet1.xml\",\"rows\":4,\"cols\":2,"
+                        "\"cells\":[[\"\",\"\"],[\"\",\"Head\"],[\"\",\"b\"],[\"\",\"a\"]]}]}\n");
+}
+
+TEST(CliCommands, EditFailuresChangeNothing) {
+    TTempFolder folder;
+    const auto book = folder / u"book.xlsx";
+    ASSERT_EQ(RunCli({"new", Utf8(book)}).Code, 0);
+    const std::string before = ReadFileBytes(book);
+    const TRun noSheet = RunCli({"edit", Utf8(book), "-o", Utf8(book), "set", "0", "0", "0", "x", "set", "3", "0", "0", "y"});
+    EXPECT_EQ(noSheet.Code, 1);
+    EXPECT_EQ(noSheet.Err, "The workbook has no sheet 3 (it has 1).\n");
+    const TRun onlySheet = RunCli({"edit", Utf8(book), "-o", Utf8(book), "delete-sheet", "0"});
+    EXPECT_EQ(onlySheet.Err, "A workbook needs at least one worksheet - this is the only one left.\n");
+    EXPECT_EQ(RunCli({"edit", Utf8(book), "-o", Utf8(book), "sort", "0", "0", "up"}).Code, 2);
+    EXPECT_EQ(RunCli({"edit", Utf8(book), "-o", Utf8(book), "set", "0", "-1", "0", "x"}).Code, 2);
+    EXPECT_EQ(RunCli({"edit", Utf8(book), "-o", Utf8(book), "set", "0", "0"}).Code, 2);
+    EXPECT_EQ(RunCli({"edit", Utf8(book), "-o", Utf8(book)}).Code, 2);
+    EXPECT_EQ(RunCli({"edit", Utf8(book), Utf8(book), "set", "0", "0", "0", "x"}).Code, 2);
+    EXPECT_EQ(RunCli({"edit", Utf8(book), "-o", Utf8(book), "rename", "0"}).Code, 2);
+    EXPECT_EQ(ReadFileBytes(book), before);
 }

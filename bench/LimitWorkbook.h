@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tabulix::bench {
+
+// A workbook at the load limit: one sheet "Data" of 2000 x 200 cells, every cell filled. Even columns
+// (A, C, ...) hold shared strings, all distinct ("Row 7 C"), the worst case for the string table; odd
+// columns hold numbers (7003.25 for row 7, column 3).
+std::string MakeLimitWorkbook();
+
+std::string StringText(int32_t row, int32_t col);
+std::string NumberText(int32_t row, int32_t col);
+
+} // namespace tabulix::bench
