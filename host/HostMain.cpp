@@ -1,18 +1,23 @@
-// tabulix-host.exe DLL SCRIPT: loads a plug-in library as VisualNEO does and runs a script against it.
+// tabulix-host.exe [-v] DLL SCRIPT: loads a plug-in library as VisualNEO does and runs a script
+// against it; -v prints every call the library makes.
 #include "HostScript.h"
 #include "HostSession.h"
 
 #include <cstdio>
+#include <cwchar>
 #include <fstream>
 #include <sstream>
 
 int wmain(int argc, wchar_t** argv) {
     using namespace tabulix::host;
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: tabulix-host DLL SCRIPT\n");
+    const bool verbose = argc == 4 && std::wcscmp(argv[1], L"-v") == 0;
+    if (argc != 3 && !verbose) {
+        std::fprintf(stderr, "usage: tabulix-host [-v] DLL SCRIPT\n");
         return 2;
     }
-    std::ifstream in(argv[2], std::ios::binary);
+    const wchar_t* dll = argv[argc - 2];
+    std::setvbuf(stdout, nullptr, _IONBF, 0); // nothing is lost if the library brings the host down
+    std::ifstream in(argv[argc - 1], std::ios::binary);
     if (!in) {
         std::fprintf(stderr, "cannot read the script\n");
         return 2;
@@ -20,9 +25,9 @@ int wmain(int argc, wchar_t** argv) {
     std::stringstream text;
     text << in.rdbuf();
 
-    THostSession session;
+    THostSession session(verbose);
     std::string reason;
-    if (!session.Load(argv[1], reason)) {
+    if (!session.Load(dll, reason)) {
         std::printf("FAILED to load the library: %s\n", reason.c_str());
         return 1;
     }

@@ -1,5 +1,6 @@
 #include "HostSession.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -11,32 +12,78 @@ THostSession* CurrentSession = nullptr;
 
 std::string Text(const char* hostString) { return hostString ? std::string(hostString) : std::string(); }
 
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = char(c - 32);
+    }
+    return text;
+}
+
+std::string Join(const std::vector<uint8_t>& codes) {
+    std::string text;
+    for (uint8_t code : codes) text += (text.empty() ? "" : ",") + std::to_string(code);
+    return text;
+}
+
+// ---- the five callbacks, as VisualNEO calls them back
+
 void TABULIX_STDCALL OnAddAction(int32_t number, const char* name, const char* hint, const uint8_t* typeCodes,
                                  int32_t lastCodeIndex, int32_t parameterCount) {
-    TRegisteredAction action{number, Text(name), Text(hint), {}};
+    TRegisteredAction action{number, Text(name), Text(hint), {}, parameterCount};
     for (int32_t i = 0; typeCodes && i <= lastCodeIndex; ++i) action.TypeCodes.push_back(typeCodes[i]);
-    if (int32_t(action.TypeCodes.size()) != parameterCount) {
-        std::printf("warning: action %d registers %d type codes for %d parameters\n", number,
-                    int(action.TypeCodes.size()), int(parameterCount));
-    }
+    CurrentSession->Log("add action " + std::to_string(number) + " " + action.Name + " [" + Join(action.TypeCodes) +
+                        "] count " + std::to_string(parameterCount));
     CurrentSession->AddAction(std::move(action));
 }
 
 void TABULIX_STDCALL OnGetVariable(const char* name, char** valueSlot) {
+    const std::string value = CurrentSession->Variable(Text(name));
+    CurrentSession->Log("get variable " + Text(name) + " = " + AnsiToUtf8(value));
     if (!valueSlot) return;
     FreeHostString(*valueSlot);
-    *valueSlot = NewHostString(CurrentSession->Variable(Text(name)));
+    *valueSlot = NewHostString(value);
 }
 
 void TABULIX_STDCALL OnSetVariable(const char* name, const char* value) {
+    CurrentSession->Log("set variable " + Text(name) + " = " + AnsiToUtf8(Text(value)));
     CurrentSession->SetVariable(Text(name), Text(value));
 }
 
-THostBool TABULIX_STDCALL OnInterfaceAccess(int32_t, char**) { return false; }
+THostBool TABULIX_STDCALL OnInterfaceAccess(int32_t request, char** slot) { return CurrentSession->Answer(request, slot); }
 
 void TABULIX_STDCALL OnScriptCommand(const char* command) {
-    std::printf("script command: %s\n", AnsiToUtf8(Text(command)).c_str());
+    CurrentSession->Log("script command " + AnsiToUtf8(Text(command)));
+    CurrentSession->RecordScriptCommand(AnsiToUtf8(Text(command)));
 }
+
+// ---- message boxes of the library are answered at once and recorded, so that no script waits
+
+std::string WindowText(HWND window) {
+    wchar_t buffer[4096] = {};
+    GetWindowTextW(window, buffer, 4096);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, buffer, -1, nullptr, 0, nullptr, nullptr);
+    std::string text(size_t(size > 0 ? size - 1 : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, buffer, -1, text.data(), size, nullptr, nullptr);
+    return text;
+}
+
+LRESULT CALLBACK MessageBoxHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && CurrentSession) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        wchar_t className[32] = {};
+        GetClassNameW(window, className, 32);
+        if (std::wcscmp(className, L"#32770") == 0) {
+            const HWND textControl = GetDlgItem(window, 0xFFFF);
+            TShownMessage message{WindowText(window), textControl ? WindowText(textControl) : std::string()};
+            CurrentSession->Log("message box \"" + message.Caption + "\": " + message.Text);
+            CurrentSession->RecordMessage(std::move(message));
+            PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// ---- windows
 
 template <typename T>
 bool Resolve(HMODULE library, const char* name, T& entry, std::string& missing) {
@@ -56,19 +103,31 @@ std::string Convert(const std::string& text, UINT from, UINT to) {
     return result;
 }
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(window, message, wParam, lParam);
+void RegisterWindowClass(const wchar_t* name, COLORREF background) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = name;
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hbrBackground = CreateSolidBrush(background);
+    RegisterClassW(&windowClass);
 }
 
 HWND CreateMainWindow() {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = MainWindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"TabulixHostMain";
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    RegisterClassW(&windowClass);
-    return CreateWindowExW(0, windowClass.lpszClassName, L"Tabulix reference host", WS_OVERLAPPEDWINDOW,
-                           0, 0, 1024, 768, nullptr, nullptr, windowClass.hInstance, nullptr);
+    RegisterWindowClass(L"TabulixHostMain", RGB(240, 240, 240));
+    RegisterWindowClass(L"TabulixHostRectangle", RGB(255, 255, 255));
+    HWND window = CreateWindowExW(0, L"TabulixHostMain", L"Tabulix reference host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                  0, 0, 1024, 768, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(window, SW_SHOW);
+    return window;
+}
+
+bool ReadInt(const std::string& word, int& value) {
+    char* end = nullptr;
+    const long number = std::strtol(word.c_str(), &end, 10);
+    if (word.empty() || *end) return false;
+    value = int(number);
+    return true;
 }
 
 } // namespace
@@ -87,15 +146,21 @@ void FreeHostString(char*& slot) {
     slot = nullptr;
 }
 
-THostSession::THostSession() {
+THostSession::THostSession(bool verbose) : FVerbose(verbose) {
     CurrentSession = this;
     FMainWindow = CreateMainWindow();
+    FMessageBoxHook = SetWindowsHookExW(WH_CBT, MessageBoxHook, nullptr, GetCurrentThreadId());
 }
 
 THostSession::~THostSession() {
+    if (FMessageBoxHook) UnhookWindowsHookEx(FMessageBoxHook);
     if (FLibrary) FreeLibrary(FLibrary);
     if (FMainWindow) DestroyWindow(FMainWindow);
     CurrentSession = nullptr;
+}
+
+void THostSession::Log(const std::string& line) const {
+    if (FVerbose) std::printf("  | %s\n", line.c_str());
 }
 
 bool THostSession::Load(const std::wstring& dllPath, std::string& reason) {
@@ -124,26 +189,76 @@ std::string THostSession::Variable(const std::string& name) const {
     return found == FVariables.end() ? std::string() : found->second;
 }
 
+HWND THostSession::RectangleWindow(const std::string& name) const {
+    const auto found = FRectangles.find(Upper(name));
+    return found == FRectangles.end() ? nullptr : found->second;
+}
+
+THostBool THostSession::Answer(int32_t request, char** slot) {
+    const std::string asked = slot ? AnsiToUtf8(Text(*slot)) : std::string();
+    std::string answer;
+    bool answered = false;
+    if (request == 6) {
+        answer = "4.0.9";
+        answered = true;
+    } else if (request == 7) {
+        answer = std::to_string(reinterpret_cast<uintptr_t>(RectangleWindow(asked)));
+        answered = true;
+    } else if (request == 8 && !FPickAnswers.empty()) {
+        answer = FPickAnswers.front();
+        FPickAnswers.pop_front();
+        answered = true;
+    } else if (request == 16 && !FBrowseAnswers.empty()) {
+        answer = FBrowseAnswers.front();
+        FBrowseAnswers.pop_front();
+        answered = true;
+    }
+    Log("interface access " + std::to_string(request) + " \"" + asked + "\" -> " + (answered ? "\"" + answer + "\"" : "false"));
+    if (!answered || !slot) return false;
+    // A replaced slot holds a block of the global-memory allocator, which the library frees.
+    FreeHostString(*slot);
+    *slot = NewHostString(Utf8ToAnsi(answer));
+    return true;
+}
+
 int32_t THostSession::ActionNumber(const std::string& word) const {
     for (const TRegisteredAction& action : FActions) {
         if (action.Name == word) return action.Number;
     }
-    return int32_t(std::strtol(word.c_str(), nullptr, 10));
+    int number = 0;
+    return ReadInt(word, number) ? number : -1;
+}
+
+void THostSession::Pump(DWORD milliseconds) {
+    const DWORD until = GetTickCount() + milliseconds;
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        const DWORD now = GetTickCount();
+        if (int32_t(until - now) <= 0) break;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, until - now, QS_ALLINPUT);
+    }
 }
 
 int THostSession::Run(const std::vector<TScriptLine>& script) {
     for (const TScriptLine& line : script) {
         std::string failure;
-        if (!RunLine(line, failure)) {
+        bool quit = false;
+        if (FVerbose) std::printf("> %s\n", line.Text.c_str());
+        if (!RunLine(line, failure, quit)) {
             std::printf("FAILED at line %d (%s): %s\n", line.Number, line.Text.c_str(), failure.c_str());
             return 1;
         }
+        if (quit) break;
     }
     std::printf("script passed\n");
     return 0;
 }
 
-bool THostSession::RunLine(const TScriptLine& line, std::string& failure) {
+bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& quit) {
     const std::vector<std::string>& w = line.Words;
     const std::string& command = w[0];
     auto need = [&](size_t count) {
@@ -151,13 +266,28 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure) {
         failure = command + " needs " + std::to_string(count) + " argument(s)";
         return false;
     };
+    auto fail = [&](const std::string& why) {
+        failure = why;
+        return false;
+    };
 
-    if (command == "init") {
+    if (command == "init" || command == "init-prefilled") {
+        // The host hands over three slots; prefilled ones hold blocks the library must free first.
         char* slots[3] = {nullptr, nullptr, nullptr};
+        if (command == "init-prefilled") {
+            for (char*& slot : slots) slot = NewHostString("host text");
+        }
+        const char* before[3] = {slots[0], slots[1], slots[2]};
         FEntry.InitPlugIn(FMainWindow, &slots[0], &slots[1], &slots[2]);
-        for (char*& slot : slots) {
-            std::printf("init: %s\n", AnsiToUtf8(Text(slot)).c_str());
-            FreeHostString(slot);
+        for (int i = 0; i < 3; ++i) {
+            const std::string text = Text(slots[i]);
+            std::printf("init: %s\n", AnsiToUtf8(text).c_str());
+            if (slots[i] && GlobalSize(slots[i]) != text.size() + 1) {
+                return fail("slot " + std::to_string(i) + " holds a block of " + std::to_string(GlobalSize(slots[i])) +
+                            " bytes for a text of " + std::to_string(text.size()));
+            }
+            if (command == "init-prefilled" && slots[i] == before[i]) return fail("slot " + std::to_string(i) + " was not replaced");
+            FreeHostString(slots[i]);
         }
     } else if (command == "register") {
         FEntry.RegisterPlugIn(OnAddAction, nullptr, OnGetVariable, OnSetVariable);
@@ -166,42 +296,105 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure) {
     } else if (command == "expect-actions") {
         if (!need(1)) return false;
         if (std::to_string(FActions.size()) != w[1]) {
-            failure = "expected " + w[1] + " actions, the library registered " + std::to_string(FActions.size());
-            return false;
+            return fail("expected " + w[1] + " actions, the library registered " + std::to_string(FActions.size()));
         }
+    } else if (command == "expect-action") {
+        // expect-action NUMBER NAME CODES: the action registered under that number.
+        if (!need(3)) return false;
+        const auto found = std::find_if(FActions.begin(), FActions.end(),
+                                        [&](const TRegisteredAction& a) { return std::to_string(a.Number) == w[1]; });
+        if (found == FActions.end()) return fail("no action " + w[1] + " was registered");
+        const std::string codes = Join(found->TypeCodes);
+        if (found->Name != w[2] || codes != w[3] || found->ParameterCount != int32_t(found->TypeCodes.size())) {
+            return fail("action " + w[1] + " is " + found->Name + " [" + codes + "] count " +
+                        std::to_string(found->ParameterCount));
+        }
+        if (w.size() > 4 && found->Hint != Utf8ToAnsi(w[4])) return fail("action " + w[1] + " hint is \"" + found->Hint + "\"");
+    } else if (command == "rect") {
+        if (!need(5)) return false;
+        int x = 0, y = 0, width = 0, height = 0;
+        if (!ReadInt(w[2], x) || !ReadInt(w[3], y) || !ReadInt(w[4], width) || !ReadInt(w[5], height)) {
+            return fail("rect needs NAME X Y WIDTH HEIGHT");
+        }
+        if (HWND window = RectangleWindow(w[1])) {
+            MoveWindow(window, x, y, width, height, TRUE);
+        } else {
+            FRectangles[Upper(w[1])] =
+                CreateWindowExW(0, L"TabulixHostRectangle", L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, width,
+                                height, FMainWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
+        }
+    } else if (command == "rect-remove") {
+        if (!need(1)) return false;
+        if (HWND window = RectangleWindow(w[1])) DestroyWindow(window);
+        FRectangles.erase(Upper(w[1]));
     } else if (command == "var") {
         if (!need(2)) return false;
         SetVariable(w[1], Utf8ToAnsi(w[2]));
-    } else if (command == "expect-var") {
+    } else if (command == "expect-var" || command == "expect-var-contains") {
         if (!need(2)) return false;
         const std::string actual = AnsiToUtf8(Variable(w[1]));
-        if (actual != w[2]) {
-            failure = w[1] + " is \"" + actual + "\", expected \"" + w[2] + "\"";
-            return false;
-        }
+        const bool holds = command == "expect-var" ? actual == w[2] : actual.find(w[2]) != std::string::npos;
+        if (!holds) return fail(w[1] + " is \"" + actual + "\", expected " + (command == "expect-var" ? "" : "to contain ") + "\"" + w[2] + "\"");
     } else if (command == "exec") {
         if (!need(1)) return false;
         std::vector<char*> parameters;
-        for (size_t i = 2; i < w.size(); ++i) parameters.push_back(NewHostString(Utf8ToAnsi(w[i])));
+        for (size_t i = 2; i < w.size(); ++i) parameters.push_back(w[i] == "<null>" ? nullptr : NewHostString(Utf8ToAnsi(w[i])));
         if (parameters.empty()) parameters.push_back(nullptr);
         FLastResult = FEntry.ExecAction(ActionNumber(w[1]), parameters.data(), int32_t(parameters.size()) - 1);
         for (char*& parameter : parameters) FreeHostString(parameter);
         std::printf("exec %s: %s\n", w[1].c_str(), FLastResult ? "true" : "false");
+    } else if (command == "edit") {
+        if (!need(1)) return false;
+        std::vector<char*> slots;
+        for (size_t i = 2; i < w.size(); ++i) slots.push_back(NewHostString(Utf8ToAnsi(w[i])));
+        if (slots.empty()) slots.push_back(nullptr);
+        FLastResult = FEntry.EditAction(ActionNumber(w[1]), slots.data(), int32_t(slots.size()) - 1);
+        for (size_t i = 0; i < slots.size(); ++i) {
+            Log("edit slot " + std::to_string(i) + " = " + AnsiToUtf8(Text(slots[i])));
+            FreeHostString(slots[i]);
+        }
+        std::printf("edit %s: %s\n", w[1].c_str(), FLastResult ? "true" : "false");
     } else if (command == "expect-result") {
         if (!need(1)) return false;
-        if ((w[1] == "true") != FLastResult) {
-            failure = std::string("the last action returned ") + (FLastResult ? "true" : "false");
-            return false;
-        }
+        if ((w[1] == "true") != FLastResult) return fail(std::string("the last action returned ") + (FLastResult ? "true" : "false"));
+    } else if (command == "answer-pick" || command == "answer-browse") {
+        if (!need(1)) return false;
+        (command == "answer-pick" ? FPickAnswers : FBrowseAnswers).push_back(w[1]);
+    } else if (command == "expect-script") {
+        if (!need(1)) return false;
+        if (FScriptCommands.empty()) return fail("no script command was sent, expected \"" + w[1] + "\"");
+        const std::string sent = FScriptCommands.front();
+        FScriptCommands.pop_front();
+        if (sent != w[1]) return fail("the script command sent was \"" + sent + "\", expected \"" + w[1] + "\"");
+    } else if (command == "expect-no-script") {
+        if (!FScriptCommands.empty()) return fail("a script command was sent: \"" + FScriptCommands.front() + "\"");
+    } else if (command == "expect-message" || command == "expect-message-contains") {
+        // expect-message CAPTION TEXT: the oldest message box not yet expected.
+        if (!need(2)) return false;
+        if (FMessages.empty()) return fail("no message box was shown");
+        const TShownMessage shown = FMessages.front();
+        FMessages.pop_front();
+        const bool holds = shown.Caption == w[1] &&
+                           (command == "expect-message" ? shown.Text == w[2] : shown.Text.find(w[2]) != std::string::npos);
+        if (!holds) return fail("the message box was \"" + shown.Caption + "\": \"" + shown.Text + "\"");
+    } else if (command == "expect-no-message") {
+        if (!FMessages.empty()) return fail("a message box was shown: \"" + FMessages.front().Text + "\"");
     } else if (command == "message") {
         if (!need(1)) return false;
-        FEntry.Message(int32_t(std::strtol(w[1].c_str(), nullptr, 10)), 0);
+        int code = 0;
+        if (!ReadInt(w[1], code)) return fail("message needs a number");
+        FEntry.Message(code, 0);
+    } else if (command == "pump") {
+        int milliseconds = 0;
+        if (!need(1) || !ReadInt(w[1], milliseconds)) return fail("pump needs milliseconds");
+        Pump(DWORD(milliseconds));
     } else if (command == "print") {
         const size_t text = line.Text.find_first_not_of(" \t", line.Text.find("print") + 5);
         std::printf("%s\n", text == std::string::npos ? "" : line.Text.c_str() + text);
+    } else if (command == "quit") {
+        quit = true;
     } else {
-        failure = "unknown command " + command;
-        return false;
+        return fail("unknown command " + command);
     }
     return true;
 }

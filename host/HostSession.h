@@ -3,6 +3,7 @@
 #include "HostScript.h"
 #include "plugin/PlugInInterface.h"
 
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,33 +28,53 @@ struct TRegisteredAction {
     std::string Name;
     std::string Hint;
     std::vector<uint8_t> TypeCodes;
+    int32_t ParameterCount = 0;
 };
 
-// One run of the host: the loaded library, the host's variables and main window, and the script.
+// A message box the library showed, answered by the host at once.
+struct TShownMessage {
+    std::string Caption;
+    std::string Text;
+};
+
+// One run of the host: the loaded library, the host's variables, its main window with the Rectangle
+// windows, the answers queued for the library's requests, and what the library sent back.
 class THostSession {
 public:
-    THostSession();
+    explicit THostSession(bool verbose);
     ~THostSession();
 
-    // Loads the library and resolves every entry point; false with a reason on failure.
     bool Load(const std::wstring& dllPath, std::string& reason);
     // Runs the script; returns the process exit code (0 when every command and expectation held).
     int Run(const std::vector<TScriptLine>& script);
 
     // Reached from the host callbacks.
+    void Log(const std::string& line) const;
     void AddAction(TRegisteredAction action) { FActions.push_back(std::move(action)); }
     std::string Variable(const std::string& name) const;
     void SetVariable(const std::string& name, const std::string& value) { FVariables[name] = value; }
+    THostBool Answer(int32_t request, char** slot);
+    void RecordScriptCommand(const std::string& command) { FScriptCommands.push_back(command); }
+    void RecordMessage(TShownMessage message) { FMessages.push_back(std::move(message)); }
 
 private:
-    bool RunLine(const TScriptLine& line, std::string& failure);
+    bool RunLine(const TScriptLine& line, std::string& failure, bool& quit);
     int32_t ActionNumber(const std::string& word) const;
+    HWND RectangleWindow(const std::string& name) const;
+    void Pump(DWORD milliseconds);
 
+    bool FVerbose;
     HMODULE FLibrary = nullptr;
     HWND FMainWindow = nullptr;
+    HHOOK FMessageBoxHook = nullptr;
     TEntryPoints FEntry;
     std::vector<TRegisteredAction> FActions;
     std::map<std::string, std::string> FVariables;
+    std::map<std::string, HWND> FRectangles; // by upper-cased name
+    std::deque<std::string> FPickAnswers;    // request 8
+    std::deque<std::string> FBrowseAnswers;  // request 16
+    std::deque<std::string> FScriptCommands;
+    std::deque<TShownMessage> FMessages;
     bool FLastResult = false;
 };
 

@@ -1,0 +1,100 @@
+#include "plugin/PlugInActions.h"
+
+#include "base/Error.h"
+#include "base/Text.h"
+#include "pageimport/ImportAction.h"
+#include "plugin/PlugInUtils.h"
+
+namespace tabulix {
+
+const std::vector<TActionInfo>& ActionTable() {
+    static const std::vector<TActionInfo> table = {
+        {1, u"TabulixOpen", u"Open an Excel workbook and attach a worksheet viewer to a Rectangle.",
+         {ParamText, ParamFileName, ParamVariable, ParamText, ParamText}},
+        {2, u"TabulixNext", u"Show the next worksheet in an Excel viewer.", {ParamText}},
+        {3, u"TabulixPrev", u"Show the previous worksheet in an Excel viewer.", {ParamText}},
+        {4, u"TabulixGoto", u"Jump to a specific worksheet by name or number in an Excel viewer.", {ParamText, ParamText}},
+        {5, u"TabulixClose", u"Remove an Excel viewer previously attached to a Rectangle.", {ParamText}},
+        {6, u"TabulixSave",
+         u"Save edits made in an Excel viewer back to a file (blank file name = overwrite the original).",
+         {ParamText, ParamFileName}},
+        {7, u"TabulixExport",
+         u"Export the workbook shown in an Excel viewer to CSV, Text, HTML, XML Spreadsheet, Word or PDF.",
+         {ParamText, ParamFileName, ParamText, ParamText}},
+        {8, u"TabulixImport",
+         u"Import selected Excel worksheets as real VisualNEO pages into the current publication or another pubfile. "
+         u"Existing pages are preserved.",
+         {ParamFileName, ParamText, ParamFileName}},
+        {9, u"TabulixEdit", u"Begin editing the currently selected cell in an Excel viewer.", {ParamText}},
+        {10, u"TabulixHighlight",
+         u"Highlight (or clear) the currently selected cell in an Excel viewer. This is a viewer-only overlay and is "
+         u"not saved back into the workbook file.",
+         {ParamText, ParamText}},
+        {11, u"TabulixSettings",
+         u"Customize the toolbar/header/selection colors, grid font, row height and column width of an Excel viewer.",
+         {ParamText, ParamText}},
+        {12, u"TabulNew",
+         u"Create a brand new, blank Excel workbook and attach a worksheet viewer (with the Top ribbon) to a Rectangle.",
+         {ParamText, ParamFileName}},
+    };
+    return table;
+}
+
+void RegisterActions(TAddActionCallback addAction) {
+    if (!addAction) return;
+    for (const TActionInfo& action : ActionTable()) {
+        const std::string name = ToHostText(action.Name);
+        const std::string hint = ToHostText(action.Hint);
+        const int32_t count = int32_t(action.TypeCodes.size());
+        addAction(action.Number, name.c_str(), hint.c_str(), action.TypeCodes.data(), count - 1, count);
+    }
+}
+
+namespace {
+
+// Parameter index of the host's array, read only when the action uses it.
+std::u16string Parameter(char* const* parameters, int index) {
+    return parameters ? ReadHostString(parameters[index]) : std::u16string();
+}
+
+bool RunAction(int32_t action, char* const* parameters) {
+    switch (action) {
+    case 8: {
+        TBridgeImportHost host;
+        return RunImportAction(host, Parameter(parameters, 0), Parameter(parameters, 1), Parameter(parameters, 2));
+    }
+    default:
+        // The viewer's actions are not wired yet: they do nothing and report nothing.
+        return false;
+    }
+}
+
+} // namespace
+
+TOpenParameters ReadOpenParameters(char* const* parameters) {
+    TOpenParameters open;
+    open.RectangleName = Parameter(parameters, 0);
+    open.WorkbookFile = Parameter(parameters, 1);
+    open.VariableName = Parameter(parameters, 2);
+    open.ToolbarPlacement = Parameter(parameters, 3);
+    open.ShowActionToolbar = SameTextAscii(Trim(Parameter(parameters, 4)), u"Yes");
+    return open;
+}
+
+bool ExecuteAction(int32_t action, char* const* parameters) {
+    if (action < 1 || action > ActionCount) return false;
+    try {
+        return RunAction(action, parameters);
+    } catch (const TTabulixError& error) {
+        ReportError(error.Message());
+    } catch (const std::bad_alloc&) {
+        ReportError(u"Out of memory.");
+    } catch (const std::exception& error) {
+        ReportError(Utf8ToUtf16(error.what()));
+    } catch (...) {
+        ReportError(u"Unexpected error.");
+    }
+    return false;
+}
+
+} // namespace tabulix

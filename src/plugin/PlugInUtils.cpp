@@ -1,0 +1,111 @@
+#include "plugin/PlugInUtils.h"
+
+#include "base/Numbers.h"
+#include "pageimport/HostVariables.h"
+#include "plugin/ViewerRegistry.h"
+
+#include <cstring>
+
+namespace tabulix {
+
+THostBridge& Bridge() {
+    static THostBridge bridge;
+    return bridge;
+}
+
+void AssignHostString(char** slot, std::u16string_view text) {
+    if (!slot) return;
+    FreeHostString(slot);
+    const std::string ansi = Bridge().CodePage->FromUtf16(text);
+    char* block = Bridge().Memory->Allocate(ansi.size() + 1);
+    if (block) std::memcpy(block, ansi.c_str(), ansi.size() + 1);
+    *slot = block;
+}
+
+void FreeHostString(char** slot) {
+    if (!slot || !*slot) return;
+    Bridge().Memory->Free(*slot);
+    *slot = nullptr;
+}
+
+std::u16string ReadHostString(const char* hostString) {
+    if (!hostString) return u"";
+    return Bridge().CodePage->ToUtf16(std::string_view(hostString, std::strlen(hostString)));
+}
+
+std::string ToHostText(std::u16string_view text) { return Bridge().CodePage->FromUtf16(text); }
+
+std::u16string GetHostVariable(const std::u16string& name) {
+    const TGetVariableCallback callback = Bridge().GetVariableCallback;
+    if (!callback) return u"";
+    const std::string hostName = ToHostText(name);
+    char* slot = nullptr;
+    callback(hostName.c_str(), &slot);
+    const std::u16string value = ReadHostString(slot);
+    FreeHostString(&slot);
+    return value;
+}
+
+void SetHostVariable(const std::u16string& name, const std::u16string& value) {
+    const TSetVariableCallback callback = Bridge().SetVariableCallback;
+    if (!callback) return;
+    const std::string hostName = ToHostText(name);
+    const std::string hostValue = ToHostText(value);
+    callback(hostName.c_str(), hostValue.c_str());
+}
+
+void ReportError(const std::u16string& message) { SetHostVariable(u"[LastError]", message); }
+
+bool HostSupportsObjectLookup() {
+    const TInterfaceAccessCallback callback = Bridge().InterfaceAccessCallback;
+    if (!callback) return false;
+    char* slot = nullptr;
+    callback(RequestCapabilityProbe, &slot);
+    const bool supported = slot != nullptr;
+    FreeHostString(&slot);
+    return supported;
+}
+
+intptr_t LookupObjectWindow(const std::u16string& objectName) {
+    const TInterfaceAccessCallback callback = Bridge().InterfaceAccessCallback;
+    if (!callback) return 0;
+    char* slot = nullptr;
+    AssignHostString(&slot, objectName);
+    callback(RequestObjectWindow, &slot);
+    const std::u16string answer = ReadHostString(slot);
+    FreeHostString(&slot);
+    const auto handle = ReadDecimalInteger(answer);
+    return handle && *handle > 0 ? intptr_t(*handle) : 0;
+}
+
+void RunHostScript(const std::u16string& command) {
+    const TScriptProcessorCallback callback = Bridge().ScriptProcessorCallback;
+    if (!callback) return;
+    const std::string hostCommand = ToHostText(command);
+    callback(hostCommand.c_str());
+}
+
+std::u16string ExpandHostPubTokens(std::u16string_view path) { return ExpandPubTokens(TBridgeImportHost(), path); }
+
+bool TBridgeImportHost::CanReadVariables() const { return Bridge().GetVariableCallback != nullptr; }
+
+std::u16string TBridgeImportHost::ReadVariable(const std::u16string& name) const { return GetHostVariable(name); }
+
+void TBridgeImportHost::WriteVariable(const std::u16string& name, const std::u16string& value) {
+    SetHostVariable(name, value);
+}
+
+void TBridgeImportHost::ShowMessageBox(const std::u16string& text, const std::u16string& caption, TMessageBoxKind kind) {
+    Bridge().Platform->ShowMessageBox(Bridge().HostWindow, text, caption, kind);
+}
+
+std::u16string TBridgeImportHost::LibraryModulePath() const { return Bridge().Platform->LibraryModulePath(); }
+
+TLocalTime TBridgeImportHost::LocalTime() const { return Bridge().Platform->LocalTime(); }
+
+void FreeViewerRegistry() {
+    std::unique_ptr<TViewerRegistry> registry = std::move(Bridge().ViewerRegistry);
+    registry.reset();
+}
+
+} // namespace tabulix

@@ -1,0 +1,87 @@
+#pragma once
+
+// The bridge to the host: the callbacks it handed over, host strings in both directions, host
+// variables, the interface-access requests, and the reporting of errors into "[LastError]".
+
+#include "base/AnsiCodePage.h"
+#include "base/HostMemory.h"
+#include "pageimport/ImportAction.h"
+#include "plugin/PlugInInterface.h"
+#include "plugin/PlugInPlatform.h"
+#include "plugin/ViewerRegistry.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tabulix {
+
+
+
+// The interface-access requests the library sends.
+constexpr int32_t RequestCapabilityProbe = 6;
+constexpr int32_t RequestObjectWindow = 7;
+constexpr int32_t RequestPickObject = 8;
+constexpr int32_t RequestBrowseFile = 16;
+
+// Process-wide state, for the lifetime of the library; every callback null until the host registers it.
+struct THostBridge {
+    THostWindow HostWindow = nullptr;
+    TAddActionCallback AddActionCallback = nullptr;
+    void* RegisterReserved = nullptr; // the second argument of nbRegisterPlugIn, kept and never used
+    TGetVariableCallback GetVariableCallback = nullptr;
+    TSetVariableCallback SetVariableCallback = nullptr;
+    TInterfaceAccessCallback InterfaceAccessCallback = nullptr;
+    TScriptProcessorCallback ScriptProcessorCallback = nullptr;
+    std::unique_ptr<TViewerRegistry> ViewerRegistry;
+
+    // The ports the bridge works through; tests replace them with doubles.
+    THostMemory* Memory = &SystemHostMemory();
+    const TAnsiCodePage* CodePage = &SystemAnsiCodePage();
+    TPlugInPlatform* Platform = &SystemPlugInPlatform();
+};
+
+THostBridge& Bridge();
+
+// Host strings. A slot the library fills gets a new block of exactly length + 1 bytes of the host's
+// allocator, after the block it held (if any) is freed.
+void AssignHostString(char** slot, std::u16string_view text);
+void FreeHostString(char** slot);
+std::u16string ReadHostString(const char* hostString); // null reads as empty
+// A text as the host takes it by value: the library's own buffer, valid while it lives.
+std::string ToHostText(std::u16string_view text);
+
+// Host variables: empty while no reading callback is registered; writes are dropped while no writing
+// callback is.
+std::u16string GetHostVariable(const std::u16string& name);
+void SetHostVariable(const std::u16string& name, const std::u16string& value);
+// Writes the message into "[LastError]", which the library never clears.
+void ReportError(const std::u16string& message);
+
+// Request 6: whether the host can find objects by name.
+bool HostSupportsObjectLookup();
+// Request 7: the window of the named object; 0 when there is none.
+intptr_t LookupObjectWindow(const std::u16string& objectName);
+// Hands the host a script command to run, such as "Gotonextpage".
+void RunHostScript(const std::u16string& command);
+
+// The path with "[PubDir]" and "[PubTitle]" replaced by the host's current values.
+std::u16string ExpandHostPubTokens(std::u16string_view path);
+
+// The host as the Import action sees it: the bridge's variables, message boxes owned by the host's
+// window, the library's own path and local time.
+class TBridgeImportHost final : public TImportHost {
+public:
+    bool CanReadVariables() const override;
+    std::u16string ReadVariable(const std::u16string& name) const override;
+    void WriteVariable(const std::u16string& name, const std::u16string& value) override;
+    void ShowMessageBox(const std::u16string& text, const std::u16string& caption, TMessageBoxKind kind) override;
+    std::u16string LibraryModulePath() const override;
+    TLocalTime LocalTime() const override;
+};
+
+// Destroys every attached viewer with its window and workbook, without saving: the registry pointer is
+// cleared first, so that nothing reaches a registry being destroyed.
+void FreeViewerRegistry();
+
+} // namespace tabulix

@@ -1,0 +1,321 @@
+// The plug-in from its entry points down, natively, with a host made of doubles.
+#include "base/AnsiCodePage.h"
+#include "base/Files.h"
+#include "base/HostMemory.h"
+#include "base/Text.h"
+#include "plugin/PlugInActions.h"
+#include "plugin/PlugInInterface.h"
+#include "plugin/PlugInUtils.h"
+#include "support/TempFolder.h"
+#include "support/XlsxFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+
+using namespace tabulix;
+using namespace tabulix::testing;
+
+namespace {
+
+// Host memory that knows every block it handed out, so that sizes and frees can be checked.
+class TCountingMemory final : public THostMemory {
+public:
+    std::map<char*, size_t> Live;
+    int Frees = 0;
+    char* Allocate(size_t bytes) override {
+        char* block = static_cast<char*>(std::malloc(bytes));
+        Live[block] = bytes;
+        return block;
+    }
+    void Free(char* block) override {
+        ASSERT_EQ(Live.count(block), 1u) << "a block freed that the host memory did not hand out";
+        Live.erase(block);
+        ++Frees;
+        std::free(block);
+    }
+    // A block as the host would hand it over.
+    char* HostString(const std::string& text) {
+        char* block = Allocate(text.size() + 1);
+        std::memcpy(block, text.c_str(), text.size() + 1);
+        return block;
+    }
+};
+
+struct TShownBox {
+    THostWindow Owner;
+    std::u16string Text, Caption;
+    TMessageBoxKind Kind;
+};
+
+class TPlatformDouble final : public TPlugInPlatform {
+public:
+    std::vector<TShownBox> Boxes;
+    void ShowMessageBox(THostWindow owner, const std::u16string& text, const std::u16string& caption,
+                        TMessageBoxKind kind) override {
+        Boxes.push_back({owner, text, caption, kind});
+    }
+    std::u16string LibraryModulePath() const override { return u"C:\\Plugins\\Tabulix.dll"; }
+    TLocalTime LocalTime() const override { return {2026, 12, 9, 10, 11, 12}; }
+};
+
+// The host: its variables, the actions it was given, the answers to its requests, and every call.
+struct TFakeHost {
+    TCountingMemory Memory;
+    TWindows1252CodePage CodePage;
+    TPlatformDouble Platform;
+    std::map<std::string, std::string> Variables; // ANSI, as the host keeps them
+    std::vector<std::string> Calls;
+    struct TAction {
+        int32_t Number;
+        std::string Name, Hint;
+        std::vector<uint8_t> Codes;
+        int32_t Count;
+    };
+    std::vector<TAction> Actions;
+    std::map<int32_t, std::string> Answers; // request -> slot text; a missing entry leaves the slot alone
+    std::vector<std::string> Requests;
+    std::vector<std::string> Scripts;
+};
+
+TFakeHost* Host = nullptr;
+
+void TABULIX_STDCALL AddAction(int32_t number, const char* name, const char* hint, const uint8_t* codes, int32_t last,
+                               int32_t count) {
+    Host->Actions.push_back({number, name, hint, std::vector<uint8_t>(codes, codes + last + 1), count});
+}
+void TABULIX_STDCALL GetVariable(const char* name, char** slot) {
+    Host->Calls.push_back(std::string("get ") + name);
+    EXPECT_EQ(*slot, nullptr);
+    const auto found = Host->Variables.find(name);
+    if (found != Host->Variables.end()) *slot = Host->Memory.HostString(found->second);
+}
+void TABULIX_STDCALL SetVariable(const char* name, const char* value) {
+    Host->Calls.push_back(std::string("set ") + name);
+    Host->Variables[name] = value;
+}
+THostBool TABULIX_STDCALL InterfaceAccess(int32_t request, char** slot) {
+    Host->Requests.push_back(std::to_string(request) + ":" + (*slot ? *slot : "(null)"));
+    const auto answer = Host->Answers.find(request);
+    if (answer == Host->Answers.end()) return false;
+    if (*slot) Host->Memory.Free(*slot);
+    *slot = Host->Memory.HostString(answer->second);
+    return true;
+}
+void TABULIX_STDCALL ScriptCommand(const char* command) { Host->Scripts.push_back(command); }
+
+// Each test starts from a library that knows nothing of a host, with the doubles as its ports.
+class PlugIn : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Host = &FHost;
+        THostBridge& bridge = Bridge();
+        FSaved = {bridge.Memory, bridge.CodePage, bridge.Platform};
+        bridge = THostBridge();
+        bridge.Memory = &FHost.Memory;
+        bridge.CodePage = &FHost.CodePage;
+        bridge.Platform = &FHost.Platform;
+    }
+    void TearDown() override {
+        EXPECT_TRUE(FHost.Memory.Live.empty()) << FHost.Memory.Live.size() << " host blocks were not freed";
+        THostBridge& bridge = Bridge();
+        bridge = THostBridge();
+        bridge.Memory = FSaved.Memory;
+        bridge.CodePage = FSaved.CodePage;
+        bridge.Platform = FSaved.Platform;
+        Host = nullptr;
+    }
+    void Register() {
+        nbRegisterPlugIn(AddAction, nullptr, GetVariable, SetVariable);
+        nbRegisterInterfaceAccess(InterfaceAccess);
+        nbRegisterScriptProcessor(ScriptCommand);
+    }
+    // Runs an action with parameters as the host passes them, blocks of its allocator.
+    bool Exec(int32_t action, const std::vector<std::string>& parameters) {
+        std::vector<char*> blocks;
+        for (const std::string& p : parameters) blocks.push_back(FHost.Memory.HostString(p));
+        if (blocks.empty()) blocks.push_back(nullptr);
+        const bool result = nbExecAction(action, blocks.data(), int32_t(blocks.size()) - 1);
+        for (char* block : blocks) {
+            if (block) FHost.Memory.Free(block);
+        }
+        return result;
+    }
+
+    TFakeHost FHost;
+    struct {
+        THostMemory* Memory;
+        const TAnsiCodePage* CodePage;
+        TPlugInPlatform* Platform;
+    } FSaved{};
+};
+
+} // namespace
+
+TEST_F(PlugIn, RegistersTheTwelveActionsInTableOrder) {
+    Register();
+    ASSERT_EQ(FHost.Actions.size(), 12u);
+    const char* names[] = {"TabulixOpen", "TabulixNext", "TabulixPrev", "TabulixGoto", "TabulixClose", "TabulixSave",
+                           "TabulixExport", "TabulixImport", "TabulixEdit", "TabulixHighlight", "TabulixSettings", "TabulNew"};
+    const std::vector<std::vector<uint8_t>> codes = {{1, 5, 6, 1, 1}, {1}, {1}, {1, 1}, {1}, {1, 5}, {1, 5, 1, 1},
+                                                     {5, 1, 5}, {1}, {1, 1}, {1, 1}, {1, 5}};
+    for (size_t i = 0; i < 12; ++i) {
+        EXPECT_EQ(FHost.Actions[i].Number, int32_t(i + 1));
+        EXPECT_EQ(FHost.Actions[i].Name, names[i]);
+        EXPECT_EQ(FHost.Actions[i].Codes, codes[i]) << names[i];
+        EXPECT_EQ(FHost.Actions[i].Count, int32_t(codes[i].size()));
+    }
+    EXPECT_EQ(FHost.Actions[7].Hint, "Import selected Excel worksheets as real VisualNEO pages into the current "
+                                     "publication or another pubfile. Existing pages are preserved.");
+}
+
+TEST_F(PlugIn, InitFillsTheThreeSlotsFreeingWhatTheyHeld) {
+    char* title = FHost.Memory.HostString("old title");
+    char* publisher = FHost.Memory.HostString("old");
+    char* hint = nullptr;
+    const auto window = reinterpret_cast<THostWindow>(intptr_t(0x1234));
+    nbInitPlugIn(window, &title, &publisher, &hint);
+    EXPECT_EQ(FHost.Memory.Frees, 2);
+    EXPECT_STREQ(title, "Tabulara");
+    EXPECT_STREQ(publisher, "Corvane");
+    EXPECT_STREQ(hint, "Open an Excel workbook, browse and edit its worksheets, and save changes back.");
+    EXPECT_EQ(FHost.Memory.Live[title], std::strlen("Tabulara") + 1);
+    EXPECT_EQ(FHost.Memory.Live[hint], std::strlen(hint) + 1);
+    EXPECT_EQ(Bridge().HostWindow, window);
+    for (char* block : {title, publisher, hint}) FHost.Memory.Free(block); // the host owns them now
+    nbInitPlugIn(window, nullptr, nullptr, nullptr);                       // no slots: nothing to fill
+}
+
+TEST_F(PlugIn, ActionNumbersOutsideTheTableChangeNothing) {
+    Register();
+    FHost.Calls.clear();
+    for (int32_t action : {0, 13, -1}) {
+        EXPECT_FALSE(Exec(action, {"Rect1", "book.xlsx"}));
+        char* slots[1] = {nullptr};
+        EXPECT_FALSE(nbEditAction(action, slots, 0));
+    }
+    EXPECT_TRUE(FHost.Calls.empty());
+    EXPECT_TRUE(FHost.Requests.empty());
+}
+
+TEST_F(PlugIn, ViewerActionsAreNotWiredYetAndSayNothing) {
+    Register();
+    FHost.Variables["[LastError]"] = "earlier message";
+    for (int32_t action : {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12}) {
+        EXPECT_FALSE(Exec(action, {"Rect1", "book.xlsx", "Grid", "Top", "Yes"})) << action;
+    }
+    EXPECT_EQ(FHost.Variables["[LastError]"], "earlier message");
+    EXPECT_TRUE(FHost.Platform.Boxes.empty());
+}
+
+TEST_F(PlugIn, OpenReadsItsToolbarFlagTrimmedAndIgnoringCase) {
+    TCountingMemory& memory = FHost.Memory;
+    auto flag = [&](const char* text) {
+        char* parameters[5] = {memory.HostString(" Rect1 "), nullptr, memory.HostString("Grid"), memory.HostString("Top"),
+                               text ? memory.HostString(text) : nullptr};
+        const TOpenParameters open = ReadOpenParameters(parameters);
+        EXPECT_EQ(open.RectangleName, u" Rect1 "); // verbatim
+        EXPECT_EQ(open.WorkbookFile, u"");          // a null parameter reads as empty
+        for (char* p : parameters) {
+            if (p) memory.Free(p);
+        }
+        return open.ShowActionToolbar;
+    };
+    EXPECT_TRUE(flag("Yes"));
+    EXPECT_TRUE(flag("  yes\t"));
+    EXPECT_TRUE(flag("YES"));
+    for (const char* text : {"Y", "True", "1", "", "No", "Yes please"}) EXPECT_FALSE(flag(text)) << text;
+    EXPECT_FALSE(flag(nullptr));
+}
+
+TEST_F(PlugIn, TextCrossesTheBoundaryInTheAnsiCodePage) {
+    Register();
+    SetHostVariable(u"[Out]", u"Caf\u00e9 \u65e5\u672c \u20ac");
+    EXPECT_EQ(FHost.Variables["[Out]"], "Caf\xE9 ?? \x80");
+    FHost.Variables["[In]"] = "Gr\xFC\xDF";
+    EXPECT_EQ(GetHostVariable(u"[In]"), u"Gr\u00fc\u00df");
+    EXPECT_EQ(GetHostVariable(u"[Missing]"), u"");
+    EXPECT_EQ(ReadHostString(nullptr), u"");
+}
+
+TEST_F(PlugIn, CallbacksAreUsedOnlyOnceRegistered) {
+    EXPECT_EQ(GetHostVariable(u"[PubDir]"), u"");
+    SetHostVariable(u"[LastError]", u"dropped");
+    ReportError(u"dropped too");
+    EXPECT_FALSE(HostSupportsObjectLookup());
+    EXPECT_EQ(LookupObjectWindow(u"Rect1"), 0);
+    RunHostScript(u"Gotonextpage");
+    EXPECT_TRUE(FHost.Calls.empty());
+    EXPECT_TRUE(FHost.Scripts.empty());
+    EXPECT_FALSE(Exec(8, {"book.xlsx", "ALL", "other.pub"})); // fails, and nothing reaches the host
+}
+
+TEST_F(PlugIn, InterfaceAccessRequests) {
+    Register();
+    EXPECT_FALSE(HostSupportsObjectLookup()); // the slot stayed null
+    FHost.Answers[6] = "";
+    EXPECT_TRUE(HostSupportsObjectLookup()); // non-null, whatever it holds
+    FHost.Answers[7] = "4242";
+    EXPECT_EQ(LookupObjectWindow(u"Rect\u00e91"), 4242);
+    FHost.Answers[7] = "0x10";
+    EXPECT_EQ(LookupObjectWindow(u"Rect1"), 0);
+    FHost.Answers[7] = "-5";
+    EXPECT_EQ(LookupObjectWindow(u"Rect1"), 0);
+    EXPECT_EQ(FHost.Requests, (std::vector<std::string>{"6:(null)", "6:(null)", "7:Rect\xE9" "1", "7:Rect1", "7:Rect1"}));
+    RunHostScript(u"Gotoprevpage");
+    EXPECT_EQ(FHost.Scripts, std::vector<std::string>{"Gotoprevpage"});
+}
+
+TEST_F(PlugIn, PubTokensExpandFromTheHostsVariables) {
+    Register();
+    // The folder gets the platform's separator unless it ends with one.
+    const std::u16string separator(1, char16_t(std::filesystem::path::preferred_separator));
+    FHost.Variables["[PubDir]"] = "C:\\Pubs";
+    FHost.Variables["[PubTitle]"] = "My Book";
+    EXPECT_EQ(ExpandHostPubTokens(u"[pubdir]Data\\[PUBTITLE].xlsx"), u"C:\\Pubs" + separator + u"Data\\My Book.xlsx");
+    FHost.Variables["[PubDir]"] = "C:\\Pubs" + Utf16ToUtf8(separator);
+    EXPECT_EQ(ExpandHostPubTokens(u"[PubDir]a.xlsx"), u"C:\\Pubs" + separator + u"a.xlsx");
+    FHost.Variables["[PubDir]"] = "";
+    EXPECT_EQ(ExpandHostPubTokens(u"[PubDir]a.xlsx"), u"[PubDir]a.xlsx");
+}
+
+TEST_F(PlugIn, MessageTwoFreesTheViewersAndMayComeTwice) {
+    nbMessage(2, 0);
+    nbMessage(2, 0);
+    nbMessage(7, 0);
+    EXPECT_EQ(Bridge().ViewerRegistry, nullptr);
+}
+
+TEST_F(PlugIn, ImportRunsThroughTheBridgeAndLastErrorIsNeverCleared) {
+    Register();
+    TTempFolder folder;
+    TXlsxFixture().Sheet("Sales", "").Sheet("Costs", "").WriteTo(folder / u"Book.xlsx");
+    const std::string publication = "[MasterPage]\r\nNewPage=Intro\r\nPageStyle=0\r\n";
+    WriteFileBytes(folder / u"Demo.pub", publication);
+    FHost.Variables["[PubDir]"] = Utf16ToUtf8(PathToText(folder.Path())) + "/";
+    FHost.Variables["[PubTitle]"] = "Demo";
+    const auto window = reinterpret_cast<THostWindow>(intptr_t(0x77));
+    char* none = nullptr;
+    nbInitPlugIn(window, &none, &none, &none);
+    FHost.Memory.Free(none);
+
+    // A failing import writes its message; a viewer action after it leaves the message there.
+    EXPECT_FALSE(Exec(8, {"[PubDir]Missing.xlsx", "ALL", "__TABULIX_CURRENT__"}));
+    const std::string failure = FHost.Variables["[LastError]"];
+    EXPECT_EQ(failure.rfind("Excel file not found: ", 0), 0u) << failure;
+    EXPECT_FALSE(Exec(2, {"Rect1"}));
+    EXPECT_EQ(FHost.Variables["[LastError]"], failure);
+
+    ASSERT_TRUE(Exec(8, {"[PubDir]Book.xlsx", "Costs", "__TABULIX_CURRENT__"})) << FHost.Variables["[LastError]"];
+    const std::string copy = FHost.Variables["[TabulixImportedPub]"];
+    EXPECT_NE(copy.find("Demo.Tabulix.pub"), std::string::npos) << copy;
+    EXPECT_EQ(ReadFileBytes(folder / u"Demo.pub"), publication); // the open publication is never touched
+    EXPECT_TRUE(FileExists(folder / u"Demo.Tabulix.pub"));
+    ASSERT_FALSE(FHost.Platform.Boxes.empty());
+    EXPECT_EQ(FHost.Platform.Boxes.back().Owner, window);
+    const std::string log = ReadFileBytes(folder / u"Tabulix_import.log");
+    EXPECT_NE(log.find("DLL=C:\\Plugins\\Tabulix.dll"), std::string::npos) << log;
+}
