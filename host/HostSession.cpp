@@ -277,7 +277,6 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& 
         if (command == "init-prefilled") {
             for (char*& slot : slots) slot = NewHostString("host text");
         }
-        const char* before[3] = {slots[0], slots[1], slots[2]};
         FEntry.InitPlugIn(FMainWindow, &slots[0], &slots[1], &slots[2]);
         for (int i = 0; i < 3; ++i) {
             const std::string text = Text(slots[i]);
@@ -286,7 +285,7 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& 
                 return fail("slot " + std::to_string(i) + " holds a block of " + std::to_string(GlobalSize(slots[i])) +
                             " bytes for a text of " + std::to_string(text.size()));
             }
-            if (command == "init-prefilled" && slots[i] == before[i]) return fail("slot " + std::to_string(i) + " was not replaced");
+            if (command == "init-prefilled" && text == "host text") return fail("slot " + std::to_string(i) + " was not filled");
             FreeHostString(slots[i]);
         }
     } else if (command == "register") {

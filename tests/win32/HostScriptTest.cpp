@@ -1,0 +1,97 @@
+// The 64-bit Tabulix.dll driven by the reference host, as VisualNEO drives it.
+#include "base/Files.h"
+#include "base/Text.h"
+#include "support/TempFolder.h"
+#include "support/XlsxFixture.h"
+#include "win32/HostProcess.h"
+
+#include <gtest/gtest.h>
+
+using namespace tabulix;
+using namespace tabulix::testing;
+
+namespace {
+
+std::string Windows(const std::filesystem::path& path) { return Utf16ToUtf8(PathToText(path)); }
+
+const std::string Publication = "[MasterPage]\r\nNewPage=Intro\r\nPageStyle=0\r\n";
+
+// A folder with an open publication Demo.pub and a workbook beside it.
+struct TImportFolder {
+    TTempFolder Folder;
+    TImportFolder() {
+        TXlsxFixture().Sheet("Sales", "<row r=\"1\">" + CellXml("A1", "7") + "</row>").Sheet("Costs", "").WriteTo(Folder / u"Book.xlsx");
+        WriteFileBytes(Folder / u"Demo.pub", Publication);
+    }
+    std::string Header() const {
+        return "init\nregister\nvar [PubDir] " + Windows(Folder.Path()) + "\nvar [PubTitle] Demo\n";
+    }
+};
+
+void ExpectPassed(const THostRun& run) {
+    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+    EXPECT_NE(run.Output.find("script passed"), std::string::npos) << run.Output;
+}
+
+} // namespace
+
+TEST(ReferenceHost, RegistersTheTwelveActionsWithTheirTypeCodes) {
+    TTempFolder folder;
+    ExpectPassed(RunHostScript("init-prefilled\nregister\nexpect-actions 12\n"
+                               "expect-action 1 TabulixOpen 1,5,6,1,1\nexpect-action 2 TabulixNext 1\n"
+                               "expect-action 3 TabulixPrev 1\nexpect-action 4 TabulixGoto 1,1\n"
+                               "expect-action 5 TabulixClose 1\nexpect-action 6 TabulixSave 1,5\n"
+                               "expect-action 7 TabulixExport 1,5,1,1\nexpect-action 8 TabulixImport 5,1,5\n"
+                               "expect-action 9 TabulixEdit 1\nexpect-action 10 TabulixHighlight 1,1\n"
+                               "expect-action 11 TabulixSettings 1,1\nexpect-action 12 TabulNew 1,5\n"
+                               "exec 0\nexpect-result false\nexec 13\nexpect-result false\n"
+                               "var [LastError] untouched\nexec TabulixNext Rect1\nexpect-result false\n"
+                               "expect-var [LastError] untouched\nmessage 2\nmessage 2\n",
+                               folder.Path()));
+}
+
+TEST(ReferenceHost, ImportIntoACopyOfTheCurrentPublication) {
+    TImportFolder scene;
+    const std::string copy = Windows(scene.Folder / u"Demo.Tabulix.pub");
+    const THostRun run = RunHostScript(scene.Header() +
+                                       "exec TabulixImport [pubdir]Book.xlsx ALL __TABULIX_CURRENT__\n"
+                                       "expect-result true\n"
+                                       "expect-var [TabulixImportedPub] " + copy + "\n"
+                                       "expect-var-contains [LastError] \"Tabulara created successfully.\"\n"
+                                       "expect-message-contains TabulixImport \"The current publication was not overwritten.\"\n"
+                                       "expect-no-message\n",
+                                       scene.Folder.Path());
+    ExpectPassed(run);
+    EXPECT_EQ(ReadFileBytes(scene.Folder / u"Demo.pub"), Publication);
+    const std::string imported = ReadFileBytes(scene.Folder / u"Demo.Tabulix.pub");
+    EXPECT_NE(imported.find("PgEnterAction=TabulixOpen \""), std::string::npos);
+    const std::string log = ReadFileBytes(scene.Folder / u"Tabulix_import.log");
+    EXPECT_NE(log.find("Tabulix.dll"), std::string::npos) << log; // the build line names the library
+    EXPECT_NE(log.find("SUCCESS"), std::string::npos) << log;
+}
+
+TEST(ReferenceHost, ImportIntoAnotherPublicationAndAFailingImport) {
+    TImportFolder scene;
+    WriteFileBytes(scene.Folder / u"Other.pub", Publication);
+    const THostRun run = RunHostScript(scene.Header() +
+                                       "exec TabulixImport [PubDir]Book.xlsx Costs [PubDir]Other.pub\n"
+                                       "expect-result true\n"
+                                       "expect-var-contains [LastError] \"Tabulara imported into:\"\n"
+                                       "expect-no-message\n"
+                                       "exec TabulixImport [PubDir]Missing.xlsx ALL [PubDir]Other.pub\n"
+                                       "expect-result false\n"
+                                       "expect-var-contains [LastError] \"Excel file not found: \"\n"
+                                       "expect-message-contains \"TabulixImport - Error\" \"Excel file not found: \"\n",
+                                       scene.Folder.Path());
+    ExpectPassed(run);
+    EXPECT_NE(ReadFileBytes(scene.Folder / u"Other.pub").find("Costs"), std::string::npos);
+    EXPECT_FALSE(FileExists(scene.Folder / u"Demo.Tabulix.pub"));
+}
+
+TEST(ReferenceHost, AFailedExpectationStopsTheScript) {
+    TTempFolder folder;
+    const THostRun run = RunHostScript("init\nregister\nexpect-var [Nothing] something\nprint not reached\n", folder.Path());
+    EXPECT_EQ(run.ExitCode, 1u);
+    EXPECT_NE(run.Output.find("FAILED at line 3 (expect-var [Nothing] something)"), std::string::npos) << run.Output;
+    EXPECT_EQ(run.Output.find("not reached"), std::string::npos);
+}
