@@ -1,5 +1,6 @@
 #include "CliCommands.h"
 
+#include "CliArguments.h"
 #include "Json.h"
 #include "SubCommands.h"
 #include "base/Error.h"
@@ -29,42 +30,6 @@ constexpr const char* Usage =
     "  tabulix edit FILE -o OUT OP...      apply edits in order and save to OUT\n"
     "  tabulix export FILE OUT --format F [--scope S] [--sheet N]\n"
     "  tabulix import WORKBOOK PUB [--sheets SPEC]\n";
-
-// The words of a command line: positional arguments and --name value options.
-struct TArguments {
-    std::vector<std::string> Positional;
-    std::map<std::string, std::string> Options;
-
-    const std::string& At(size_t index) const {
-        if (index >= Positional.size()) throw TUsageError{"missing argument"};
-        return Positional[index];
-    }
-    std::optional<std::string> Option(const std::string& name) const {
-        const auto found = Options.find(name);
-        if (found == Options.end()) return std::nullopt;
-        return found->second;
-    }
-};
-
-TArguments ParseArguments(const std::vector<std::string>& args, size_t from, const std::vector<std::string>& options,
-                          size_t positionalCount) {
-    TArguments parsed;
-    for (size_t i = from; i < args.size(); ++i) {
-        const std::string& word = args[i];
-        if (word.size() > 2 && word.compare(0, 2, "--") == 0) {
-            const std::string name = word.substr(2);
-            if (std::find(options.begin(), options.end(), name) == options.end()) {
-                throw TUsageError{"unknown option " + word};
-            }
-            if (i + 1 >= args.size()) throw TUsageError{"option " + word + " needs a value"};
-            parsed.Options[name] = args[++i];
-        } else {
-            parsed.Positional.push_back(word);
-        }
-    }
-    if (parsed.Positional.size() != positionalCount) throw TUsageError{"wrong number of arguments"};
-    return parsed;
-}
 
 std::u16string Text(const std::string& utf8) { return Utf8ToUtf16(utf8); }
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tabulix::cli {
+
+// The words of a command line after the command's name: positional arguments and --name value options.
+struct TArguments {
+    std::vector<std::string> Positional;
+    std::map<std::string, std::string> Options;
+
+    const std::string& At(size_t index) const;
+    std::optional<std::string> Option(const std::string& name) const;
+};
+
+// Reads args from index `from` on, accepting the given option names and exactly positionalCount
+// positional arguments; throws TUsageError otherwise.
+TArguments ParseArguments(const std::vector<std::string>& args, size_t from, const std::vector<std::string>& options,
+                          size_t positionalCount);
+
+} // namespace tabulix::cli
