@@ -20,7 +20,34 @@ public:
     }
 };
 
+// Without windows no viewer can be made: creating one fails, and nothing else is asked before that.
+class TNoViewerWindows final : public TViewerWindows {
+public:
+    TWindowHandle CreateViewerWindow(TWindowHandle, TNeoSpreadsheet&, uint32_t& errorCode) override {
+        errorCode = 0;
+        return nullptr;
+    }
+    void DestroyWindow(TWindowHandle) override {}
+    bool IsWindow(TWindowHandle window) const override { return window != nullptr; }
+    bool IsWindowVisible(TWindowHandle) const override { return false; }
+    bool GetClientRect(TWindowHandle, TRect&) const override { return false; }
+    TPoint MapClientPoint(TWindowHandle, TWindowHandle, TPoint point) const override { return point; }
+    void PlaceOnTop(TWindowHandle, const TRect&) override {}
+    void Show(TWindowHandle, TShowMode) override {}
+    void Invalidate(TWindowHandle) override {}
+    void PostMessage(TWindowHandle, uint32_t, uintptr_t, intptr_t) override {}
+    void StartTimer(TWindowHandle, uintptr_t, uint32_t) override {}
+    void StopTimer(TWindowHandle, uintptr_t) override {}
+    void PaintWindow(TWindowHandle, const std::function<void(TCanvas&, const TRect&)>&) override {}
+    intptr_t DefaultProcessing(TWindowHandle, uint32_t, uintptr_t, intptr_t) override { return 0; }
+};
+
 } // namespace
+
+TViewerWindows& SystemViewerWindows() {
+    static TNoViewerWindows windows;
+    return windows;
+}
 
 TPlugInPlatform& SystemPlugInPlatform() {
     static TNativePlugInPlatform platform;

@@ -4,6 +4,7 @@
 #include "base/Text.h"
 #include "pageimport/ImportAction.h"
 #include "plugin/PlugInUtils.h"
+#include "plugin/ViewerActions.h"
 
 namespace tabulix {
 
@@ -57,18 +58,6 @@ std::u16string Parameter(char* const* parameters, int index) {
     return parameters ? ReadHostString(parameters[index]) : std::u16string();
 }
 
-bool RunAction(int32_t action, char* const* parameters) {
-    switch (action) {
-    case 8: {
-        TBridgeImportHost host;
-        return RunImportAction(host, Parameter(parameters, 0), Parameter(parameters, 1), Parameter(parameters, 2));
-    }
-    default:
-        // The viewer's actions are not wired yet: they do nothing and report nothing.
-        return false;
-    }
-}
-
 } // namespace
 
 TOpenParameters ReadOpenParameters(char* const* parameters) {
@@ -80,6 +69,28 @@ TOpenParameters ReadOpenParameters(char* const* parameters) {
     open.ShowActionToolbar = SameTextAscii(Trim(Parameter(parameters, 4)), u"Yes");
     return open;
 }
+
+namespace {
+
+bool RunAction(int32_t action, char* const* parameters) {
+    switch (action) {
+    case 1: return OpenViewer(ReadOpenParameters(parameters));
+    case 2: return NextSheetAction(Parameter(parameters, 0));
+    case 3: return PrevSheetAction(Parameter(parameters, 0));
+    case 4: return GotoSheetAction(Parameter(parameters, 0), Parameter(parameters, 1));
+    case 5: return CloseViewer(Parameter(parameters, 0), true);
+    case 8: {
+        TBridgeImportHost host;
+        return RunImportAction(host, Parameter(parameters, 0), Parameter(parameters, 1), Parameter(parameters, 2));
+    }
+    default:
+        // Save, Export, Edit, Highlight, Settings and New are not wired yet: they do nothing and report
+        // nothing.
+        return false;
+    }
+}
+
+} // namespace
 
 bool ExecuteAction(int32_t action, char* const* parameters) {
     if (action < 1 || action > ActionCount) return false;

@@ -6,6 +6,7 @@
 
 #include "pageimport/ImportAction.h"
 #include "plugin/PlugInInterface.h"
+#include "viewer/ViewerPorts.h"
 
 #include <string>
 
@@ -22,5 +23,8 @@ public:
 };
 
 TPlugInPlatform& SystemPlugInPlatform();
+
+// The windows of the viewers; natively there are none, and creating one fails.
+TViewerWindows& SystemViewerWindows();
 
 } // namespace tabulix

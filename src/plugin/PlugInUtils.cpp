@@ -8,6 +8,11 @@
 
 namespace tabulix {
 
+THostBridge::THostBridge() {
+    static TBridgeViewerHost viewerHost;
+    ViewerHost = &viewerHost;
+}
+
 THostBridge& Bridge() {
     static THostBridge bridge;
     return bridge;
@@ -102,6 +107,18 @@ void TBridgeImportHost::ShowMessageBox(const std::u16string& text, const std::u1
 std::u16string TBridgeImportHost::LibraryModulePath() const { return Bridge().Platform->LibraryModulePath(); }
 
 TLocalTime TBridgeImportHost::LocalTime() const { return Bridge().Platform->LocalTime(); }
+
+TWindowHandle TBridgeViewerHost::HostWindow() const { return Bridge().HostWindow; }
+bool TBridgeViewerHost::CanSetVariables() const { return Bridge().SetVariableCallback != nullptr; }
+void TBridgeViewerHost::SetVariable(const std::u16string& name, const std::u16string& value) {
+    SetHostVariable(name, value);
+}
+void TBridgeViewerHost::ReportError(const std::u16string& message) { tabulix::ReportError(message); }
+void TBridgeViewerHost::RunScript(const std::u16string& command) { RunHostScript(command); }
+bool TBridgeViewerHost::CanLookupObjects() const { return Bridge().InterfaceAccessCallback != nullptr; }
+TWindowHandle TBridgeViewerHost::LookupObjectWindow(const std::u16string& name) {
+    return reinterpret_cast<TWindowHandle>(tabulix::LookupObjectWindow(name));
+}
 
 void FreeViewerRegistry() {
     std::unique_ptr<TViewerRegistry> registry = std::move(Bridge().ViewerRegistry);

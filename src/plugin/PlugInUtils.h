@@ -39,6 +39,10 @@ struct THostBridge {
     THostMemory* Memory = &SystemHostMemory();
     const TAnsiCodePage* CodePage = &SystemAnsiCodePage();
     TPlugInPlatform* Platform = &SystemPlugInPlatform();
+    TViewerWindows* ViewerWindows = &SystemViewerWindows();
+    TViewerHost* ViewerHost; // the bridge itself, as the viewers see the host
+
+    THostBridge();
 };
 
 THostBridge& Bridge();
@@ -78,6 +82,18 @@ public:
     void ShowMessageBox(const std::u16string& text, const std::u16string& caption, TMessageBoxKind kind) override;
     std::u16string LibraryModulePath() const override;
     TLocalTime LocalTime() const override;
+};
+
+// The host as the viewers see it: the bridge's window, variables, script processor and request 7.
+class TBridgeViewerHost final : public TViewerHost {
+public:
+    TWindowHandle HostWindow() const override;
+    bool CanSetVariables() const override;
+    void SetVariable(const std::u16string& name, const std::u16string& value) override;
+    void ReportError(const std::u16string& message) override;
+    void RunScript(const std::u16string& command) override;
+    bool CanLookupObjects() const override;
+    TWindowHandle LookupObjectWindow(const std::u16string& name) override;
 };
 
 // Destroys every attached viewer with its window and workbook, without saving: the registry pointer is

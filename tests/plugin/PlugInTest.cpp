@@ -8,9 +8,11 @@
 #include "plugin/PlugInUtils.h"
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
+#include "viewer/ViewerDoubles.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -77,6 +79,7 @@ struct TFakeHost {
     };
     std::vector<TAction> Actions;
     std::map<int32_t, std::string> Answers; // request -> slot text; a missing entry leaves the slot alone
+    std::map<std::string, std::string> Objects; // request 7 by object name, when it has entries
     std::vector<std::string> Requests;
     std::vector<std::string> Scripts;
 };
@@ -99,10 +102,20 @@ void TABULIX_STDCALL SetVariable(const char* name, const char* value) {
 }
 THostBool TABULIX_STDCALL InterfaceAccess(int32_t request, char** slot) {
     Host->Requests.push_back(std::to_string(request) + ":" + (*slot ? *slot : "(null)"));
-    const auto answer = Host->Answers.find(request);
-    if (answer == Host->Answers.end()) return false;
+    std::string text;
+    if (request == 7 && !Host->Objects.empty()) {
+        // The host finds objects whatever the case of their names.
+        std::string name = *slot ? *slot : "";
+        for (char& c : name) c = char(std::toupper(static_cast<unsigned char>(c)));
+        const auto object = Host->Objects.find(name);
+        text = object == Host->Objects.end() ? "0" : object->second;
+    } else {
+        const auto answer = Host->Answers.find(request);
+        if (answer == Host->Answers.end()) return false;
+        text = answer->second;
+    }
     if (*slot) Host->Memory.Free(*slot);
-    *slot = Host->Memory.HostString(answer->second);
+    *slot = Host->Memory.HostString(text);
     return true;
 }
 void TABULIX_STDCALL ScriptCommand(const char* command) { Host->Scripts.push_back(command); }
@@ -113,11 +126,12 @@ protected:
     void SetUp() override {
         Host = &FHost;
         THostBridge& bridge = Bridge();
-        FSaved = {bridge.Memory, bridge.CodePage, bridge.Platform};
+        FSaved = {bridge.Memory, bridge.CodePage, bridge.Platform, bridge.ViewerWindows};
         bridge = THostBridge();
         bridge.Memory = &FHost.Memory;
         bridge.CodePage = &FHost.CodePage;
         bridge.Platform = &FHost.Platform;
+        bridge.ViewerWindows = &FWindows;
     }
     void TearDown() override {
         EXPECT_TRUE(FHost.Memory.Live.empty()) << FHost.Memory.Live.size() << " host blocks were not freed";
@@ -126,6 +140,7 @@ protected:
         bridge.Memory = FSaved.Memory;
         bridge.CodePage = FSaved.CodePage;
         bridge.Platform = FSaved.Platform;
+        bridge.ViewerWindows = FSaved.ViewerWindows;
         Host = nullptr;
     }
     void Register() {
@@ -146,10 +161,12 @@ protected:
     }
 
     TFakeHost FHost;
+    TScriptedWindows FWindows;
     struct {
         THostMemory* Memory;
         const TAnsiCodePage* CodePage;
         TPlugInPlatform* Platform;
+        TViewerWindows* ViewerWindows;
     } FSaved{};
 };
 
@@ -201,10 +218,10 @@ TEST_F(PlugIn, ActionNumbersOutsideTheTableChangeNothing) {
     EXPECT_TRUE(FHost.Requests.empty());
 }
 
-TEST_F(PlugIn, ViewerActionsAreNotWiredYetAndSayNothing) {
+TEST_F(PlugIn, ActionsNotWiredYetSayNothing) {
     Register();
     FHost.Variables["[LastError]"] = "earlier message";
-    for (int32_t action : {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12}) {
+    for (int32_t action : {6, 7, 9, 10, 11, 12}) {
         EXPECT_FALSE(Exec(action, {"Rect1", "book.xlsx", "Grid", "Top", "Yes"})) << action;
     }
     EXPECT_EQ(FHost.Variables["[LastError]"], "earlier message");
@@ -306,7 +323,7 @@ TEST_F(PlugIn, ImportRunsThroughTheBridgeAndLastErrorIsNeverCleared) {
     EXPECT_FALSE(Exec(8, {"[PubDir]Missing.xlsx", "ALL", "__TABULIX_CURRENT__"}));
     const std::string failure = FHost.Variables["[LastError]"];
     EXPECT_EQ(failure.rfind("Excel file not found: ", 0), 0u) << failure;
-    EXPECT_FALSE(Exec(2, {"Rect1"}));
+    EXPECT_FALSE(Exec(9, {"Rect1"}));
     EXPECT_EQ(FHost.Variables["[LastError]"], failure);
 
     ASSERT_TRUE(Exec(8, {"[PubDir]Book.xlsx", "Costs", "__TABULIX_CURRENT__"})) << FHost.Variables["[LastError]"];
@@ -318,4 +335,98 @@ TEST_F(PlugIn, ImportRunsThroughTheBridgeAndLastErrorIsNeverCleared) {
     EXPECT_EQ(FHost.Platform.Boxes.back().Owner, window);
     const std::string log = ReadFileBytes(folder / u"Tabulix_import.log");
     EXPECT_NE(log.find("DLL=C:\\Plugins\\Tabulix.dll"), std::string::npos) << log;
+}
+
+namespace {
+
+// A host with a main window and two Rectangles, and workbooks to open on them.
+class ViewerActions : public PlugIn {
+protected:
+    void SetUp() override {
+        PlugIn::SetUp();
+        const TWindowHandle main = FWindows.Add(nullptr, TRect{0, 0, 800, 600}, TPoint{0, 0});
+        for (const char* name : {"RECT1", "RECT2"}) {
+            const TWindowHandle rectangle = FWindows.Add(main, TRect{0, 0, 300, 200}, TPoint{10, 10});
+            FHost.Objects[name] = std::to_string(reinterpret_cast<intptr_t>(rectangle));
+        }
+        FHost.Answers[6] = "yes";
+        char* slot = nullptr;
+        nbInitPlugIn(main, &slot, &slot, &slot);
+        FHost.Memory.Free(slot);
+        Register();
+        TXlsxFixture().Sheet("First", "").Sheet("Second", "").Sheet("Third", "").WriteTo(FFolder / u"Book.xlsx");
+        FBook = Utf16ToUtf8(PathToText(FFolder / u"Book.xlsx"));
+    }
+    int ViewerWindows() const {
+        int count = 0;
+        for (const auto& [handle, window] : FWindows.Windows) count += window.Viewer ? 1 : 0;
+        return count;
+    }
+    std::string LastError() { return FHost.Variables["[LastError]"]; }
+
+    TTempFolder FFolder;
+    std::string FBook;
+};
+
+} // namespace
+
+TEST_F(ViewerActions, OpenPublishesAndCloseRemoves) {
+    ASSERT_TRUE(Exec(1, {"rect1", FBook, "Grid", "Top", "No"})) << LastError();
+    EXPECT_EQ(FHost.Variables["[Grid]"], "First");
+    EXPECT_EQ(FHost.Variables["[Grid_Count]"], "3");
+    EXPECT_TRUE(Exec(2, {"RECT1"}));
+    EXPECT_EQ(FHost.Variables["[Grid_Index]"], "2");
+    EXPECT_TRUE(Exec(4, {"Rect1", "third"}));
+    EXPECT_FALSE(Exec(2, {"Rect1"})); // already on the last sheet
+    EXPECT_TRUE(Exec(3, {"Rect1"}));
+    EXPECT_EQ(FHost.Variables["[Grid]"], "Second");
+    FHost.Variables["[LastError]"] = "kept";
+    EXPECT_FALSE(Exec(4, {"Rect1", "Nowhere"}));
+    EXPECT_EQ(LastError(), "kept");
+    EXPECT_FALSE(Exec(5, {" Rect1"}));
+    EXPECT_EQ(LastError(), "There is no Excel viewer attached to an object named  Rect1.");
+    EXPECT_TRUE(Exec(5, {"RECT1"}));
+    EXPECT_EQ(ViewerWindows(), 0);
+    EXPECT_FALSE(Exec(2, {"Rect1"}));
+    EXPECT_EQ(LastError(), "There is no Excel viewer attached to an object named Rect1.");
+}
+
+TEST_F(ViewerActions, OpenTwiceLeavesOneViewer) {
+    ASSERT_TRUE(Exec(1, {"Rect1", FBook, "A", "Top", "No"}));
+    ASSERT_TRUE(Exec(1, {"RECT1", FBook, "B", "Left", "No"}));
+    ASSERT_TRUE(Exec(1, {"Rect2", FBook, "C", "Top", "No"}));
+    EXPECT_EQ(ViewerWindows(), 2);
+    FHost.Variables["[LastError]"] = "";
+    nbMessage(2, 0);
+    EXPECT_EQ(ViewerWindows(), 0);
+    EXPECT_EQ(LastError(), ""); // the silent closes wrote nothing
+    EXPECT_TRUE(Exec(1, {"Rect1", FBook, "A", "Top", "No"})); // a new registry after message 2
+}
+
+TEST_F(ViewerActions, PageModeShowsTheNamedSheet) {
+    ASSERT_TRUE(Exec(1, {"Rect1", FBook, "Second", "page", "yes"}));
+    EXPECT_EQ(FHost.Variables["[Second]"], "Second");
+    EXPECT_EQ(FHost.Variables["[Second_Index]"], "2");
+    ASSERT_TRUE(Exec(1, {"Rect1", FBook, "3", "Page", "No"}));
+    EXPECT_EQ(FHost.Variables["[3_Index]"], "3");
+    ASSERT_TRUE(Exec(1, {"Rect1", FBook, "Missing", "Page", "No"}));
+    EXPECT_EQ(FHost.Variables["[Missing]"], "First");
+}
+
+TEST_F(ViewerActions, FailuresOfOpen) {
+    ASSERT_TRUE(Exec(1, {"Rect1", FBook, "Grid", "Top", "No"}));
+    const std::string missing = Utf16ToUtf8(PathToText(FFolder / u"missing.xlsx"));
+    EXPECT_FALSE(Exec(1, {"Rect1", missing, "Grid", "Top", "No"}));
+    EXPECT_EQ(LastError(), "File not found: " + missing);
+    EXPECT_EQ(ViewerWindows(), 0); // the earlier viewer is gone too
+    EXPECT_FALSE(Exec(1, {"Rect9", FBook, "Grid", "Top", "No"}));
+    EXPECT_EQ(LastError(), "An object named Rect9 does not exist.");
+    FHost.Answers.erase(6);
+    EXPECT_FALSE(Exec(1, {"Rect1", FBook, "Grid", "Top", "No"}));
+    EXPECT_EQ(LastError(), "This function requires VisualNEO Win 4.0.9 or higher.");
+    FWindows.FailCreation = true;
+    FHost.Answers[6] = "yes";
+    EXPECT_FALSE(Exec(1, {"Rect1", FBook, "Grid", "Top", "No"}));
+    EXPECT_EQ(LastError(), "Excel spreadsheet: CreateWindowEx(STATIC) failed (Win32 error 1407).");
+    EXPECT_EQ(ViewerWindows(), 0);
 }

@@ -1,0 +1,245 @@
+// The viewer object: creation over a Rectangle, following it, the workbook, sheet navigation, the
+// published variables, the placement and the routing of window messages.
+#include "viewer/NeoSpreadsheet.h"
+
+#include "base/Error.h"
+#include "base/Numbers.h"
+#include "base/Text.h"
+
+namespace tabulix {
+
+int64_t CellKey(int32_t sheet, int32_t row, int32_t col) {
+    return (int64_t(sheet) << 40) | (int64_t(row) << 20) | int64_t(col);
+}
+
+TNeoSpreadsheet::TNeoSpreadsheet(TWindowHandle rectangleHandle, TViewerHost& host, TViewerWindows& windows)
+    : FHost(host), FWindows(windows), FRectangleHandle(rectangleHandle) {}
+
+std::unique_ptr<TNeoSpreadsheet> TNeoSpreadsheet::CreateAttached(TWindowHandle rectangleHandle, TViewerHost& host,
+                                                                 TViewerWindows& windows) {
+    std::unique_ptr<TNeoSpreadsheet> viewer(new TNeoSpreadsheet(rectangleHandle, host, windows));
+    viewer->Attach();
+    return viewer;
+}
+
+void TNeoSpreadsheet::Attach() {
+    TWindowHandle parent = FHost.HostWindow();
+    if (!parent || !FWindows.IsWindow(parent)) parent = FRectangleHandle;
+    if (!parent || !FWindows.IsWindow(parent)) {
+        throw TTabulixError(u"Excel spreadsheet: VisualNEO host window is not valid.");
+    }
+    uint32_t error = 0;
+    FWnd = FWindows.CreateViewerWindow(parent, *this, error);
+    if (!FWnd) {
+        throw TTabulixError(FormatMessageText(u"Excel spreadsheet: CreateWindowEx(STATIC) failed (Win32 error %d).",
+                                              {IntToText(error)}));
+    }
+    FWindows.StartTimer(FWnd, FollowTimerId, FollowTimerMilliseconds);
+}
+
+TNeoSpreadsheet::~TNeoSpreadsheet() {
+    if (FWnd) {
+        FWindows.StopTimer(FWnd, FollowTimerId);
+        // The window goes first, so that no message reaches a viewer half destroyed.
+        const TWindowHandle window = FWnd;
+        FWnd = nullptr;
+        FWindows.DestroyWindow(window);
+    }
+}
+
+void TNeoSpreadsheet::InvalidateAll() {
+    if (FWnd) FWindows.Invalidate(FWnd);
+}
+
+TWindowHandle TNeoSpreadsheet::ResolveRectangleWindow() {
+    if (FRectangleHandle && FWindows.IsWindow(FRectangleHandle)) return FRectangleHandle;
+    if (!FRectangleName.empty() && FHost.CanLookupObjects()) {
+        const TWindowHandle window = FHost.LookupObjectWindow(FRectangleName);
+        if (window && FWindows.IsWindow(window)) {
+            FRectangleHandle = window;
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+void TNeoSpreadsheet::SyncToRectangle() {
+    if (!FWnd) return;
+    const TWindowHandle rectangle = ResolveRectangleWindow();
+    if (!rectangle) {
+        HideSpreadsheet();
+        ReportError(u"Excel spreadsheet: Rectangle window is not available.");
+        return;
+    }
+    TRect client;
+    if (!FWindows.IsWindow(FWnd) || !FWindows.GetClientRect(rectangle, client)) return;
+    const int32_t width = client.Width();
+    const int32_t height = client.Height();
+    if (width < MinimumRectangleSize || height < MinimumRectangleSize) {
+        HideSpreadsheet();
+        return;
+    }
+    TPoint origin;
+    const TWindowHandle hostWindow = FHost.HostWindow();
+    if (hostWindow && FWindows.IsWindow(hostWindow) && hostWindow != rectangle) {
+        origin = FWindows.MapClientPoint(rectangle, hostWindow, TPoint{0, 0});
+    }
+    FWindows.PlaceOnTop(FWnd, TRect{origin.X, origin.Y, origin.X + width, origin.Y + height});
+    if (!FWindows.IsWindowVisible(FWnd)) FWindows.Show(FWnd, TShowMode::Show);
+}
+
+void TNeoSpreadsheet::Reattach() {
+    FRectangleHandle = nullptr;
+    FRectangleHandle = ResolveRectangleWindow();
+    SyncToRectangle();
+}
+
+void TNeoSpreadsheet::ShowSpreadsheet() {
+    SyncToRectangle();
+    if (!FWnd) return;
+    FWindows.Show(FWnd, TShowMode::ShowNoActivate);
+    InvalidateAll();
+}
+
+void TNeoSpreadsheet::HideSpreadsheet() {
+    if (FWnd) FWindows.Show(FWnd, TShowMode::Hide);
+}
+
+void TNeoSpreadsheet::LoadWorkbook(const std::u16string& fileName) {
+    FWorkbook.reset();
+    auto workbook = std::make_unique<TXlsxWorkbook>();
+    workbook->LoadFromFile(fileName);
+    FWorkbook = std::move(workbook);
+    FFileName = fileName;
+    FCurrentSheet = -1;
+    FTopRow = 0;
+    FLeftCol = 0;
+    FHighlights.clear();
+    if (FWorkbook->SheetCount() > 0) {
+        FCurrentSheet = 0;
+        FSelectedCol = 0;
+        FSelectedRow = 0;
+        PublishSheetVariables();
+        ClampSelection();
+    }
+}
+
+const TXlsxSheet* TNeoSpreadsheet::CurrentSheet() const {
+    if (!FWorkbook || FCurrentSheet < 0 || FCurrentSheet >= FWorkbook->SheetCount()) return nullptr;
+    return &FWorkbook->Sheet(FCurrentSheet);
+}
+
+void TNeoSpreadsheet::ClampSelection() {
+    if (const TXlsxSheet* sheet = CurrentSheet()) {
+        if (FSelectedCol >= sheet->ColCount) FSelectedCol = 0;
+        if (FSelectedRow >= sheet->RowCount) FSelectedRow = 0;
+        ScrollIntoView(FSelectedCol, FSelectedRow);
+    }
+    InvalidateAll();
+}
+
+bool TNeoSpreadsheet::GotoSheet(int32_t index) {
+    if (!FWorkbook || index < 0 || index >= FWorkbook->SheetCount()) return false;
+    try {
+        // An open in-place edit box would store its text into the sheet that was current here; the
+        // viewer has none yet.
+        FCurrentSheet = index;
+        FSelectedCol = 0;
+        FSelectedRow = 0;
+        FTopRow = 0;
+        FLeftCol = 0;
+        ClampSelection();
+        PublishSheetVariables();
+        return true;
+    } catch (const TTabulixError& error) {
+        ReportError(error.Message());
+    } catch (const std::exception& error) {
+        ReportError(Utf8ToUtf16(error.what()));
+    }
+    Reattach();
+    return false;
+}
+
+bool TNeoSpreadsheet::NextSheet() { return GotoSheet(FCurrentSheet + 1); }
+bool TNeoSpreadsheet::PrevSheet() { return GotoSheet(FCurrentSheet - 1); }
+
+bool TNeoSpreadsheet::GotoSheetByNameOrNumber(const std::u16string& nameOrNumber) {
+    if (!FWorkbook) return false;
+    const std::u16string wanted = Trim(nameOrNumber);
+    const int32_t number = ReadHostIntegerOr(wanted, 0);
+    if (number > 0) return GotoSheet(number - 1);
+    for (int32_t i = 0; i < FWorkbook->SheetCount(); ++i) {
+        if (SameTextAscii(FWorkbook->Sheet(i).Name, wanted)) return GotoSheet(i);
+    }
+    return false;
+}
+
+int32_t TNeoSpreadsheet::SheetCount() const { return FWorkbook ? FWorkbook->SheetCount() : 0; }
+
+std::u16string TNeoSpreadsheet::CurrentSheetName() const {
+    const TXlsxSheet* sheet = CurrentSheet();
+    return sheet ? sheet->Name : std::u16string();
+}
+
+void TNeoSpreadsheet::PublishSheetVariables() {
+    if (!FHost.CanSetVariables() || FVariableName.empty()) return;
+    FHost.SetVariable(u"[" + FVariableName + u"]", CurrentSheetName());
+    FHost.SetVariable(u"[" + FVariableName + u"_Index]", IntToText(int64_t(FCurrentSheet) + 1));
+    FHost.SetVariable(u"[" + FVariableName + u"_Count]", IntToText(SheetCount()));
+}
+
+void TNeoSpreadsheet::SetToolbarPlacement(const std::u16string& placement) {
+    const std::u16string word = Trim(placement);
+    FPageMode = SameTextAscii(word, u"Page");
+    if (FPageMode || SameTextAscii(word, u"None")) {
+        FToolbarPlacement = u"None";
+    } else if (SameTextAscii(word, u"Bottom")) {
+        FToolbarPlacement = u"Bottom";
+    } else if (SameTextAscii(word, u"Left")) {
+        FToolbarPlacement = u"Left";
+    } else if (SameTextAscii(word, u"Right")) {
+        FToolbarPlacement = u"Right";
+    } else {
+        FToolbarPlacement = u"Top";
+    }
+    InvalidateAll();
+}
+
+intptr_t TNeoSpreadsheet::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    switch (message) {
+    case messages::Size:
+        InvalidateAll();
+        return 0;
+    case messages::Paint:
+        FWindows.PaintWindow(FWnd, [this](TCanvas& canvas, const TRect& client) { Paint(canvas, client); });
+        return 0;
+    case messages::EraseBackground:
+        return 0; // painting covers the whole client area
+    case messages::Timer:
+        if (wParam == FollowTimerId && !FDraggingEdit) SyncToRectangle();
+        return 0;
+    case messages::ViewerVisibility:
+        try {
+            if (lParam == 1 || lParam == 3) {
+                HideSpreadsheet();
+            } else if (lParam == 2) {
+                Reattach();
+                ShowSpreadsheet();
+            }
+        } catch (const TTabulixError& error) {
+            ReportError(error.Message());
+        } catch (const std::exception& error) {
+            ReportError(Utf8ToUtf16(error.what()));
+        }
+        return 0;
+    case messages::PageNavigate:
+        // Running the command may make the host leave the page and destroy this viewer: it comes last.
+        if (wParam == 0) RunHostScript(u"GotoPrevpage");
+        else if (wParam == 1) RunHostScript(u"Gotonextpage");
+        return 0;
+    default:
+        return FWindows.DefaultProcessing(FWnd, message, wParam, lParam);
+    }
+}
+
+} // namespace tabulix

@@ -1,0 +1,148 @@
+#pragma once
+
+#include "viewer/ViewerPorts.h"
+#include "workbook/XlsxReader.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+namespace tabulix {
+
+// The key of the per-cell overlays: sheet << 40 | row << 20 | column, each widened with its sign.
+int64_t CellKey(int32_t sheet, int32_t row, int32_t col);
+
+// Fixed layout constants, in pixels.
+constexpr int32_t RowHeaderWidth = 46;
+constexpr int32_t SideToolbarWidth = 190;
+constexpr int32_t SheetTabWidth = 150;
+constexpr int32_t AddSheetButtonWidth = 28;
+constexpr int32_t RibbonTabWidth = 80;
+constexpr int32_t ActionButtonWidth = 80;
+
+// The tabs of a Top or Bottom ribbon, left to right, and the caption of each tab identifier.
+constexpr int32_t RibbonTabs[] = {0, 1, 2, 3, 5, 7, 8};
+std::u16string RibbonTabCaption(int32_t id);
+// Whether the ribbon tab has commands; one without is drawn greyed.
+bool RibbonTabHasCommands(int32_t id);
+
+// The spreadsheet viewer attached to a Rectangle of a publication page: a window of its own kept over
+// the Rectangle, the workbook it shows, its sheet navigation, the variables it publishes, its layout
+// and painting. It reaches the platform and the host only through its ports.
+class TNeoSpreadsheet {
+public:
+    // The viewer and its window over the Rectangle's window, with the follow timer running. Throws
+    // TTabulixError, leaving no window, when no parent window is valid or the window cannot be made.
+    static std::unique_ptr<TNeoSpreadsheet> CreateAttached(TWindowHandle rectangleHandle, TViewerHost& host,
+                                                           TViewerWindows& windows);
+    virtual ~TNeoSpreadsheet();
+    TNeoSpreadsheet(const TNeoSpreadsheet&) = delete;
+    TNeoSpreadsheet& operator=(const TNeoSpreadsheet&) = delete;
+
+    void ShowSpreadsheet();
+    void HideSpreadsheet();
+    // Frees the workbook shown first; loads the file; shows its first sheet and publishes the sheet
+    // variables. Throws the loader's TTabulixError, leaving no workbook.
+    void LoadWorkbook(const std::u16string& fileName);
+    bool GotoSheet(int32_t index);
+    bool GotoSheetByNameOrNumber(const std::u16string& nameOrNumber);
+    bool NextSheet();
+    bool PrevSheet();
+    int32_t SheetCount() const;
+    int32_t CurrentSheetIndex() const { return FCurrentSheet; }
+    std::u16string CurrentSheetName() const;
+    void SetToolbarPlacement(const std::u16string& placement);
+
+    // The window procedure's work, for every message of the viewer's window.
+    intptr_t HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+    // Set by the creator.
+    void SetRectangleName(const std::u16string& name) { FRectangleName = name; }
+    void SetVariableName(const std::u16string& name) { FVariableName = name; }
+    void SetShowActionToolbar(bool show) { FShowActionToolbar = show; }
+    bool PageMode() const { return FPageMode; }
+    TWindowHandle Window() const { return FWnd; }
+
+    // Layout, computed afresh from the client area and the fields.
+    TRect ClientRect() const;
+    TRect ToolbarRect() const;
+    TRect SheetTabStripRect() const;
+    TRect GridRect() const;
+    TRect ActionToolbarRect() const;
+    TRect AddSheetButtonRect() const;
+    TRect RibbonTabRect(int32_t position) const;
+    void ScrollIntoView(int32_t col, int32_t row);
+    void Paint(TCanvas& canvas, const TRect& client);
+
+protected:
+    TNeoSpreadsheet(TWindowHandle rectangleHandle, TViewerHost& host, TViewerWindows& windows);
+    // Makes the window over the chosen parent and starts the follow timer; throws on failure.
+    void Attach();
+
+    void ReportError(const std::u16string& message) { FHost.ReportError(message); }
+    void RunHostScript(const std::u16string& command) { FHost.RunScript(command); }
+    void PublishSheetVariables();
+    void ClampSelection();
+    TWindowHandle ResolveRectangleWindow();
+    void SyncToRectangle();
+    void Reattach();
+    void InvalidateAll();
+    const TXlsxSheet* CurrentSheet() const;
+
+    void PaintToolbar(TCanvas& canvas);
+    void PaintActionToolbar(TCanvas& canvas);
+    void PaintSheetTabs(TCanvas& canvas);
+    void PaintGrid(TCanvas& canvas);
+    struct TCellLook {
+        int32_t Alignment = 0;
+        TFontStyle Style;
+        std::optional<TColor> Highlight;
+        bool Header = false;
+        bool Selected = false;
+    };
+    void PaintCell(TCanvas& canvas, const TRect& rect, const TCellLook& look, const std::u16string& text);
+
+    TViewerHost& FHost;
+    TViewerWindows& FWindows;
+
+    TWindowHandle FWnd = nullptr;
+    TWindowHandle FRectangleHandle = nullptr;
+    std::u16string FRectangleName;
+    std::u16string FVariableName;
+    std::u16string FFileName;
+    std::unique_ptr<TXlsxWorkbook> FWorkbook;
+    int32_t FCurrentSheet = -1;
+    std::u16string FToolbarPlacement = u"Top";
+    bool FPageMode = false;
+    TWindowHandle FEdit = nullptr;
+    int32_t FTopRow = 0;
+    int32_t FLeftCol = 0;
+    int32_t FSelectedCol = 0;
+    int32_t FSelectedRow = 0;
+    int32_t FCellWidth = 96;
+    int32_t FRowHeight = 22;
+    int32_t FToolbarHeight = 32;
+    int32_t FSheetTabHeight = 30;
+    bool FDraggingEdit = false;
+    std::unordered_map<int64_t, TColor> FHighlights;
+    bool FShowActionToolbar = false;
+    int32_t FInlineToolbarHeight = 34;
+    TColor FToolbarColor = RgbColor(226, 226, 226);
+    TColor FHeaderColor = RgbColor(232, 232, 232);
+    TColor FSelectionColor = RgbColor(255, 236, 217);
+    std::u16string FGridFontName = u"Segoe UI";
+    int32_t FGridFontSize = 9;
+    bool FShowGridLines = true;
+    std::unordered_map<int64_t, bool> FCellBold;
+    std::unordered_map<int64_t, bool> FCellItalic;
+    std::unordered_map<int64_t, bool> FCellUnderline;
+    std::unordered_map<int64_t, int32_t> FCellAlign; // 0 left, 1 right, 2 centre
+    TWindowHandle FFindEdit = nullptr;
+
+    static constexpr uintptr_t FollowTimerId = 1;
+    static constexpr uint32_t FollowTimerMilliseconds = 250;
+    static constexpr int32_t MinimumRectangleSize = 20;
+};
+
+} // namespace tabulix

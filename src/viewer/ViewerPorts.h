@@ -1,0 +1,127 @@
+#pragma once
+
+// What the viewer needs from the platform: a drawing surface, the window services of its own window,
+// and the host. Windows implements the first two in platform/win32, the plug-in bridge the third;
+// tests give all three doubles. Window messages stay numbers, the ones Windows uses.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tabulix {
+
+class TNeoSpreadsheet;
+
+// A window of the platform, carried as a pointer-sized value.
+using TWindowHandle = void*;
+
+// A colour value: red in the lowest byte, then green, then blue.
+using TColor = uint32_t;
+constexpr TColor RgbColor(uint8_t red, uint8_t green, uint8_t blue) {
+    return TColor(red) | (TColor(green) << 8) | (TColor(blue) << 16);
+}
+
+struct TPoint {
+    int32_t X = 0;
+    int32_t Y = 0;
+};
+
+struct TSize {
+    int32_t Width = 0;
+    int32_t Height = 0;
+};
+
+// A rectangle of pixels, right and bottom exclusive.
+struct TRect {
+    int32_t Left = 0;
+    int32_t Top = 0;
+    int32_t Right = 0;
+    int32_t Bottom = 0;
+
+    int32_t Width() const { return Right - Left; }
+    int32_t Height() const { return Bottom - Top; }
+    bool Contains(int32_t x, int32_t y) const { return x >= Left && x < Right && y >= Top && y < Bottom; }
+    bool operator==(const TRect& other) const = default;
+};
+
+struct TFontStyle {
+    bool Bold = false;
+    bool Italic = false;
+    bool Underline = false;
+};
+
+// The drawing surface of one paint.
+class TCanvas {
+public:
+    virtual ~TCanvas() = default;
+    virtual void SetFont(const std::u16string& face, int32_t pointSize, TFontStyle style) = 0;
+    virtual void FillRect(const TRect& rect, TColor color) = 0;
+    // A 1-pixel outline inside the rectangle's edges, nothing filled.
+    virtual void OutlineRect(const TRect& rect, TColor color) = 0;
+    // From the first point to the second; the end point is not drawn.
+    virtual void Line(TPoint from, TPoint to, TColor color) = 0;
+    // Text on a background of the given colour; without a text colour, the platform's window-text colour.
+    virtual void Text(TPoint at, const std::u16string& text, std::optional<TColor> color, TColor background) = 0;
+    // Text on its background colour, cut to the clip rectangle.
+    virtual void TextClipped(const TRect& clip, TPoint at, const std::u16string& text, TColor color, TColor background) = 0;
+    virtual TSize TextExtent(const std::u16string& text) = 0;
+    // Everything drawn until ClearClip stays inside the rectangle.
+    virtual void SetClip(const TRect& rect) = 0;
+    virtual void ClearClip() = 0;
+};
+
+enum class TShowMode { Show, ShowNoActivate, Hide };
+
+// The window services the viewer needs for its own window.
+class TViewerWindows {
+public:
+    virtual ~TViewerWindows() = default;
+    // The viewer's window, a child of parent, whose messages go to viewer.HandleMessage; null on
+    // failure, with the system's error code.
+    virtual TWindowHandle CreateViewerWindow(TWindowHandle parent, TNeoSpreadsheet& viewer, uint32_t& errorCode) = 0;
+    virtual void DestroyWindow(TWindowHandle window) = 0;
+    virtual bool IsWindow(TWindowHandle window) const = 0;
+    virtual bool IsWindowVisible(TWindowHandle window) const = 0;
+    virtual bool GetClientRect(TWindowHandle window, TRect& rect) const = 0;
+    // A point of one window's client area in the other's client coordinates.
+    virtual TPoint MapClientPoint(TWindowHandle from, TWindowHandle to, TPoint point) const = 0;
+    // Moves and sizes the window and raises it above its siblings, without activating it.
+    virtual void PlaceOnTop(TWindowHandle window, const TRect& rect) = 0;
+    virtual void Show(TWindowHandle window, TShowMode mode) = 0;
+    virtual void Invalidate(TWindowHandle window) = 0;
+    virtual void PostMessage(TWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+    virtual void StartTimer(TWindowHandle window, uintptr_t id, uint32_t milliseconds) = 0;
+    virtual void StopTimer(TWindowHandle window, uintptr_t id) = 0;
+    // Paints the window: what paint draws goes to an off-screen picture copied to the window at once.
+    virtual void PaintWindow(TWindowHandle window, const std::function<void(TCanvas&, const TRect& client)>& paint) = 0;
+    virtual intptr_t DefaultProcessing(TWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+};
+
+// The host as the viewer reaches it: its window, its variables, its script processor, its objects.
+class TViewerHost {
+public:
+    virtual ~TViewerHost() = default;
+    virtual TWindowHandle HostWindow() const = 0;
+    virtual bool CanSetVariables() const = 0;
+    virtual void SetVariable(const std::u16string& name, const std::u16string& value) = 0;
+    // Writes the message into "[LastError]"; never throws.
+    virtual void ReportError(const std::u16string& message) = 0;
+    virtual void RunScript(const std::u16string& command) = 0;
+    virtual bool CanLookupObjects() const = 0;
+    // The window of the named object; null when there is none.
+    virtual TWindowHandle LookupObjectWindow(const std::u16string& name) = 0;
+};
+
+// Window messages the viewer handles, by the numbers Windows gives them.
+namespace messages {
+constexpr uint32_t Size = 0x0005;
+constexpr uint32_t Paint = 0x000F;
+constexpr uint32_t EraseBackground = 0x0014;
+constexpr uint32_t NcDestroy = 0x0082;
+constexpr uint32_t Timer = 0x0113;
+constexpr uint32_t ViewerVisibility = 0x0400 + 250; // 1274, accepted from outside
+constexpr uint32_t PageNavigate = 0x8000 + 137;     // 32905, posted by the action toolbar
+} // namespace messages
+
+} // namespace tabulix

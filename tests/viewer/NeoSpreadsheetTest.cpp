@@ -1,0 +1,326 @@
+#include "base/Error.h"
+#include "base/Files.h"
+#include "support/TempFolder.h"
+#include "support/XlsxFixture.h"
+#include "viewer/NeoSpreadsheet.h"
+#include "viewer/ViewerDoubles.h"
+
+#include <gtest/gtest.h>
+
+using namespace tabulix;
+using namespace tabulix::testing;
+
+namespace {
+
+constexpr TColor White = RgbColor(255, 255, 255);
+constexpr TColor Selection = RgbColor(255, 236, 217);
+
+// The viewer with its state open to the tests.
+class TProbe : public TNeoSpreadsheet {
+public:
+    TProbe(TWindowHandle rectangle, TViewerHost& host, TViewerWindows& windows) : TNeoSpreadsheet(rectangle, host, windows) {
+        Attach();
+    }
+    using TNeoSpreadsheet::FCellAlign;
+    using TNeoSpreadsheet::FCellBold;
+    using TNeoSpreadsheet::FCellItalic;
+    using TNeoSpreadsheet::FDraggingEdit;
+    using TNeoSpreadsheet::FHighlights;
+    using TNeoSpreadsheet::FSelectedCol;
+    using TNeoSpreadsheet::FSelectedRow;
+    using TNeoSpreadsheet::FShowGridLines;
+    using TNeoSpreadsheet::FTopRow;
+};
+
+// A host window with one Rectangle in it, and a viewer over the Rectangle.
+class Viewer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FHost.Window = FWindows.Add(nullptr, TRect{0, 0, 1024, 768}, TPoint{0, 0});
+        FRectangle = FWindows.Add(FHost.Window, TRect{0, 0, 400, 300}, TPoint{10, 20});
+        FHost.Objects[u"Rect1"] = FRectangle;
+    }
+    TProbe& MakeViewer(int32_t width = 400, int32_t height = 300) {
+        FWindows.Windows[FRectangle].Client = TRect{0, 0, width, height};
+        FViewer = std::make_unique<TProbe>(FRectangle, FHost, FWindows);
+        FViewer->SetRectangleName(u"Rect1");
+        FViewer->ShowSpreadsheet();
+        return *FViewer;
+    }
+    std::u16string Workbook(const std::vector<std::string>& sheetNames, const std::string& firstSheetRows = "") {
+        TXlsxFixture fixture;
+        for (size_t i = 0; i < sheetNames.size(); ++i) fixture.Sheet(sheetNames[i], i == 0 ? firstSheetRows : "");
+        const auto path = FFolder / (u"book" + std::u16string(1, char16_t(u'0' + FBooks++)) + u".xlsx");
+        fixture.WriteTo(path);
+        return PathToText(path);
+    }
+    TRecordingCanvas& Painted() {
+        FViewer->HandleMessage(messages::Paint, 0, 0);
+        return FWindows.LastCanvas;
+    }
+    const TDrawCall* FillAt(const TRect& rect) {
+        for (const TDrawCall& call : FWindows.LastCanvas.Calls) {
+            if (call.Kind == "fill" && call.Rect == rect) return &call;
+        }
+        return nullptr;
+    }
+    bool OutlinedAt(const TRect& rect) {
+        for (const TDrawCall& call : FWindows.LastCanvas.Calls) {
+            if (call.Kind == "outline" && call.Rect == rect) return true;
+        }
+        return false;
+    }
+
+    TTempFolder FFolder;
+    int FBooks = 0;
+    TScriptedWindows FWindows;
+    TViewerHostDouble FHost;
+    TWindowHandle FRectangle = nullptr;
+    std::unique_ptr<TProbe> FViewer;
+};
+
+} // namespace
+
+TEST(CellKeys, SheetRowAndColumnInTheirBits) {
+    EXPECT_EQ(CellKey(0, 0, 0), 0);
+    EXPECT_EQ(CellKey(1, 2, 3), 1099513724931LL);
+}
+
+TEST_F(Viewer, FollowsItsRectangleExactly) {
+    MakeViewer();
+    EXPECT_EQ(FWindows.Log.back(), "show");
+    EXPECT_NE(std::find(FWindows.Log.begin(), FWindows.Log.end(), "place 10,20 400x300"), FWindows.Log.end());
+    EXPECT_EQ(FWindows.Timers[FWindows.ViewerWindow()], 1);
+
+    FWindows.Windows[FRectangle].Origin = TPoint{50, 60};
+    FWindows.Windows[FRectangle].Client = TRect{0, 0, 300, 15};
+    FViewer->HandleMessage(messages::Timer, 1, 0);
+    EXPECT_FALSE(FWindows.IsWindowVisible(FWindows.ViewerWindow())); // too small: hidden
+    FWindows.Windows[FRectangle].Client = TRect{0, 0, 300, 20};
+    FViewer->HandleMessage(messages::Timer, 1, 0);
+    EXPECT_TRUE(FWindows.IsWindowVisible(FWindows.ViewerWindow()));
+    EXPECT_EQ(FWindows.Log[FWindows.Log.size() - 2], "place 50,60 300x20");
+
+    FViewer->FDraggingEdit = true; // an open edit box holds the viewer where it is
+    FWindows.Windows[FRectangle].Origin = TPoint{0, 0};
+    const size_t logged = FWindows.Log.size();
+    FViewer->HandleMessage(messages::Timer, 1, 0);
+    EXPECT_EQ(FWindows.Log.size(), logged);
+}
+
+TEST_F(Viewer, FindsItsRectangleAgainOrHidesAndReports) {
+    MakeViewer();
+    const TWindowHandle recreated = FWindows.Add(FHost.Window, TRect{0, 0, 200, 100}, TPoint{5, 5});
+    FWindows.Windows.erase(FRectangle);
+    FHost.Objects[u"Rect1"] = recreated;
+    FViewer->HandleMessage(messages::Timer, 1, 0);
+    EXPECT_EQ(FWindows.Log[FWindows.Log.size() - 1], "place 5,5 200x100");
+    FWindows.Windows.erase(recreated);
+    FHost.Objects.clear();
+    FViewer->HandleMessage(messages::Timer, 1, 0);
+    EXPECT_FALSE(FWindows.IsWindowVisible(FWindows.ViewerWindow()));
+    EXPECT_EQ(FHost.Errors, std::vector<std::u16string>{u"Excel spreadsheet: Rectangle window is not available."});
+}
+
+TEST_F(Viewer, VisibilityAndPageMessages) {
+    MakeViewer();
+    FViewer->HandleMessage(messages::ViewerVisibility, 0, 1);
+    EXPECT_FALSE(FWindows.IsWindowVisible(FWindows.ViewerWindow()));
+    FViewer->HandleMessage(messages::ViewerVisibility, 0, 2);
+    EXPECT_TRUE(FWindows.IsWindowVisible(FWindows.ViewerWindow()));
+    FViewer->HandleMessage(messages::ViewerVisibility, 0, 3);
+    EXPECT_FALSE(FWindows.IsWindowVisible(FWindows.ViewerWindow()));
+    FViewer->HandleMessage(messages::PageNavigate, 0, 0);
+    FViewer->HandleMessage(messages::PageNavigate, 1, 0);
+    FViewer->HandleMessage(messages::PageNavigate, 2, 0);
+    EXPECT_EQ(FHost.Scripts, (std::vector<std::u16string>{u"GotoPrevpage", u"Gotonextpage"}));
+}
+
+TEST_F(Viewer, CreationFailuresLeaveNoWindow) {
+    FHost.Window = nullptr;
+    EXPECT_THROW(TNeoSpreadsheet::CreateAttached(nullptr, FHost, FWindows), TTabulixError);
+    try {
+        TNeoSpreadsheet::CreateAttached(reinterpret_cast<TWindowHandle>(intptr_t(0x9999)), FHost, FWindows);
+        FAIL();
+    } catch (const TTabulixError& error) {
+        EXPECT_EQ(error.Message(), u"Excel spreadsheet: VisualNEO host window is not valid.");
+    }
+    FWindows.FailCreation = true;
+    try {
+        TNeoSpreadsheet::CreateAttached(FRectangle, FHost, FWindows); // the Rectangle serves as parent
+        FAIL();
+    } catch (const TTabulixError& error) {
+        EXPECT_EQ(error.Message(), u"Excel spreadsheet: CreateWindowEx(STATIC) failed (Win32 error 1407).");
+    }
+    EXPECT_EQ(FWindows.ViewerWindow(), nullptr);
+    for (const auto& [window, timers] : FWindows.Timers) EXPECT_EQ(timers, 0);
+}
+
+TEST_F(Viewer, DestroyingStopsTheTimerAndTheWindow) {
+    MakeViewer();
+    const TWindowHandle window = FWindows.ViewerWindow();
+    FViewer.reset();
+    EXPECT_EQ(FWindows.Timers[window], 0);
+    EXPECT_FALSE(FWindows.IsWindow(window));
+}
+
+TEST_F(Viewer, SheetNavigationPublishesTheVariables) {
+    TProbe& viewer = MakeViewer();
+    viewer.SetVariableName(u"Grid");
+    viewer.LoadWorkbook(Workbook({"One", "Two", "Sales", "Four", "Five"}));
+    EXPECT_EQ(FHost.Set[u"[Grid]"], u"One");
+    EXPECT_TRUE(viewer.GotoSheet(2));
+    EXPECT_EQ(FHost.Set[u"[Grid]"], u"Sales");
+    EXPECT_EQ(FHost.Set[u"[Grid_Index]"], u"3");
+    EXPECT_EQ(FHost.Set[u"[Grid_Count]"], u"5");
+    EXPECT_EQ(std::vector<std::u16string>(FHost.SetOrder.end() - 3, FHost.SetOrder.end()),
+              (std::vector<std::u16string>{u"[Grid]", u"[Grid_Index]", u"[Grid_Count]"}));
+
+    EXPECT_TRUE(viewer.GotoSheet(4));
+    const size_t published = FHost.SetOrder.size();
+    EXPECT_FALSE(viewer.NextSheet());
+    EXPECT_EQ(FHost.SetOrder.size(), published);
+    EXPECT_TRUE(viewer.GotoSheetByNameOrNumber(u" 2 "));
+    EXPECT_EQ(viewer.CurrentSheetName(), u"Two");
+    EXPECT_TRUE(viewer.GotoSheetByNameOrNumber(u"sales"));
+    EXPECT_EQ(viewer.CurrentSheetIndex(), 2);
+    EXPECT_TRUE(viewer.GotoSheetByNameOrNumber(u"$1"));
+    EXPECT_FALSE(viewer.PrevSheet());
+    EXPECT_FALSE(viewer.GotoSheetByNameOrNumber(u"9"));
+    EXPECT_FALSE(viewer.GotoSheetByNameOrNumber(u"0"));
+    EXPECT_FALSE(viewer.GotoSheetByNameOrNumber(u"-1"));
+    EXPECT_FALSE(viewer.GotoSheetByNameOrNumber(u"Nowhere"));
+    EXPECT_EQ(viewer.CurrentSheetIndex(), 0);
+}
+
+TEST_F(Viewer, NoVariablesWithoutAName) {
+    TProbe& viewer = MakeViewer();
+    viewer.LoadWorkbook(Workbook({"One", "Two"}));
+    viewer.NextSheet();
+    EXPECT_TRUE(FHost.Set.empty());
+}
+
+TEST_F(Viewer, AFailedLoadLeavesNoWorkbook) {
+    TProbe& viewer = MakeViewer();
+    viewer.LoadWorkbook(Workbook({"One", "Two"}));
+    viewer.FCellBold[CellKey(0, 1, 1)] = true;
+    viewer.FHighlights[CellKey(0, 1, 1)] = RgbColor(255, 255, 0);
+    EXPECT_THROW(viewer.LoadWorkbook(PathToText(FFolder / u"missing.xlsx")), TTabulixError);
+    EXPECT_EQ(viewer.SheetCount(), 0);
+    EXPECT_EQ(viewer.CurrentSheetName(), u"");
+    EXPECT_FALSE(viewer.GotoSheet(0));
+    EXPECT_EQ(Painted().TextCall(u"A"), nullptr); // no headers without a workbook
+    viewer.LoadWorkbook(Workbook({"Again"}));
+    EXPECT_EQ(viewer.FCellBold.size(), 1u); // font marks stay, highlights go
+    EXPECT_TRUE(viewer.FHighlights.empty());
+}
+
+TEST_F(Viewer, PlacementWords) {
+    TProbe& viewer = MakeViewer();
+    viewer.SetToolbarPlacement(u" page ");
+    EXPECT_TRUE(viewer.PageMode());
+    EXPECT_EQ(viewer.ToolbarRect(), TRect{});
+    viewer.SetToolbarPlacement(u"sideways");
+    EXPECT_FALSE(viewer.PageMode());
+    EXPECT_EQ(viewer.ToolbarRect(), (TRect{0, 0, 400, 32}));
+}
+
+TEST_F(Viewer, LayoutOfEveryPlacement) {
+    TProbe& viewer = MakeViewer();
+    struct {
+        const char16_t* Placement;
+        TRect Toolbar, Strip, Grid;
+    } const cases[] = {
+        {u"Top", {0, 0, 400, 32}, {0, 32, 400, 62}, {0, 62, 400, 300}},
+        {u"Bottom", {0, 268, 400, 300}, {0, 0, 400, 30}, {0, 30, 400, 268}},
+        {u"Left", {0, 0, 190, 300}, {190, 0, 400, 30}, {190, 30, 400, 300}},
+        {u"Right", {210, 0, 400, 300}, {0, 0, 210, 30}, {0, 30, 210, 300}},
+        {u"None", {0, 0, 0, 0}, {0, 0, 400, 30}, {0, 30, 400, 300}},
+    };
+    for (const auto& c : cases) {
+        viewer.SetToolbarPlacement(c.Placement);
+        EXPECT_EQ(viewer.ToolbarRect(), c.Toolbar);
+        EXPECT_EQ(viewer.SheetTabStripRect(), c.Strip);
+        EXPECT_EQ(viewer.GridRect(), c.Grid);
+    }
+    viewer.SetToolbarPlacement(u"Page");
+    viewer.SetShowActionToolbar(true);
+    EXPECT_EQ(viewer.ActionToolbarRect(), (TRect{0, 0, 400, 34}));
+    EXPECT_EQ(viewer.GridRect(), (TRect{0, 34, 400, 300}));
+    EXPECT_EQ(viewer.SheetTabStripRect(), TRect{});
+    viewer.SetShowActionToolbar(false);
+    EXPECT_EQ(viewer.GridRect(), (TRect{0, 0, 400, 300}));
+}
+
+TEST_F(Viewer, LayoutOfTinyWindows) {
+    TProbe& narrow = MakeViewer(150, 300);
+    narrow.SetToolbarPlacement(u"Left");
+    EXPECT_EQ(narrow.ToolbarRect(), (TRect{0, 0, 150, 300}));
+    EXPECT_EQ(narrow.SheetTabStripRect().Width(), 0);
+    EXPECT_EQ(narrow.GridRect().Width(), 0);
+    TProbe& low = MakeViewer(400, 25);
+    EXPECT_EQ(low.ToolbarRect(), (TRect{0, 0, 400, 25}));
+    EXPECT_EQ(low.SheetTabStripRect(), (TRect{0, 25, 400, 55}));
+    EXPECT_EQ(low.GridRect(), (TRect{0, 55, 400, 55}));
+}
+
+TEST_F(Viewer, PaintsOneRowMoreThanItScrollsBy) {
+    TProbe& viewer = MakeViewer(); // Top: grid height 238
+    viewer.LoadWorkbook(Workbook({"S"}, "<row r=\"40\">" + CellXml("A40", "x") + "</row>"));
+    Painted();
+    EXPECT_NE(FWindows.LastCanvas.TextCall(u"10"), nullptr);
+    EXPECT_EQ(FWindows.LastCanvas.TextCall(u"11"), nullptr);
+    viewer.ScrollIntoView(0, 9);
+    EXPECT_EQ(viewer.FTopRow, 1);
+    viewer.ScrollIntoView(0, 8);
+    EXPECT_EQ(viewer.FTopRow, 1);
+}
+
+TEST_F(Viewer, TenSheetTabsInAThousandPixels) {
+    TProbe& viewer = MakeViewer(1000, 300);
+    viewer.LoadWorkbook(Workbook({"S0", "S1", "S2", "S3", "S4", "S5", "S6", "S7", "S8", "S9"}));
+    Painted();
+    for (int i = 0; i <= 6; ++i) EXPECT_NE(FWindows.LastCanvas.TextCall(u"S" + std::u16string(1, char16_t(u'0' + i))), nullptr);
+    EXPECT_EQ(FWindows.LastCanvas.TextCall(u"S7"), nullptr);
+    EXPECT_EQ(viewer.AddSheetButtonRect(), (TRect{972, 32, 1000, 62}));
+    EXPECT_EQ(FillAt(TRect{0, 32, 150, 61})->Color, White);                 // the current tab
+    EXPECT_EQ(FillAt(TRect{150, 32, 300, 61})->Color, RgbColor(232, 232, 232));
+}
+
+TEST_F(Viewer, CellsShowTheirOverlays) {
+    TProbe& viewer = MakeViewer();
+    viewer.LoadWorkbook(Workbook({"S"}, "<row r=\"1\">" + CellXml("A1", "a") + CellXml("B1", "b") + CellXml("C1", "long right aligned text") +
+                                             CellXml("D1", "d") + "</row>"));
+    const TRect a1{46, 84, 142, 106}, b1{142, 84, 238, 106}, c1{238, 84, 334, 106};
+    viewer.FHighlights[CellKey(0, 0, 0)] = RgbColor(255, 255, 0); // A1 is also selected
+    viewer.FHighlights[CellKey(0, 0, 1)] = RgbColor(0, 255, 0);
+    viewer.FCellBold[CellKey(0, 0, 1)] = false;                     // presence counts
+    viewer.FCellAlign[CellKey(0, 0, 2)] = 1;
+    viewer.FCellItalic[CellKey(0, -1, 0)] = true;                   // never reaches a header
+    viewer.FShowGridLines = false;
+    Painted();
+    EXPECT_EQ(FillAt(a1)->Color, Selection);
+    EXPECT_EQ(FillAt(b1)->Color, RgbColor(0, 255, 0));
+    EXPECT_TRUE(OutlinedAt(b1));                                       // highlighted: bordered without grid lines
+    EXPECT_FALSE(OutlinedAt(TRect{334, 84, 430, 106}));                // plain D1: no border
+    EXPECT_TRUE(FWindows.LastCanvas.TextCall(u"b")->Style.Bold);
+    EXPECT_EQ(FWindows.LastCanvas.TextCall(u"long right aligned text")->At.X, c1.Left + 4);
+    const TDrawCall* header = FWindows.LastCanvas.TextCall(u"A");
+    EXPECT_FALSE(header->Style.Bold || header->Style.Italic);
+    EXPECT_EQ(header->At.X, 46 + 4);
+    EXPECT_EQ(FWindows.LastCanvas.TextCall(u"d")->Background, White);
+}
+
+TEST_F(Viewer, PageModeDrawsTheActionToolbarAndNoTabs) {
+    TProbe& viewer = MakeViewer();
+    viewer.SetToolbarPlacement(u"Page");
+    viewer.SetShowActionToolbar(true);
+    viewer.LoadWorkbook(Workbook({"One", "Two"}));
+    Painted();
+    for (const char16_t* label : {u"< Prev", u"Next >", u"Edit", u"Highlight", u"Save"}) {
+        EXPECT_NE(FWindows.LastCanvas.TextCall(label), nullptr);
+    }
+    EXPECT_EQ(FWindows.LastCanvas.TextCall(u"One"), nullptr);
+    EXPECT_EQ(FWindows.LastCanvas.TextCall(u"File"), nullptr);
+    EXPECT_NE(FillAt(TRect{3, 4, 77, 30}), nullptr); // the first button
+}

@@ -1,0 +1,111 @@
+#include "viewer/ViewerDoubles.h"
+
+namespace tabulix::testing {
+
+void TRecordingCanvas::SetFont(const std::u16string&, int32_t, TFontStyle style) {
+    Style = style;
+    Calls.push_back({"font", {}, {}, {}, u"", std::nullopt, 0, style});
+}
+void TRecordingCanvas::FillRect(const TRect& rect, TColor color) { Calls.push_back({"fill", rect, {}, {}, u"", color, 0, Style}); }
+void TRecordingCanvas::OutlineRect(const TRect& rect, TColor color) {
+    Calls.push_back({"outline", rect, {}, {}, u"", color, 0, Style});
+}
+void TRecordingCanvas::Line(TPoint from, TPoint to, TColor color) { Calls.push_back({"line", {}, from, to, u"", color, 0, Style}); }
+void TRecordingCanvas::Text(TPoint at, const std::u16string& text, std::optional<TColor> color, TColor background) {
+    Calls.push_back({"text", {}, at, {}, text, color, background, Style});
+}
+void TRecordingCanvas::TextClipped(const TRect& clip, TPoint at, const std::u16string& text, TColor color, TColor background) {
+    Calls.push_back({"clipped", clip, at, {}, text, color, background, Style});
+}
+TSize TRecordingCanvas::TextExtent(const std::u16string& text) { return TSize{int32_t(text.size()) * CharWidth, 15}; }
+void TRecordingCanvas::SetClip(const TRect& rect) { Calls.push_back({"clip", rect, {}, {}, u"", std::nullopt, 0, Style}); }
+void TRecordingCanvas::ClearClip() { Calls.push_back({"unclip", {}, {}, {}, u"", std::nullopt, 0, Style}); }
+
+std::vector<TDrawCall> TRecordingCanvas::Texts() const {
+    std::vector<TDrawCall> texts;
+    for (const TDrawCall& call : Calls) {
+        if (call.Kind == "clipped" || call.Kind == "text") texts.push_back(call);
+    }
+    return texts;
+}
+
+const TDrawCall* TRecordingCanvas::TextCall(const std::u16string& text) const {
+    for (const TDrawCall& call : Calls) {
+        if ((call.Kind == "clipped" || call.Kind == "text") && call.Text == text) return &call;
+    }
+    return nullptr;
+}
+
+TWindowHandle TScriptedWindows::Add(TWindowHandle parent, TRect client, TPoint origin) {
+    const auto handle = reinterpret_cast<TWindowHandle>(FNext += 0x10);
+    Windows[handle] = TScriptedWindow{parent, client, origin, true, false};
+    return handle;
+}
+
+TWindowHandle TScriptedWindows::ViewerWindow() const {
+    for (const auto& [handle, window] : Windows) {
+        if (window.Viewer) return handle;
+    }
+    return nullptr;
+}
+
+TWindowHandle TScriptedWindows::CreateViewerWindow(TWindowHandle parent, TNeoSpreadsheet&, uint32_t& errorCode) {
+    if (FailCreation) {
+        errorCode = 1407;
+        return nullptr;
+    }
+    const TWindowHandle window = Add(parent, TRect{0, 0, 800, 500}, TPoint{0, 0});
+    Windows[window].Viewer = true;
+    Log.push_back("create");
+    return window;
+}
+
+void TScriptedWindows::DestroyWindow(TWindowHandle window) {
+    Windows.erase(window);
+    Log.push_back("destroy");
+}
+
+bool TScriptedWindows::IsWindow(TWindowHandle window) const { return Windows.count(window) > 0; }
+
+bool TScriptedWindows::IsWindowVisible(TWindowHandle window) const {
+    const auto found = Windows.find(window);
+    return found != Windows.end() && found->second.Visible;
+}
+
+bool TScriptedWindows::GetClientRect(TWindowHandle window, TRect& rect) const {
+    const auto found = Windows.find(window);
+    if (found == Windows.end()) return false;
+    rect = found->second.Client;
+    return true;
+}
+
+TPoint TScriptedWindows::MapClientPoint(TWindowHandle from, TWindowHandle to, TPoint point) const {
+    // Windows here are direct children of the host window, whose client origin is (0, 0).
+    const TPoint origin = Windows.at(from).Origin;
+    (void)to;
+    return TPoint{point.X + origin.X, point.Y + origin.Y};
+}
+
+void TScriptedWindows::PlaceOnTop(TWindowHandle window, const TRect& rect) {
+    TScriptedWindow& w = Windows.at(window);
+    w.Origin = TPoint{rect.Left, rect.Top};
+    w.Client = TRect{0, 0, rect.Width(), rect.Height()};
+    Log.push_back("place " + std::to_string(rect.Left) + "," + std::to_string(rect.Top) + " " +
+                  std::to_string(rect.Width()) + "x" + std::to_string(rect.Height()));
+}
+
+void TScriptedWindows::Show(TWindowHandle window, TShowMode mode) {
+    Windows.at(window).Visible = mode != TShowMode::Hide;
+    Log.push_back(mode == TShowMode::Hide ? "hide" : "show");
+}
+
+void TScriptedWindows::PostMessage(TWindowHandle, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    Log.push_back("post " + std::to_string(message) + " " + std::to_string(wParam) + " " + std::to_string(lParam));
+}
+
+void TScriptedWindows::PaintWindow(TWindowHandle window, const std::function<void(TCanvas&, const TRect&)>& paint) {
+    LastCanvas = TRecordingCanvas();
+    paint(LastCanvas, Windows.at(window).Client);
+}
+
+} // namespace tabulix::testing

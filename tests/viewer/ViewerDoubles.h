@@ -1,0 +1,113 @@
+#pragma once
+
+// Doubles of the viewer's ports: a canvas that records what is drawn, a window system of scripted
+// windows, and a host that keeps variables and records what it is told.
+
+#include "viewer/NeoSpreadsheet.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tabulix::testing {
+
+struct TDrawCall {
+    std::string Kind; // fill, outline, line, text, clipped, font, clip, unclip
+    TRect Rect;       // fill, outline, clipped (its clip), clip
+    TPoint At;        // line (from), text, clipped
+    TPoint To;        // line
+    std::u16string Text;
+    std::optional<TColor> Color;
+    TColor Background = 0;
+    TFontStyle Style;
+};
+
+class TRecordingCanvas final : public TCanvas {
+public:
+    std::vector<TDrawCall> Calls;
+    TFontStyle Style; // the current font's style
+    // Text is 7 pixels a character and 15 high, so that extents are predictable.
+    static constexpr int32_t CharWidth = 7;
+
+    void SetFont(const std::u16string&, int32_t, TFontStyle style) override;
+    void FillRect(const TRect& rect, TColor color) override;
+    void OutlineRect(const TRect& rect, TColor color) override;
+    void Line(TPoint from, TPoint to, TColor color) override;
+    void Text(TPoint at, const std::u16string& text, std::optional<TColor> color, TColor background) override;
+    void TextClipped(const TRect& clip, TPoint at, const std::u16string& text, TColor color, TColor background) override;
+    TSize TextExtent(const std::u16string& text) override;
+    void SetClip(const TRect& rect) override;
+    void ClearClip() override;
+
+    // The clipped texts drawn, in order.
+    std::vector<TDrawCall> Texts() const;
+    const TDrawCall* TextCall(const std::u16string& text) const;
+};
+
+struct TScriptedWindow {
+    TWindowHandle Parent = nullptr;
+    TRect Client;     // its client area, (0, 0, w, h)
+    TPoint Origin;    // its client origin in the parent's client coordinates
+    bool Visible = true;
+    bool Viewer = false;
+};
+
+class TScriptedWindows final : public TViewerWindows {
+public:
+    std::map<TWindowHandle, TScriptedWindow> Windows;
+    std::vector<std::string> Log;
+    bool FailCreation = false;
+    int Invalidations = 0;
+    std::map<TWindowHandle, int> Timers; // running timers by window
+    TRecordingCanvas LastCanvas;
+
+    // A window of the given client size at the origin, in parent.
+    TWindowHandle Add(TWindowHandle parent, TRect client, TPoint origin);
+    TWindowHandle ViewerWindow() const;
+
+    TWindowHandle CreateViewerWindow(TWindowHandle parent, TNeoSpreadsheet&, uint32_t& errorCode) override;
+    void DestroyWindow(TWindowHandle window) override;
+    bool IsWindow(TWindowHandle window) const override;
+    bool IsWindowVisible(TWindowHandle window) const override;
+    bool GetClientRect(TWindowHandle window, TRect& rect) const override;
+    TPoint MapClientPoint(TWindowHandle from, TWindowHandle to, TPoint point) const override;
+    void PlaceOnTop(TWindowHandle window, const TRect& rect) override;
+    void Show(TWindowHandle window, TShowMode mode) override;
+    void Invalidate(TWindowHandle) override { ++Invalidations; }
+    void PostMessage(TWindowHandle, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+    void StartTimer(TWindowHandle window, uintptr_t, uint32_t) override { ++Timers[window]; }
+    void StopTimer(TWindowHandle window, uintptr_t) override { --Timers[window]; }
+    void PaintWindow(TWindowHandle window, const std::function<void(TCanvas&, const TRect&)>& paint) override;
+    intptr_t DefaultProcessing(TWindowHandle, uint32_t, uintptr_t, intptr_t) override { return 0; }
+
+private:
+    intptr_t FNext = 0x100;
+};
+
+class TViewerHostDouble final : public TViewerHost {
+public:
+    TWindowHandle Window = nullptr;
+    bool Variables = true;
+    bool Lookups = true;
+    std::map<std::u16string, std::u16string> Set;
+    std::vector<std::u16string> SetOrder;
+    std::vector<std::u16string> Errors;
+    std::vector<std::u16string> Scripts;
+    std::map<std::u16string, TWindowHandle> Objects;
+
+    TWindowHandle HostWindow() const override { return Window; }
+    bool CanSetVariables() const override { return Variables; }
+    void SetVariable(const std::u16string& name, const std::u16string& value) override {
+        Set[name] = value;
+        SetOrder.push_back(name);
+    }
+    void ReportError(const std::u16string& message) override { Errors.push_back(message); }
+    void RunScript(const std::u16string& command) override { Scripts.push_back(command); }
+    bool CanLookupObjects() const override { return Lookups; }
+    TWindowHandle LookupObjectWindow(const std::u16string& name) override {
+        const auto found = Objects.find(name);
+        return found == Objects.end() ? nullptr : found->second;
+    }
+};
+
+} // namespace tabulix::testing
