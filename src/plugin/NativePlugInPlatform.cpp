@@ -35,7 +35,7 @@ public:
     void PlaceOnTop(TWindowHandle, const TRect&) override {}
     void Show(TWindowHandle, TShowMode) override {}
     void Invalidate(TWindowHandle) override {}
-    void PostMessage(TWindowHandle, uint32_t, uintptr_t, intptr_t) override {}
+    void PostWindowMessage(TWindowHandle, uint32_t, uintptr_t, intptr_t) override {}
     void StartTimer(TWindowHandle, uintptr_t, uint32_t) override {}
     void StopTimer(TWindowHandle, uintptr_t) override {}
     void PaintWindow(TWindowHandle, const std::function<void(TCanvas&, const TRect&)>&) override {}

@@ -90,7 +90,7 @@ public:
     virtual void PlaceOnTop(TWindowHandle window, const TRect& rect) = 0;
     virtual void Show(TWindowHandle window, TShowMode mode) = 0;
     virtual void Invalidate(TWindowHandle window) = 0;
-    virtual void PostMessage(TWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+    virtual void PostWindowMessage(TWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
     virtual void StartTimer(TWindowHandle window, uintptr_t id, uint32_t milliseconds) = 0;
     virtual void StopTimer(TWindowHandle window, uintptr_t id) = 0;
     // Paints the window: what paint draws goes to an off-screen picture copied to the window at once.

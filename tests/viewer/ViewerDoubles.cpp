@@ -99,7 +99,7 @@ void TScriptedWindows::Show(TWindowHandle window, TShowMode mode) {
     Log.push_back(mode == TShowMode::Hide ? "hide" : "show");
 }
 
-void TScriptedWindows::PostMessage(TWindowHandle, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+void TScriptedWindows::PostWindowMessage(TWindowHandle, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     Log.push_back("post " + std::to_string(message) + " " + std::to_string(wParam) + " " + std::to_string(lParam));
 }
 

@@ -74,7 +74,7 @@ public:
     void PlaceOnTop(TWindowHandle window, const TRect& rect) override;
     void Show(TWindowHandle window, TShowMode mode) override;
     void Invalidate(TWindowHandle) override { ++Invalidations; }
-    void PostMessage(TWindowHandle, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+    void PostWindowMessage(TWindowHandle, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
     void StartTimer(TWindowHandle window, uintptr_t, uint32_t) override { ++Timers[window]; }
     void StopTimer(TWindowHandle window, uintptr_t) override { --Timers[window]; }
     void PaintWindow(TWindowHandle window, const std::function<void(TCanvas&, const TRect&)>& paint) override;

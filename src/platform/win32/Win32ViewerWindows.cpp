@@ -176,7 +176,7 @@ public:
 
     void Invalidate(TWindowHandle window) override { InvalidateRect(Hwnd(window), nullptr, FALSE); }
 
-    void PostMessage(TWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+    void PostWindowMessage(TWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) override {
         PostMessageW(Hwnd(window), message, wParam, lParam);
     }
 
