@@ -1,5 +1,6 @@
 #include "HostScript.h"
 
+#include <cstdlib>
 #include <sstream>
 
 namespace tabulix::host {
@@ -21,6 +22,21 @@ std::vector<std::string> SplitWords(const std::string& line) {
         words.push_back(word);
     }
     return words;
+}
+
+bool ReadNumber(const std::string& word, long long& value) {
+    char* end = nullptr;
+    const long long number = std::strtoll(word.c_str(), &end, 10);
+    if (word.empty() || *end) return false;
+    value = number;
+    return true;
+}
+
+bool ReadInt(const std::string& word, int& value) {
+    long long number = 0;
+    if (!ReadNumber(word, number)) return false;
+    value = int(number);
+    return true;
 }
 
 std::vector<TScriptLine> ReadScript(const std::string& text) {

@@ -17,4 +17,8 @@ std::vector<TScriptLine> ReadScript(const std::string& text);
 
 std::vector<std::string> SplitWords(const std::string& line);
 
+// A whole word read as a decimal number (a leading minus allowed); false for anything else.
+bool ReadInt(const std::string& word, int& value);
+bool ReadNumber(const std::string& word, long long& value);
+
 } // namespace tabulix::host

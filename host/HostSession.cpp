@@ -1,5 +1,7 @@
 #include "HostSession.h"
 
+#include "HostWindowCommands.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -120,14 +122,6 @@ HWND CreateMainWindow() {
                                   0, 0, 1024, 768, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ShowWindow(window, SW_SHOW);
     return window;
-}
-
-bool ReadInt(const std::string& word, int& value) {
-    char* end = nullptr;
-    const long number = std::strtol(word.c_str(), &end, 10);
-    if (word.empty() || *end) return false;
-    value = int(number);
-    return true;
 }
 
 } // namespace
@@ -392,6 +386,8 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& 
         std::printf("%s\n", text == std::string::npos ? "" : line.Text.c_str() + text);
     } else if (command == "quit") {
         quit = true;
+    } else if (IsWindowCommand(command)) {
+        return RunWindowCommand(*this, w, failure);
     } else {
         return fail("unknown command " + command);
     }

@@ -57,11 +57,15 @@ public:
     void RecordScriptCommand(const std::string& command) { FScriptCommands.push_back(command); }
     void RecordMessage(TShownMessage message) { FMessages.push_back(std::move(message)); }
 
+    // Reached from the window commands.
+    HWND MainWindow() const { return FMainWindow; }
+    HWND RectangleWindow(const std::string& name) const;
+    // Runs the message loop for that long (timers fire, windows paint); 0 handles what is waiting.
+    void Pump(DWORD milliseconds);
+
 private:
     bool RunLine(const TScriptLine& line, std::string& failure, bool& quit);
     int32_t ActionNumber(const std::string& word) const;
-    HWND RectangleWindow(const std::string& name) const;
-    void Pump(DWORD milliseconds);
 
     bool FVerbose;
     HMODULE FLibrary = nullptr;
