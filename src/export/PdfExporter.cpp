@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 namespace tabulix {
 
@@ -52,19 +53,59 @@ std::u16string_view CellAt(const TXlsxSheet& sheet, int32_t row, int32_t col) {
 } // namespace
 
 std::string PdfNumber(double value) {
+    if (!std::isfinite(value) || value == 0) return "0";
+    // The value as the decimal of 15 significant digits it stands for (so that 2.675, held as
+    // 2.67499..., counts as 2.675), then rounded to two decimals with halves away from zero.
     char buffer[64];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, 14);
     if (error != std::errc()) return "0";
-    std::string text(buffer, end);
-    if (text.find('.') != std::string::npos) {
-        while (text.back() == '0') text.pop_back();
-        if (text.back() == '.') text.pop_back();
+    const std::string_view scientific(buffer, size_t(end - buffer));
+    const size_t e = scientific.find('e');
+    // digits: a leading 0, for the carry of rounding up, then the 15 significant digits; the decimal
+    // point stands after the first `point` of them.
+    std::string digits = "0";
+    for (const char c : scientific.substr(0, e)) {
+        if (c != '.') digits += c;
     }
-    if (text == "-0") text = "0";
+    int exponent = 0;
+    std::from_chars(scientific.data() + e + (scientific[e + 1] == '+' ? 2 : 1), scientific.data() + scientific.size(),
+                    exponent);
+    const int point = exponent + 2;
+    const int kept = point + 2;
+    if (kept <= 0) return "0";
+    if (size_t(kept) < digits.size()) {
+        const bool roundUp = digits[size_t(kept)] >= '5';
+        digits.resize(size_t(kept));
+        for (size_t i = digits.size(); roundUp && i > 0; --i) {
+            if (digits[i - 1] != '9') {
+                ++digits[i - 1];
+                break;
+            }
+            digits[i - 1] = '0';
+        }
+    }
+    std::string integer;
+    std::string fraction;
+    if (point <= 0) {
+        fraction = std::string(size_t(-point), '0') + digits;
+    } else {
+        if (digits.size() < size_t(point)) digits.append(size_t(point) - digits.size(), '0');
+        integer = digits.substr(0, size_t(point));
+        fraction = digits.substr(size_t(point));
+    }
+    const size_t firstNonZero = integer.find_first_not_of('0');
+    integer = firstNonZero == std::string::npos ? "" : integer.substr(firstNonZero);
+    while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+    if (integer.empty() && fraction.empty()) return "0";
+    std::string text = value < 0 ? "-" : "";
+    text += integer.empty() ? "0" : integer;
+    if (!fraction.empty()) text += "." + fraction;
     return text;
 }
 
 std::string PdfEscapeText(std::u16string_view text) {
+    // PDF text is written in the system's ANSI code page.
     const std::string ansi = SystemAnsiCodePage().FromUtf16(text);
     std::string escaped;
     escaped.reserve(ansi.size() + 8);

@@ -17,8 +17,8 @@ public:
     TPdfWriter(const TPdfWriter&) = delete;
     TPdfWriter& operator=(const TPdfWriter&) = delete;
 
-    // content is the page's content stream, already in the system's ANSI code page; returns the page's
-    // object number.
+    // content is the page's content stream as the bytes to write (its texts in Windows-1252, the
+    // font's encoding); returns the page's object number.
     int32_t AddPage(std::string_view content, double pageWidth, double pageHeight);
     // Writes the file beside the target and moves it over an existing one.
     void SaveToFile(const std::u16string& fileName);

@@ -200,10 +200,23 @@ void ExportDelimited(const TXlsxWorkbook& workbook, int32_t currentIndex, bool a
         WriteDelimitedSheet(workbook.Sheet(indexes.front()), fileName, separator);
         return;
     }
+    // Every name is settled before the first file is written: two worksheets whose names differ only in
+    // characters a file name cannot hold (A<B and A>B), or only in case, would share one file, and the
+    // second would silently replace the first.
+    std::vector<std::u16string> names;
+    names.reserve(indexes.size());
     for (const int32_t index : indexes) {
         const TXlsxSheet& sheet = workbook.Sheet(index);
-        WriteDelimitedSheet(sheet, PerSheetFileName(fileName, sheet.Name), separator);
+        std::u16string name = PerSheetFileName(fileName, sheet.Name);
+        for (size_t earlier = 0; earlier < names.size(); ++earlier) {
+            if (!SameTextAscii(names[earlier], name)) continue;
+            throw TTabulixError(FormatMessageText(
+                u"The worksheets \"%s\" and \"%s\" would both be exported to the file \"%s\". Rename one of them.",
+                {workbook.Sheet(indexes[earlier]).Name, sheet.Name, name}));
+        }
+        names.push_back(std::move(name));
     }
+    for (size_t i = 0; i < indexes.size(); ++i) WriteDelimitedSheet(workbook.Sheet(indexes[i]), names[i], separator);
 }
 
 void ExportHtml(const TXlsxWorkbook& workbook, int32_t currentIndex, bool allSheets, const std::u16string& fileName) {

@@ -46,7 +46,8 @@ bool TryParseInvariantNumber(std::u16string_view text, double& value);
 // and then written beside the target and moved over it, so a failure leaves a previous export intact.
 void WriteDelimitedSheet(const TXlsxSheet& sheet, const std::u16string& fileName, char16_t separator);
 // One file for the current worksheet (or the only one); otherwise one per worksheet, named after the
-// given file with "_" and the worksheet's name before the extension.
+// given file with "_" and the worksheet's name before the extension. Two worksheets that would share
+// one such file (their names equal once sanitised, ignoring ASCII case) fail before any file is written.
 void ExportDelimited(const TXlsxWorkbook& workbook, int32_t currentIndex, bool allSheets,
                      const std::u16string& fileName, char16_t separator);
 void ExportHtml(const TXlsxWorkbook& workbook, int32_t currentIndex, bool allSheets, const std::u16string& fileName);
@@ -68,14 +69,17 @@ void ExportPdf(const TXlsxWorkbook& workbook, int32_t currentIndex, bool allShee
 void AddSheetPdfPages(const TXlsxSheet& sheet, TPdfWriter& writer);
 // The content stream of one page: the title, the column letters and cells of rows firstRow to lastRow
 // and columns firstCol to lastCol, and the grid's rules. colWidths holds the width of each of the
-// band's columns, from firstCol on. The result is in the system's ANSI code page.
+// band's columns, from firstCol on. Its texts are in Windows-1252, the encoding the font declares.
 std::string BuildPdfPageContent(const TXlsxSheet& sheet, int32_t firstRow, int32_t lastRow, int32_t firstCol,
                                 int32_t lastCol, const std::vector<double>& colWidths, double pageWidth,
                                 double pageHeight, double marginLeft, double marginTop, double fontSize,
                                 double rowHeight, std::u16string_view title);
-// At most two decimals, "." as the decimal point, trailing zeros dropped: 574.8, 43.06, 33.
+// At most two decimals, "." as the decimal point, trailing zeros dropped: 574.8, 43.06, 33. The value
+// is taken at 15 significant digits and its halves are rounded away from zero (0.125 and 2.675 give
+// 0.13 and 2.68).
 std::string PdfNumber(double value);
-// The text in the system's ANSI code page with "(", ")" and backslash escaped by a backslash.
+// The text in Windows-1252, the font's WinAnsiEncoding, whatever the system's ANSI code page is
+// (a character it lacks becomes "?"), with "(", ")" and backslash escaped by a backslash.
 std::string PdfEscapeText(std::u16string_view text);
 
 } // namespace tabulix

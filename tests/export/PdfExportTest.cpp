@@ -84,12 +84,26 @@ TEST(PdfNumber, TwoDecimalsAtMostWithoutTrailingZeros) {
     EXPECT_EQ(PdfNumber(33), "33");
     EXPECT_EQ(PdfNumber(-0.001), "0");
     EXPECT_EQ(PdfNumber(-1.5), "-1.5");
-    EXPECT_EQ(PdfNumber(1234567.125), "1234567.12");
+    EXPECT_EQ(PdfNumber(1e20), "100000000000000000000");
+}
+
+TEST(PdfNumber, HalvesRoundAwayFromZeroAtFifteenDigits) {
+    EXPECT_EQ(PdfNumber(1234567.125), "1234567.13");
+    EXPECT_EQ(PdfNumber(0.125), "0.13");
+    EXPECT_EQ(PdfNumber(2.675), "2.68"); // held as 2.67499999...
+    EXPECT_EQ(PdfNumber(1.005), "1.01");
+    EXPECT_EQ(PdfNumber(99.995), "100");
+    EXPECT_EQ(PdfNumber(0.005), "0.01");
+    EXPECT_EQ(PdfNumber(-0.005), "-0.01");
+    EXPECT_EQ(PdfNumber(0.0049), "0");
+    EXPECT_EQ(PdfNumber(0.994999), "0.99");
 }
 
 TEST(PdfEscapeText, AnsiBytesWithParenthesesAndBackslashesEscaped) {
     EXPECT_EQ(PdfEscapeText(u"f(x) = a\\b"), "f\\(x\\) = a\\\\b");
     EXPECT_EQ(PdfEscapeText(u"\u00e9\u20ac\u65e5"), "\xE9\x80?"); // outside the code page: its default character
+    // On a Western system the ANSI code page is Windows-1252: letters it lacks print as "?".
+    EXPECT_EQ(PdfEscapeText(u"\u0142\u0416\u03a9\u0160\U0001F600"), "???\x8A?");
 }
 
 TEST(PdfWriter, ObjectsOffsetsAndCrossReference) {

@@ -167,6 +167,31 @@ TEST(CsvExport, OneFilePerWorksheetNamedAfterIt) {
     EXPECT_EQ(ReadBytes(other / u"Current.csv"), Bom + "2\r\n");
 }
 
+TEST(CsvExport, WorksheetsThatWouldShareAFileFailBeforeAnyIsWritten) {
+    TTempFolder folder;
+    TGridWorkbook clash;
+    clash.Add(u"First", {{u"1"}}).Add(u"A<B", {{u"2"}}).Add(u"A>B", {{u"3"}});
+    EXPECT_EQ(ErrorOf([&] { ExportWorkbookToFile(&clash, 0, u"CSV", u"All", Name(folder / u"Sales.csv")); }),
+              u"The worksheets \"A<B\" and \"A>B\" would both be exported to the file \"" +
+                  Name(folder / u"Sales_A_B.csv") + u"\". Rename one of them.");
+    // Windows file names ignore case, so these two would share a file as well.
+    TGridWorkbook cased;
+    cased.Add(u"Data", {{u"1"}}).Add(u"DATA", {{u"2"}});
+    EXPECT_NE(ErrorOf([&] { ExportWorkbookToFile(&cased, 0, u"Text", u"All", Name(folder / u"t.txt")); }), u"(no error)");
+    EXPECT_TRUE(FileNames(folder.Path()).empty());
+}
+
+TEST(CsvExport, AFailedWorksheetFileKeepsTheFilesWrittenBeforeIt) {
+    TTempFolder folder;
+    TGridWorkbook three;
+    three.Add(u"Q1", {{u"1"}}).Add(u"Q2", {{u"2"}}).Add(u"Q3", {{u"3"}});
+    std::filesystem::create_directory(folder / u"Sales_Q2.csv"); // a folder the file cannot replace
+    const std::u16string message = ErrorOf([&] { ExportWorkbookToFile(&three, 0, u"CSV", u"All", Name(folder / u"Sales.csv")); });
+    EXPECT_EQ(message.rfind(u"Cannot create file \"" + Name(folder / u"Sales_Q2.csv") + u"\". ", 0), 0u) << Utf16ToUtf8(message);
+    EXPECT_EQ(ReadBytes(folder / u"Sales_Q1.csv"), Bom + "1\r\n");
+    EXPECT_EQ(FileNames(folder.Path()), (std::vector<std::u16string>{u"Sales_Q1.csv", u"Sales_Q2.csv"}));
+}
+
 TEST(HtmlExport, WholeFile) {
     TTempFolder folder;
     TGridWorkbook book;
@@ -209,4 +234,43 @@ TEST(XmlSpreadsheetExport, WholeFileWithNumberAndStringCells) {
                   "   </Row>\r\n  </Table>\r\n </Worksheet>\r\n"
                   " <Worksheet ss:Name=\"Empty\">\r\n  <Table>\r\n  </Table>\r\n </Worksheet>\r\n"
                   "</Workbook>\r\n");
+}
+
+TEST(XmlSpreadsheetExport, NumbersInTheGeneralFormat) {
+    const std::vector<std::pair<std::u16string, std::string>> cells = {
+        {u"0.0001", "Number\">0.0001"},
+        {u"0.00001", "Number\">1E-5"},
+        {u"-0.000025", "Number\">-2.5E-5"},
+        {u"999999999999999", "Number\">999999999999999"},
+        {u"999999999999999.5", "Number\">1E15"}, // 15 digits round it up to 1E15
+        {u"1234567890123456", "Number\">1.23456789012346E15"},
+        {u"1.5e20", "Number\">1.5E20"},
+        {u"3.14159265358979323846", "Number\">3.14159265358979"},
+        {u"0.1", "Number\">0.1"},
+        {u"-0", "Number\">0"},
+        {u"+5", "Number\">5"},
+        {u".5", "Number\">0.5"},
+        {u"5.", "Number\">5"},
+        {u"1e", "String\">1e"},
+        {u"1.2.3", "String\">1.2.3"},
+        {u"- 5", "String\">- 5"},
+        {u"1e400", "String\">1e400"},
+        {u"0x10", "String\">0x10"},
+    };
+    TGrid grid(1);
+    for (const auto& cell : cells) grid[0].push_back(cell.first);
+    TGridWorkbook book;
+    book.Add(u"N", grid);
+    TTempFolder folder;
+    ExportWorkbookToFile(&book, 0, u"xml", u"", Name(folder / u"n.xml"));
+    const std::string file = ReadBytes(folder / u"n.xml");
+    size_t at = file.find("   <Row>\r\n");
+    ASSERT_NE(at, std::string::npos);
+    at += 10;
+    for (const auto& cell : cells) {
+        const std::string line = "    <Cell><Data ss:Type=\"" + cell.second + "</Data></Cell>\r\n";
+        EXPECT_EQ(file.substr(at, line.size()), line) << Utf16ToUtf8(cell.first);
+        at += line.size();
+    }
+    EXPECT_EQ(file.substr(at, 10), "   </Row>\r");
 }
