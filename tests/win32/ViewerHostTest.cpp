@@ -1,0 +1,114 @@
+// The viewer in the 64-bit DLL, driven through the reference host: attachment over a Rectangle,
+// following it, visibility, sheet navigation, page mode, and what it paints.
+#include "base/Files.h"
+#include "base/Text.h"
+#include "support/TempFolder.h"
+#include "support/XlsxFixture.h"
+#include "win32/HostProcess.h"
+
+#include <gtest/gtest.h>
+
+using namespace tabulix;
+using namespace tabulix::testing;
+
+namespace {
+
+std::string Windows(const std::filesystem::path& path) { return Utf16ToUtf8(PathToText(path)); }
+
+struct TViewerScene {
+    TTempFolder Folder;
+    std::string Book;
+    TViewerScene() {
+        TXlsxFixture()
+            .Sheet("Sales", "<row r=\"1\">" + CellXml("A1", "Region") + CellXml("B1", "7") + "</row>")
+            .Sheet("Costs", "")
+            .Sheet("Notes", "")
+            .WriteTo(Folder / u"Book.xlsx");
+        Book = Windows(Folder / u"Book.xlsx");
+    }
+    // The host registered, with Rectangle Rect1 at (20, 30), 400 x 300.
+    std::string Header() const { return "init\nregister\nrect Rect1 20 30 400 300\n"; }
+    THostRun Run(const std::string& script) const { return RunHostScript(Header() + script, Folder.Path()); }
+};
+
+void ExpectPassed(const THostRun& run) {
+    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+    EXPECT_NE(run.Output.find("script passed"), std::string::npos) << run.Output;
+}
+
+} // namespace
+
+TEST(ViewerInTheHost, OpensOverItsRectangleAndFollowsIt) {
+    TViewerScene scene;
+    ExpectPassed(scene.Run("exec TabulixOpen Rect1 \"" + scene.Book + "\" Grid Top No\n"
+                           "expect-result true\n"
+                           "expect-var [Grid] Sales\nexpect-var [Grid_Index] 1\nexpect-var [Grid_Count] 3\n"
+                           "pump 300\nexpect-viewers 1\nexpect-visible Rect1 true\n"
+                           "rect Rect1 60 80 500 320\npump 700\nexpect-visible Rect1 true\n"
+                           "rect Rect1 60 80 500 15\npump 700\nexpect-visible Rect1 false\n"
+                           "rect Rect1 60 80 500 20\npump 700\nexpect-visible Rect1 true\n"
+                           "rect Rect1 60 80 500 320\npump 700\n"
+                           "send Rect1 1274 0 1\nexpect-visible Rect1 false\n"
+                           "send Rect1 1274 0 2\nexpect-visible Rect1 true\n"
+                           "exec TabulixOpen rect1 \"" + scene.Book + "\" Grid Left No\nexpect-result true\n"
+                           "pump 300\nexpect-viewers 1\n"
+                           "exec TabulixClose RECT1\nexpect-result true\nexpect-viewers 0\n"
+                           "exec TabulixClose Rect1\nexpect-result false\n"
+                           "expect-var [LastError] \"There is no Excel viewer attached to an object named Rect1.\"\n"));
+}
+
+TEST(ViewerInTheHost, NavigatesBetweenSheets) {
+    TViewerScene scene;
+    ExpectPassed(scene.Run("exec TabulixOpen Rect1 \"" + scene.Book + "\" Grid Top No\n"
+                           "exec TabulixNext Rect1\nexpect-result true\nexpect-var [Grid] Costs\n"
+                           "exec TabulixGoto Rect1 \" 3 \"\nexpect-result true\nexpect-var [Grid_Index] 3\n"
+                           "exec TabulixNext Rect1\nexpect-result false\n"
+                           "exec TabulixGoto Rect1 sales\nexpect-result true\nexpect-var [Grid] Sales\n"
+                           "exec TabulixPrev Rect1\nexpect-result false\n"
+                           "exec TabulixOpen Rect1 \"" + Windows(scene.Folder / u"missing.xlsx") + "\" Grid Top No\n"
+                           "expect-result false\nexpect-var-contains [LastError] \"File not found: \"\nexpect-viewers 0\n"
+                           "exec TabulixOpen Nothing \"" + scene.Book + "\" Grid Top No\n"
+                           "expect-var [LastError] \"An object named Nothing does not exist.\"\n"));
+}
+
+TEST(ViewerInTheHost, PageModeWithTheActionToolbar) {
+    TViewerScene scene;
+    ExpectPassed(scene.Run("exec TabulixOpen Rect1 \"" + scene.Book + "\" Costs Page Yes\n"
+                           "expect-result true\nexpect-var [Costs] Costs\nexpect-var [Costs_Index] 2\n"
+                           "pump 300\n"
+                           "send Rect1 32905 1 0\nexpect-script Gotonextpage\n"
+                           "send Rect1 32905 0 0\nexpect-script GotoPrevpage\n"
+                           // the toolbar background, a white button, the grid's corner header cell
+                           "pixel Rect1 1 1 E2E2E2\npixel Rect1 10 10 FFFFFF\npixel Rect1 20 40 E8E8E8\n"));
+}
+
+TEST(ViewerInTheHost, PaintsTheRegionsOfEachPlacement) {
+    TViewerScene scene;
+    const std::string open = "exec TabulixOpen Rect1 \"" + scene.Book + "\" Grid ";
+    const std::string shots = Windows(scene.Folder.Path());
+    ExpectPassed(scene.Run(
+        open + "Top No\npump 400\n"
+        "pixel Rect1 2 2 E2E2E2\n"        // ribbon
+        "pixel Rect1 376 34 DADADA\n"     // the tab strip, under the "+" button
+        "pixel Rect1 100 50 FFFFFF\n"     // the current tab
+        "pixel Rect1 280 36 E8E8E8\n"     // another tab
+        "pixel Rect1 20 70 E8E8E8\n"      // corner header
+        "pixel Rect1 130 95 FFECD9\n"     // the selected cell A1, right of its text
+        "screenshot-rect Rect1 " + shots + "\\top.png\n" +
+        open + "Bottom No\npump 400\npixel Rect1 2 296 E2E2E2\npixel Rect1 376 4 DADADA\n"
+        "screenshot-rect Rect1 " + shots + "\\bottom.png\n" +
+        open + "Left No\npump 400\npixel Rect1 5 290 E2E2E2\npixel Rect1 395 15 DADADA\n"
+        "screenshot-rect Rect1 " + shots + "\\left.png\n" +
+        open + "Right No\npump 400\npixel Rect1 395 290 E2E2E2\npixel Rect1 5 15 FFFFFF\n"
+        "screenshot-rect Rect1 " + shots + "\\right.png\n" +
+        open + "None No\npump 400\npixel Rect1 376 4 DADADA\n"
+        "screenshot-rect Rect1 " + shots + "\\none.png\n"));
+    EXPECT_GT(ReadFileBytes(scene.Folder / u"top.png").size(), 100u);
+    const char* keep = std::getenv("TABULIX_KEEP_SCREENSHOTS");
+    if (keep && *keep) {
+        for (const char16_t* name : {u"top.png", u"bottom.png", u"left.png", u"right.png", u"none.png"}) {
+            std::filesystem::copy_file(scene.Folder / name, std::filesystem::path(keep) / name,
+                                       std::filesystem::copy_options::overwrite_existing);
+        }
+    }
+}
