@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+namespace tabulix::host {
+
+// The client area of a window, in screen coordinates.
+RECT ClientRectOnScreen(HWND window);
+
+// The children of the main window of the viewer's class "TabulixViewer", visible or not, topmost first.
+std::vector<HWND> ViewerWindows(HWND mainWindow);
+
+// The topmost viewer window whose window rectangle is exactly the client area of the rectangle window;
+// with visibleOnly, the topmost visible one. Null when there is none.
+HWND ViewerOver(HWND mainWindow, HWND rectangle, bool visibleOnly);
+
+// Lets every window in the main window paint what it has pending.
+void PaintNow(HWND mainWindow);
+
+// What the screen shows at a point, and in an area saved as a PNG file.
+COLORREF ScreenColour(POINT point);
+bool SaveScreenPng(const RECT& area, const std::wstring& file, std::string& reason);
+
+// A colour as RRGGBB (red first, upper-case hex) and back.
+std::string ColourHex(COLORREF colour);
+bool ReadColourHex(const std::string& word, COLORREF& colour);
+
+// A virtual key by name (VK_DOWN, VK_RETURN, ...) or by number.
+bool ReadVirtualKey(const std::string& word, int& key);
+
+std::wstring Widen(const std::string& utf8);
+
+} // namespace tabulix::host
