@@ -155,6 +155,8 @@ void TNeoSpreadsheet::PaintSheetTabs(TCanvas& canvas) {
     const TRect strip = SheetTabStripRect();
     canvas.FillRect(strip, TabStrip);
     if (!FWorkbook) return;
+    // The last tab is cut at the strip's end, which is the window's edge except beside a Right panel.
+    canvas.SetClip(strip);
     int32_t x = strip.Left;
     for (int32_t n = 0; n < SheetCount() && x < strip.Right; ++n, x += SheetTabWidth) {
         const TRect tab{x, strip.Top, x + SheetTabWidth, strip.Bottom - 1};
@@ -170,6 +172,7 @@ void TNeoSpreadsheet::PaintSheetTabs(TCanvas& canvas) {
     const int32_t cy = (plus.Top + plus.Bottom) / 2;
     canvas.Line(TPoint{cx, plus.Top + 6}, TPoint{cx, plus.Bottom - 7}, PlusSign);
     canvas.Line(TPoint{plus.Left + 7, cy - 1}, TPoint{plus.Right - 7, cy - 1}, PlusSign);
+    canvas.ClearClip();
 }
 
 void TNeoSpreadsheet::PaintGrid(TCanvas& canvas) {

@@ -324,3 +324,17 @@ TEST_F(Viewer, PageModeDrawsTheActionToolbarAndNoTabs) {
     EXPECT_EQ(FWindows.LastCanvas.TextCall(u"File"), nullptr);
     EXPECT_NE(FillAt(TRect{3, 4, 77, 30}), nullptr); // the first button
 }
+
+TEST_F(Viewer, TabsStopAtTheStripBesideARightPanel) {
+    TProbe& viewer = MakeViewer();
+    viewer.SetToolbarPlacement(u"Right");
+    viewer.LoadWorkbook(Workbook({"One", "Two", "Three"}));
+    Painted();
+    const auto& calls = FWindows.LastCanvas.Calls;
+    const auto clip = std::find_if(calls.begin(), calls.end(), [](const TDrawCall& c) { return c.Kind == "clip"; });
+    ASSERT_NE(clip, calls.end());
+    EXPECT_EQ(clip->Rect, (TRect{0, 0, 210, 30}));
+    const auto tab = std::find_if(clip, calls.end(), [](const TDrawCall& c) { return c.Kind == "clipped" && c.Text == u"Two"; });
+    const auto unclip = std::find_if(clip, calls.end(), [](const TDrawCall& c) { return c.Kind == "unclip"; });
+    EXPECT_LT(tab, unclip); // the second tab, reaching past the strip, is drawn inside the clip
+}
