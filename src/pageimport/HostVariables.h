@@ -23,8 +23,10 @@ public:
 std::u16string ReadHostVariableOrEmpty(const THostVariableReader& host, const std::u16string& name);
 
 // The path with every "[PubDir]" (any case) replaced by the host's folder with a trailing separator and
-// every "[PubTitle]" (any case) by the host's title as read. A token whose value is empty, or that
-// cannot be read, stays as it is.
+// every "[PubTitle]" (any case) by the host's title as read. The separator is the platform's ("\" on
+// Windows), added only when the folder does not already end in one; "/" counts as one everywhere,
+// since Windows takes it as a separator too. A token whose value is empty, or that cannot be read,
+// stays as it is.
 std::u16string ExpandPubTokens(const THostVariableReader& host, std::u16string_view path);
 
 } // namespace tabulix

@@ -42,11 +42,13 @@ std::u16string FormatTimestamp(const TLocalTime& time) {
            TwoDigits(time.Minute) + separator + TwoDigits(time.Second);
 }
 
-// Nothing may be taken for a candidate name that is in use, whether by a file or a folder; an entry
-// that cannot be looked at is left to the creation to report.
+// Nothing may be taken for a candidate name that is in use, whether by a file, a folder or a link (even
+// one that points nowhere: the copy would be created wherever it points); an entry that cannot be
+// looked at is left to the creation to report.
 bool NameInUse(const std::u16string& name) {
     std::error_code error;
-    return std::filesystem::exists(TextToPath(name), error) && !error;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(TextToPath(name), error);
+    return !error && std::filesystem::exists(status);
 }
 
 void RemoveFileIfRegular(const std::u16string& name) {

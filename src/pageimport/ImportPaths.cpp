@@ -16,7 +16,9 @@ std::u16string FullPath(std::u16string_view path) {
     std::error_code error;
     const std::filesystem::path full = std::filesystem::absolute(TextToPath(path), error);
     if (error) return std::u16string(path);
-    return PathToText(full);
+    // "." and ".." steps are resolved as the host's own full paths resolve them, so that a folder
+    // spelled with them is still the same folder.
+    return PathToText(full.lexically_normal());
 }
 
 std::u16string WithTrailingSeparator(std::u16string_view folder) {
@@ -41,11 +43,6 @@ std::u16string_view ExtensionOf(std::u16string_view path) {
     return path.substr(dot);
 }
 
-bool SameFullPath(std::u16string_view a, std::u16string_view b) {
-    const auto normal = [](std::u16string_view path) {
-        return PathToText(TextToPath(FullPath(path)).lexically_normal());
-    };
-    return SameTextAscii(normal(a), normal(b));
-}
+bool SameFullPath(std::u16string_view a, std::u16string_view b) { return SameTextAscii(FullPath(a), FullPath(b)); }
 
 } // namespace tabulix::importpath

@@ -14,8 +14,8 @@ char16_t Separator();
 // "/" everywhere, and "\" on Windows.
 bool IsSeparator(char16_t c);
 
-// The path made absolute against the current directory; an empty text stays empty, and a path that
-// cannot be made absolute is returned as given.
+// The path made absolute against the current directory, with its "." and ".." steps resolved; an empty
+// text stays empty, and a path that cannot be made absolute is returned as given.
 std::u16string FullPath(std::u16string_view path);
 // The text with the platform's separator appended unless it already ends in a separator.
 std::u16string WithTrailingSeparator(std::u16string_view folder);
@@ -25,7 +25,7 @@ std::u16string FolderOf(std::u16string_view path);
 std::u16string FileNameOf(std::u16string_view path);
 // From the last "." after the last "\", "/" or ":" on, the dot included; empty when there is none.
 std::u16string_view ExtensionOf(std::u16string_view path);
-// Whether two paths, made absolute and normalised, are the same text ignoring ASCII case.
+// Whether two paths, made full, are the same text ignoring ASCII case.
 bool SameFullPath(std::u16string_view a, std::u16string_view b);
 
 } // namespace tabulix::importpath

@@ -46,9 +46,9 @@ std::u16string SheetParameter(std::u16string_view sheetName) {
     return parameter;
 }
 
-// A file of that name left behind by an earlier run that was cut short; it is nobody's but ours. It
-// is removed rather than overwritten: a read-only one could not be, and writing through a link would
-// change the file it points to.
+// A file of ours left by an earlier run (a temporary file of a run cut short, an earlier verification
+// file); it is nobody's but ours. It is removed rather than overwritten: a read-only one could not be,
+// and writing through a link would change the file it points to.
 void RemoveStaleFile(const std::filesystem::path& path) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
@@ -84,7 +84,9 @@ void WriteDiagnosticFile(const std::u16string& publicationFileName, int32_t exis
     line(u"PageLeaveActions=", IntToText(count));
     line(u"Rectangles=", IntToText(count));
     line(u"Verification=PASSED", u"");
-    WriteAnsiTextFile(publicationFileName + u".tbdiag.txt", text);
+    const std::u16string fileName = publicationFileName + u".tbdiag.txt";
+    RemoveStaleFile(TextToPath(fileName));
+    WriteAnsiTextFile(fileName, text);
 }
 
 // The verified text goes to a temporary file beside the publication, which then replaces it in one
@@ -310,7 +312,12 @@ void ImportWorkbookToVisualNeoPages(const std::u16string& workbookFileName, cons
     try {
         WriteDiagnosticFile(publicationFileName, existingPages, count, firstGrid, CountPageRecords(newText));
     } catch (...) {
-        // The publication has been replaced; the diagnostic file is only a convenience.
+        // The publication has been replaced; the diagnostic file is only a convenience. One written
+        // part-way is removed, so that what stands beside the publication never misdescribes it.
+        try {
+            RemoveFileIfRegular(TextToPath(publicationFileName + u".tbdiag.txt"));
+        } catch (...) {
+        }
     }
 }
 

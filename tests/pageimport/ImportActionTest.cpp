@@ -178,6 +178,17 @@ TEST(ImportCopy, NamesAndCounting) {
     }
 }
 
+TEST(ImportCopy, LinkThatPointsNowhereTakesTheName) {
+    TTempFolder folder;
+    WriteFileBytes(folder / u"Demo.pub", "MasterPage\r\n");
+    const auto elsewhere = folder / u"elsewhere.pub";
+    std::filesystem::create_symlink(elsewhere, folder / u"Demo.Tabulix.pub");
+    EXPECT_EQ(CreatePublicationCopy(Text(folder / u"Demo.pub")), Text(folder / u"Demo.Tabulix_2.pub"));
+    // The copy was not written through the link to the place it names.
+    EXPECT_FALSE(std::filesystem::exists(elsewhere));
+    EXPECT_EQ(ReadFileBytes(folder / u"Demo.Tabulix_2.pub"), "MasterPage\r\n");
+}
+
 TEST(ImportCopy, CopyFailingPartWayIsRemoved) {
     TTempFolder folder;
     WriteFileBytes(folder / u"Demo.pub", std::string(5000, 'p'));

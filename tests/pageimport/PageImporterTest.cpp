@@ -128,6 +128,11 @@ TEST(ImportedPage, WorkbookReference) {
     EXPECT_EQ(WorkbookReference(Text(folder / u"Book.xlsx"), pub), u"[PubDir]Book.xlsx");
     const std::u16string nested = Text(folder / u"data" / u"Book.xlsx");
     EXPECT_EQ(WorkbookReference(nested, pub), nested);
+    // A path that spells the folder with "." or ".." still names a workbook beside the publication.
+    EXPECT_EQ(WorkbookReference(Text(folder / u"." / u"Book.xlsx"), pub), u"[PubDir]Book.xlsx");
+    EXPECT_EQ(WorkbookReference(Text(folder / u"data" / u".." / u"Book.xlsx"), Text(folder / u"." / u"Demo.pub")),
+              u"[PubDir]Book.xlsx");
+    EXPECT_EQ(WorkbookReference(Text(folder / u"data" / u"." / u"Book.xlsx"), pub), nested);
     const std::u16string relative = u"rel/Book.xlsx";
     EXPECT_EQ(WorkbookReference(relative, u"rel/Demo.pub"), u"[PubDir]Book.xlsx");
     EXPECT_EQ(WorkbookReference(relative, pub), Text(std::filesystem::absolute(u"rel/Book.xlsx")));
@@ -194,6 +199,21 @@ TEST(PageImport, WritesVerifiedPagesAndTheDiagnosticFile) {
                   "\r\nExistingPages=2\r\nImportedPages=3\r\nFirstGrid=1\r\nFinalPages=5\r\nPageActions=3\r\n"
                   "PageLeaveActions=3\r\nRectangles=3\r\nVerification=PASSED\r\n");
     EXPECT_FALSE(FileExists(Text(files.Publication) + u".tbtmp"));
+}
+
+TEST(PageImport, PagesFollowTheWorkbookOrderNotTheList) {
+    TImportFiles files({"Sales", "Notes", "Costs"});
+    files.Import(u" costs | SALES ");
+    const std::u16string text = ReadTextFile(Text(files.Publication));
+    EXPECT_EQ(CountPageRecords(text), 4);
+    EXPECT_FALSE(PageNameExists(text, u"Notes"));
+    const size_t sales = text.find(u"TabulixOpen \"ExcelGrid_1\" \"[PubDir]Book.xlsx\" \"Sales\"");
+    const size_t costs = text.find(u"TabulixOpen \"ExcelGrid_2\" \"[PubDir]Book.xlsx\" \"Costs\"");
+    ASSERT_NE(sales, std::u16string::npos);
+    ASSERT_NE(costs, std::u16string::npos);
+    EXPECT_LT(text.find(u"NewPage=Sales_2\r\n"), sales);
+    EXPECT_LT(sales, text.find(u"NewPage=Costs\r\n"));
+    EXPECT_LT(text.find(u"NewPage=Costs\r\n"), costs);
 }
 
 TEST(PageImport, ASecondImportReadsTheFirstOnesOutput) {
@@ -276,6 +296,39 @@ TEST(PageImport, NoGridNumbersLeft) {
     TImportFiles files({"A"}, full);
     EXPECT_EQ(MessageOf([&] { files.Import(); }), u"The target publication has no free ExcelGrid numbers left.");
     EXPECT_EQ(files.PublicationNow(), full);
+}
+
+TEST(PageImport, DiagnosticFileWrittenPartWayIsRemoved) {
+    // A publication in a deeply nested folder: its verification file, which names it, is longer than
+    // the new publication text, so a size limit between the two lets the publication be replaced and
+    // the verification file fail part-way.
+    TTempFolder root;
+    std::filesystem::path deep = root.Path();
+    for (int i = 0; i < 6; ++i) deep /= std::string(200, char('a' + i));
+    std::filesystem::create_directories(deep);
+    const auto publication = deep / "Demo.pub";
+    const auto workbook = deep / "Book.xlsx";
+    TXlsxFixture().Sheet("S", "").WriteTo(workbook);
+    WriteFileBytes(publication, "MasterPage\r\n");
+    {
+        const TFileSizeLimit limit(1000);
+        EXPECT_NO_THROW(ImportWorkbookToVisualNeoPages(Text(workbook), u"", Text(publication)));
+    }
+    EXPECT_EQ(CountPageRecords(ReadTextFile(Text(publication))), 1);
+    // No half-written verification file stands beside the publication as if it described it.
+    EXPECT_FALSE(std::filesystem::exists(Text(publication) + u".tbdiag.txt"));
+}
+
+TEST(PageImport, DiagnosticFileIsNotWrittenThroughALink) {
+    TImportFiles files({"A"});
+    const auto diagnostic = files.Folder / u"Demo.pub.tbdiag.txt";
+    const auto elsewhere = files.Folder / u"elsewhere.txt";
+    WriteFileBytes(elsewhere, "keep");
+    std::filesystem::create_symlink(elsewhere, diagnostic);
+    files.Import();
+    EXPECT_EQ(ReadFileBytes(elsewhere), "keep");
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(diagnostic)));
+    EXPECT_EQ(ReadFileBytes(diagnostic).substr(0, 34), "Tabulix publication verification\r\n");
 }
 
 TEST(PageImport, StaleTemporaryFileIsReplaced) {
