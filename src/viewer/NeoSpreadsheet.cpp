@@ -206,6 +206,20 @@ void TNeoSpreadsheet::SetToolbarPlacement(const std::u16string& placement) {
 }
 
 intptr_t TNeoSpreadsheet::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    // Nothing leaves a window procedure: a failure of any handler is reported in "[LastError]".
+    try {
+        return RouteMessage(message, wParam, lParam);
+    } catch (const TTabulixError& error) {
+        ReportError(error.Message());
+    } catch (const std::exception& error) {
+        ReportError(Utf8ToUtf16(error.what()));
+    } catch (...) {
+        ReportError(u"Unexpected error.");
+    }
+    return 0;
+}
+
+intptr_t TNeoSpreadsheet::RouteMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
     case messages::Size:
         InvalidateAll();
@@ -219,17 +233,11 @@ intptr_t TNeoSpreadsheet::HandleMessage(uint32_t message, uintptr_t wParam, intp
         if (wParam == FollowTimerId && !FDraggingEdit) SyncToRectangle();
         return 0;
     case messages::ViewerVisibility:
-        try {
-            if (lParam == 1 || lParam == 3) {
-                HideSpreadsheet();
-            } else if (lParam == 2) {
-                Reattach();
-                ShowSpreadsheet();
-            }
-        } catch (const TTabulixError& error) {
-            ReportError(error.Message());
-        } catch (const std::exception& error) {
-            ReportError(Utf8ToUtf16(error.what()));
+        if (lParam == 1 || lParam == 3) {
+            HideSpreadsheet();
+        } else if (lParam == 2) {
+            Reattach();
+            ShowSpreadsheet();
         }
         return 0;
     case messages::PageNavigate:

@@ -80,6 +80,7 @@ protected:
     // Makes the window over the chosen parent and starts the follow timer; throws on failure.
     void Attach();
 
+    intptr_t RouteMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void ReportError(const std::u16string& message) { FHost.ReportError(message); }
     void RunHostScript(const std::u16string& command) { FHost.RunScript(command); }
     void PublishSheetVariables();

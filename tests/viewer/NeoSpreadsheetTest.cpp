@@ -338,3 +338,14 @@ TEST_F(Viewer, TabsStopAtTheStripBesideARightPanel) {
     const auto unclip = std::find_if(clip, calls.end(), [](const TDrawCall& c) { return c.Kind == "unclip"; });
     EXPECT_LT(tab, unclip); // the second tab, reaching past the strip, is drawn inside the clip
 }
+
+TEST_F(Viewer, AFailureInsideAMessageIsReportedNotThrown) {
+    // A host whose script processor fails: the page message must not let the failure out.
+    struct TFailingHost : TViewerHostDouble {
+        void RunScript(const std::u16string&) override { throw TTabulixError(u"the host refused"); }
+    } host;
+    host.Window = FHost.Window;
+    TProbe viewer(FRectangle, host, FWindows);
+    EXPECT_EQ(viewer.HandleMessage(messages::PageNavigate, 1, 0), 0);
+    EXPECT_EQ(host.Errors, std::vector<std::u16string>{u"the host refused"});
+}

@@ -84,7 +84,7 @@ private:
     intptr_t FNext = 0x100;
 };
 
-class TViewerHostDouble final : public TViewerHost {
+class TViewerHostDouble : public TViewerHost {
 public:
     TWindowHandle Window = nullptr;
     bool Variables = true;
