@@ -3,35 +3,16 @@
 #include "base/Files.h"
 #include "base/Error.h"
 #include "base/Text.h"
+#include "support/CliRun.h"
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 using namespace tabulix;
 using namespace tabulix::testing;
 
-namespace {
-
-struct TRun {
-    int Code = -1;
-    std::string Out, Err;
-};
-
-TRun RunCli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    TRun run;
-    run.Code = cli::RunCommand(args, out, err);
-    run.Out = out.str();
-    run.Err = err.str();
-    return run;
-}
-
-std::string Utf8(const std::filesystem::path& path) { return Utf16ToUtf8(PathToText(path)); }
-
-} // namespace
 
 TEST(CliJson, EscapesAsJsonRequires) {
     EXPECT_EQ(cli::JsonString(u"a\"b\\c\n\r\t"), "\"a\\\"b\\\\c\\n\\r\\t\"");
@@ -49,15 +30,15 @@ TEST(CliCommands, SheetsAndDump) {
         .Sheet("Zweite \xC3\xA4", "<row>" + CellXml("A2", "2") + "</row>")
         .WriteTo(book);
 
-    const TRun sheets = RunCli({"sheets", Utf8(book)});
+    const TCliRun sheets = RunCli({"sheets", Utf8(book)});
     EXPECT_EQ(sheets.Code, 0);
     EXPECT_EQ(sheets.Out, "First\nZweite \xC3\xA4\n");
 
-    const TRun dump = RunCli({"dump", Utf8(book), "--sheet", "1"});
+    const TCliRun dump = RunCli({"dump", Utf8(book), "--sheet", "1"});
     EXPECT_EQ(dump.Code, 0) << dump.Err;
     EXPECT_TRUE(dump.Out == "{\"sheets\":[{\"name\":\"Zweite \xC3\xA4\",\"part\":\"xl/worksheets/sheet3.xml\","
                         "\"rows\":2,\"cols\":1,\"cells\":[[\"\"],[\"2\"]]}]}\n") << dump.Out.substr(0, 300);
-    const TRun all = RunCli({"dump", Utf8(book)});
+    const TCliRun all = RunCli({"dump", Utf8(book)});
     EXPECT_NE(all.Out.find("[[\"\",\"tab\\there\"]]},{\"name\":\"Zweite"), std::string::npos) << all.Out;
 }
 
@@ -65,7 +46,7 @@ TEST(CliCommands, NewWritesTheBlankWorkbookIntoNewFolders) {
     TTempFolder folder;
     const auto book = folder / u"a" / u"b" / u"New.xlsx";
     EXPECT_EQ(RunCli({"new", Utf8(book)}).Code, 0);
-    const TRun dump = RunCli({"dump", Utf8(book)});
+    const TCliRun dump = RunCli({"dump", Utf8(book)});
     ASSERT_EQ(dump.Code, 0) << dump.Err;
     std::string row = "[";
     for (int c = 0; c < 26; ++c) row += c ? ",\"\"" : "\"\"";
@@ -79,7 +60,7 @@ TEST(CliCommands, NewWritesTheBlankWorkbookIntoNewFolders) {
 TEST(CliCommands, FailuresAndUsageErrors) {
     TTempFolder folder;
     const auto missing = folder / u"missing.xlsx";
-    const TRun failed = RunCli({"sheets", Utf8(missing)});
+    const TCliRun failed = RunCli({"sheets", Utf8(missing)});
     EXPECT_EQ(failed.Code, 1);
     EXPECT_EQ(failed.Err, "File not found: " + Utf8(missing) + "\n");
     EXPECT_TRUE(failed.Out.empty());
@@ -100,12 +81,12 @@ TEST(CliCommands, EditAppliesOperationsInOrderAndSaves) {
     TTempFolder folder;
     const auto book = folder / u"book.xlsx";
     ASSERT_EQ(RunCli({"new", Utf8(book)}).Code, 0);
-    const TRun edit = RunCli({"edit", Utf8(book), "-o", Utf8(book), "set", "0", "0", "0", "Head", "set", "0", "1", "0", "b",
+    const TCliRun edit = RunCli({"edit", Utf8(book), "-o", Utf8(book), "set", "0", "0", "0", "Head", "set", "0", "1", "0", "b",
                               "set", "0", "2", "0", "a", "delete-row", "0", "3", "sort", "0", "0", "desc", "insert-col", "0",
                               "0", "add-sheet", "More", "set", "1", "0", "0", "x", "delete-col", "0", "5", "insert-row", "0", "0"});
     ASSERT_EQ(edit.Code, 0) << edit.Err;
     EXPECT_EQ(RunCli({"sheets", Utf8(book)}).Out, "Sheet1\nMore\n");
-    const TRun dump = RunCli({"dump", Utf8(book), "--sheet", "0"});
+    const TCliRun dump = RunCli({"dump", Utf8(book), "--sheet", "0"});
     // Loaded again, the grid is as large as the cells the file holds.
     EXPECT_EQ(dump.Out, "{\"sheets\":[{\"name\":\"Sheet1\",\"part\":\"xl/worksheets/sheet1.xml\",\"rows\":4,\"cols\":2,"
                         "\"cells\":[[\"\",\"\"],[\"\",\"Head\"],[\"\",\"b\"],[\"\",\"a\"]]}]}\n");
@@ -116,10 +97,10 @@ TEST(CliCommands, EditFailuresChangeNothing) {
     const auto book = folder / u"book.xlsx";
     ASSERT_EQ(RunCli({"new", Utf8(book)}).Code, 0);
     const std::string before = ReadFileBytes(book);
-    const TRun noSheet = RunCli({"edit", Utf8(book), "-o", Utf8(book), "set", "0", "0", "0", "x", "set", "3", "0", "0", "y"});
+    const TCliRun noSheet = RunCli({"edit", Utf8(book), "-o", Utf8(book), "set", "0", "0", "0", "x", "set", "3", "0", "0", "y"});
     EXPECT_EQ(noSheet.Code, 1);
     EXPECT_EQ(noSheet.Err, "The workbook has no sheet 3 (it has 1).\n");
-    const TRun onlySheet = RunCli({"edit", Utf8(book), "-o", Utf8(book), "delete-sheet", "0"});
+    const TCliRun onlySheet = RunCli({"edit", Utf8(book), "-o", Utf8(book), "delete-sheet", "0"});
     EXPECT_EQ(onlySheet.Err, "A workbook needs at least one worksheet - this is the only one left.\n");
     EXPECT_EQ(RunCli({"edit", Utf8(book), "-o", Utf8(book), "sort", "0", "0", "up"}).Code, 2);
     EXPECT_EQ(RunCli({"edit", Utf8(book), "-o", Utf8(book), "set", "0", "-1", "0", "x"}).Code, 2);

@@ -2,33 +2,22 @@
 #include "base/Files.h"
 #include "base/Text.h"
 #include "export/ExportTestSupport.h"
+#include "support/CliRun.h"
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 using namespace tabulix;
 using namespace tabulix::testing;
 
 namespace {
 
-struct TRun {
-    int Code = -1;
-    std::string Err;
-};
-
-TRun Export(std::vector<std::string> args) {
+TCliRun Export(std::vector<std::string> args) {
     args.insert(args.begin(), "export");
-    std::ostringstream out, err;
-    TRun run;
-    run.Code = cli::RunCommand(args, out, err);
-    run.Err = err.str();
-    return run;
+    return RunCli(args);
 }
-
-std::string Utf8(const std::filesystem::path& path) { return Utf16ToUtf8(PathToText(path)); }
 
 } // namespace
 
@@ -47,10 +36,10 @@ TEST(ExportCommand, PassesFormatScopeAndSheetOn) {
     EXPECT_EQ(Export({"--scope", "All", Utf8(book), Utf8(folder / u"all.csv"), "--format", "CSV"}).Code, 0);
     EXPECT_TRUE(FileExists(folder / u"all_One.csv") && FileExists(folder / u"all_Two.csv"));
 
-    const TRun unknown = Export({Utf8(book), Utf8(folder / u"x.xls"), "--format", "xls"});
+    const TCliRun unknown = Export({Utf8(book), Utf8(folder / u"x.xls"), "--format", "xls"});
     EXPECT_EQ(unknown.Code, 1);
     EXPECT_EQ(unknown.Err, "Unknown export format \"xls\". Use CSV, Text, HTML, XMLSpreadsheet, Word or PDF.\n");
-    const TRun outside = Export({Utf8(book), Utf8(folder / u"x.pdf"), "--format", "pdf", "--sheet", "-1"});
+    const TCliRun outside = Export({Utf8(book), Utf8(folder / u"x.pdf"), "--format", "pdf", "--sheet", "-1"});
     EXPECT_EQ(outside.Code, 1);
     EXPECT_EQ(outside.Err, "There is no worksheet -1 to export; the workbook has 2.\n");
     EXPECT_FALSE(FileExists(folder / u"x.pdf"));

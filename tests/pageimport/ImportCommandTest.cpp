@@ -2,35 +2,16 @@
 #include "base/Files.h"
 #include "base/Text.h"
 #include "pageimport/PublicationText.h"
+#include "support/CliRun.h"
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 using namespace tabulix;
 using namespace tabulix::testing;
 
-namespace {
-
-struct TRun {
-    int Code = -1;
-    std::string Out, Err;
-};
-
-TRun RunCli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    TRun run;
-    run.Code = cli::RunCommand(args, out, err);
-    run.Out = out.str();
-    run.Err = err.str();
-    return run;
-}
-
-std::string Utf8(const std::filesystem::path& path) { return Utf16ToUtf8(PathToText(path)); }
-
-} // namespace
 
 TEST(ImportCommand, ImportsAndPrintsTheVerification) {
     TTempFolder folder;
@@ -39,14 +20,14 @@ TEST(ImportCommand, ImportsAndPrintsTheVerification) {
     TXlsxFixture().Sheet("Sales", "").Sheet("Costs", "").Sheet("Notes", "").WriteTo(book);
     WriteFileBytes(pub, "MasterPage\r\nNewPage=Sales\r\n");
 
-    const TRun first = RunCli({"import", Utf8(book), Utf8(pub), "--sheets", "sales|notes"});
+    const TCliRun first = RunCli({"import", Utf8(book), Utf8(pub), "--sheets", "sales|notes"});
     ASSERT_EQ(first.Code, 0) << first.Err;
     EXPECT_EQ(first.Out, "Tabulix publication verification\nTarget=" + Utf8(pub) +
                              "\nExistingPages=1\nImportedPages=2\nFirstGrid=1\nFinalPages=3\nPageActions=2\n"
                              "PageLeaveActions=2\nRectangles=2\nVerification=PASSED\n");
 
     // The command reads its own output back: fresh grid numbers, page names still unique.
-    const TRun second = RunCli({"import", Utf8(book), Utf8(pub)});
+    const TCliRun second = RunCli({"import", Utf8(book), Utf8(pub)});
     ASSERT_EQ(second.Code, 0) << second.Err;
     EXPECT_NE(second.Out.find("\nExistingPages=3\nImportedPages=3\nFirstGrid=3\nFinalPages=6\n"), std::string::npos);
     const std::u16string text = ReadTextFile(PathToText(pub));
@@ -63,7 +44,7 @@ TEST(ImportCommand, FailuresAndUsage) {
     TXlsxFixture().Sheet("Sales", "").WriteTo(book);
     WriteFileBytes(pub, "NewPage=Sales\r\n");
 
-    const TRun noMarker = RunCli({"import", Utf8(book), Utf8(pub)});
+    const TCliRun noMarker = RunCli({"import", Utf8(book), Utf8(pub)});
     EXPECT_EQ(noMarker.Code, 1);
     EXPECT_EQ(noMarker.Err, "The target publication does not contain a MasterPage marker.\n");
     EXPECT_EQ(RunCli({"import", Utf8(book)}).Code, 2);
