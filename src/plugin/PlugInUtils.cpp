@@ -4,6 +4,7 @@
 #include "pageimport/HostVariables.h"
 #include "plugin/ViewerRegistry.h"
 
+#include <climits>
 #include <cstring>
 
 namespace tabulix {
@@ -79,8 +80,11 @@ intptr_t LookupObjectWindow(const std::u16string& objectName) {
     callback(RequestObjectWindow, &slot);
     const std::u16string answer = ReadHostString(slot);
     FreeHostString(&slot);
+    // The host writes a 32-bit handle as a signed decimal; one with its top bit set reads negative and
+    // is widened with its sign, as Windows widens handles. A text that is no 32-bit integer is 0.
     const auto handle = ReadDecimalInteger(answer);
-    return handle && *handle > 0 ? intptr_t(*handle) : 0;
+    if (!handle || *handle < INT32_MIN || *handle > INT32_MAX) return 0;
+    return intptr_t(int32_t(*handle));
 }
 
 void RunHostScript(const std::u16string& command) {

@@ -89,7 +89,7 @@ void TNeoSpreadsheet::SyncToRectangle() {
 }
 
 void TNeoSpreadsheet::Reattach() {
-    FRectangleHandle = nullptr;
+    // A Rectangle window that still exists is kept; only a lost one is asked for again by name.
     FRectangleHandle = ResolveRectangleWindow();
     SyncToRectangle();
 }

@@ -29,7 +29,8 @@ std::u16string RibbonTabCaption(int32_t id) {
     return id >= 0 && id < 9 ? captions[id] : std::u16string();
 }
 
-bool RibbonTabHasCommands(int32_t id) { return id != 3; }
+// Draw (3), Page Layout (4) and Data (6) have no commands; identifiers beyond 0..8 are no tabs at all.
+bool RibbonTabHasCommands(int32_t id) { return id >= 0 && id < 9 && id != 3 && id != 4 && id != 6; }
 
 TRect TNeoSpreadsheet::ClientRect() const {
     TRect client;

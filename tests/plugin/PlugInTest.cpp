@@ -279,11 +279,16 @@ TEST_F(PlugIn, InterfaceAccessRequests) {
     EXPECT_EQ(LookupObjectWindow(u"Rect\u00e91"), 4242);
     FHost.Answers[7] = "0x10";
     EXPECT_EQ(LookupObjectWindow(u"Rect1"), 0);
-    FHost.Answers[7] = "-5";
-    EXPECT_EQ(LookupObjectWindow(u"Rect1"), 0);
+    FHost.Answers[7] = "-5"; // a handle with its top bit set, written as a signed 32-bit number
+    EXPECT_EQ(LookupObjectWindow(u"Rect1"), -5);
     EXPECT_EQ(FHost.Requests, (std::vector<std::string>{"6:(null)", "6:(null)", "7:Rect\xE9" "1", "7:Rect1", "7:Rect1"}));
     RunHostScript(u"Gotoprevpage");
     EXPECT_EQ(FHost.Scripts, std::vector<std::string>{"Gotoprevpage"});
+    // A number no 32-bit handle can be is no object, not a handle cut to size.
+    FHost.Answers[7] = "4294967297";
+    EXPECT_EQ(LookupObjectWindow(u"Rect1"), 0);
+    FHost.Answers[7] = "-2147483648";
+    EXPECT_EQ(LookupObjectWindow(u"Rect1"), INT32_MIN);
 }
 
 TEST_F(PlugIn, PubTokensExpandFromTheHostsVariables) {

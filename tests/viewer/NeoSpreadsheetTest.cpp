@@ -136,6 +136,21 @@ TEST_F(Viewer, VisibilityAndPageMessages) {
     EXPECT_EQ(FHost.Scripts, (std::vector<std::u16string>{u"GotoPrevpage", u"Gotonextpage"}));
 }
 
+TEST_F(Viewer, ReshowingKeepsARectangleThatStillExists) {
+    MakeViewer();
+    FHost.Objects.clear(); // the host no longer finds the name, but the Rectangle's window is there
+    FViewer->HandleMessage(messages::ViewerVisibility, 0, 2);
+    FViewer->HandleMessage(messages::Timer, 1, 0);
+    EXPECT_TRUE(FWindows.IsWindowVisible(FWindows.ViewerWindow()));
+    EXPECT_EQ(FWindows.Log.back(), "place 10,20 400x300");
+    EXPECT_TRUE(FHost.Errors.empty());
+}
+
+TEST(RibbonTabs, OnlyTabsWithCommandsAreLive) {
+    for (int32_t id : {0, 1, 2, 5, 7, 8}) EXPECT_TRUE(RibbonTabHasCommands(id)) << id;
+    for (int32_t id : {3, 4, 6, -1, 9}) EXPECT_FALSE(RibbonTabHasCommands(id)) << id;
+}
+
 TEST_F(Viewer, CreationFailuresLeaveNoWindow) {
     FHost.Window = nullptr;
     EXPECT_THROW(TNeoSpreadsheet::CreateAttached(nullptr, FHost, FWindows), TTabulixError);

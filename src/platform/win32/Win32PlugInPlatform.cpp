@@ -6,6 +6,9 @@
 
 namespace tabulix {
 
+// The viewer window class goes with the library (Win32ViewerWindows.cpp), once no viewer is left.
+void UnregisterViewerClass();
+
 namespace {
 
 class TWin32PlugInPlatform final : public TPlugInPlatform {
@@ -59,6 +62,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
         try {
             tabulix::FreeViewerRegistry();
+            tabulix::UnregisterViewerClass();
         } catch (...) {
         }
     }

@@ -38,18 +38,30 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     }
 }
 
+// The library's own module. The viewer class belongs to it, not to the host's program: a class
+// registered for the program would outlive an unloaded library and send a reloaded one's windows to a
+// window procedure that is no longer there.
+HINSTANCE LibraryInstance() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&ViewerWindowProc), &module);
+    return module;
+}
+
+bool ViewerClassRegistered = false;
+
 void RegisterViewerClass() {
-    static const bool registered = [] {
+    if (ViewerClassRegistered) return;
+    {
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof windowClass;
         windowClass.style = CS_DBLCLKS;
         windowClass.lpfnWndProc = ViewerWindowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hInstance = LibraryInstance();
         windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         windowClass.lpszClassName = ViewerClassName;
-        return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
-    (void)registered;
+        ViewerClassRegistered = RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    }
 }
 
 // GDI drawing on a device context, with the fonts it made kept until the paint ends.
@@ -137,7 +149,7 @@ public:
         RegisterViewerClass();
         SetLastError(0);
         HWND window = CreateWindowExW(0, ViewerClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP, 0, 0,
-                                      800, 500, Hwnd(parent), nullptr, GetModuleHandleW(nullptr), &viewer);
+                                      800, 500, Hwnd(parent), nullptr, LibraryInstance(), &viewer);
         if (!window) errorCode = GetLastError();
         return window;
     }
@@ -214,6 +226,12 @@ public:
 };
 
 } // namespace
+
+void UnregisterViewerClass() {
+    if (!ViewerClassRegistered) return;
+    UnregisterClassW(ViewerClassName, LibraryInstance());
+    ViewerClassRegistered = false;
+}
 
 TViewerWindows& SystemViewerWindows() {
     static TWin32ViewerWindows windows;
