@@ -67,8 +67,9 @@ TCellAttributes ReadCellAttributes(const pugi::xml_node& cell) {
     return attributes;
 }
 
+// Any length: zeros in front do not make a text less of an integer; a value beyond the range is none.
 int64_t ReadIntegerOr(std::string_view text, int64_t fallback) {
-    if (text.empty() || text.size() > 24) return fallback;
+    if (text.empty()) return fallback;
     return ReadDecimalIntegerOr(AsciiToUtf16(text), fallback);
 }
 

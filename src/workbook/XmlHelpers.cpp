@@ -81,16 +81,40 @@ std::u16string AttrOrDefault(const pugi::xml_node& element, std::string_view nam
     return std::u16string(fallback);
 }
 
+namespace {
+
+[[noreturn]] void FailNotWellFormed(std::u16string_view partName, std::string_view description, ptrdiff_t offset) {
+    throw TTabulixError(FormatMessageText(u"%s is not well-formed XML: %s (at byte %s).",
+                                          {partName, AsciiToUtf16(description), IntToText(int64_t(offset))}));
+}
+
+bool IsXmlWhitespace(std::string_view text) { return text.find_first_not_of(" \t\r\n") == std::string_view::npos; }
+
+} // namespace
+
 void ParseXmlPart(std::string_view bytes, std::u16string_view partName, pugi::xml_document& document) {
     // Whitespace that is the only content of an element is kept: a cell text of one blank is a text.
-    constexpr unsigned flags = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_declaration;
+    // Read as a fragment so that what stands beside the root element stays visible to the checks below.
+    constexpr unsigned flags =
+        pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_declaration | pugi::parse_fragment;
     const pugi::xml_parse_result result = document.load_buffer(bytes.data(), bytes.size(), flags, pugi::encoding_utf8);
-    // A text without any element is a document without a root, which callers treat as such.
-    if (!result && result.status != pugi::status_no_document_element) {
-        throw TTabulixError(FormatMessageText(u"%s is not well-formed XML: %s (at byte %s).",
-                                              {partName, AsciiToUtf16(result.description()),
-                                               IntToText(int64_t(result.offset))}));
+    if (!result) FailNotWellFormed(partName, result.description(), result.offset);
+    // A document has one root element and no text beside it. A text without any element at all is a
+    // document without a root, which callers treat as such.
+    pugi::xml_node root;
+    pugi::xml_node text;
+    for (pugi::xml_node node = document.first_child(); node; node = node.next_sibling()) {
+        if (node.type() == pugi::node_element) {
+            if (root) FailNotWellFormed(partName, "more than one root element", node.offset_debug());
+            root = node;
+        } else if (!text && (node.type() == pugi::node_cdata ||
+                             (node.type() == pugi::node_pcdata && !IsXmlWhitespace(node.value())))) {
+            text = node;
+        }
     }
+    if (!text) return;
+    if (root) FailNotWellFormed(partName, "text outside the root element", text.offset_debug());
+    document.remove_children();
 }
 
 pugi::xml_node RootElement(const pugi::xml_document& document) { return FirstElement(document); }

@@ -307,6 +307,21 @@ TEST(XlsxFailures, MessagesOfTheLoader) {
     EXPECT_EQ(malformed.rfind(u"xl/worksheets/sheet1.xml is not well-formed XML: ", 0), 0u) << Utf16ToUtf8(malformed);
 }
 
+TEST(XlsxFailures, ASecondElementOrTextBesideTheRootIsNotWellFormed) {
+    const std::string worksheet = "<worksheet><sheetData><row>" + CellXml("A1", "1") + "</row></sheetData></worksheet>";
+    for (const std::string& bytes : {worksheet + "<worksheet/>", worksheet + "junk", "junk" + worksheet,
+                                     worksheet + "<![CDATA[x]]>"}) {
+        const std::u16string message =
+            LoadFailure(TXlsxFixture().Sheet("S", "").Entry("xl/worksheets/sheet1.xml", bytes).Bytes());
+        EXPECT_EQ(message.rfind(u"xl/worksheets/sheet1.xml is not well-formed XML: ", 0), 0u) << Utf16ToUtf8(message);
+    }
+    // Blanks around the root are allowed; a text without any element is a part without a root.
+    const auto blanks = Load(TXlsxFixture().Sheet("S", "").Entry("xl/worksheets/sheet1.xml", "\r\n" + worksheet + "\n "));
+    EXPECT_EQ(blanks->Sheet(0).Data[0][0], u"1");
+    EXPECT_EQ(LoadFailure(TXlsxFixture().Sheet("S", "").Entry("xl/workbook.xml", "just text").Bytes()),
+              u"Could not parse xl/workbook.xml.");
+}
+
 TEST(XlsxFailures, DamagedArchivesFailWithAMessage) {
     const std::string good = TXlsxFixture().Sheet("S", "<row>" + CellXml("A1", "value") + "</row>").Bytes();
     for (size_t cut : {size_t(10), good.size() / 2, good.size() - 10}) {
@@ -361,4 +376,17 @@ TEST(XlsxCells, TextOfNestedMarkupIsJoinedInDocumentOrder) {
     deep += "z";
     for (int i = 0; i < 200000; ++i) deep += "</x>";
     EXPECT_EQ(A1Of("<c r=\"A1\" t=\"inlineStr\"><is><t>" + deep + "</t></is></c>"), u"z");
+}
+
+TEST(XlsxCells, IntegersAreReadWhateverTheirLength) {
+    // Style, shared-string and format numbers padded with zeros are still the integers they spell.
+    const std::string padded = "0000000000000000000000001";
+    const TXlsxFixture styles = TXlsxFixture().Styles(StylesXml({0, 14}));
+    EXPECT_EQ(A1Of(CellXml("A1", "45292", "", padded), styles), u"2024-01-01");
+    const TXlsxFixture strings = TXlsxFixture().SharedStrings({"<t>first</t>", "<t>second</t>"});
+    EXPECT_EQ(A1Of(CellXml("A1", padded, "s"), strings), u"second");
+    const TXlsxFixture formats = TXlsxFixture().Styles(
+        "<numFmts><numFmt numFmtId=\"00000000000000000000000164\" formatCode=\"yyyy\"/></numFmts>"
+        "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"00000000000000000000000164\"/></cellXfs>");
+    EXPECT_EQ(A1Of(CellXml("A1", "45292", "", "1"), formats), u"2024-01-01");
 }
