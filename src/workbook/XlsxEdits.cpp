@@ -20,16 +20,6 @@ namespace tabulix {
 
 namespace {
 
-// The name for a new child of parent, with the parent's prefix, so that it lands in the parent's
-// namespace without a declaration of its own.
-std::string ChildName(const pugi::xml_node& parent, std::string_view localName) {
-    const std::string_view name = parent.name();
-    const size_t colon = name.rfind(':');
-    std::string result(colon == std::string_view::npos ? std::string_view() : name.substr(0, colon + 1));
-    result += localName;
-    return result;
-}
-
 void SetAttribute(pugi::xml_node element, const char* name, const std::string& value) {
     pugi::xml_attribute attribute = element.attribute(name);
     if (!attribute) attribute = element.append_attribute(name);

@@ -31,13 +31,6 @@ constexpr const char* NewWorksheetContent =
 
 const std::u16string NotLoaded = u"No workbook is currently loaded.";
 
-std::string ChildName(const pugi::xml_node& parent, std::string_view localName) {
-    const std::string_view name = parent.name();
-    const size_t colon = name.rfind(':');
-    std::string result(colon == std::string_view::npos ? std::string_view() : name.substr(0, colon + 1));
-    result += localName;
-    return result;
-}
 
 pugi::xml_node AppendChild(pugi::xml_node parent, std::string_view localName) {
     return parent.append_child(ChildName(parent, localName).c_str());

@@ -32,6 +32,14 @@ pugi::xml_node NextElement(const pugi::xml_node& node) {
     return next;
 }
 
+std::string ChildName(const pugi::xml_node& parent, std::string_view localName) {
+    const std::string_view name = parent.name();
+    const size_t colon = name.rfind(':');
+    std::string result(colon == std::string_view::npos ? std::string_view() : name.substr(0, colon + 1));
+    result += localName;
+    return result;
+}
+
 pugi::xml_node FirstChildNamed(const pugi::xml_node& parent, std::string_view name) {
     for (pugi::xml_node child = FirstElement(parent); child; child = NextElement(child)) {
         if (LocalName(child) == name) return child;

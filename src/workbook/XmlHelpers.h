@@ -13,6 +13,10 @@ bool HasLocalName(const pugi::xml_node& node, std::string_view name);
 bool HasLocalNameIgnoringCase(const pugi::xml_node& node, std::string_view name);
 pugi::xml_node FirstChildNamed(const pugi::xml_node& parent, std::string_view name);
 
+// The name for a new child of parent: the local name with the parent's prefix, so that the child lands
+// in the parent's namespace without a declaration of its own.
+std::string ChildName(const pugi::xml_node& parent, std::string_view localName);
+
 // The text of every text and CDATA node below the node, in document order.
 std::u16string TextContent(const pugi::xml_node& node);
 std::string TextContentUtf8(const pugi::xml_node& node);
