@@ -31,7 +31,6 @@ constexpr const char* NewWorksheetContent =
 
 const std::u16string NotLoaded = u"No workbook is currently loaded.";
 
-
 pugi::xml_node AppendChild(pugi::xml_node parent, std::string_view localName) {
     return parent.append_child(ChildName(parent, localName).c_str());
 }
