@@ -5,6 +5,7 @@
 #include "base/Locale.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "workbook/PackageParts.h"
 #include "workbook/XmlHelpers.h"
 
 #include <climits>
@@ -12,11 +13,6 @@
 namespace tabulix {
 
 namespace {
-
-constexpr std::u16string_view WorkbookPart = u"xl/workbook.xml";
-constexpr std::u16string_view WorkbookRelsPart = u"xl/_rels/workbook.xml.rels";
-constexpr std::u16string_view SharedStringsPart = u"xl/sharedStrings.xml";
-constexpr std::u16string_view StylesPart = u"xl/styles.xml";
 
 std::string_view WithoutByteOrderMark(std::string_view bytes) {
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
@@ -119,7 +115,7 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
         LoadDateStyles();
 
         pugi::xml_document workbook;
-        if (!ParsePart(WorkbookPart, workbook)) {
+        if (!ParsePart(parts::Workbook, workbook)) {
             throw TTabulixError(u"This does not look like a valid .xlsx workbook (xl/workbook.xml missing).");
         }
         const pugi::xml_node root = RootElement(workbook);
@@ -182,7 +178,7 @@ pugi::xml_document* TXlsxWorkbook::GetPartDocument(const std::u16string& entryNa
 void TXlsxWorkbook::LoadSharedStrings() {
     FSharedStrings.clear();
     pugi::xml_document document;
-    if (!ParsePart(SharedStringsPart, document)) return;
+    if (!ParsePart(parts::SharedStrings, document)) return;
     const pugi::xml_node root = RootElement(document);
     for (pugi::xml_node item = FirstElement(root); item; item = NextElement(item)) {
         std::string text;
@@ -206,7 +202,7 @@ void TXlsxWorkbook::LoadSharedStrings() {
 void TXlsxWorkbook::LoadDateStyles() {
     FDateFormatIds.clear();
     pugi::xml_document document;
-    if (!ParsePart(StylesPart, document)) return;
+    if (!ParsePart(parts::Styles, document)) return;
     const pugi::xml_node root = RootElement(document);
 
     std::unordered_map<int64_t, bool> customFormats;
@@ -235,7 +231,7 @@ bool TXlsxWorkbook::IsDateStyle(int64_t styleIndex) const {
 
 std::u16string TXlsxWorkbook::ResolveSheetPart(std::u16string_view relId) const {
     pugi::xml_document document;
-    if (!ParsePart(WorkbookRelsPart, document)) return u"";
+    if (!ParsePart(parts::WorkbookRels, document)) return u"";
     const pugi::xml_node root = RootElement(document);
     for (pugi::xml_node relationship = FirstElement(root); relationship; relationship = NextElement(relationship)) {
         if (!SameTextAscii(AttrOrDefault(relationship, "Id", u""), relId)) continue;

@@ -5,6 +5,7 @@
 #include "base/Files.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "workbook/PackageParts.h"
 #include "workbook/XmlHelpers.h"
 #include "workbook/ZipPackage.h"
 
@@ -15,11 +16,6 @@
 namespace tabulix {
 
 namespace {
-
-const std::u16string WorkbookPart = u"xl/workbook.xml";
-const std::u16string WorkbookRelsPart = u"xl/_rels/workbook.xml.rels";
-const std::u16string ContentTypesPart = u"[Content_Types].xml";
-const std::u16string CalcChainPart = u"xl/calcChain.xml";
 
 constexpr const char* RelationshipsNamespace = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 constexpr const char* WorksheetRelationship =
@@ -162,9 +158,9 @@ std::u16string TXlsxWorkbook::ResolveRelTarget(const pugi::xml_document* rels, s
 
 int32_t TXlsxWorkbook::AddSheet(const std::u16string& sheetName) {
     if (!IsLoaded()) throw TTabulixError(NotLoaded);
-    pugi::xml_document* workbook = GetPartDocument(WorkbookPart);
-    pugi::xml_document* rels = GetPartDocument(WorkbookRelsPart);
-    pugi::xml_document* types = GetPartDocument(ContentTypesPart);
+    pugi::xml_document* workbook = GetPartDocument(parts::Workbook);
+    pugi::xml_document* rels = GetPartDocument(parts::WorkbookRels);
+    pugi::xml_document* types = GetPartDocument(parts::ContentTypes);
     if (!workbook || !rels || !types || !RootElement(*workbook) || !RootElement(*rels) || !RootElement(*types)) {
         throw TTabulixError(u"Could not read this workbook's internal structure to add a sheet.");
     }
@@ -211,9 +207,9 @@ void TXlsxWorkbook::DeleteSheet(int32_t sheetIndex) {
     if (!IsSheetIndex(sheetIndex)) return;
     if (SheetCount() <= 1) throw TTabulixError(u"A workbook needs at least one worksheet - this is the only one left.");
     const std::u16string partName = FSheets[size_t(sheetIndex)].PartName;
-    pugi::xml_document* workbook = GetPartDocument(WorkbookPart);
-    pugi::xml_document* rels = GetPartDocument(WorkbookRelsPart);
-    pugi::xml_document* types = GetPartDocument(ContentTypesPart);
+    pugi::xml_document* workbook = GetPartDocument(parts::Workbook);
+    pugi::xml_document* rels = GetPartDocument(parts::WorkbookRels);
+    pugi::xml_document* types = GetPartDocument(parts::ContentTypes);
 
     std::u16string relId;
     const pugi::xml_node workbookRoot = workbook ? RootElement(*workbook) : pugi::xml_node();
@@ -253,12 +249,12 @@ void TXlsxWorkbook::DeleteSheet(int32_t sheetIndex) {
 
 void TXlsxWorkbook::DropCalculationChain() {
     // Spreadsheet applications rebuild the chain; a stale one makes them report the file as damaged.
-    if (const TZipEntry* chain = FOriginalEntries.FindIgnoringCase(CalcChainPart)) {
+    if (const TZipEntry* chain = FOriginalEntries.FindIgnoringCase(parts::CalcChain)) {
         const std::u16string name = chain->Name;
         FSheetDocs.erase(name);
         FOriginalEntries.Remove(name);
     }
-    if (pugi::xml_document* rels = GetPartDocument(WorkbookRelsPart)) {
+    if (pugi::xml_document* rels = GetPartDocument(parts::WorkbookRels)) {
         pugi::xml_node root = RootElement(*rels);
         for (pugi::xml_node relationship = FirstElement(root); relationship;) {
             const pugi::xml_node next = NextElement(relationship);
@@ -266,11 +262,11 @@ void TXlsxWorkbook::DropCalculationChain() {
             relationship = next;
         }
     }
-    if (pugi::xml_document* types = GetPartDocument(ContentTypesPart)) {
+    if (pugi::xml_document* types = GetPartDocument(parts::ContentTypes)) {
         pugi::xml_node root = RootElement(*types);
         for (pugi::xml_node entry = FirstElement(root); entry;) {
             const pugi::xml_node next = NextElement(entry);
-            if (SameTextAscii(AttrOrDefault(entry, "PartName", u""), u"/" + CalcChainPart)) root.remove_child(entry);
+            if (SameTextAscii(AttrOrDefault(entry, "PartName", u""), u"/" + parts::CalcChain)) root.remove_child(entry);
             entry = next;
         }
     }
