@@ -124,6 +124,9 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
         if (!sheets) throw TTabulixError(u"Workbook contains no worksheets.");
 
         std::vector<TXlsxSheet> loaded;
+        // The relationships part is read once, when the first visible sheet needs it.
+        std::unique_ptr<pugi::xml_document> rels;
+        bool relsRead = false;
         int position = 0;
         for (pugi::xml_node sheet = FirstElement(sheets); sheet; sheet = NextElement(sheet)) {
             ++position;
@@ -132,7 +135,12 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
             const std::u16string name = AttrOrDefault(sheet, "name", u"Sheet" + IntToText(position));
             std::u16string relId = AttrOrDefault(sheet, "r:id", u"");
             if (relId.empty()) relId = AttrOrDefault(sheet, "id", u"");
-            const std::u16string partName = ResolveSheetPart(relId);
+            if (!relsRead) {
+                relsRead = true;
+                rels = std::make_unique<pugi::xml_document>();
+                if (!ParsePart(parts::WorkbookRels, *rels)) rels.reset();
+            }
+            const std::u16string partName = ResolveRelTarget(rels.get(), relId);
             if (partName.empty()) continue;
             loaded.push_back(ReadWorksheet(partName, name));
         }
@@ -227,19 +235,6 @@ bool TXlsxWorkbook::IsDateStyle(int64_t styleIndex) const {
     if (styleIndex < 0 || styleIndex > INT32_MAX) return false;
     const auto found = FDateFormatIds.find(int32_t(styleIndex));
     return found != FDateFormatIds.end() && found->second;
-}
-
-std::u16string TXlsxWorkbook::ResolveSheetPart(std::u16string_view relId) const {
-    pugi::xml_document document;
-    if (!ParsePart(parts::WorkbookRels, document)) return u"";
-    const pugi::xml_node root = RootElement(document);
-    for (pugi::xml_node relationship = FirstElement(root); relationship; relationship = NextElement(relationship)) {
-        if (!SameTextAscii(AttrOrDefault(relationship, "Id", u""), relId)) continue;
-        const std::u16string target = AttrOrDefault(relationship, "Target", u"");
-        if (!target.empty() && target[0] == u'/') return target.substr(1);
-        return u"xl/" + target;
-    }
-    return u"";
 }
 
 TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const std::u16string& name) const {

@@ -101,7 +101,6 @@ protected:
     void LoadSharedStrings();
     void LoadDateStyles();
     bool IsDateStyle(int64_t styleIndex) const;
-    std::u16string ResolveSheetPart(std::u16string_view relId) const;
     TXlsxSheet ReadWorksheet(const std::u16string& partName, const std::u16string& name) const;
     std::u16string CellText(const pugi::xml_node& cell) const;
 
