@@ -1,25 +1,14 @@
 #include "base/Error.h"
 #include "base/Files.h"
 #include "base/Text.h"
+#include "support/Messages.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 using namespace tabulix;
+using tabulix::testing::MessageOf;
 using tabulix::testing::TTempFolder;
-
-namespace {
-
-std::u16string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const TTabulixError& error) {
-        return error.Message();
-    }
-    return u"(no failure)";
-}
-
-} // namespace
 
 TEST(Files, ReadsBackWhatWasWrittenByteForByte) {
     TTempFolder folder;

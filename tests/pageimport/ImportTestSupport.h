@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/Files.h"
+#include "support/Messages.h"
 
 #include <sys/resource.h>
 
@@ -12,14 +13,6 @@
 
 namespace tabulix::testing {
 
-inline std::u16string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const TTabulixError& error) {
-        return error.Message();
-    }
-    return u"(no failure)";
-}
 
 inline std::u16string Text(const std::filesystem::path& path) { return PathToText(path); }
 

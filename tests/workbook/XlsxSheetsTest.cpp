@@ -1,6 +1,7 @@
 #include "base/Error.h"
 #include "base/Files.h"
 #include "base/Text.h"
+#include "support/Messages.h"
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
 #include "workbook/XlsxBlankTemplate.h"
@@ -24,14 +25,6 @@ std::map<std::u16string, std::string> EntriesOf(const std::string& package) {
 
 std::string Part(const std::string& package, const std::u16string& name) { return EntriesOf(package)[name]; }
 
-std::u16string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const TTabulixError& error) {
-        return error.Message();
-    }
-    return u"(no failure)";
-}
 
 std::unique_ptr<TXlsxWorkbook> LoadBytes(const std::string& package) {
     auto workbook = std::make_unique<TXlsxWorkbook>();
