@@ -2,6 +2,8 @@
 
 #include "base/Text.h"
 
+#include <new>
+
 namespace tabulix {
 
 TTabulixError::TTabulixError(std::u16string message)
@@ -25,6 +27,20 @@ std::u16string FormatMessageText(std::u16string_view pattern, std::initializer_l
         }
     }
     return result;
+}
+
+std::u16string CurrentExceptionMessage() {
+    try {
+        throw;
+    } catch (const TTabulixError& error) {
+        return error.Message();
+    } catch (const std::bad_alloc&) {
+        return u"Out of memory.";
+    } catch (const std::exception& error) {
+        return Utf8ToUtf16(error.what());
+    } catch (...) {
+        return u"Unexpected error.";
+    }
 }
 
 } // namespace tabulix

@@ -34,4 +34,9 @@ private:
 // hold only %s and %d placeholders; numbers are formatted by the caller.
 std::u16string FormatMessageText(std::u16string_view pattern, std::initializer_list<std::u16string_view> args);
 
+// The message a caught exception is reported with: a TTabulixError's own message, "Out of memory." when
+// memory ran out, the text of any other standard exception, and "Unexpected error." for anything else.
+// Called inside a catch block, for the exception being handled.
+std::u16string CurrentExceptionMessage();
+
 } // namespace tabulix

@@ -57,18 +57,6 @@ void RemoveFileIfRegular(const std::u16string& name) {
     if (std::filesystem::is_regular_file(path, error)) std::filesystem::remove(path, error);
 }
 
-std::u16string FailureMessage(const std::exception_ptr& failure) {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const TTabulixError& error) {
-        return error.Message();
-    } catch (const std::exception& error) {
-        return Utf8ToUtf16(error.what());
-    } catch (...) {
-        return u"Unknown error.";
-    }
-}
-
 void Log(const TImportHost& host, std::u16string_view key, std::u16string_view value = {}) {
     AppendImportLog(host, std::u16string(key) + std::u16string(value));
 }
@@ -273,7 +261,7 @@ bool RunImportAction(TImportHost& host, const std::u16string& excelFile, const s
         return true;
     } catch (...) {
         try {
-            ReportFailure(host, FailureMessage(std::current_exception()));
+            ReportFailure(host, CurrentExceptionMessage());
         } catch (...) {
         }
         return false;

@@ -51,37 +51,33 @@ void RegisterActions(TAddActionCallback addAction) {
     }
 }
 
-namespace {
-
-// Parameter index of the host's array, read only when the action uses it.
-std::u16string Parameter(char* const* parameters, int index) {
-    return parameters ? ReadHostString(parameters[index]) : std::u16string();
+std::u16string THostParameters::Read(int32_t index) const {
+    if (!Slots || index < 0 || index > LastIndex) return u"";
+    return ReadHostString(Slots[index]);
 }
 
-} // namespace
-
-TOpenParameters ReadOpenParameters(char* const* parameters) {
+TOpenParameters ReadOpenParameters(const THostParameters& parameters) {
     TOpenParameters open;
-    open.RectangleName = Parameter(parameters, 0);
-    open.WorkbookFile = Parameter(parameters, 1);
-    open.VariableName = Parameter(parameters, 2);
-    open.ToolbarPlacement = Parameter(parameters, 3);
-    open.ShowActionToolbar = SameTextAscii(Trim(Parameter(parameters, 4)), u"Yes");
+    open.RectangleName = parameters.Read(0);
+    open.WorkbookFile = parameters.Read(1);
+    open.VariableName = parameters.Read(2);
+    open.ToolbarPlacement = parameters.Read(3);
+    open.ShowActionToolbar = SameTextAscii(Trim(parameters.Read(4)), u"Yes");
     return open;
 }
 
 namespace {
 
-bool RunAction(int32_t action, char* const* parameters) {
+bool RunAction(int32_t action, const THostParameters& parameters) {
     switch (action) {
     case 1: return OpenViewer(ReadOpenParameters(parameters));
-    case 2: return NextSheetAction(Parameter(parameters, 0));
-    case 3: return PrevSheetAction(Parameter(parameters, 0));
-    case 4: return GotoSheetAction(Parameter(parameters, 0), Parameter(parameters, 1));
-    case 5: return CloseViewer(Parameter(parameters, 0), true);
+    case 2: return NextSheetAction(parameters.Read(0));
+    case 3: return PrevSheetAction(parameters.Read(0));
+    case 4: return GotoSheetAction(parameters.Read(0), parameters.Read(1));
+    case 5: return CloseViewer(parameters.Read(0), true);
     case 8: {
         TBridgeImportHost host;
-        return RunImportAction(host, Parameter(parameters, 0), Parameter(parameters, 1), Parameter(parameters, 2));
+        return RunImportAction(host, parameters.Read(0), parameters.Read(1), parameters.Read(2));
     }
     default:
         // Save, Export, Edit, Highlight, Settings and New are not wired yet: they do nothing and report
@@ -92,18 +88,12 @@ bool RunAction(int32_t action, char* const* parameters) {
 
 } // namespace
 
-bool ExecuteAction(int32_t action, char* const* parameters) {
+bool ExecuteAction(int32_t action, const THostParameters& parameters) {
     if (action < 1 || action > ActionCount) return false;
     try {
         return RunAction(action, parameters);
-    } catch (const TTabulixError& error) {
-        ReportError(error.Message());
-    } catch (const std::bad_alloc&) {
-        ReportError(u"Out of memory.");
-    } catch (const std::exception& error) {
-        ReportError(Utf8ToUtf16(error.what()));
     } catch (...) {
-        ReportError(u"Unexpected error.");
+        ReportError(CurrentExceptionMessage());
     }
     return false;
 }

@@ -10,6 +10,15 @@
 
 namespace tabulix {
 
+// The parameters of one call as the host passes them: an array of host strings and the index of its last
+// element. A parameter beyond the last index, like a null one, reads as empty.
+struct THostParameters {
+    char* const* Slots = nullptr;
+    int32_t LastIndex = -1;
+
+    std::u16string Read(int32_t index) const;
+};
+
 // Parameter type codes, one byte per parameter.
 constexpr uint8_t ParamText = 1;
 constexpr uint8_t ParamFileName = 5;
@@ -37,10 +46,10 @@ struct TOpenParameters {
     std::u16string ToolbarPlacement;
     bool ShowActionToolbar = false;
 };
-TOpenParameters ReadOpenParameters(char* const* parameters);
+TOpenParameters ReadOpenParameters(const THostParameters& parameters);
 
 // Runs one action at publication run time; false for numbers outside 1..12. Never throws: a failure
 // of the action's routine is reported in "[LastError]".
-bool ExecuteAction(int32_t action, char* const* parameters);
+bool ExecuteAction(int32_t action, const THostParameters& parameters);
 
 } // namespace tabulix

@@ -1,4 +1,5 @@
-// The seven entry points the host calls. No exception leaves them.
+// The seven entry points the host calls. No exception leaves them: each has a last guard of its own,
+// whatever the routines below it promise.
 #include "plugin/PlugInActions.h"
 #include "plugin/PlugInInterface.h"
 #include "plugin/PlugInUtils.h"
@@ -20,27 +21,37 @@ void TABULIX_STDCALL nbInitPlugIn(THostWindow hostWindow, char** title, char** p
 
 void TABULIX_STDCALL nbRegisterPlugIn(TAddActionCallback addAction, void* reserved, TGetVariableCallback getVariable,
                                       TSetVariableCallback setVariable) {
-    THostBridge& bridge = Bridge();
-    bridge.AddActionCallback = addAction;
-    bridge.RegisterReserved = reserved;
-    bridge.GetVariableCallback = getVariable;
-    bridge.SetVariableCallback = setVariable;
     try {
+        THostBridge& bridge = Bridge();
+        bridge.AddActionCallback = addAction;
+        bridge.RegisterReserved = reserved;
+        bridge.GetVariableCallback = getVariable;
+        bridge.SetVariableCallback = setVariable;
         RegisterActions(addAction);
     } catch (...) {
     }
 }
 
 void TABULIX_STDCALL nbRegisterInterfaceAccess(TInterfaceAccessCallback interfaceAccess) {
-    Bridge().InterfaceAccessCallback = interfaceAccess;
+    try {
+        Bridge().InterfaceAccessCallback = interfaceAccess;
+    } catch (...) {
+    }
 }
 
 void TABULIX_STDCALL nbRegisterScriptProcessor(TScriptProcessorCallback scriptProcessor) {
-    Bridge().ScriptProcessorCallback = scriptProcessor;
+    try {
+        Bridge().ScriptProcessorCallback = scriptProcessor;
+    } catch (...) {
+    }
 }
 
-THostBool TABULIX_STDCALL nbExecAction(int32_t action, char** parameters, int32_t) {
-    return ExecuteAction(action, parameters);
+THostBool TABULIX_STDCALL nbExecAction(int32_t action, char** parameters, int32_t lastIndex) {
+    try {
+        return ExecuteAction(action, THostParameters{parameters, lastIndex});
+    } catch (...) {
+        return false;
+    }
 }
 
 THostBool TABULIX_STDCALL nbEditAction(int32_t action, char**, int32_t) {

@@ -15,8 +15,11 @@ THostBridge::THostBridge() {
 }
 
 THostBridge& Bridge() {
-    static THostBridge bridge;
-    return bridge;
+    // Never destroyed: at process exit the host's windows are going anyway, and destroying viewers then
+    // (timers, windows, messages into the host) would run under the loader lock. An explicit unload and
+    // nbMessage 2 free the viewers instead.
+    static THostBridge* const bridge = new THostBridge;
+    return *bridge;
 }
 
 void AssignHostString(char** slot, std::u16string_view text) {
@@ -60,7 +63,14 @@ void SetHostVariable(const std::u16string& name, const std::u16string& value) {
     callback(hostName.c_str(), hostValue.c_str());
 }
 
-void ReportError(const std::u16string& message) { SetHostVariable(u"[LastError]", message); }
+void ReportError(const std::u16string& message) noexcept {
+    // Reporting runs inside the last handlers of the entry points and window procedures: a failure
+    // here (no memory left for the host text) is dropped rather than thrown out of them.
+    try {
+        SetHostVariable(u"[LastError]", message);
+    } catch (...) {
+    }
+}
 
 bool HostSupportsObjectLookup() {
     const TInterfaceAccessCallback callback = Bridge().InterfaceAccessCallback;
@@ -117,7 +127,7 @@ bool TBridgeViewerHost::CanSetVariables() const { return Bridge().SetVariableCal
 void TBridgeViewerHost::SetVariable(const std::u16string& name, const std::u16string& value) {
     SetHostVariable(name, value);
 }
-void TBridgeViewerHost::ReportError(const std::u16string& message) { tabulix::ReportError(message); }
+void TBridgeViewerHost::ReportError(const std::u16string& message) noexcept { tabulix::ReportError(message); }
 void TBridgeViewerHost::RunScript(const std::u16string& command) { RunHostScript(command); }
 bool TBridgeViewerHost::CanLookupObjects() const { return Bridge().InterfaceAccessCallback != nullptr; }
 TWindowHandle TBridgeViewerHost::LookupObjectWindow(const std::u16string& name) {

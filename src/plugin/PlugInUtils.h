@@ -16,8 +16,6 @@
 
 namespace tabulix {
 
-
-
 // The interface-access requests the library sends.
 constexpr int32_t RequestCapabilityProbe = 6;
 constexpr int32_t RequestObjectWindow = 7;
@@ -59,8 +57,9 @@ std::string ToHostText(std::u16string_view text);
 // callback is.
 std::u16string GetHostVariable(const std::u16string& name);
 void SetHostVariable(const std::u16string& name, const std::u16string& value);
-// Writes the message into "[LastError]", which the library never clears.
-void ReportError(const std::u16string& message);
+// Writes the message into "[LastError]", which the library never clears. Never throws: a failure to
+// report is dropped.
+void ReportError(const std::u16string& message) noexcept;
 
 // Request 6: whether the host can find objects by name.
 bool HostSupportsObjectLookup();
@@ -90,7 +89,7 @@ public:
     TWindowHandle HostWindow() const override;
     bool CanSetVariables() const override;
     void SetVariable(const std::u16string& name, const std::u16string& value) override;
-    void ReportError(const std::u16string& message) override;
+    void ReportError(const std::u16string& message) noexcept override;
     void RunScript(const std::u16string& command) override;
     bool CanLookupObjects() const override;
     TWindowHandle LookupObjectWindow(const std::u16string& name) override;

@@ -7,37 +7,10 @@
 
 namespace tabulix {
 
-std::u16string TViewerRegistry::KeyOf(const std::u16string& rectangleName) { return AsciiUpper(rectangleName); }
-
-TNeoSpreadsheet* TViewerRegistry::Find(const std::u16string& rectangleName) const {
-    const auto found = FViewers.find(KeyOf(rectangleName));
-    return found == FViewers.end() ? nullptr : found->second.get();
-}
-
-void TViewerRegistry::Add(const std::u16string& rectangleName, std::unique_ptr<TNeoSpreadsheet> viewer) {
-    FViewers[KeyOf(rectangleName)] = std::move(viewer);
-}
-
-bool TViewerRegistry::Remove(const std::u16string& rectangleName) {
-    const auto found = FViewers.find(KeyOf(rectangleName));
-    if (found == FViewers.end()) return false;
-    // Out of the map first, so that the registry never holds a viewer being destroyed.
-    std::unique_ptr<TNeoSpreadsheet> viewer = std::move(found->second);
-    FViewers.erase(found);
-    viewer.reset();
-    return true;
-}
-
 namespace {
 
 std::u16string NoViewerMessage(const std::u16string& rectangleName) {
     return u"There is no Excel viewer attached to an object named " + rectangleName + u".";
-}
-
-// The viewer's own failure, as the action reports it.
-std::u16string MessageOf(const std::exception& error) {
-    if (const auto* failure = dynamic_cast<const TTabulixError*>(&error)) return failure->Message();
-    return Utf8ToUtf16(error.what());
 }
 
 } // namespace
@@ -51,8 +24,8 @@ bool CloseViewer(const std::u16string& rectangleName, bool report) {
     try {
         auto& registry = Bridge().ViewerRegistry;
         if (registry && registry->Remove(rectangleName)) return true;
-    } catch (const std::exception& error) {
-        ReportError(MessageOf(error));
+    } catch (...) {
+        ReportError(CurrentExceptionMessage());
         return false;
     }
     if (report) ReportError(NoViewerMessage(rectangleName));
@@ -85,10 +58,11 @@ bool OpenViewer(const TOpenParameters& open) {
         bridge.ViewerRegistry->Add(open.RectangleName, std::move(viewer));
         shown->ShowSpreadsheet();
         return true;
-    } catch (const std::exception& error) {
+    } catch (...) {
         // The viewer, if made, is gone with its unique_ptr or with the registry entry removed here.
+        const std::u16string message = CurrentExceptionMessage();
         CloseViewer(open.RectangleName, false);
-        ReportError(MessageOf(error));
+        ReportError(message);
         return false;
     }
 }

@@ -47,6 +47,17 @@ TNeoSpreadsheet::~TNeoSpreadsheet() {
     }
 }
 
+intptr_t TNeoSpreadsheet::ForgetDestroyedWindow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    // The window was destroyed by someone else (its parent torn down or recreated by the host). Its
+    // handle may soon name another window: from here on the viewer has none, and its edit and find
+    // boxes, children of that window, are gone with it.
+    const TWindowHandle window = FWnd;
+    FWnd = nullptr;
+    FEdit = nullptr;
+    FFindEdit = nullptr;
+    return FWindows.DefaultProcessing(window, message, wParam, lParam);
+}
+
 void TNeoSpreadsheet::InvalidateAll() {
     if (FWnd) FWindows.Invalidate(FWnd);
 }
@@ -151,10 +162,8 @@ bool TNeoSpreadsheet::GotoSheet(int32_t index) {
         ClampSelection();
         PublishSheetVariables();
         return true;
-    } catch (const TTabulixError& error) {
-        ReportError(error.Message());
-    } catch (const std::exception& error) {
-        ReportError(Utf8ToUtf16(error.what()));
+    } catch (...) {
+        ReportError(CurrentExceptionMessage());
     }
     Reattach();
     return false;
@@ -209,12 +218,8 @@ intptr_t TNeoSpreadsheet::HandleMessage(uint32_t message, uintptr_t wParam, intp
     // Nothing leaves a window procedure: a failure of any handler is reported in "[LastError]".
     try {
         return RouteMessage(message, wParam, lParam);
-    } catch (const TTabulixError& error) {
-        ReportError(error.Message());
-    } catch (const std::exception& error) {
-        ReportError(Utf8ToUtf16(error.what()));
     } catch (...) {
-        ReportError(u"Unexpected error.");
+        ReportError(CurrentExceptionMessage());
     }
     return 0;
 }
@@ -229,6 +234,8 @@ intptr_t TNeoSpreadsheet::RouteMessage(uint32_t message, uintptr_t wParam, intpt
         return 0;
     case messages::EraseBackground:
         return 0; // painting covers the whole client area
+    case messages::NcDestroy:
+        return ForgetDestroyedWindow(message, wParam, lParam);
     case messages::Timer:
         if (wParam == FollowTimerId && !FDraggingEdit) SyncToRectangle();
         return 0;

@@ -81,6 +81,7 @@ protected:
     void Attach();
 
     intptr_t RouteMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    intptr_t ForgetDestroyedWindow(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void ReportError(const std::u16string& message) { FHost.ReportError(message); }
     void RunHostScript(const std::u16string& command) { FHost.RunScript(command); }
     void PublishSheetVariables();

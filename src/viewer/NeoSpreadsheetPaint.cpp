@@ -147,7 +147,9 @@ void TNeoSpreadsheet::PaintActionToolbar(TCanvas& canvas) {
                            bar.Bottom - 4};
         canvas.FillRect(button, White);
         canvas.OutlineRect(button, Separator);
-        canvas.TextClipped(button, TPoint{button.Left + 8, button.Top + 4}, ActionButtonLabels[i], Black, White);
+        // The label's background is opaque: it is cut inside the border so that the border stays.
+        const TRect inside{button.Left + 1, button.Top + 1, button.Right - 1, button.Bottom - 1};
+        canvas.TextClipped(inside, TPoint{button.Left + 8, button.Top + 4}, ActionButtonLabels[i], Black, White);
     }
 }
 

@@ -106,7 +106,7 @@ public:
     virtual bool CanSetVariables() const = 0;
     virtual void SetVariable(const std::u16string& name, const std::u16string& value) = 0;
     // Writes the message into "[LastError]"; never throws.
-    virtual void ReportError(const std::u16string& message) = 0;
+    virtual void ReportError(const std::u16string& message) noexcept = 0;
     virtual void RunScript(const std::u16string& command) = 0;
     virtual bool CanLookupObjects() const = 0;
     // The window of the named object; null when there is none.

@@ -218,6 +218,34 @@ TEST_F(PlugIn, ActionNumbersOutsideTheTableChangeNothing) {
     EXPECT_TRUE(FHost.Requests.empty());
 }
 
+TEST_F(PlugIn, ParametersBeyondTheLastIndexReadAsEmpty) {
+    Register();
+    // Goto reads two parameters; a host that passes one must not have a second read past its array.
+    std::vector<char*> one = {FHost.Memory.HostString("Rect1")};
+    EXPECT_FALSE(nbExecAction(4, one.data(), 0));
+    EXPECT_EQ(FHost.Variables["[LastError]"], "There is no Excel viewer attached to an object named Rect1.");
+    EXPECT_FALSE(nbExecAction(4, one.data(), -1));
+    EXPECT_EQ(FHost.Variables["[LastError]"], "There is no Excel viewer attached to an object named .");
+    FHost.Memory.Free(one[0]);
+    const TOpenParameters open = ReadOpenParameters(THostParameters{nullptr, 4});
+    EXPECT_EQ(open.RectangleName, u"");
+}
+
+TEST_F(PlugIn, AFailureWhileReportingAFailureStaysInside) {
+    // A code page that cannot convert anything towards the host: reporting the first failure fails too.
+    struct TExhaustedCodePage final : TAnsiCodePage {
+        std::string FromUtf16(std::u16string_view) const override { throw std::bad_alloc(); }
+        std::u16string ToUtf16(std::string_view bytes) const override { return Utf8ToUtf16(bytes); }
+    } exhausted;
+    Register();
+    Bridge().CodePage = &exhausted;
+    bool result = true;
+    EXPECT_NO_THROW(result = Exec(2, {"Rect1"}));
+    EXPECT_FALSE(result);
+    EXPECT_NO_THROW(ReportError(u"dropped"));
+    Bridge().CodePage = &FHost.CodePage;
+}
+
 TEST_F(PlugIn, ActionsNotWiredYetSayNothing) {
     Register();
     FHost.Variables["[LastError]"] = "earlier message";
@@ -233,7 +261,7 @@ TEST_F(PlugIn, OpenReadsItsToolbarFlagTrimmedAndIgnoringCase) {
     auto flag = [&](const char* text) {
         char* parameters[5] = {memory.HostString(" Rect1 "), nullptr, memory.HostString("Grid"), memory.HostString("Top"),
                                text ? memory.HostString(text) : nullptr};
-        const TOpenParameters open = ReadOpenParameters(parameters);
+        const TOpenParameters open = ReadOpenParameters(THostParameters{parameters, 4});
         EXPECT_EQ(open.RectangleName, u" Rect1 "); // verbatim
         EXPECT_EQ(open.WorkbookFile, u"");          // a null parameter reads as empty
         for (char* p : parameters) {
@@ -416,6 +444,18 @@ TEST_F(ViewerActions, PageModeShowsTheNamedSheet) {
     EXPECT_EQ(FHost.Variables["[3_Index]"], "3");
     ASSERT_TRUE(Exec(1, {"Rect1", FBook, "Missing", "Page", "No"}));
     EXPECT_EQ(FHost.Variables["[Missing]"], "First");
+}
+
+TEST_F(ViewerActions, ViewersAreLeftAloneWhenTheProcessEnds) {
+    // At process exit the host's windows are going anyway: tearing viewers down then would run under the
+    // loader lock. Only nbMessage 2 and an explicit unload destroy them.
+    EXPECT_EXIT(
+        {
+            Exec(1, {"Rect1", FBook, "Grid", "Top", "No"});
+            FWindows.OnDestroy = [] { std::_Exit(3); };
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(ViewerActions, FailuresOfOpen) {

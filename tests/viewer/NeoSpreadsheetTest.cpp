@@ -338,6 +338,9 @@ TEST_F(Viewer, PageModeDrawsTheActionToolbarAndNoTabs) {
     EXPECT_EQ(FWindows.LastCanvas.TextCall(u"One"), nullptr);
     EXPECT_EQ(FWindows.LastCanvas.TextCall(u"File"), nullptr);
     EXPECT_NE(FillAt(TRect{3, 4, 77, 30}), nullptr); // the first button
+    // Its label's opaque background stays inside the border.
+    EXPECT_TRUE(OutlinedAt(TRect{3, 4, 77, 30}));
+    EXPECT_EQ(FWindows.LastCanvas.TextCall(u"< Prev")->Rect, (TRect{4, 5, 76, 29}));
 }
 
 TEST_F(Viewer, TabsStopAtTheStripBesideARightPanel) {
@@ -363,4 +366,23 @@ TEST_F(Viewer, AFailureInsideAMessageIsReportedNotThrown) {
     TProbe viewer(FRectangle, host, FWindows);
     EXPECT_EQ(viewer.HandleMessage(messages::PageNavigate, 1, 0), 0);
     EXPECT_EQ(host.Errors, std::vector<std::u16string>{u"the host refused"});
+}
+
+TEST_F(Viewer, AWindowDestroyedBySomeoneElseIsNeverTouchedAgain) {
+    TProbe& viewer = MakeViewer();
+    viewer.LoadWorkbook(Workbook({"One", "Two"}));
+    const TWindowHandle window = viewer.Window();
+    viewer.HandleMessage(messages::NcDestroy, 0, 0);
+    // The handle now names another window, as a reused handle would.
+    FWindows.Log.clear();
+    ASSERT_TRUE(FWindows.IsWindow(window));
+    viewer.HandleMessage(messages::Timer, 1, 0);
+    viewer.ShowSpreadsheet();
+    viewer.HideSpreadsheet();
+    EXPECT_TRUE(viewer.NextSheet());
+    const int invalidations = FWindows.Invalidations;
+    FViewer.reset();
+    EXPECT_TRUE(FWindows.Log.empty()) << FWindows.Log.front();
+    EXPECT_EQ(FWindows.Invalidations, invalidations);
+    EXPECT_TRUE(FWindows.IsWindow(window));
 }

@@ -61,6 +61,7 @@ TWindowHandle TScriptedWindows::CreateViewerWindow(TWindowHandle parent, TNeoSpr
 }
 
 void TScriptedWindows::DestroyWindow(TWindowHandle window) {
+    if (OnDestroy) OnDestroy();
     Windows.erase(window);
     Log.push_back("destroy");
 }

@@ -60,6 +60,7 @@ public:
     int Invalidations = 0;
     std::map<TWindowHandle, int> Timers; // running timers by window
     TRecordingCanvas LastCanvas;
+    std::function<void()> OnDestroy; // called whenever a window is destroyed
 
     // A window of the given client size at the origin, in parent.
     TWindowHandle Add(TWindowHandle parent, TRect client, TPoint origin);
@@ -101,7 +102,7 @@ public:
         Set[name] = value;
         SetOrder.push_back(name);
     }
-    void ReportError(const std::u16string& message) override { Errors.push_back(message); }
+    void ReportError(const std::u16string& message) noexcept override { Errors.push_back(message); }
     void RunScript(const std::u16string& command) override { Scripts.push_back(command); }
     bool CanLookupObjects() const override { return Lookups; }
     TWindowHandle LookupObjectWindow(const std::u16string& name) override {

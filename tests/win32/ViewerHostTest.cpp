@@ -79,7 +79,22 @@ TEST(ViewerInTheHost, PageModeWithTheActionToolbar) {
                            "send Rect1 32905 1 0\nexpect-script Gotonextpage\n"
                            "send Rect1 32905 0 0\nexpect-script GotoPrevpage\n"
                            // the toolbar background, a white button, the grid's corner header cell
-                           "pixel Rect1 1 1 E2E2E2\npixel Rect1 10 10 FFFFFF\npixel Rect1 20 40 E8E8E8\n"));
+                           "pixel Rect1 1 1 E2E2E2\npixel Rect1 10 10 FFFFFF\npixel Rect1 20 40 E8E8E8\n"
+                           // the border of the first button, around its label
+                           "pixel Rect1 3 10 B0B0B0\npixel Rect1 40 4 B0B0B0\npixel Rect1 76 20 B0B0B0\n"));
+}
+
+TEST(ViewerInTheHost, AViewerWhoseWindowWasDestroyedBySomeoneElseStaysQuiet) {
+    TViewerScene scene;
+    // WM_CLOSE makes the default processing destroy the viewer's window, as a host tearing down its
+    // parent would; the viewer must not touch that handle again.
+    ExpectPassed(scene.Run("exec TabulixOpen Rect1 \"" + scene.Book + "\" Grid Top No\npump 300\n"
+                           "send Rect1 16 0 0\nexpect-viewers 0\n"
+                           "rect Other 500 30 100 100\npump 700\n"
+                           "exec TabulixNext Rect1\nexpect-result true\nexpect-var [Grid] Costs\n"
+                           "exec TabulixClose Rect1\nexpect-result true\nexpect-viewers 0\n"
+                           "exec TabulixOpen Rect1 \"" + scene.Book + "\" Grid Top No\npump 300\n"
+                           "expect-visible Rect1 true\n"));
 }
 
 TEST(ViewerInTheHost, PaintsTheRegionsOfEachPlacement) {

@@ -131,11 +131,8 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     } catch (const TUsageError& error) {
         err << "tabulix " << args[0] << ": " << error.Text << "\n" << Usage;
         return ExitUsage;
-    } catch (const TTabulixError& error) {
-        err << error.what() << '\n';
-        return ExitFailure;
-    } catch (const std::exception& error) {
-        err << error.what() << '\n';
+    } catch (...) {
+        err << Utf16ToUtf8(CurrentExceptionMessage()) << '\n';
         return ExitFailure;
     }
 }

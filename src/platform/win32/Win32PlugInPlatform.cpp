@@ -3,11 +3,9 @@
 #include "plugin/PlugInPlatform.h"
 #include "plugin/PlugInUtils.h"
 #include "platform/win32/Win32Text.h"
+#include "platform/win32/Win32ViewerWindows.h"
 
 namespace tabulix {
-
-// The viewer window class goes with the library (Win32ViewerWindows.cpp), once no viewer is left.
-void UnregisterViewerClass();
 
 namespace {
 

@@ -19,31 +19,33 @@ std::u16string SystemErrorText(DWORD error) {
     return text;
 }
 
-namespace {
+int TWin32AnsiCodePage::WideToMultiByte(DWORD flags, const wchar_t* text, int count, char* bytes, int size) const {
+    return WideCharToMultiByte(FCodePage, flags, text, count, bytes, size, nullptr, nullptr);
+}
 
-class TWin32AnsiCodePage final : public TAnsiCodePage {
-public:
-    std::string FromUtf16(std::u16string_view text) const override {
-        if (text.empty()) return {};
-        const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-        const int count = int(text.size());
-        const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, count, nullptr, 0, nullptr, nullptr);
-        std::string bytes(size_t(size > 0 ? size : 0), '\0');
-        if (size > 0) WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, count, bytes.data(), size, nullptr, nullptr);
-        return bytes;
+std::string TWin32AnsiCodePage::FromUtf16(std::u16string_view text) const {
+    if (text.empty()) return {};
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int count = int(text.size());
+    DWORD flags = WC_NO_BEST_FIT_CHARS;
+    int size = WideToMultiByte(flags, wide, count, nullptr, 0);
+    if (size == 0 && GetLastError() == ERROR_INVALID_FLAGS) {
+        flags = 0;
+        size = WideToMultiByte(flags, wide, count, nullptr, 0);
     }
+    std::string bytes(size_t(size > 0 ? size : 0), '\0');
+    if (size > 0) WideToMultiByte(flags, wide, count, bytes.data(), size);
+    return bytes;
+}
 
-    std::u16string ToUtf16(std::string_view bytes) const override {
-        if (bytes.empty()) return {};
-        const int count = int(bytes.size());
-        const int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, nullptr, 0);
-        std::u16string text(size_t(size > 0 ? size : 0), u'\0');
-        if (size > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, reinterpret_cast<wchar_t*>(text.data()), size);
-        return text;
-    }
-};
-
-} // namespace
+std::u16string TWin32AnsiCodePage::ToUtf16(std::string_view bytes) const {
+    if (bytes.empty()) return {};
+    const int count = int(bytes.size());
+    const int size = MultiByteToWideChar(FCodePage, 0, bytes.data(), count, nullptr, 0);
+    std::u16string text(size_t(size > 0 ? size : 0), u'\0');
+    if (size > 0) MultiByteToWideChar(FCodePage, 0, bytes.data(), count, reinterpret_cast<wchar_t*>(text.data()), size);
+    return text;
+}
 
 std::u16string SystemTimeSeparator() {
     wchar_t separator[8] = {};

@@ -1,12 +1,12 @@
 #include "plugin/PlugInPlatform.h"
 
 #include "base/Text.h"
+#include "platform/win32/Win32Canvas.h"
 #include "platform/win32/Win32Text.h"
+#include "platform/win32/Win32ViewerWindows.h"
 #include "viewer/NeoSpreadsheet.h"
 
 #include <algorithm>
-#include <map>
-#include <tuple>
 
 #include <windows.h>
 
@@ -17,8 +17,6 @@ namespace {
 constexpr const wchar_t* ViewerClassName = L"TabulixViewer";
 
 HWND Hwnd(TWindowHandle window) { return static_cast<HWND>(window); }
-RECT ToRect(const TRect& r) { return RECT{r.Left, r.Top, r.Right, r.Bottom}; }
-COLORREF ToColorRef(TColor color) { return COLORREF(color); }
 
 LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
@@ -64,83 +62,43 @@ void RegisterViewerClass() {
     }
 }
 
-// GDI drawing on a device context, with the fonts it made kept until the paint ends.
-class TGdiCanvas final : public TCanvas {
+// One WM_PAINT: the window's paint device context and an off-screen picture of the client area, both
+// released on every path, a failing paint included. Present copies the picture to the window in one
+// step, so nothing flickers.
+class TPaintSession {
 public:
-    explicit TGdiCanvas(HDC dc) : FDc(dc) {}
-    ~TGdiCanvas() override {
-        SelectObject(FDc, GetStockObject(SYSTEM_FONT));
-        for (auto& [key, font] : FFonts) DeleteObject(font);
+    explicit TPaintSession(HWND window) : FWindow(window) {
+        FDc = BeginPaint(FWindow, &FPaint);
+        ::GetClientRect(FWindow, &FClient);
+        FWidth = std::max<int>(FClient.right, 1);
+        FHeight = std::max<int>(FClient.bottom, 1);
+        FMemory = CreateCompatibleDC(FDc);
+        FBitmap = CreateCompatibleBitmap(FDc, FWidth, FHeight);
+        FOldBitmap = SelectObject(FMemory, FBitmap);
     }
-
-    void SetFont(const std::u16string& face, int32_t pointSize, TFontStyle style) override {
-        const auto key = std::make_tuple(face, pointSize, style.Bold, style.Italic, style.Underline);
-        HFONT& font = FFonts[key];
-        if (!font) {
-            const int height = -MulDiv(pointSize, GetDeviceCaps(FDc, LOGPIXELSY), 72);
-            font = CreateFontW(height, 0, 0, 0, style.Bold ? FW_BOLD : FW_NORMAL, style.Italic, style.Underline, FALSE,
-                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                               DEFAULT_PITCH | FF_DONTCARE, WidePtr(face));
-        }
-        SelectObject(FDc, font);
+    ~TPaintSession() {
+        SelectObject(FMemory, FOldBitmap);
+        DeleteObject(FBitmap);
+        DeleteDC(FMemory);
+        EndPaint(FWindow, &FPaint);
     }
+    TPaintSession(const TPaintSession&) = delete;
+    TPaintSession& operator=(const TPaintSession&) = delete;
 
-    void FillRect(const TRect& rect, TColor color) override {
-        const RECT r = ToRect(rect);
-        SetBkColor(FDc, ToColorRef(color));
-        ExtTextOutW(FDc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr); // a solid fill without a brush
-    }
-
-    void OutlineRect(const TRect& rect, TColor color) override {
-        HPEN pen = CreatePen(PS_SOLID, 1, ToColorRef(color));
-        HGDIOBJ oldPen = SelectObject(FDc, pen);
-        HGDIOBJ oldBrush = SelectObject(FDc, GetStockObject(NULL_BRUSH));
-        Rectangle(FDc, rect.Left, rect.Top, rect.Right, rect.Bottom);
-        SelectObject(FDc, oldBrush);
-        SelectObject(FDc, oldPen);
-        DeleteObject(pen);
-    }
-
-    void Line(TPoint from, TPoint to, TColor color) override {
-        HPEN pen = CreatePen(PS_SOLID, 1, ToColorRef(color));
-        HGDIOBJ old = SelectObject(FDc, pen);
-        MoveToEx(FDc, from.X, from.Y, nullptr);
-        LineTo(FDc, to.X, to.Y);
-        SelectObject(FDc, old);
-        DeleteObject(pen);
-    }
-
-    void Text(TPoint at, const std::u16string& text, std::optional<TColor> color, TColor background) override {
-        SetTextColor(FDc, color ? ToColorRef(*color) : GetSysColor(COLOR_WINDOWTEXT));
-        SetBkColor(FDc, ToColorRef(background));
-        SetBkMode(FDc, OPAQUE);
-        TextOutW(FDc, at.X, at.Y, WidePtr(text), int(text.size()));
-    }
-
-    void TextClipped(const TRect& clip, TPoint at, const std::u16string& text, TColor color, TColor background) override {
-        const RECT r = ToRect(clip);
-        SetTextColor(FDc, ToColorRef(color));
-        SetBkColor(FDc, ToColorRef(background));
-        ExtTextOutW(FDc, at.X, at.Y, ETO_CLIPPED | ETO_OPAQUE, &r, WidePtr(text), UINT(text.size()), nullptr);
-    }
-
-    TSize TextExtent(const std::u16string& text) override {
-        SIZE size{};
-        GetTextExtentPoint32W(FDc, WidePtr(text), int(text.size()), &size);
-        return TSize{size.cx, size.cy};
-    }
-
-    void SetClip(const TRect& rect) override {
-        HRGN region = CreateRectRgn(rect.Left, rect.Top, rect.Right, rect.Bottom);
-        SelectClipRgn(FDc, region);
-        DeleteObject(region);
-    }
-
-    void ClearClip() override { SelectClipRgn(FDc, nullptr); }
+    HDC Picture() const { return FMemory; }
+    TRect Client() const { return TRect{0, 0, FClient.right, FClient.bottom}; }
+    void Present() { BitBlt(FDc, 0, 0, FWidth, FHeight, FMemory, 0, 0, SRCCOPY); }
 
 private:
-    HDC FDc;
-    std::map<std::tuple<std::u16string, int32_t, bool, bool, bool>, HFONT> FFonts;
+    HWND FWindow;
+    PAINTSTRUCT FPaint{};
+    HDC FDc = nullptr;
+    RECT FClient{};
+    int FWidth = 1;
+    int FHeight = 1;
+    HDC FMemory = nullptr;
+    HBITMAP FBitmap = nullptr;
+    HGDIOBJ FOldBitmap = nullptr;
 };
 
 class TWin32ViewerWindows final : public TViewerWindows {
@@ -199,25 +157,10 @@ public:
     void StopTimer(TWindowHandle window, uintptr_t id) override { KillTimer(Hwnd(window), id); }
 
     void PaintWindow(TWindowHandle window, const std::function<void(TCanvas&, const TRect&)>& paint) override {
-        PAINTSTRUCT ps{};
-        HDC dc = BeginPaint(Hwnd(window), &ps);
-        RECT client{};
-        ::GetClientRect(Hwnd(window), &client);
-        const int width = std::max<int>(client.right, 1);
-        const int height = std::max<int>(client.bottom, 1);
-        // The picture is built off screen and copied in one step, so nothing flickers.
-        HDC memory = CreateCompatibleDC(dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
-        HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-        {
-            TGdiCanvas canvas(memory);
-            paint(canvas, TRect{0, 0, client.right, client.bottom});
-        }
-        BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, oldBitmap);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        EndPaint(Hwnd(window), &ps);
+        TPaintSession session(Hwnd(window));
+        TGdiCanvas canvas(session.Picture());
+        paint(canvas, session.Client());
+        session.Present();
     }
 
     intptr_t DefaultProcessing(TWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) override {

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "viewer/ViewerPorts.h"
+
+#include <map>
+#include <string>
+#include <tuple>
+
+#include <windows.h>
+
+namespace tabulix {
+
+// GDI drawing on a device context (a window's picture, a menu item), with the fonts it made kept until
+// the canvas goes; it leaves the device context with the system font selected.
+class TGdiCanvas final : public TCanvas {
+public:
+    explicit TGdiCanvas(HDC dc) : FDc(dc) {}
+    ~TGdiCanvas() override;
+    TGdiCanvas(const TGdiCanvas&) = delete;
+    TGdiCanvas& operator=(const TGdiCanvas&) = delete;
+
+    HDC Dc() const { return FDc; }
+
+    void SetFont(const std::u16string& face, int32_t pointSize, TFontStyle style) override;
+    void FillRect(const TRect& rect, TColor color) override;
+    void OutlineRect(const TRect& rect, TColor color) override;
+    void Line(TPoint from, TPoint to, TColor color) override;
+    void Text(TPoint at, const std::u16string& text, std::optional<TColor> color, TColor background) override;
+    void TextClipped(const TRect& clip, TPoint at, const std::u16string& text, TColor color, TColor background) override;
+    TSize TextExtent(const std::u16string& text) override;
+    void SetClip(const TRect& rect) override;
+    void ClearClip() override;
+
+private:
+    HDC FDc;
+    std::map<std::tuple<std::u16string, int32_t, bool, bool, bool>, HFONT> FFonts;
+};
+
+} // namespace tabulix
