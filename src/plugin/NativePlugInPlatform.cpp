@@ -40,6 +40,16 @@ public:
     void StopTimer(TWindowHandle, uintptr_t) override {}
     void PaintWindow(TWindowHandle, const std::function<void(TCanvas&, const TRect&)>&) override {}
     intptr_t DefaultProcessing(TWindowHandle, uint32_t, uintptr_t, intptr_t) override { return 0; }
+    void SetFocus(TWindowHandle) override {}
+    TPoint ClientToScreen(TWindowHandle, TPoint point) const override { return point; }
+    TWindowHandle CreateCellEditor(TWindowHandle, const TRect&, const std::u16string&) override { return nullptr; }
+    TWindowHandle CreateFindBox(TWindowHandle, const TRect&, TNeoSpreadsheet&) override { return nullptr; }
+    std::u16string GetText(TWindowHandle, size_t) const override { return u""; }
+    void SetText(TWindowHandle, const std::u16string&) override {}
+    void SelectText(TWindowHandle, int32_t, int32_t) override {}
+    void DestroyWindowSoon(TWindowHandle) override {}
+    uint32_t TrackPopupMenu(TWindowHandle, const std::vector<TMenuItem>&, TPoint) override { return 0; }
+    bool ConfirmYesNo(TWindowHandle, const std::u16string&) override { return false; }
 };
 
 } // namespace

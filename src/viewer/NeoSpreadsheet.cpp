@@ -38,6 +38,9 @@ void TNeoSpreadsheet::Attach() {
 }
 
 TNeoSpreadsheet::~TNeoSpreadsheet() {
+    // An open edit box is discarded without storing its text; the boxes go with the window.
+    FEdit = nullptr;
+    FFindEdit = nullptr;
     if (FWnd) {
         FWindows.StopTimer(FWnd, FollowTimerId);
         // The window goes first, so that no message reaches a viewer half destroyed.
@@ -152,8 +155,7 @@ void TNeoSpreadsheet::ClampSelection() {
 bool TNeoSpreadsheet::GotoSheet(int32_t index) {
     if (!FWorkbook || index < 0 || index >= FWorkbook->SheetCount()) return false;
     try {
-        // An open in-place edit box would store its text into the sheet that was current here; the
-        // viewer has none yet.
+        EndCellEdit(true); // an open edit box stores its text into the sheet that was current
         FCurrentSheet = index;
         FSelectedCol = 0;
         FSelectedRow = 0;
@@ -224,8 +226,37 @@ intptr_t TNeoSpreadsheet::HandleMessage(uint32_t message, uintptr_t wParam, intp
     return 0;
 }
 
+namespace {
+
+// Mouse positions are the signed low and high halves of lParam, in client pixels.
+int32_t PointX(intptr_t lParam) { return int16_t(uint16_t(uintptr_t(lParam) & 0xFFFF)); }
+int32_t PointY(intptr_t lParam) { return int16_t(uint16_t((uintptr_t(lParam) >> 16) & 0xFFFF)); }
+
+} // namespace
+
 intptr_t TNeoSpreadsheet::RouteMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
+    case messages::LeftButtonDown:
+        OnLeftButtonDown(PointX(lParam), PointY(lParam));
+        return 0;
+    case messages::LeftButtonDoubleClick:
+        StartEditSelection(); // the first click has already selected the cell under the pointer
+        return 0;
+    case messages::RightButtonDown:
+        OnRightButtonDown(PointX(lParam), PointY(lParam));
+        return 0;
+    case messages::MouseWheel:
+        OnMouseWheel(wParam);
+        return 0;
+    case messages::KeyDown:
+        OnKeyDown(uint32_t(wParam & 0xFFFF));
+        return 0;
+    case messages::Char:
+        OnChar(uint32_t(wParam));
+        return 0;
+    case messages::Command:
+        OnCommand(wParam, lParam);
+        return 0;
     case messages::Size:
         InvalidateAll();
         return 0;

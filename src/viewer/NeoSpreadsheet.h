@@ -27,6 +27,10 @@ std::u16string RibbonTabCaption(int32_t id);
 // Whether the ribbon tab has commands; one without is drawn greyed.
 bool RibbonTabHasCommands(int32_t id);
 
+// The highlight colours by name (trimmed, ASCII case ignored): Yellow, Green, Red, Blue, Orange; none for
+// any other name.
+std::optional<TColor> HighlightColorFromName(const std::u16string& name);
+
 // The spreadsheet viewer attached to a Rectangle of a publication page: a window of its own kept over
 // the Rectangle, the workbook it shows, its sheet navigation, the variables it publishes, its layout
 // and painting. It reaches the platform and the host only through its ports.
@@ -53,6 +57,21 @@ public:
     int32_t CurrentSheetIndex() const { return FCurrentSheet; }
     std::u16string CurrentSheetName() const;
     void SetToolbarPlacement(const std::u16string& placement);
+
+    // Saves the workbook to fileName, or to the file last loaded or saved when fileName is blank; an
+    // open edit box stores its text first. Throws TTabulixError.
+    void SaveWorkbook(const std::u16string& fileName);
+    // Exports the workbook through the export dispatcher with the current sheet; the texts are passed on
+    // unchanged. Throws TTabulixError.
+    void ExportWorkbook(const std::u16string& format, const std::u16string& scope, const std::u16string& fileName);
+    // Opens the in-place edit box over the selected cell, holding its text, all of it selected.
+    void StartEditSelection();
+    // Turns the highlight of the selected cell on in the named colour, off when it has that colour
+    // already or the name is no colour.
+    void ToggleHighlightSelection(const std::u16string& colorName);
+    // A key pressed in the find box: Enter searches, Escape closes it. False for every other key, which
+    // the box handles itself.
+    bool HandleFindBoxKey(uint32_t key);
 
     // The window procedure's work, for every message of the viewer's window.
     intptr_t HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
@@ -91,6 +110,35 @@ protected:
     void Reattach();
     void InvalidateAll();
     const TXlsxSheet* CurrentSheet() const;
+
+    // Mouse and keys.
+    void OnLeftButtonDown(int32_t x, int32_t y);
+    void OnRightButtonDown(int32_t x, int32_t y);
+    void OnMouseWheel(uintptr_t wParam);
+    void OnKeyDown(uint32_t key);
+    void OnChar(uint32_t code);
+    void OnCommand(uintptr_t wParam, intptr_t lParam);
+    int32_t ActionButtonAt(int32_t x, int32_t y) const;
+    bool IsOnAddSheetButton(int32_t x, int32_t y) const;
+    int32_t SheetTabAt(int32_t x, int32_t y) const;
+    bool CellAt(int32_t x, int32_t y, int32_t& col, int32_t& row) const;
+    void SelectCell(int32_t col, int32_t row, bool scroll);
+    void FocusViewer();
+
+    // The in-place edit box and the find box.
+    void EndCellEdit(bool commit);
+    void CloseCellEditor(bool commit, bool losingFocus);
+    void ShowFindBox();
+    void CloseFindBox(bool refocus);
+    void FindNext(const std::u16string& text);
+
+    // Commands of the sheet tabs, the action toolbar and the ribbon.
+    void RunActionButton(int32_t button);
+    void ShowSheetTabMenu(int32_t sheet, TPoint screenPoint);
+    void AddNewSheet();
+    void DeleteSheetWithConfirm(int32_t sheet);
+    int32_t RibbonTabAt(int32_t x, int32_t y) const;
+    void ShowRibbonMenu(int32_t tab);
 
     void PaintToolbar(TCanvas& canvas);
     void PaintActionToolbar(TCanvas& canvas);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tabulix {
 
@@ -73,6 +74,14 @@ public:
 
 enum class TShowMode { Show, ShowNoActivate, Hide };
 
+// One item of a popup menu.
+struct TMenuItem {
+    uint32_t Id = 0;
+    std::u16string Text;
+    bool Enabled = true;
+    bool OwnerDrawn = false; // drawn by the owner window (WM_MEASUREITEM, WM_DRAWITEM)
+};
+
 // The window services the viewer needs for its own window.
 class TViewerWindows {
 public:
@@ -96,6 +105,32 @@ public:
     // Paints the window: what paint draws goes to an off-screen picture copied to the window at once.
     virtual void PaintWindow(TWindowHandle window, const std::function<void(TCanvas&, const TRect& client)>& paint) = 0;
     virtual intptr_t DefaultProcessing(TWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+
+    // Keyboard focus.
+    virtual void SetFocus(TWindowHandle window) = 0;
+    virtual TPoint ClientToScreen(TWindowHandle window, TPoint point) const = 0;
+
+    // The in-place edit box: a single-line edit control over a cell, showing text, child of parent.
+    // Its losing the focus is reported to the parent as a command (EN_KILLFOCUS). Null on failure.
+    virtual TWindowHandle CreateCellEditor(TWindowHandle parent, const TRect& rect, const std::u16string& text) = 0;
+    // The find box: a single-line edit control, child of the viewer's window; the keys pressed in it go
+    // first to viewer.HandleFindBoxKey, and only the ones it leaves reach the control. Null on failure.
+    virtual TWindowHandle CreateFindBox(TWindowHandle parent, const TRect& rect, TNeoSpreadsheet& viewer) = 0;
+    // An edit control's text, cut to maxLength characters.
+    virtual std::u16string GetText(TWindowHandle window, size_t maxLength) const = 0;
+    virtual void SetText(TWindowHandle window, const std::u16string& text) = 0;
+    // Selects the characters from start to end (end -1: to the end of the text); start = end puts the
+    // caret there.
+    virtual void SelectText(TWindowHandle window, int32_t start, int32_t end) = 0;
+    // Hides the window at once and destroys it once the message being handled is done: for a control
+    // whose own notification is running.
+    virtual void DestroyWindowSoon(TWindowHandle window) = 0;
+
+    // Shows a popup menu at a point of the screen for the owner window, brought to the foreground, and
+    // waits for the reader: the identifier chosen, 0 for none.
+    virtual uint32_t TrackPopupMenu(TWindowHandle owner, const std::vector<TMenuItem>& items, TPoint screenPoint) = 0;
+    // A modal Yes/No confirmation box owned by the window: true for Yes.
+    virtual bool ConfirmYesNo(TWindowHandle owner, const std::u16string& text) = 0;
 };
 
 // The host as the viewer reaches it: its window, its variables, its script processor, its objects.
@@ -119,9 +154,31 @@ constexpr uint32_t Size = 0x0005;
 constexpr uint32_t Paint = 0x000F;
 constexpr uint32_t EraseBackground = 0x0014;
 constexpr uint32_t NcDestroy = 0x0082;
+constexpr uint32_t KeyDown = 0x0100;
+constexpr uint32_t Char = 0x0102;
+constexpr uint32_t Command = 0x0111;
 constexpr uint32_t Timer = 0x0113;
+constexpr uint32_t LeftButtonDown = 0x0201;
+constexpr uint32_t LeftButtonDoubleClick = 0x0203;
+constexpr uint32_t RightButtonDown = 0x0204;
+constexpr uint32_t MouseWheel = 0x020A;
 constexpr uint32_t ViewerVisibility = 0x0400 + 250; // 1274, accepted from outside
 constexpr uint32_t PageNavigate = 0x8000 + 137;     // 32905, posted by the action toolbar
 } // namespace messages
+
+// Virtual keys and notifications the viewer reads, by their Windows numbers.
+namespace keys {
+constexpr uint32_t Return = 13;
+constexpr uint32_t Escape = 27;
+constexpr uint32_t PageUp = 33;
+constexpr uint32_t PageDown = 34;
+constexpr uint32_t Left = 37;
+constexpr uint32_t Up = 38;
+constexpr uint32_t Right = 39;
+constexpr uint32_t Down = 40;
+constexpr uint32_t F2 = 113;
+} // namespace keys
+constexpr uint32_t EditLostFocus = 0x0200; // EN_KILLFOCUS
+constexpr uintptr_t ShiftKeyFlag = 0x0004;  // MK_SHIFT
 
 } // namespace tabulix

@@ -38,7 +38,11 @@ const TDrawCall* TRecordingCanvas::TextCall(const std::u16string& text) const {
 
 TWindowHandle TScriptedWindows::Add(TWindowHandle parent, TRect client, TPoint origin) {
     const auto handle = reinterpret_cast<TWindowHandle>(FNext += 0x10);
-    Windows[handle] = TScriptedWindow{parent, client, origin, true, false};
+    TScriptedWindow window;
+    window.Parent = parent;
+    window.Client = client;
+    window.Origin = origin;
+    Windows[handle] = window;
     return handle;
 }
 
@@ -49,20 +53,26 @@ TWindowHandle TScriptedWindows::ViewerWindow() const {
     return nullptr;
 }
 
-TWindowHandle TScriptedWindows::CreateViewerWindow(TWindowHandle parent, TNeoSpreadsheet&, uint32_t& errorCode) {
+TWindowHandle TScriptedWindows::CreateViewerWindow(TWindowHandle parent, TNeoSpreadsheet& viewer, uint32_t& errorCode) {
     if (FailCreation) {
         errorCode = 1407;
         return nullptr;
     }
     const TWindowHandle window = Add(parent, TRect{0, 0, 800, 500}, TPoint{0, 0});
     Windows[window].Viewer = true;
+    Windows[window].Owner = &viewer;
     Log.push_back("create");
     return window;
 }
 
 void TScriptedWindows::DestroyWindow(TWindowHandle window) {
     if (OnDestroy) OnDestroy();
+    // Children go with their parent, without telling anyone.
+    for (auto child = Windows.begin(); child != Windows.end();) {
+        child = child->second.Parent == window ? Windows.erase(child) : std::next(child);
+    }
     Windows.erase(window);
+    if (!IsWindow(Focus)) Focus = nullptr;
     Log.push_back("destroy");
 }
 
@@ -107,6 +117,89 @@ void TScriptedWindows::PostWindowMessage(TWindowHandle, uint32_t message, uintpt
 void TScriptedWindows::PaintWindow(TWindowHandle window, const std::function<void(TCanvas&, const TRect&)>& paint) {
     LastCanvas = TRecordingCanvas();
     paint(LastCanvas, Windows.at(window).Client);
+}
+
+const TScriptedWindow* TScriptedWindows::Window(TWindowHandle window) const {
+    const auto found = Windows.find(window);
+    return found == Windows.end() ? nullptr : &found->second;
+}
+
+TWindowHandle TScriptedWindows::ChildOfKind(TScriptedWindow::TKind kind) const {
+    for (const auto& [handle, window] : Windows) {
+        if (window.Kind == kind) return handle;
+    }
+    return nullptr;
+}
+
+void TScriptedWindows::SetFocus(TWindowHandle window) {
+    const TWindowHandle previous = Focus;
+    Focus = window;
+    if (previous == window) return;
+    const TScriptedWindow* lost = Window(previous);
+    if (!lost || lost->Kind != TScriptedWindow::TKind::CellEditor) return;
+    const TScriptedWindow* parent = Window(lost->Parent);
+    if (parent && parent->Owner) {
+        parent->Owner->HandleMessage(messages::Command, uintptr_t(EditLostFocus) << 16,
+                                     reinterpret_cast<intptr_t>(previous));
+    }
+}
+
+TPoint TScriptedWindows::ClientToScreen(TWindowHandle window, TPoint point) const {
+    // The host window's client area starts at (1000, 2000) on the screen, so that conversions show.
+    const TPoint origin = Windows.at(window).Origin;
+    return TPoint{point.X + origin.X + 1000, point.Y + origin.Y + 2000};
+}
+
+TWindowHandle TScriptedWindows::AddChild(TWindowHandle parent, const TRect& rect, TScriptedWindow::TKind kind,
+                                         const std::u16string& text) {
+    const TWindowHandle child = Add(parent, TRect{0, 0, rect.Width(), rect.Height()}, TPoint{rect.Left, rect.Top});
+    Windows[child].Kind = kind;
+    Windows[child].Text = text;
+    Log.push_back(kind == TScriptedWindow::TKind::FindBox ? "find box" : "edit box");
+    return child;
+}
+
+TWindowHandle TScriptedWindows::CreateCellEditor(TWindowHandle parent, const TRect& rect, const std::u16string& text) {
+    return AddChild(parent, rect, TScriptedWindow::TKind::CellEditor, text);
+}
+
+TWindowHandle TScriptedWindows::CreateFindBox(TWindowHandle parent, const TRect& rect, TNeoSpreadsheet& viewer) {
+    const TWindowHandle box = AddChild(parent, rect, TScriptedWindow::TKind::FindBox, u"");
+    Windows[box].Owner = &viewer;
+    return box;
+}
+
+std::u16string TScriptedWindows::GetText(TWindowHandle window, size_t maxLength) const {
+    return Windows.at(window).Text.substr(0, maxLength);
+}
+
+void TScriptedWindows::SelectText(TWindowHandle window, int32_t start, int32_t end) {
+    TScriptedWindow& edit = Windows.at(window);
+    edit.SelectionStart = start;
+    edit.SelectionEnd = end < 0 ? int32_t(edit.Text.size()) : end;
+}
+
+void TScriptedWindows::DestroyWindowSoon(TWindowHandle window) {
+    Log.push_back("destroy soon");
+    if (Focus == window) Focus = nullptr;
+    Windows.erase(window);
+}
+
+uint32_t TScriptedWindows::TrackPopupMenu(TWindowHandle, const std::vector<TMenuItem>& items, TPoint screenPoint) {
+    Menus.push_back(items);
+    LastMenuPoint = screenPoint;
+    if (MenuAnswers.empty()) return 0;
+    const uint32_t answer = MenuAnswers.front();
+    MenuAnswers.pop_front();
+    return answer;
+}
+
+bool TScriptedWindows::ConfirmYesNo(TWindowHandle, const std::u16string& text) {
+    Confirmations.push_back(text);
+    if (ConfirmAnswers.empty()) return false;
+    const bool answer = ConfirmAnswers.front();
+    ConfirmAnswers.pop_front();
+    return answer;
 }
 
 } // namespace tabulix::testing

@@ -5,6 +5,7 @@
 
 #include "viewer/NeoSpreadsheet.h"
 
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,6 +51,11 @@ struct TScriptedWindow {
     TPoint Origin;    // its client origin in the parent's client coordinates
     bool Visible = true;
     bool Viewer = false;
+    TNeoSpreadsheet* Owner = nullptr; // the viewer of a viewer window or a find box
+    enum class TKind { Plain, CellEditor, FindBox } Kind = TKind::Plain;
+    std::u16string Text;
+    int32_t SelectionStart = 0;
+    int32_t SelectionEnd = 0;
 };
 
 class TScriptedWindows final : public TViewerWindows {
@@ -61,7 +67,16 @@ public:
     std::map<TWindowHandle, int> Timers; // running timers by window
     TRecordingCanvas LastCanvas;
     std::function<void()> OnDestroy; // called whenever a window is destroyed
+    TWindowHandle Focus = nullptr;
+    std::deque<uint32_t> MenuAnswers;          // the identifiers chosen, in order; none left: 0
+    std::vector<std::vector<TMenuItem>> Menus; // every menu shown
+    TPoint LastMenuPoint;
+    std::deque<bool> ConfirmAnswers;           // Yes or No, in order; none left: No
+    std::vector<std::u16string> Confirmations; // every question asked
 
+    // The edit box or find box of the window, or null.
+    TWindowHandle ChildOfKind(TScriptedWindow::TKind kind) const;
+    const TScriptedWindow* Window(TWindowHandle window) const;
     // A window of the given client size at the origin, in parent.
     TWindowHandle Add(TWindowHandle parent, TRect client, TPoint origin);
     TWindowHandle ViewerWindow() const;
@@ -80,8 +95,20 @@ public:
     void StopTimer(TWindowHandle window, uintptr_t) override { --Timers[window]; }
     void PaintWindow(TWindowHandle window, const std::function<void(TCanvas&, const TRect&)>& paint) override;
     intptr_t DefaultProcessing(TWindowHandle, uint32_t, uintptr_t, intptr_t) override { return 0; }
+    // A cell editor that loses the focus tells its viewer, as the edit control does.
+    void SetFocus(TWindowHandle window) override;
+    TPoint ClientToScreen(TWindowHandle window, TPoint point) const override;
+    TWindowHandle CreateCellEditor(TWindowHandle parent, const TRect& rect, const std::u16string& text) override;
+    TWindowHandle CreateFindBox(TWindowHandle parent, const TRect& rect, TNeoSpreadsheet& viewer) override;
+    std::u16string GetText(TWindowHandle window, size_t maxLength) const override;
+    void SetText(TWindowHandle window, const std::u16string& text) override { Windows.at(window).Text = text; }
+    void SelectText(TWindowHandle window, int32_t start, int32_t end) override;
+    void DestroyWindowSoon(TWindowHandle window) override;
+    uint32_t TrackPopupMenu(TWindowHandle owner, const std::vector<TMenuItem>& items, TPoint screenPoint) override;
+    bool ConfirmYesNo(TWindowHandle owner, const std::u16string& text) override;
 
 private:
+    TWindowHandle AddChild(TWindowHandle parent, const TRect& rect, TScriptedWindow::TKind kind, const std::u16string& text);
     intptr_t FNext = 0x100;
 };
 

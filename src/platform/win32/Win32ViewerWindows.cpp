@@ -62,6 +62,39 @@ void RegisterViewerClass() {
     }
 }
 
+// The find box: an edit control whose Enter and Escape keys go to the viewer first. What the subclass
+// needs lives in the box's user data until the box is gone.
+struct TFindBoxState {
+    TNeoSpreadsheet* Viewer;
+    WNDPROC OldProc;
+};
+
+LRESULT CALLBACK FindBoxWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<TFindBoxState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!state) return DefWindowProcW(window, message, wParam, lParam);
+    try {
+        // A key the viewer takes may close the box: nothing of it is touched afterwards.
+        if (message == WM_KEYDOWN && state->Viewer->HandleFindBoxKey(uint32_t(wParam))) return 0;
+    } catch (...) {
+        return 0;
+    }
+    const WNDPROC oldProc = state->OldProc;
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc));
+        delete state;
+    }
+    return oldProc ? CallWindowProcW(oldProc, window, message, wParam, lParam)
+                   : DefWindowProcW(window, message, wParam, lParam);
+}
+
+void SubclassFindBox(HWND box, TNeoSpreadsheet& viewer) {
+    auto* state = new TFindBoxState{&viewer, nullptr};
+    SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    state->OldProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FindBoxWindowProc)));
+}
+
 // One WM_PAINT: the window's paint device context and an off-screen picture of the client area, both
 // released on every path, a failing paint included. Present copies the picture to the window in one
 // step, so nothing flickers.
@@ -130,7 +163,7 @@ public:
 
     TPoint MapClientPoint(TWindowHandle from, TWindowHandle to, TPoint point) const override {
         POINT p{point.X, point.Y};
-        ClientToScreen(Hwnd(from), &p);
+        ::ClientToScreen(Hwnd(from), &p);
         ScreenToClient(Hwnd(to), &p);
         return TPoint{p.x, p.y};
     }
@@ -165,6 +198,77 @@ public:
 
     intptr_t DefaultProcessing(TWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) override {
         return DefWindowProcW(Hwnd(window), message, wParam, lParam);
+    }
+
+    void SetFocus(TWindowHandle window) override { ::SetFocus(Hwnd(window)); }
+
+    TPoint ClientToScreen(TWindowHandle window, TPoint point) const override {
+        POINT p{point.X, point.Y};
+        ::ClientToScreen(Hwnd(window), &p);
+        return TPoint{p.x, p.y};
+    }
+
+    TWindowHandle CreateCellEditor(TWindowHandle parent, const TRect& rect, const std::u16string& text) override {
+        return CreateEdit(0, WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, parent, rect, text);
+    }
+
+    TWindowHandle CreateFindBox(TWindowHandle parent, const TRect& rect, TNeoSpreadsheet& viewer) override {
+        HWND box = CreateEdit(WS_EX_CLIENTEDGE, WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, parent, rect, u"");
+        if (box) SubclassFindBox(box, viewer);
+        return box;
+    }
+
+    std::u16string GetText(TWindowHandle window, size_t maxLength) const override {
+        std::wstring buffer(maxLength + 1, L'\0');
+        const int length = GetWindowTextW(Hwnd(window), buffer.data(), int(buffer.size()));
+        buffer.resize(size_t(std::max(length, 0)));
+        return FromWide(buffer.c_str());
+    }
+
+    void SetText(TWindowHandle window, const std::u16string& text) override { SetWindowTextW(Hwnd(window), WidePtr(text)); }
+
+    void SelectText(TWindowHandle window, int32_t start, int32_t end) override {
+        SendMessageW(Hwnd(window), EM_SETSEL, WPARAM(start), LPARAM(end));
+    }
+
+    void DestroyWindowSoon(TWindowHandle window) override {
+        ShowWindow(Hwnd(window), SW_HIDE);
+        PostMessageW(Hwnd(window), WM_CLOSE, 0, 0); // a control closes by destroying itself
+    }
+
+    uint32_t TrackPopupMenu(TWindowHandle owner, const std::vector<TMenuItem>& items, TPoint screenPoint) override {
+        HMENU menu = CreatePopupMenu();
+        if (!menu) return 0;
+        UINT position = 0;
+        for (const TMenuItem& item : items) {
+            MENUITEMINFOW info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING;
+            info.fType = item.OwnerDrawn ? MFT_OWNERDRAW : MFT_STRING;
+            info.fState = item.Enabled ? MFS_ENABLED : (MFS_DISABLED | MFS_GRAYED);
+            info.wID = item.Id;
+            std::u16string text = item.Text;
+            info.dwTypeData = reinterpret_cast<wchar_t*>(text.data());
+            info.cch = UINT(text.size());
+            InsertMenuItemW(menu, position++, TRUE, &info);
+        }
+        SetForegroundWindow(Hwnd(owner));
+        const UINT chosen = UINT(TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
+                                                  screenPoint.X, screenPoint.Y, Hwnd(owner), nullptr));
+        // The menu's window is gone only once its owner's queue has moved on.
+        PostMessageW(Hwnd(owner), WM_NULL, 0, 0);
+        DestroyMenu(menu);
+        return chosen;
+    }
+
+    bool ConfirmYesNo(TWindowHandle owner, const std::u16string& text) override {
+        return MessageBoxW(Hwnd(owner), WidePtr(text), L"Confirm", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    }
+
+private:
+    static HWND CreateEdit(DWORD exStyle, DWORD style, TWindowHandle parent, const TRect& rect, const std::u16string& text) {
+        return CreateWindowExW(exStyle, L"EDIT", WidePtr(text), style, rect.Left, rect.Top, rect.Width(), rect.Height(),
+                               Hwnd(parent), nullptr, LibraryInstance(), nullptr);
     }
 };
 

@@ -1,0 +1,142 @@
+// The in-place edit box over the selected cell, and the find box with its search of the current sheet.
+#include "viewer/NeoSpreadsheet.h"
+
+#include "base/Error.h"
+#include "base/Text.h"
+
+#include <algorithm>
+
+namespace tabulix {
+
+namespace {
+
+constexpr size_t MaxCellEditLength = 8191;
+constexpr size_t MaxFindLength = 255;
+constexpr int32_t FindBoxWidth = 200;
+constexpr int32_t FindBoxHeight = 22;
+
+} // namespace
+
+void TNeoSpreadsheet::StartEditSelection() {
+    const TXlsxSheet* sheet = CurrentSheet();
+    if (!sheet || FEdit || !FWnd) return;
+    if (FSelectedCol < 0 || FSelectedCol >= sheet->ColCount || FSelectedRow < 0 || FSelectedRow >= sheet->RowCount) return;
+    const TRect grid = GridRect();
+    const int32_t x = grid.Left + RowHeaderWidth + (FSelectedCol - FLeftCol) * FCellWidth;
+    const int32_t y = grid.Top + FRowHeight * (FSelectedRow - FTopRow + 1);
+    // A cell scrolled out to the left or above gets no box; one below or to the right does, outside the grid.
+    if (x + FCellWidth <= grid.Left + RowHeaderWidth || y + FRowHeight <= grid.Top + FRowHeight) return;
+    const auto& cells = sheet->Data[size_t(FSelectedRow)];
+    const std::u16string text = size_t(FSelectedCol) < cells.size() ? cells[size_t(FSelectedCol)] : std::u16string();
+    const TWindowHandle edit = FWindows.CreateCellEditor(FWnd, TRect{x, y, x + FCellWidth, y + FRowHeight}, text);
+    if (!edit) return;
+    FWindows.SelectText(edit, 0, -1);
+    FWindows.SetFocus(edit);
+    FEdit = edit;
+    FDraggingEdit = true;
+}
+
+void TNeoSpreadsheet::EndCellEdit(bool commit) { CloseCellEditor(commit, false); }
+
+void TNeoSpreadsheet::CloseCellEditor(bool commit, bool losingFocus) {
+    if (!FEdit) return;
+    const TWindowHandle edit = FEdit;
+    const std::u16string text = FWindows.GetText(edit, MaxCellEditLength);
+    FEdit = nullptr;
+    FDraggingEdit = false;
+    // The box goes whatever storing its text does. While it is losing the focus its own notification is
+    // running, so it goes once that is done, and the focus stays where the reader put it.
+    auto remove = [&] {
+        if (losingFocus) {
+            FWindows.DestroyWindowSoon(edit);
+        } else {
+            FWindows.DestroyWindow(edit);
+        }
+        InvalidateAll();
+        if (!losingFocus) FocusViewer();
+    };
+    try {
+        if (commit && FWorkbook && FCurrentSheet >= 0) {
+            FWorkbook->SetCellValue(FCurrentSheet, FSelectedRow, FSelectedCol, text); // also when unchanged
+        }
+    } catch (...) {
+        remove();
+        throw;
+    }
+    remove();
+}
+
+void TNeoSpreadsheet::OnCommand(uintptr_t wParam, intptr_t lParam) {
+    const uint32_t notification = uint32_t(wParam >> 16) & 0xFFFF;
+    if (!FEdit || lParam != reinterpret_cast<intptr_t>(FEdit) || notification != EditLostFocus) return;
+    try {
+        CloseCellEditor(true, true);
+    } catch (...) {
+        ReportError(CurrentExceptionMessage());
+    }
+}
+
+void TNeoSpreadsheet::ShowFindBox() {
+    if (FFindEdit) {
+        FWindows.SetFocus(FFindEdit);
+        return;
+    }
+    if (!FWnd) return;
+    const TRect client = ClientRect();
+    const int32_t x = client.Right - 220 > 4 ? client.Right - 220 : 4;
+    const int32_t y = client.Top + 30;
+    const TWindowHandle box = FWindows.CreateFindBox(FWnd, TRect{x, y, x + FindBoxWidth, y + FindBoxHeight}, *this);
+    if (!box) return;
+    FFindEdit = box;
+    FWindows.SetFocus(box);
+}
+
+bool TNeoSpreadsheet::HandleFindBoxKey(uint32_t key) {
+    if (key != keys::Return && key != keys::Escape) return false;
+    try {
+        if (key == keys::Return) {
+            if (FFindEdit) FindNext(FWindows.GetText(FFindEdit, MaxFindLength));
+        } else {
+            CloseFindBox(true);
+        }
+    } catch (...) {
+        ReportError(CurrentExceptionMessage());
+    }
+    return true;
+}
+
+void TNeoSpreadsheet::CloseFindBox(bool refocus) {
+    if (!FFindEdit) return;
+    const TWindowHandle box = FFindEdit;
+    FFindEdit = nullptr;
+    FWindows.DestroyWindow(box);
+    if (refocus) FocusViewer();
+}
+
+void TNeoSpreadsheet::FindNext(const std::u16string& text) {
+    const TXlsxSheet* sheet = CurrentSheet();
+    if (!sheet || TrimView(text).empty()) return;
+    // The needle is not trimmed: a leading blank must be found too.
+    auto matches = [&](int32_t row, int32_t col) {
+        const auto& cells = sheet->Data[size_t(row)];
+        return size_t(col) < cells.size() && FindTextAscii(cells[size_t(col)], text) != std::u16string::npos;
+    };
+    const int32_t firstRow = std::max(FSelectedRow, int32_t(0));
+    const int32_t firstCol = FSelectedCol + 1;
+    // From the cell after the selection to the end of the sheet, then from the top round to the selected
+    // cell, which is examined last.
+    for (int32_t row = firstRow; row < sheet->RowCount; ++row) {
+        for (int32_t col = row == firstRow ? std::max(firstCol, int32_t(0)) : 0; col < sheet->ColCount; ++col) {
+            if (matches(row, col)) return SelectCell(col, row, true);
+        }
+    }
+    for (int32_t row = 0; row <= std::min(firstRow, sheet->RowCount - 1); ++row) {
+        const int32_t end = row == firstRow ? std::min(firstCol, sheet->ColCount) : sheet->ColCount;
+        for (int32_t col = 0; col < end; ++col) {
+            if (matches(row, col)) return SelectCell(col, row, true);
+        }
+    }
+    ReportError(u"Find: no match for \"" + text + u"\".");
+}
+
+} // namespace tabulix

@@ -1,0 +1,173 @@
+// The reader's mouse and keys: hit tests over the layout, the selection, scrolling, and the routing of
+// clicks to the action toolbar, the sheet tabs, the ribbon and the cells.
+#include "viewer/NeoSpreadsheet.h"
+
+#include "base/Error.h"
+
+#include <algorithm>
+
+namespace tabulix {
+
+namespace {
+
+constexpr int32_t WheelNotch = 120;
+
+} // namespace
+
+void TNeoSpreadsheet::FocusViewer() {
+    if (FWnd) FWindows.SetFocus(FWnd);
+}
+
+int32_t TNeoSpreadsheet::ActionButtonAt(int32_t x, int32_t y) const {
+    if (!FPageMode || !FShowActionToolbar) return -1;
+    const TRect bar = ActionToolbarRect();
+    if (!bar.Contains(x, y)) return -1;
+    const int32_t button = (x - bar.Left) / ActionButtonWidth;
+    return button >= 0 && button <= 4 ? button : -1;
+}
+
+bool TNeoSpreadsheet::IsOnAddSheetButton(int32_t x, int32_t y) const {
+    if (FPageMode || !FWorkbook) return false;
+    return AddSheetButtonRect().Contains(x, y);
+}
+
+int32_t TNeoSpreadsheet::SheetTabAt(int32_t x, int32_t y) const {
+    if (FPageMode || !FWorkbook) return -1;
+    const TRect strip = SheetTabStripRect();
+    if (!strip.Contains(x, y)) return -1;
+    for (int32_t n = 0; n < SheetCount(); ++n) {
+        const int32_t left = strip.Left + SheetTabWidth * n;
+        if (x >= left && x < left + SheetTabWidth) return n;
+        if (left + SheetTabWidth >= strip.Right) break;
+    }
+    return -1;
+}
+
+int32_t TNeoSpreadsheet::RibbonTabAt(int32_t x, int32_t y) const {
+    if (FToolbarPlacement != u"Top" && FToolbarPlacement != u"Bottom") return -1;
+    for (int32_t i = 0; i < int32_t(std::size(RibbonTabs)); ++i) {
+        if (RibbonTabRect(i).Contains(x, y)) return RibbonTabs[i];
+    }
+    return -1;
+}
+
+bool TNeoSpreadsheet::CellAt(int32_t x, int32_t y, int32_t& col, int32_t& row) const {
+    const TRect grid = GridRect();
+    if (!grid.Contains(x, y) || x - grid.Left < RowHeaderWidth || y - grid.Top < FRowHeight) return false;
+    col = (x - grid.Left - RowHeaderWidth) / FCellWidth + FLeftCol;
+    row = (y - grid.Top - FRowHeight) / FRowHeight + FTopRow;
+    const TXlsxSheet* sheet = CurrentSheet();
+    return sheet && col < sheet->ColCount && row < sheet->RowCount;
+}
+
+void TNeoSpreadsheet::SelectCell(int32_t col, int32_t row, bool scroll) {
+    const TXlsxSheet* sheet = CurrentSheet();
+    if (!sheet || col < 0 || row < 0 || col >= sheet->ColCount || row >= sheet->RowCount) return;
+    FSelectedCol = col;
+    FSelectedRow = row;
+    if (scroll) ScrollIntoView(col, row);
+    FocusViewer();
+    InvalidateAll();
+}
+
+void TNeoSpreadsheet::OnLeftButtonDown(int32_t x, int32_t y) {
+    // The focus first: an open edit box stores its text before the click is interpreted.
+    FocusViewer();
+    const int32_t button = ActionButtonAt(x, y);
+    if (button >= 0) {
+        try {
+            RunActionButton(button);
+        } catch (...) {
+            ReportError(CurrentExceptionMessage());
+        }
+        return;
+    }
+    if (IsOnAddSheetButton(x, y)) {
+        CloseFindBox(false);
+        try {
+            AddNewSheet();
+        } catch (...) {
+            ReportError(CurrentExceptionMessage());
+        }
+        return;
+    }
+    const int32_t tab = SheetTabAt(x, y);
+    if (tab >= 0) {
+        CloseFindBox(false);
+        GotoSheet(tab);
+        return;
+    }
+    if (FToolbarPlacement != u"None" && ToolbarRect().Contains(x, y)) {
+        CloseFindBox(false);
+        const int32_t ribbonTab = RibbonTabAt(x, y);
+        if (ribbonTab >= 0) {
+            try {
+                ShowRibbonMenu(ribbonTab);
+            } catch (...) {
+                ReportError(CurrentExceptionMessage());
+            }
+        }
+        return;
+    }
+    int32_t col = 0;
+    int32_t row = 0;
+    if (CellAt(x, y, col, row)) {
+        CloseFindBox(false);
+        SelectCell(col, row, true);
+    }
+}
+
+void TNeoSpreadsheet::OnRightButtonDown(int32_t x, int32_t y) {
+    const int32_t tab = SheetTabAt(x, y);
+    if (tab < 0 || !FWnd) return;
+    try {
+        ShowSheetTabMenu(tab, FWindows.ClientToScreen(FWnd, TPoint{x, y}));
+    } catch (...) {
+        ReportError(CurrentExceptionMessage());
+    }
+}
+
+void TNeoSpreadsheet::OnMouseWheel(uintptr_t wParam) {
+    // Whole notches only: a turn of less than a notch moves nothing and is not kept.
+    const int32_t notches = int32_t(int16_t(uint16_t(wParam >> 16))) / WheelNotch;
+    if (wParam & ShiftKeyFlag) {
+        FLeftCol = std::max(int32_t(0), FLeftCol - notches);
+    } else {
+        FTopRow = std::max(int32_t(0), FTopRow - notches);
+    }
+    InvalidateAll();
+}
+
+void TNeoSpreadsheet::OnKeyDown(uint32_t key) {
+    switch (key) {
+    case keys::Return:
+    case keys::F2:
+        StartEditSelection();
+        break;
+    case keys::PageUp:
+        FTopRow = std::max(int32_t(0), FTopRow - 10);
+        InvalidateAll();
+        break;
+    case keys::PageDown:
+        // No upper limit: the view may pass the last row until an arrow key brings the selection back.
+        FTopRow += 10;
+        InvalidateAll();
+        break;
+    case keys::Left: SelectCell(FSelectedCol - 1, FSelectedRow, true); break;
+    case keys::Up: SelectCell(FSelectedCol, FSelectedRow - 1, true); break;
+    case keys::Right: SelectCell(FSelectedCol + 1, FSelectedRow, true); break;
+    case keys::Down: SelectCell(FSelectedCol, FSelectedRow + 1, true); break;
+    default: break;
+    }
+}
+
+void TNeoSpreadsheet::OnChar(uint32_t code) {
+    // A printable ASCII character typed on the grid starts editing with that character.
+    if (code < 32 || code > 126 || FEdit) return;
+    StartEditSelection();
+    if (!FEdit) return;
+    FWindows.SetText(FEdit, std::u16string(1, char16_t(code)));
+    FWindows.SelectText(FEdit, 1, 1);
+}
+
+} // namespace tabulix
