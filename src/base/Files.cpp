@@ -19,6 +19,22 @@ void RemoveFileQuietly(const std::filesystem::path& path) {
     std::filesystem::remove(path, error);
 }
 
+std::u16string FolderPartOf(std::u16string_view fileName) {
+    const size_t last = fileName.find_last_of(u"\\/:");
+    return last == std::u16string_view::npos ? std::u16string() : std::u16string(fileName.substr(0, last + 1));
+}
+
+void CreateFolders(const std::u16string& folder) {
+    std::error_code error;
+    const std::filesystem::path path = TextToPath(folder);
+    if (std::filesystem::is_directory(path, error)) return;
+    std::filesystem::create_directories(path, error);
+    if (error) {
+        throw TTabulixError(FormatMessageText(u"Cannot create folder \"%s\". %s",
+                                              {folder, Utf8ToUtf16(error.message())}));
+    }
+}
+
 std::filesystem::path TemporaryPathBeside(const std::filesystem::path& target) {
     std::filesystem::path temporary = target;
     temporary += u".tabulix-tmp";

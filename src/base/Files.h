@@ -31,6 +31,14 @@ void RemoveFileQuietly(const std::filesystem::path& path);
 // "Cannot create file "%s". %s" naming the target.
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes);
 
+// The folder part of a file name as written: everything up to and including its last "\", "/" or ":";
+// empty when it has none.
+std::u16string FolderPartOf(std::u16string_view fileName);
+
+// Creates the folder with every missing parent; an existing folder is left as it is. Fails with
+// "Cannot create folder "%s". %s" (the folder, the system's text).
+void CreateFolders(const std::u16string& folder);
+
 // The temporary file WriteFileAtomically uses for target.
 std::filesystem::path TemporaryPathBeside(const std::filesystem::path& target);
 

@@ -50,6 +50,9 @@ public:
     void DestroyWindowSoon(TWindowHandle) override {}
     uint32_t TrackPopupMenu(TWindowHandle, const std::vector<TMenuItem>&, TPoint) override { return 0; }
     bool ConfirmYesNo(TWindowHandle, const std::u16string&) override { return false; }
+    bool SetMenuItemSize(intptr_t, TSize) override { return false; }
+    bool DrawMenuItem(intptr_t, const std::function<void(TCanvas&, const TMenuItemState&)>&) override { return false; }
+    std::optional<std::u16string> ChooseFile(const TFileDialog&) override { return std::nullopt; }
 };
 
 } // namespace

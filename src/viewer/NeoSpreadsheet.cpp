@@ -257,6 +257,10 @@ intptr_t TNeoSpreadsheet::RouteMessage(uint32_t message, uintptr_t wParam, intpt
     case messages::Command:
         OnCommand(wParam, lParam);
         return 0;
+    case messages::MeasureItem:
+        return OnMeasureItem(lParam);
+    case messages::DrawItem:
+        return OnDrawItem(lParam);
     case messages::Size:
         InvalidateAll();
         return 0;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace tabulix {
 
@@ -26,6 +27,9 @@ constexpr int32_t RibbonTabs[] = {0, 1, 2, 3, 5, 7, 8};
 std::u16string RibbonTabCaption(int32_t id);
 // Whether the ribbon tab has commands; one without is drawn greyed.
 bool RibbonTabHasCommands(int32_t id);
+
+// The command captions of a ribbon tab, in menu order; none for a tab without commands.
+const std::vector<std::u16string>& RibbonTabCommands(int32_t id);
 
 // The highlight colours by name (trimmed, ASCII case ignored): Yellow, Green, Red, Blue, Orange; none for
 // any other name.
@@ -139,6 +143,24 @@ protected:
     void DeleteSheetWithConfirm(int32_t sheet);
     int32_t RibbonTabAt(int32_t x, int32_t y) const;
     void ShowRibbonMenu(int32_t tab);
+    intptr_t OnMeasureItem(intptr_t request);
+    intptr_t OnDrawItem(intptr_t request);
+    void DrawMenuItem(TCanvas& canvas, const TMenuItemState& item);
+    void DrawCommandGlyph(TCanvas& canvas, const TRect& box, const std::u16string& caption, TColor background);
+    void ExecuteRibbonCommand(int32_t tab, int32_t index);
+    bool HasSelection() const;
+    void ToggleFontStyle(std::unordered_map<int64_t, bool>& marks);
+    void SetCellAlignment(int32_t alignment);
+    void InsertRowAtSelection();
+    void InsertColumnAtSelection();
+    void DeleteSelectedRow();
+    void DeleteSelectedColumn();
+    void SortBySelectedColumn(bool ascending);
+    void AggregateAbove(int32_t kind);
+    void Zoom(bool in);
+    void NewWorkbookDialog();
+    void OpenWorkbookDialog();
+    void SaveAsDialog();
 
     void PaintToolbar(TCanvas& canvas);
     void PaintActionToolbar(TCanvas& canvas);

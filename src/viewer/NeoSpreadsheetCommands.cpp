@@ -1,13 +1,16 @@
 // The viewer's commands: the page-mode action toolbar, the sheet-tab menu with adding and deleting
-// sheets, highlighting, and saving and exporting the workbook.
+// sheets, the ribbon's commands on the selection and the view, the file dialogs, saving and exporting.
 #include "viewer/NeoSpreadsheet.h"
 
 #include "base/Error.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "base/Files.h"
 #include "export/XlsxExporter.h"
+#include "workbook/XlsxBlankTemplate.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tabulix {
 
@@ -15,6 +18,30 @@ namespace {
 
 constexpr uint32_t InsertSheetItem = 1;
 constexpr uint32_t DeleteSheetItem = 2;
+const std::u16string WorkbookFilter = u"Excel Workbook (*.xlsx)|*.xlsx";
+
+// The nearest integer, an exact half going to the even neighbour, whatever rounding mode the host set.
+// Zoom steps multiply by the double nearest 1.1, a hair above it, in extended precision, so that 35 x 1.1
+// is just over 38.5 and zooming in goes 35, 39, 43.
+int32_t NearestInteger(long double value) {
+    const long double below = std::floor(value);
+    const long double fraction = value - below;
+    long double result = below;
+    if (fraction > 0.5L || (fraction == 0.5L && std::fmod(below, 2.0L) != 0)) result = below + 1;
+    return int32_t(result);
+}
+
+constexpr long double ZoomStep = static_cast<long double>(1.1);
+
+// The folder a file dialog starts in: the folder part of the file name, without its last separator
+// unless it is a drive's root.
+std::u16string FolderOf(const std::u16string& fileName) {
+    std::u16string folder = FolderPartOf(fileName);
+    if (folder.size() > 1 && (folder.back() == u'\\' || folder.back() == u'/') && folder[folder.size() - 2] != u':') {
+        folder.pop_back();
+    }
+    return folder;
+}
 
 } // namespace
 
@@ -106,11 +133,6 @@ void TNeoSpreadsheet::DeleteSheetWithConfirm(int32_t sheet) {
     InvalidateAll();
 }
 
-void TNeoSpreadsheet::ShowRibbonMenu(int32_t tab) {
-    // The ribbon's menus and commands come with the ribbon itself; a click on a tab shows nothing yet.
-    (void)tab;
-}
-
 void TNeoSpreadsheet::SaveWorkbook(const std::u16string& fileName) {
     if (!FWorkbook) throw TTabulixError(u"No workbook is currently open.");
     EndCellEdit(true);
@@ -125,6 +147,157 @@ void TNeoSpreadsheet::ExportWorkbook(const std::u16string& format, const std::u1
     if (!FWorkbook) throw TTabulixError(u"No workbook is currently open.");
     // An open edit box is not stored first: the text still being typed is not exported.
     ExportWorkbookToFile(FWorkbook.get(), FCurrentSheet, format, scope, fileName);
+}
+
+} // namespace tabulix
+
+namespace tabulix {
+
+bool TNeoSpreadsheet::HasSelection() const {
+    return FWorkbook && FCurrentSheet >= 0 && FSelectedCol >= 0 && FSelectedRow >= 0;
+}
+
+void TNeoSpreadsheet::ToggleFontStyle(std::unordered_map<int64_t, bool>& marks) {
+    if (!HasSelection()) return;
+    const int64_t key = CellKey(FCurrentSheet, FSelectedRow, FSelectedCol);
+    const auto found = marks.find(key);
+    if (found != marks.end() && found->second) {
+        marks.erase(found);
+    } else {
+        marks[key] = true;
+    }
+    InvalidateAll();
+}
+
+void TNeoSpreadsheet::SetCellAlignment(int32_t alignment) {
+    if (!HasSelection()) return;
+    FCellAlign[CellKey(FCurrentSheet, FSelectedRow, FSelectedCol)] = alignment; // left is kept as 0
+    InvalidateAll();
+}
+
+void TNeoSpreadsheet::InsertRowAtSelection() {
+    if (!FWorkbook || FCurrentSheet < 0) return;
+    // The new row takes the selected row's place: the selection is on it.
+    FWorkbook->InsertRow(FCurrentSheet, std::max(FSelectedRow, int32_t(0)));
+    InvalidateAll();
+}
+
+void TNeoSpreadsheet::InsertColumnAtSelection() {
+    if (!FWorkbook || FCurrentSheet < 0) return;
+    FWorkbook->InsertColumn(FCurrentSheet, std::max(FSelectedCol, int32_t(0)));
+    InvalidateAll();
+}
+
+void TNeoSpreadsheet::DeleteSelectedRow() {
+    if (!FWorkbook || FCurrentSheet < 0 || FSelectedRow < 0) return;
+    FWorkbook->DeleteRow(FCurrentSheet, FSelectedRow);
+    const int32_t rows = FWorkbook->Sheet(FCurrentSheet).RowCount;
+    if (FSelectedRow >= rows) FSelectedRow = std::max(rows - 1, int32_t(0));
+    InvalidateAll();
+}
+
+void TNeoSpreadsheet::DeleteSelectedColumn() {
+    if (!FWorkbook || FCurrentSheet < 0 || FSelectedCol < 0) return;
+    FWorkbook->DeleteColumn(FCurrentSheet, FSelectedCol);
+    const int32_t columns = FWorkbook->Sheet(FCurrentSheet).ColCount;
+    if (FSelectedCol >= columns) FSelectedCol = std::max(columns - 1, int32_t(0));
+    InvalidateAll();
+}
+
+void TNeoSpreadsheet::SortBySelectedColumn(bool ascending) {
+    if (!FWorkbook || FCurrentSheet < 0 || FSelectedCol < 0) return;
+    FWorkbook->SortByColumn(FCurrentSheet, FSelectedCol, ascending, true); // the first row stays
+    InvalidateAll();
+}
+
+void TNeoSpreadsheet::AggregateAbove(int32_t kind) {
+    if (!HasSelection()) return;
+    const TXlsxSheet& sheet = FWorkbook->Sheet(FCurrentSheet);
+    double sum = 0;
+    double largest = 0;
+    double smallest = 0;
+    int64_t count = 0;
+    // Upwards from the row above the selection, until the first cell that is not a number.
+    for (int32_t row = std::min(FSelectedRow, sheet.RowCount) - 1; row >= 0; --row) {
+        const auto& cells = sheet.Data[size_t(row)];
+        const std::u16string text = size_t(FSelectedCol) < cells.size() ? cells[size_t(FSelectedCol)] : u"";
+        const std::optional<double> number = ReadDecimalNumber(text);
+        if (!number) break;
+        sum += *number;
+        largest = count == 0 ? *number : std::max(largest, *number);
+        smallest = count == 0 ? *number : std::min(smallest, *number);
+        ++count;
+    }
+    if (count == 0) {
+        ReportError(u"AutoSum: no numeric cells found directly above the selected cell.");
+        return;
+    }
+    std::u16string result;
+    switch (kind) {
+    case 1: result = FormatGeneralNumber(sum / double(count)); break;
+    case 2: result = IntToText(count); break;
+    case 3: result = FormatGeneralNumber(largest); break;
+    case 4: result = FormatGeneralNumber(smallest); break;
+    default: result = FormatGeneralNumber(sum); break;
+    }
+    FWorkbook->SetCellValue(FCurrentSheet, FSelectedRow, FSelectedCol, result);
+    InvalidateAll();
+}
+
+void TNeoSpreadsheet::Zoom(bool in) {
+    if (in) {
+        if (FGridFontSize < 36) ++FGridFontSize;
+        FRowHeight = std::min(80, NearestInteger(FRowHeight * ZoomStep));
+        FCellWidth = std::min(400, NearestInteger(FCellWidth * ZoomStep));
+    } else {
+        if (FGridFontSize > 6) --FGridFontSize;
+        FRowHeight = std::max(14, NearestInteger(FRowHeight / ZoomStep));
+        FCellWidth = std::max(30, NearestInteger(FCellWidth / ZoomStep));
+    }
+    InvalidateAll();
+}
+
+void TNeoSpreadsheet::NewWorkbookDialog() {
+    TFileDialog dialog;
+    dialog.Save = true;
+    dialog.Title = u"New Excel Workbook";
+    dialog.Filter = WorkbookFilter;
+    dialog.DefaultExtension = u"xlsx";
+    dialog.OverwritePrompt = true;
+    dialog.PathMustExist = true;
+    if (!FFileName.empty()) dialog.InitialFolder = FolderOf(FFileName);
+    const std::optional<std::u16string> file = FWindows.ChooseFile(dialog);
+    if (!file) return;
+    const std::u16string folder = FolderPartOf(*file);
+    if (!folder.empty()) CreateFolders(folder);
+    WriteFileAtomically(TextToPath(*file), BlankWorkbookBytes());
+    LoadWorkbook(*file);
+    InvalidateAll();
+}
+
+void TNeoSpreadsheet::OpenWorkbookDialog() {
+    TFileDialog dialog;
+    dialog.Title = u"Open Excel Workbook";
+    dialog.Filter = u"Excel Workbook (*.xlsx;*.xlsm)|*.xlsx;*.xlsm|All Files (*.*)|*.*";
+    dialog.FileMustExist = true;
+    if (!FFileName.empty()) dialog.InitialFolder = FolderOf(FFileName);
+    const std::optional<std::u16string> file = FWindows.ChooseFile(dialog);
+    if (!file) return;
+    LoadWorkbook(*file);
+    InvalidateAll();
+}
+
+void TNeoSpreadsheet::SaveAsDialog() {
+    TFileDialog dialog;
+    dialog.Save = true;
+    dialog.Title = u"Save Excel Workbook As";
+    dialog.Filter = WorkbookFilter;
+    dialog.DefaultExtension = u"xlsx";
+    dialog.OverwritePrompt = true;
+    dialog.PathMustExist = true;
+    dialog.InitialFile = FFileName;
+    const std::optional<std::u16string> file = FWindows.ChooseFile(dialog);
+    if (file) SaveWorkbook(*file);
 }
 
 } // namespace tabulix

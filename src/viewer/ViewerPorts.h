@@ -26,6 +26,7 @@ constexpr TColor RgbColor(uint8_t red, uint8_t green, uint8_t blue) {
 struct TPoint {
     int32_t X = 0;
     int32_t Y = 0;
+    bool operator==(const TPoint& other) const = default;
 };
 
 struct TSize {
@@ -57,11 +58,17 @@ class TCanvas {
 public:
     virtual ~TCanvas() = default;
     virtual void SetFont(const std::u16string& face, int32_t pointSize, TFontStyle style) = 0;
+    // The platform's default dialog font, in the given style (menu items are drawn in it).
+    virtual void SetDialogFont(TFontStyle style) = 0;
     virtual void FillRect(const TRect& rect, TColor color) = 0;
     // A 1-pixel outline inside the rectangle's edges, nothing filled.
     virtual void OutlineRect(const TRect& rect, TColor color) = 0;
     // From the first point to the second; the end point is not drawn.
     virtual void Line(TPoint from, TPoint to, TColor color) = 0;
+    // Lines through the points in order, 1 pixel wide; the last point is not drawn.
+    virtual void Polyline(const std::vector<TPoint>& points, TColor color) = 0;
+    // A 1-pixel ellipse inside the rectangle, nothing filled.
+    virtual void Ellipse(const TRect& bounds, TColor color) = 0;
     // Text on a background of the given colour; without a text colour, the platform's window-text colour.
     virtual void Text(TPoint at, const std::u16string& text, std::optional<TColor> color, TColor background) = 0;
     // Text on its background colour, cut to the clip rectangle.
@@ -80,6 +87,28 @@ struct TMenuItem {
     std::u16string Text;
     bool Enabled = true;
     bool OwnerDrawn = false; // drawn by the owner window (WM_MEASUREITEM, WM_DRAWITEM)
+};
+
+// A menu item being drawn by its owner: its identifier, its rectangle on the canvas, its state.
+struct TMenuItemState {
+    uint32_t Id = 0;
+    TRect Rect;
+    bool Selected = false;
+    bool Disabled = false;
+};
+
+// A file dialog: open or save, its title, its filter ("Name|*.ext|Other|*.*"), the default extension,
+// the folder or file it starts at, and the checks it makes before it lets the reader confirm.
+struct TFileDialog {
+    bool Save = false;
+    std::u16string Title;
+    std::u16string Filter;
+    std::u16string DefaultExtension;
+    std::u16string InitialFolder;
+    std::u16string InitialFile;
+    bool OverwritePrompt = false;
+    bool PathMustExist = false;
+    bool FileMustExist = false;
 };
 
 // The window services the viewer needs for its own window.
@@ -131,6 +160,14 @@ public:
     virtual uint32_t TrackPopupMenu(TWindowHandle owner, const std::vector<TMenuItem>& items, TPoint screenPoint) = 0;
     // A modal Yes/No confirmation box owned by the window: true for Yes.
     virtual bool ConfirmYesNo(TWindowHandle owner, const std::u16string& text) = 0;
+
+    // Owner-drawn menu items: the requests of WM_MEASUREITEM and WM_DRAWITEM, whose lParam carries
+    // them. Each answers false, doing nothing, when the request is not about a menu item.
+    virtual bool SetMenuItemSize(intptr_t request, TSize size) = 0;
+    virtual bool DrawMenuItem(intptr_t request, const std::function<void(TCanvas&, const TMenuItemState&)>& draw) = 0;
+
+    // A modal file dialog owned by the active window: the file chosen, none when cancelled.
+    virtual std::optional<std::u16string> ChooseFile(const TFileDialog& dialog) = 0;
 };
 
 // The host as the viewer reaches it: its window, its variables, its script processor, its objects.
@@ -153,6 +190,8 @@ namespace messages {
 constexpr uint32_t Size = 0x0005;
 constexpr uint32_t Paint = 0x000F;
 constexpr uint32_t EraseBackground = 0x0014;
+constexpr uint32_t DrawItem = 0x002B;
+constexpr uint32_t MeasureItem = 0x002C;
 constexpr uint32_t NcDestroy = 0x0082;
 constexpr uint32_t KeyDown = 0x0100;
 constexpr uint32_t Char = 0x0102;

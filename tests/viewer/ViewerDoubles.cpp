@@ -4,22 +4,32 @@ namespace tabulix::testing {
 
 void TRecordingCanvas::SetFont(const std::u16string&, int32_t, TFontStyle style) {
     Style = style;
-    Calls.push_back({"font", {}, {}, {}, u"", std::nullopt, 0, style});
+    Calls.push_back({"font", {}, {}, {}, {}, u"", std::nullopt, 0, style});
 }
-void TRecordingCanvas::FillRect(const TRect& rect, TColor color) { Calls.push_back({"fill", rect, {}, {}, u"", color, 0, Style}); }
+void TRecordingCanvas::SetDialogFont(TFontStyle style) {
+    Style = style;
+    Calls.push_back({"dialog font", {}, {}, {}, {}, u"", std::nullopt, 0, style});
+}
+void TRecordingCanvas::Polyline(const std::vector<TPoint>& points, TColor color) {
+    Calls.push_back({"polyline", {}, {}, {}, points, u"", color, 0, Style});
+}
+void TRecordingCanvas::Ellipse(const TRect& bounds, TColor color) {
+    Calls.push_back({"ellipse", bounds, {}, {}, {}, u"", color, 0, Style});
+}
+void TRecordingCanvas::FillRect(const TRect& rect, TColor color) { Calls.push_back({"fill", rect, {}, {}, {}, u"", color, 0, Style}); }
 void TRecordingCanvas::OutlineRect(const TRect& rect, TColor color) {
-    Calls.push_back({"outline", rect, {}, {}, u"", color, 0, Style});
+    Calls.push_back({"outline", rect, {}, {}, {}, u"", color, 0, Style});
 }
-void TRecordingCanvas::Line(TPoint from, TPoint to, TColor color) { Calls.push_back({"line", {}, from, to, u"", color, 0, Style}); }
+void TRecordingCanvas::Line(TPoint from, TPoint to, TColor color) { Calls.push_back({"line", {}, from, to, {}, u"", color, 0, Style}); }
 void TRecordingCanvas::Text(TPoint at, const std::u16string& text, std::optional<TColor> color, TColor background) {
-    Calls.push_back({"text", {}, at, {}, text, color, background, Style});
+    Calls.push_back({"text", {}, at, {}, {}, text, color, background, Style});
 }
 void TRecordingCanvas::TextClipped(const TRect& clip, TPoint at, const std::u16string& text, TColor color, TColor background) {
-    Calls.push_back({"clipped", clip, at, {}, text, color, background, Style});
+    Calls.push_back({"clipped", clip, at, {}, {}, text, color, background, Style});
 }
 TSize TRecordingCanvas::TextExtent(const std::u16string& text) { return TSize{int32_t(text.size()) * CharWidth, 15}; }
-void TRecordingCanvas::SetClip(const TRect& rect) { Calls.push_back({"clip", rect, {}, {}, u"", std::nullopt, 0, Style}); }
-void TRecordingCanvas::ClearClip() { Calls.push_back({"unclip", {}, {}, {}, u"", std::nullopt, 0, Style}); }
+void TRecordingCanvas::SetClip(const TRect& rect) { Calls.push_back({"clip", rect, {}, {}, {}, u"", std::nullopt, 0, Style}); }
+void TRecordingCanvas::ClearClip() { Calls.push_back({"unclip", {}, {}, {}, {}, u"", std::nullopt, 0, Style}); }
 
 std::vector<TDrawCall> TRecordingCanvas::Texts() const {
     std::vector<TDrawCall> texts;
@@ -199,6 +209,29 @@ bool TScriptedWindows::ConfirmYesNo(TWindowHandle, const std::u16string& text) {
     if (ConfirmAnswers.empty()) return false;
     const bool answer = ConfirmAnswers.front();
     ConfirmAnswers.pop_front();
+    return answer;
+}
+
+bool TScriptedWindows::SetMenuItemSize(intptr_t request, TSize size) {
+    auto* item = reinterpret_cast<TItemRequest*>(request);
+    if (!item->MenuItem) return false;
+    item->Size = size;
+    return true;
+}
+
+bool TScriptedWindows::DrawMenuItem(intptr_t request, const std::function<void(TCanvas&, const TMenuItemState&)>& draw) {
+    const auto* item = reinterpret_cast<const TItemRequest*>(request);
+    if (!item->MenuItem) return false;
+    LastCanvas = TRecordingCanvas();
+    draw(LastCanvas, item->Item);
+    return true;
+}
+
+std::optional<std::u16string> TScriptedWindows::ChooseFile(const TFileDialog& dialog) {
+    FileDialogs.push_back(dialog);
+    if (FileAnswers.empty()) return std::nullopt;
+    const std::optional<std::u16string> answer = FileAnswers.front();
+    FileAnswers.pop_front();
     return answer;
 }
 

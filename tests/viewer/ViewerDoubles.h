@@ -13,10 +13,11 @@
 namespace tabulix::testing {
 
 struct TDrawCall {
-    std::string Kind; // fill, outline, line, text, clipped, font, clip, unclip
+    std::string Kind; // fill, outline, line, polyline, ellipse, text, clipped, font, dialog font, clip, unclip
     TRect Rect;       // fill, outline, clipped (its clip), clip
     TPoint At;        // line (from), text, clipped
     TPoint To;        // line
+    std::vector<TPoint> Points; // polyline
     std::u16string Text;
     std::optional<TColor> Color;
     TColor Background = 0;
@@ -31,9 +32,12 @@ public:
     static constexpr int32_t CharWidth = 7;
 
     void SetFont(const std::u16string&, int32_t, TFontStyle style) override;
+    void SetDialogFont(TFontStyle style) override;
     void FillRect(const TRect& rect, TColor color) override;
     void OutlineRect(const TRect& rect, TColor color) override;
     void Line(TPoint from, TPoint to, TColor color) override;
+    void Polyline(const std::vector<TPoint>& points, TColor color) override;
+    void Ellipse(const TRect& bounds, TColor color) override;
     void Text(TPoint at, const std::u16string& text, std::optional<TColor> color, TColor background) override;
     void TextClipped(const TRect& clip, TPoint at, const std::u16string& text, TColor color, TColor background) override;
     TSize TextExtent(const std::u16string& text) override;
@@ -43,6 +47,13 @@ public:
     // The clipped texts drawn, in order.
     std::vector<TDrawCall> Texts() const;
     const TDrawCall* TextCall(const std::u16string& text) const;
+};
+
+// What a test hands the viewer as the lParam of WM_MEASUREITEM or WM_DRAWITEM.
+struct TItemRequest {
+    bool MenuItem = true;
+    TMenuItemState Item; // drawing
+    TSize Size;          // measuring: what the viewer answered
 };
 
 struct TScriptedWindow {
@@ -73,6 +84,8 @@ public:
     TPoint LastMenuPoint;
     std::deque<bool> ConfirmAnswers;           // Yes or No, in order; none left: No
     std::vector<std::u16string> Confirmations; // every question asked
+    std::deque<std::optional<std::u16string>> FileAnswers; // none left: cancelled
+    std::vector<TFileDialog> FileDialogs;                  // every dialog shown
 
     // The edit box or find box of the window, or null.
     TWindowHandle ChildOfKind(TScriptedWindow::TKind kind) const;
@@ -106,6 +119,9 @@ public:
     void DestroyWindowSoon(TWindowHandle window) override;
     uint32_t TrackPopupMenu(TWindowHandle owner, const std::vector<TMenuItem>& items, TPoint screenPoint) override;
     bool ConfirmYesNo(TWindowHandle owner, const std::u16string& text) override;
+    bool SetMenuItemSize(intptr_t request, TSize size) override;
+    bool DrawMenuItem(intptr_t request, const std::function<void(TCanvas&, const TMenuItemState&)>& draw) override;
+    std::optional<std::u16string> ChooseFile(const TFileDialog& dialog) override;
 
 private:
     TWindowHandle AddChild(TWindowHandle parent, const TRect& rect, TScriptedWindow::TKind kind, const std::u16string& text);

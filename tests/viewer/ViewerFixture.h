@@ -35,6 +35,11 @@ public:
     using TNeoSpreadsheet::FFileName;
     using TNeoSpreadsheet::FWorkbook;
     using TNeoSpreadsheet::ShowFindBox;
+    using TNeoSpreadsheet::SelectCell;
+    using TNeoSpreadsheet::ExecuteRibbonCommand;
+    using TNeoSpreadsheet::FRowHeight;
+    using TNeoSpreadsheet::FCellWidth;
+    using TNeoSpreadsheet::FGridFontSize;
 };
 
 // A host window with one Rectangle in it, and a viewer over the Rectangle.

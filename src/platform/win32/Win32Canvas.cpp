@@ -16,16 +16,32 @@ TGdiCanvas::~TGdiCanvas() {
     for (auto& [key, font] : FFonts) DeleteObject(font);
 }
 
+void TGdiCanvas::SelectFont(const std::tuple<std::u16string, int32_t, bool, bool, bool>& key, const LOGFONTW& font) {
+    HFONT& made = FFonts[key];
+    if (!made) made = CreateFontIndirectW(&font);
+    SelectObject(FDc, made);
+}
+
 void TGdiCanvas::SetFont(const std::u16string& face, int32_t pointSize, TFontStyle style) {
-    const auto key = std::make_tuple(face, pointSize, style.Bold, style.Italic, style.Underline);
-    HFONT& font = FFonts[key];
-    if (!font) {
-        const int height = -MulDiv(pointSize, GetDeviceCaps(FDc, LOGPIXELSY), 72);
-        font = CreateFontW(height, 0, 0, 0, style.Bold ? FW_BOLD : FW_NORMAL, style.Italic, style.Underline, FALSE,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                           DEFAULT_PITCH | FF_DONTCARE, WidePtr(face));
-    }
-    SelectObject(FDc, font);
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(pointSize, GetDeviceCaps(FDc, LOGPIXELSY), 72);
+    font.lfWeight = style.Bold ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = style.Italic;
+    font.lfUnderline = style.Underline;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    lstrcpynW(font.lfFaceName, WidePtr(face), LF_FACESIZE);
+    SelectFont(std::make_tuple(face, pointSize, style.Bold, style.Italic, style.Underline), font);
+}
+
+void TGdiCanvas::SetDialogFont(TFontStyle style) {
+    LOGFONTW font{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+    font.lfWeight = style.Bold ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = style.Italic;
+    font.lfUnderline = style.Underline;
+    // Kept apart from the grid's fonts: a point size of 0 is never asked for there.
+    SelectFont(std::make_tuple(u"", 0, style.Bold, style.Italic, style.Underline), font);
 }
 
 void TGdiCanvas::FillRect(const TRect& rect, TColor color) {
@@ -50,6 +66,26 @@ void TGdiCanvas::Line(TPoint from, TPoint to, TColor color) {
     MoveToEx(FDc, from.X, from.Y, nullptr);
     LineTo(FDc, to.X, to.Y);
     SelectObject(FDc, old);
+    DeleteObject(pen);
+}
+
+void TGdiCanvas::Polyline(const std::vector<TPoint>& points, TColor color) {
+    std::vector<POINT> path;
+    for (const TPoint& p : points) path.push_back(POINT{p.X, p.Y});
+    HPEN pen = CreatePen(PS_SOLID, 1, ToColorRef(color));
+    HGDIOBJ old = SelectObject(FDc, pen);
+    ::Polyline(FDc, path.data(), int(path.size()));
+    SelectObject(FDc, old);
+    DeleteObject(pen);
+}
+
+void TGdiCanvas::Ellipse(const TRect& bounds, TColor color) {
+    HPEN pen = CreatePen(PS_SOLID, 1, ToColorRef(color));
+    HGDIOBJ oldPen = SelectObject(FDc, pen);
+    HGDIOBJ oldBrush = SelectObject(FDc, GetStockObject(NULL_BRUSH));
+    ::Ellipse(FDc, bounds.Left, bounds.Top, bounds.Right, bounds.Bottom);
+    SelectObject(FDc, oldBrush);
+    SelectObject(FDc, oldPen);
     DeleteObject(pen);
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include <windows.h>
 
@@ -22,9 +23,12 @@ public:
     HDC Dc() const { return FDc; }
 
     void SetFont(const std::u16string& face, int32_t pointSize, TFontStyle style) override;
+    void SetDialogFont(TFontStyle style) override;
     void FillRect(const TRect& rect, TColor color) override;
     void OutlineRect(const TRect& rect, TColor color) override;
     void Line(TPoint from, TPoint to, TColor color) override;
+    void Polyline(const std::vector<TPoint>& points, TColor color) override;
+    void Ellipse(const TRect& bounds, TColor color) override;
     void Text(TPoint at, const std::u16string& text, std::optional<TColor> color, TColor background) override;
     void TextClipped(const TRect& clip, TPoint at, const std::u16string& text, TColor color, TColor background) override;
     TSize TextExtent(const std::u16string& text) override;
@@ -32,6 +36,8 @@ public:
     void ClearClip() override;
 
 private:
+    void SelectFont(const std::tuple<std::u16string, int32_t, bool, bool, bool>& key, const LOGFONTW& font);
+
     HDC FDc;
     std::map<std::tuple<std::u16string, int32_t, bool, bool, bool>, HFONT> FFonts;
 };

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <commdlg.h>
+
 namespace tabulix {
 
 namespace {
@@ -263,6 +265,56 @@ public:
 
     bool ConfirmYesNo(TWindowHandle owner, const std::u16string& text) override {
         return MessageBoxW(Hwnd(owner), WidePtr(text), L"Confirm", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    }
+
+    bool SetMenuItemSize(intptr_t request, TSize size) override {
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(request);
+        if (!item || item->CtlType != ODT_MENU) return false;
+        item->itemWidth = UINT(size.Width);
+        item->itemHeight = UINT(size.Height);
+        return true;
+    }
+
+    bool DrawMenuItem(intptr_t request, const std::function<void(TCanvas&, const TMenuItemState&)>& draw) override {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(request);
+        if (!item || item->CtlType != ODT_MENU) return false;
+        TMenuItemState state;
+        state.Id = item->itemID;
+        state.Rect = TRect{item->rcItem.left, item->rcItem.top, item->rcItem.right, item->rcItem.bottom};
+        state.Selected = (item->itemState & ODS_SELECTED) != 0;
+        state.Disabled = (item->itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
+        // The menu's device context goes back to the menu as it came.
+        const int saved = SaveDC(item->hDC);
+        {
+            TGdiCanvas canvas(item->hDC);
+            draw(canvas, state);
+        }
+        RestoreDC(item->hDC, saved);
+        return true;
+    }
+
+    std::optional<std::u16string> ChooseFile(const TFileDialog& dialog) override {
+        // "Name|*.ext|..." becomes the dialog's list of zero-terminated texts, ended by an empty one.
+        std::u16string filter = dialog.Filter;
+        std::replace(filter.begin(), filter.end(), u'|', u'\0');
+        filter.append(2, u'\0');
+        std::wstring file(32768, L'\0');
+        const std::u16string initialFile = dialog.InitialFile.substr(0, file.size() - 1);
+        std::copy(initialFile.begin(), initialFile.end(), file.begin());
+        OPENFILENAMEW request{};
+        request.lStructSize = sizeof request;
+        request.hwndOwner = GetActiveWindow();
+        request.lpstrFilter = reinterpret_cast<const wchar_t*>(filter.c_str());
+        request.lpstrFile = file.data();
+        request.nMaxFile = DWORD(file.size());
+        request.lpstrInitialDir = dialog.InitialFolder.empty() ? nullptr : WidePtr(dialog.InitialFolder);
+        request.lpstrTitle = WidePtr(dialog.Title);
+        request.lpstrDefExt = dialog.DefaultExtension.empty() ? nullptr : WidePtr(dialog.DefaultExtension);
+        request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | (dialog.OverwritePrompt ? OFN_OVERWRITEPROMPT : 0) |
+                        (dialog.PathMustExist ? OFN_PATHMUSTEXIST : 0) | (dialog.FileMustExist ? OFN_FILEMUSTEXIST : 0);
+        const BOOL chosen = dialog.Save ? GetSaveFileNameW(&request) : GetOpenFileNameW(&request);
+        if (!chosen) return std::nullopt;
+        return FromWide(file.c_str());
     }
 
 private:
