@@ -5,6 +5,34 @@
 
 namespace tabulix::host {
 
+namespace {
+
+struct TEscape {
+    const char* Name;
+    char Character;
+};
+
+const TEscape Escapes[] = {{"{CR}", '\r'}, {"{LF}", '\n'}, {"{TAB}", '\t'}, {"{QUOTE}", '"'}};
+
+} // namespace
+
+std::string ExpandEscapes(const std::string& word) {
+    std::string expanded;
+    for (size_t i = 0; i < word.size();) {
+        bool replaced = false;
+        for (const TEscape& escape : Escapes) {
+            if (word.compare(i, std::char_traits<char>::length(escape.Name), escape.Name) == 0) {
+                expanded += escape.Character;
+                i += std::char_traits<char>::length(escape.Name);
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced) expanded += word[i++];
+    }
+    return expanded;
+}
+
 std::vector<std::string> SplitWords(const std::string& line) {
     std::vector<std::string> words;
     size_t i = 0;
@@ -19,7 +47,7 @@ std::vector<std::string> SplitWords(const std::string& line) {
         } else {
             while (i < line.size() && line[i] != ' ' && line[i] != '\t') word += line[i++];
         }
-        words.push_back(word);
+        words.push_back(ExpandEscapes(word));
     }
     return words;
 }

@@ -1,6 +1,7 @@
 #include "HostSession.h"
 
 #include "HostWindowCommands.h"
+#include "HostWindows.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -58,31 +59,27 @@ void TABULIX_STDCALL OnScriptCommand(const char* command) {
     CurrentSession->RecordScriptCommand(AnsiToUtf8(Text(command)));
 }
 
-// ---- message boxes of the library are answered at once and recorded, so that no script waits
+// ---- the windows the library makes: viewers are noted, menus and message boxes answered
 
-std::string WindowText(HWND window) {
-    wchar_t buffer[4096] = {};
-    GetWindowTextW(window, buffer, 4096);
-    const int size = WideCharToMultiByte(CP_UTF8, 0, buffer, -1, nullptr, 0, nullptr, nullptr);
-    std::string text(size_t(size > 0 ? size - 1 : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, buffer, -1, text.data(), size, nullptr, nullptr);
-    return text;
-}
-
-LRESULT CALLBACK MessageBoxHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && CurrentSession) {
+LRESULT CALLBACK WindowHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (CurrentSession) {
         HWND window = reinterpret_cast<HWND>(wParam);
-        wchar_t className[32] = {};
-        GetClassNameW(window, className, 32);
-        if (std::wcscmp(className, L"#32770") == 0) {
-            const HWND textControl = GetDlgItem(window, 0xFFFF);
-            TShownMessage message{WindowText(window), textControl ? WindowText(textControl) : std::string()};
-            CurrentSession->Log("message box \"" + message.Caption + "\": " + message.Text);
-            CurrentSession->RecordMessage(std::move(message));
-            PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        }
+        if (code == HCBT_CREATEWND) CurrentSession->WindowCreated(window);
+        if (code == HCBT_ACTIVATE && HasClass(window, L"#32770")) CurrentSession->Modal().BoxActivated(window);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == MenuOpenMessage && CurrentSession) {
+        CurrentSession->Modal().MenuOpen(reinterpret_cast<HWND>(wParam), lParam);
+        return 0;
+    }
+    if (message == BoxOpenMessage && CurrentSession) {
+        CurrentSession->Modal().BoxOpen(reinterpret_cast<HWND>(wParam));
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 // ---- windows
@@ -105,9 +102,9 @@ std::string Convert(const std::string& text, UINT from, UINT to) {
     return result;
 }
 
-void RegisterWindowClass(const wchar_t* name, COLORREF background) {
+void RegisterWindowClass(const wchar_t* name, COLORREF background, WNDPROC procedure) {
     WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = name;
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
@@ -116,8 +113,8 @@ void RegisterWindowClass(const wchar_t* name, COLORREF background) {
 }
 
 HWND CreateMainWindow() {
-    RegisterWindowClass(L"TabulixHostMain", RGB(240, 240, 240));
-    RegisterWindowClass(L"TabulixHostRectangle", RGB(255, 255, 255));
+    RegisterWindowClass(L"TabulixHostMain", RGB(240, 240, 240), MainWindowProc);
+    RegisterWindowClass(L"TabulixHostRectangle", RGB(255, 255, 255), DefWindowProcW);
     HWND window = CreateWindowExW(0, L"TabulixHostMain", L"Tabulix reference host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                                   0, 0, 1024, 768, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ShowWindow(window, SW_SHOW);
@@ -140,14 +137,14 @@ void FreeHostString(char*& slot) {
     slot = nullptr;
 }
 
-THostSession::THostSession(bool verbose) : FVerbose(verbose) {
+THostSession::THostSession(bool verbose)
+    : FVerbose(verbose), FMainWindow(CreateMainWindow()), FModal(FMainWindow, [this](const std::string& line) { Log(line); }) {
     CurrentSession = this;
-    FMainWindow = CreateMainWindow();
-    FMessageBoxHook = SetWindowsHookExW(WH_CBT, MessageBoxHook, nullptr, GetCurrentThreadId());
+    FWindowHook = SetWindowsHookExW(WH_CBT, WindowHook, nullptr, GetCurrentThreadId());
 }
 
 THostSession::~THostSession() {
-    if (FMessageBoxHook) UnhookWindowsHookEx(FMessageBoxHook);
+    if (FWindowHook) UnhookWindowsHookEx(FWindowHook);
     if (FLibrary) FreeLibrary(FLibrary);
     if (FMainWindow) DestroyWindow(FMainWindow);
     CurrentSession = nullptr;
@@ -188,15 +185,42 @@ HWND THostSession::RectangleWindow(const std::string& name) const {
     return found == FRectangles.end() ? nullptr : found->second;
 }
 
+// The viewer is the library's window made right after it asked for its Rectangle's window: the name
+// asked last tells which Rectangle it belongs to, wherever it lies later.
+void THostSession::WindowCreated(HWND window) {
+    if (HasClass(window, L"#32768")) {
+        FModal.MenuWindowCreated(window);
+    } else if (!FLastObjectAsked.empty() && GetParent(window) == FMainWindow && HasClass(window, L"TabulixViewer")) {
+        FViewersByName[FLastObjectAsked].push_back(window);
+    }
+}
+
+HWND THostSession::AttachedViewer(const std::string& name) const {
+    const auto found = FViewersByName.find(Upper(name));
+    if (found == FViewersByName.end()) return nullptr;
+    for (auto viewer = found->second.rbegin(); viewer != found->second.rend(); ++viewer) {
+        if (IsWindow(*viewer) && HasClass(*viewer, L"TabulixViewer")) return *viewer;
+    }
+    return nullptr;
+}
+
 THostBool THostSession::Answer(int32_t request, char** slot) {
     const std::string asked = slot ? AnsiToUtf8(Text(*slot)) : std::string();
     std::string answer;
     bool answered = false;
-    if (request == 6) {
+    if (request == 6 && FNullProbes > 0) {
+        // The slot stays null and the call still returns true: only the slot tells the library.
+        --FNullProbes;
+        Log("interface access 6 \"\" -> null");
+        return true;
+    } else if (request == 6) {
         answer = "4.0.9";
         answered = true;
     } else if (request == 7) {
-        answer = std::to_string(reinterpret_cast<uintptr_t>(RectangleWindow(asked)));
+        FLastObjectAsked = Upper(asked);
+        const auto scripted = FObjectAnswers.find(FLastObjectAsked);
+        answer = scripted != FObjectAnswers.end() ? scripted->second
+                                                  : std::to_string(reinterpret_cast<uintptr_t>(RectangleWindow(asked)));
         answered = true;
     } else if (request == 8 && !FPickAnswers.empty()) {
         answer = FPickAnswers.front();
@@ -242,7 +266,14 @@ int THostSession::Run(const std::vector<TScriptLine>& script) {
         std::string failure;
         bool quit = false;
         if (FVerbose) std::printf("> %s\n", line.Text.c_str());
-        if (!RunLine(line, failure, quit)) {
+        bool held = RunLine(line, failure, quit);
+        // An answer the host could not give while the line ran (to a menu or a box) fails the line.
+        const std::string miss = FModal.TakeMiss();
+        if (held && !miss.empty()) {
+            held = false;
+            failure = miss;
+        }
+        if (!held) {
             std::printf("FAILED at line %d (%s): %s\n", line.Number, line.Text.c_str(), failure.c_str());
             return 1;
         }
@@ -312,6 +343,7 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& 
         if (HWND window = RectangleWindow(w[1])) {
             MoveWindow(window, x, y, width, height, TRUE);
         } else {
+            FObjectAnswers.erase(Upper(w[1])); // a new Rectangle is found by its own window again
             FRectangles[Upper(w[1])] =
                 CreateWindowExW(0, L"TabulixHostRectangle", L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, width,
                                 height, FMainWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -362,16 +394,40 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& 
     } else if (command == "expect-no-script") {
         if (!FScriptCommands.empty()) return fail("a script command was sent: \"" + FScriptCommands.front() + "\"");
     } else if (command == "expect-message" || command == "expect-message-contains") {
-        // expect-message CAPTION TEXT: the oldest message box not yet expected.
+        // expect-message CAPTION TEXT: the oldest message box not yet expected; * matches any caption.
         if (!need(2)) return false;
-        if (FMessages.empty()) return fail("no message box was shown");
-        const TShownMessage shown = FMessages.front();
-        FMessages.pop_front();
-        const bool holds = shown.Caption == w[1] &&
+        TShownMessage shown;
+        if (!FModal.TakeMessage(shown)) return fail("no message box was shown");
+        const bool holds = (w[1] == "*" || shown.Caption == w[1]) &&
                            (command == "expect-message" ? shown.Text == w[2] : shown.Text.find(w[2]) != std::string::npos);
         if (!holds) return fail("the message box was \"" + shown.Caption + "\": \"" + shown.Text + "\"");
     } else if (command == "expect-no-message") {
-        if (!FMessages.empty()) return fail("a message box was shown: \"" + FMessages.front().Text + "\"");
+        if (FModal.HasMessage()) return fail("a message box was shown: \"" + FModal.OldestMessage().Text + "\"");
+    } else if (command == "answer-box") {
+        static const std::map<std::string, int> buttons = {{"yes", IDYES}, {"no", IDNO}, {"ok", IDOK}, {"cancel", IDCANCEL}};
+        const auto button = w.size() > 1 ? buttons.find(w[1]) : buttons.end();
+        if (button == buttons.end()) return fail("answer-box needs yes, no, ok or cancel");
+        FModal.QueueBoxAnswer(button->second);
+    } else if (command == "answer-menu") {
+        // answer-menu ITEM|none [screenshot FILE]
+        if (!need(1)) return false;
+        if (w.size() != 2 && (w.size() != 4 || w[2] != "screenshot")) return fail("answer-menu needs ITEM|none [screenshot FILE]");
+        TMenuAnswer answer;
+        answer.None = w[1] == "none";
+        if (!answer.None) answer.Item = w[1];
+        if (w.size() == 4) answer.Screenshot = w[3];
+        FModal.QueueMenuAnswer(std::move(answer));
+    } else if (command == "expect-menu") {
+        if (!need(1)) return false;
+        std::string shown;
+        if (!FModal.TakeMenu(shown)) return fail("no popup menu was shown, expected \"" + w[1] + "\"");
+        if (shown != w[1]) return fail("the popup menu was \"" + shown + "\", expected \"" + w[1] + "\"");
+    } else if (command == "answer-probe") {
+        if (!need(1) || w[1] != "null") return fail("answer-probe needs null");
+        ++FNullProbes;
+    } else if (command == "answer-object") {
+        if (!need(2)) return false;
+        FObjectAnswers[Upper(w[1])] = w[2];
     } else if (command == "message") {
         if (!need(1)) return false;
         int code = 0;
@@ -383,7 +439,7 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& 
         Pump(DWORD(milliseconds));
     } else if (command == "print") {
         const size_t text = line.Text.find_first_not_of(" \t", line.Text.find("print") + 5);
-        std::printf("%s\n", text == std::string::npos ? "" : line.Text.c_str() + text);
+        std::printf("%s\n", text == std::string::npos ? "" : ExpandEscapes(line.Text.substr(text)).c_str());
     } else if (command == "quit") {
         quit = true;
     } else if (IsWindowCommand(command)) {

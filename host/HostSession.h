@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HostModal.h"
 #include "HostScript.h"
 #include "plugin/PlugInInterface.h"
 
@@ -31,12 +32,6 @@ struct TRegisteredAction {
     int32_t ParameterCount = 0;
 };
 
-// A message box the library showed, answered by the host at once.
-struct TShownMessage {
-    std::string Caption;
-    std::string Text;
-};
-
 // One run of the host: the loaded library, the host's variables, its main window with the Rectangle
 // windows, the answers queued for the library's requests, and what the library sent back.
 class THostSession {
@@ -55,11 +50,16 @@ public:
     void SetVariable(const std::string& name, const std::string& value) { FVariables[name] = value; }
     THostBool Answer(int32_t request, char** slot);
     void RecordScriptCommand(const std::string& command) { FScriptCommands.push_back(command); }
-    void RecordMessage(TShownMessage message) { FMessages.push_back(std::move(message)); }
+    THostModal& Modal() { return FModal; }
+    // A window of the thread is being created (from the host's window hook).
+    void WindowCreated(HWND window);
 
     // Reached from the window commands.
     HWND MainWindow() const { return FMainWindow; }
     HWND RectangleWindow(const std::string& name) const;
+    // The newest viewer window still there that the library created right after asking for the
+    // Rectangle NAME's window (request 7); null when there is none.
+    HWND AttachedViewer(const std::string& name) const;
     // Runs the message loop for that long (timers fire, windows paint); 0 handles what is waiting.
     void Pump(DWORD milliseconds);
 
@@ -70,7 +70,8 @@ private:
     bool FVerbose;
     HMODULE FLibrary = nullptr;
     HWND FMainWindow = nullptr;
-    HHOOK FMessageBoxHook = nullptr;
+    THostModal FModal;
+    HHOOK FWindowHook = nullptr;
     TEntryPoints FEntry;
     std::vector<TRegisteredAction> FActions;
     std::map<std::string, std::string> FVariables;
@@ -78,7 +79,10 @@ private:
     std::deque<std::string> FPickAnswers;    // request 8
     std::deque<std::string> FBrowseAnswers;  // request 16
     std::deque<std::string> FScriptCommands;
-    std::deque<TShownMessage> FMessages;
+    int FNullProbes = 0;                          // request 6 answers left null
+    std::map<std::string, std::string> FObjectAnswers; // request 7, by upper-cased name
+    std::string FLastObjectAsked;                 // upper-cased
+    std::map<std::string, std::vector<HWND>> FViewersByName; // upper-cased; oldest first
     bool FLastResult = false;
 };
 

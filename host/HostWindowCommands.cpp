@@ -42,12 +42,48 @@ HWND Rectangle(const TCall& call, const std::string& name) {
     return rectangle;
 }
 
+// The viewer the library made for the Rectangle NAME, wherever it lies; else the one lying over it.
 HWND Viewer(const TCall& call, const std::string& name) {
+    if (HWND attached = call.Session.AttachedViewer(name)) return attached;
     HWND rectangle = Rectangle(call, name);
     if (!rectangle) return nullptr;
     HWND viewer = ViewerOver(call.Session.MainWindow(), rectangle, false);
     if (!viewer) call.Fail("no TabulixViewer window lies over the Rectangle " + name);
     return viewer;
+}
+
+// The viewer's in-place edit box (find false) or find box (find true): a shown "Edit" child of the
+// viewer, the find box having a sunken edge and the edit box not. Null when there is none.
+HWND EditChild(HWND viewer, bool find) {
+    for (HWND child = GetWindow(viewer, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const bool sunken = (GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0;
+        if (HasClass(child, L"Edit") && (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) && sunken == find) return child;
+    }
+    return nullptr;
+}
+
+// The window's rectangle in the client coordinates of another, as "X Y W H".
+std::string Placement(HWND window, HWND within) {
+    RECT area{};
+    GetWindowRect(window, &area);
+    MapWindowPoints(nullptr, within, reinterpret_cast<POINT*>(&area), 2);
+    return std::to_string(area.left) + " " + std::to_string(area.top) + " " + std::to_string(area.right - area.left) + " " +
+           std::to_string(area.bottom - area.top);
+}
+
+// The optional "X Y W H" at words[first]: true with nothing to check or when the window lies there.
+bool PlacementHolds(const TCall& call, size_t first, HWND window, HWND within, const std::string& what) {
+    const std::vector<std::string>& w = call.Words;
+    if (w.size() == first) return true;
+    int number = 0;
+    if (w.size() != first + 4) return call.BadArguments();
+    for (size_t i = first; i < first + 4; ++i) {
+        if (!ReadInt(w[i], number)) return call.BadArguments();
+    }
+    const std::string expected = w[first] + " " + w[first + 1] + " " + w[first + 2] + " " + w[first + 3];
+    const std::string actual = Placement(window, within);
+    if (actual == expected) return true;
+    return call.Fail(what + " lies at " + actual + ", expected " + expected);
 }
 
 // The window a click at a client point of the viewer reaches, as the mouse would: a visible child of the
@@ -139,6 +175,57 @@ bool Send(const TCall& call) {
     return true;
 }
 
+bool ExpectViewer(const TCall& call) {
+    const std::vector<std::string>& w = call.Words;
+    if (w[2] != "visible" && w[2] != "hidden") return call.BadArguments();
+    HWND viewer = Viewer(call, w[1]);
+    if (!viewer) return false;
+    const bool visible = IsWindowVisible(viewer) != FALSE;
+    if (visible != (w[2] == "visible")) return call.Fail("the viewer of " + w[1] + " is " + (visible ? "visible" : "hidden"));
+    return PlacementHolds(call, 3, viewer, call.Session.MainWindow(), "the viewer of " + w[1]);
+}
+
+// ---- the edit box, the find box and the focus
+
+bool ExpectEditChild(const TCall& call, bool find) {
+    const std::vector<std::string>& w = call.Words;
+    const std::string what = std::string(find ? "the find box" : "the edit box") + " of " + w[1];
+    HWND viewer = Viewer(call, w[1]);
+    if (!viewer) return false;
+    HWND box = EditChild(viewer, find);
+    if (w[2] == "none") return box ? call.Fail(what + " is open, holding \"" + WindowText(box) + "\"") : true;
+    if (!box) return call.Fail(what + " is not open");
+    const std::string text = WindowText(box);
+    if (text != w[2]) return call.Fail(what + " holds \"" + text + "\", expected \"" + w[2] + "\"");
+    return PlacementHolds(call, 3, box, viewer, what);
+}
+
+bool ExpectEdit(const TCall& call) { return ExpectEditChild(call, false); }
+bool ExpectFind(const TCall& call) { return ExpectEditChild(call, true); }
+
+bool ExpectFocus(const TCall& call) {
+    const std::vector<std::string>& w = call.Words;
+    if (w[2] != "viewer" && w[2] != "edit" && w[2] != "find" && w[2] != "other") return call.BadArguments();
+    HWND viewer = Viewer(call, w[1]);
+    if (!viewer) return false;
+    HWND focus = GetFocus();
+    std::string where = "other";
+    if (focus && focus == viewer) where = "viewer";
+    else if (focus && focus == EditChild(viewer, false)) where = "edit";
+    else if (focus && focus == EditChild(viewer, true)) where = "find";
+    if (where == w[2]) return true;
+    const std::string actual = where == "other" ? "another window" : "the " + where;
+    return call.Fail("the focus is on " + actual + ", expected " + w[2]);
+}
+
+// As when the reader clicks elsewhere in the host: the main window takes the focus, and whatever loses
+// it has its say before the next line.
+bool FocusHost(const TCall& call) {
+    SetFocus(call.Session.MainWindow());
+    call.Session.Pump(0);
+    return true;
+}
+
 // ---- mouse and keyboard
 
 struct TMouseMessage {
@@ -177,15 +264,6 @@ bool Wheel(const TCall& call) {
     return true;
 }
 
-// The lParam of a key message: one repeat, the scan code, the extended-key flag for the cursor block.
-LPARAM KeyData(int key, bool released) {
-    const bool extended = (key >= VK_PRIOR && key <= VK_DOWN) || key == VK_INSERT || key == VK_DELETE;
-    LPARAM data = 1 | LPARAM(MapVirtualKeyW(UINT(key), MAPVK_VK_TO_VSC) << 16);
-    if (extended) data |= LPARAM(1) << 24;
-    if (released) data |= LPARAM(3) << 30;
-    return data;
-}
-
 // Down and up, through the message loop, which turns the keys that type (Return, Escape, Tab) into
 // WM_CHAR between the two, as a keyboard does.
 bool Key(const TCall& call) {
@@ -218,6 +296,12 @@ const TWindowCommand Commands[] = {
     {"expect-viewers", 1, "N", ExpectViewers},
     {"expect-visible", 2, "NAME true|false", ExpectVisible},
     {"send", 4, "NAME MESSAGE WPARAM LPARAM", Send},
+    {"send-viewer", 4, "NAME MESSAGE WPARAM LPARAM", Send},
+    {"expect-viewer", 2, "NAME visible|hidden [X Y W H]", ExpectViewer},
+    {"expect-edit", 2, "NAME TEXT|none [X Y W H]", ExpectEdit},
+    {"expect-find", 2, "NAME TEXT|none [X Y W H]", ExpectFind},
+    {"expect-focus", 2, "NAME viewer|edit|find|other", ExpectFocus},
+    {"focus-host", 0, "no arguments", FocusHost},
     {"click", 3, "NAME X Y", Click},
     {"dblclick", 3, "NAME X Y", DoubleClick},
     {"rclick", 3, "NAME X Y", RightClick},

@@ -28,12 +28,6 @@ const TNamedKey NamedKeys[] = {
     {"VK_END", VK_END},
 };
 
-bool HasClass(HWND window, const wchar_t* className) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, int(std::size(name)));
-    return _wcsicmp(name, className) == 0;
-}
-
 // A copy of what the screen shows in the area, or null.
 HBITMAP CaptureScreen(const RECT& area) {
     const int width = area.right - area.left;
@@ -74,6 +68,19 @@ bool WritePng(HBITMAP bitmap, const std::wstring& file, std::string& reason) {
 }
 
 } // namespace
+
+bool HasClass(HWND window, const wchar_t* className) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, int(std::size(name)));
+    return _wcsicmp(name, className) == 0;
+}
+
+std::string WindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(size_t(length) + 1, L'\0');
+    text.resize(size_t(GetWindowTextW(window, text.data(), length + 1)));
+    return Narrow(text);
+}
 
 RECT ClientRectOnScreen(HWND window) {
     RECT area{};
@@ -152,12 +159,28 @@ bool ReadVirtualKey(const std::string& word, int& key) {
     return ReadInt(word, key) && key >= 1 && key <= 254;
 }
 
+LPARAM KeyData(int key, bool released) {
+    const bool extended = (key >= VK_PRIOR && key <= VK_DOWN) || key == VK_INSERT || key == VK_DELETE;
+    LPARAM data = 1 | LPARAM(MapVirtualKeyW(UINT(key), MAPVK_VK_TO_VSC) << 16);
+    if (extended) data |= LPARAM(1) << 24;
+    if (released) data |= LPARAM(3) << 30;
+    return data;
+}
+
 std::wstring Widen(const std::string& utf8) {
     if (utf8.empty()) return {};
     const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
     std::wstring wide(size_t(size), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), size);
     return wide;
+}
+
+std::string Narrow(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(size_t(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), text.data(), size, nullptr, nullptr);
+    return text;
 }
 
 } // namespace tabulix::host

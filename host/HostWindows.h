@@ -7,6 +7,12 @@
 
 namespace tabulix::host {
 
+// Whether the window is of that class (ASCII case ignored).
+bool HasClass(HWND window, const wchar_t* className);
+
+// The window's text, as UTF-8.
+std::string WindowText(HWND window);
+
 // The client area of a window, in screen coordinates.
 RECT ClientRectOnScreen(HWND window);
 
@@ -31,6 +37,11 @@ bool ReadColourHex(const std::string& word, COLORREF& colour);
 // A virtual key by name (VK_DOWN, VK_RETURN, ...) or by number.
 bool ReadVirtualKey(const std::string& word, int& key);
 
+// The lParam of a key message: one repeat, the scan code, the extended-key flag for the cursor block.
+LPARAM KeyData(int key, bool released);
+
+// UTF-8 to UTF-16 and back.
 std::wstring Widen(const std::string& utf8);
+std::string Narrow(const std::wstring& wide);
 
 } // namespace tabulix::host

@@ -88,6 +88,30 @@ TEST(ReferenceHost, ImportIntoAnotherPublicationAndAFailingImport) {
     EXPECT_FALSE(FileExists(scene.Folder / u"Demo.Tabulix.pub"));
 }
 
+TEST(ReferenceHost, EscapedWordsAndQueuedBoxAnswers) {
+    TImportFolder scene;
+    const std::string copy = Windows(scene.Folder / u"Demo.Tabulix.pub");
+    const THostRun run = RunHostScript(scene.Header() +
+                                       "answer-box ok\n"
+                                       "exec TabulixImport [PubDir]Book.xlsx ALL __TABULIX_CURRENT__\n"
+                                       "expect-message * \"Tabulara created successfully.{CR}{LF}{CR}{LF}Generated publication:{CR}{LF}" +
+                                           copy + "{CR}{LF}{CR}{LF}The current publication was not overwritten.\"\n"
+                                       "exec TabulixOpen \"R{QUOTE}{TAB}1\" x Grid Top No\n"
+                                       "expect-var [LastError] \"An object named R{QUOTE}{TAB}1 does not exist.\"\n"
+                                       // an error box has no Yes: it gets its default button and the line fails
+                                       "answer-box yes\n"
+                                       "exec TabulixImport [PubDir]Missing.xlsx ALL __TABULIX_CURRENT__\n"
+                                       "print not reached\n",
+                                       scene.Folder.Path());
+    EXPECT_EQ(run.ExitCode, 1u);
+    EXPECT_NE(run.Output.find("set variable [LastError] = An object named R\"\t1 does not exist."), std::string::npos) << run.Output;
+    EXPECT_NE(run.Output.find("(exec TabulixImport [PubDir]Missing.xlsx ALL __TABULIX_CURRENT__): the answer Yes is no "
+                              "button of the box; it was answered OK"),
+              std::string::npos)
+        << run.Output;
+    EXPECT_EQ(run.Output.find("not reached"), std::string::npos);
+}
+
 TEST(ReferenceHost, AFailedExpectationStopsTheScript) {
     TTempFolder folder;
     const THostRun run = RunHostScript("init\nregister\nexpect-var [Nothing] something\nprint not reached\n", folder.Path());

@@ -57,6 +57,25 @@ TEST(ViewerInTheHost, OpensOverItsRectangleAndFollowsIt) {
                            "expect-var [LastError] \"There is no Excel viewer attached to an object named Rect1.\"\n"));
 }
 
+TEST(ViewerInTheHost, HostAnswersThatFailAndAViewerLeftWithoutItsRectangle) {
+    TViewerScene scene;
+    const std::string open = "exec TabulixOpen Rect1 \"" + scene.Book + "\" Grid Top No\n";
+    ExpectPassed(scene.Run(
+        "answer-probe null\n" + open +
+        "expect-result false\nexpect-var [LastError] \"This function requires VisualNEO Win 4.0.9 or higher.\"\n"
+        // the scripted answer outlives a move of the Rectangle, not its making anew
+        "answer-object Rect1 0\n" + open + "expect-var [LastError] \"An object named Rect1 does not exist.\"\n"
+        "rect Rect1 20 30 400 300\n" + open + "expect-result false\n"
+        "rect-remove Rect1\nrect Rect1 20 30 400 300\n" + open + "expect-result true\n"
+        "pump 300\nexpect-viewer Rect1 visible 20 30 400 300\n"
+        "expect-edit Rect1 none\nexpect-find Rect1 none\nfocus-host\nexpect-focus Rect1 other\n"
+        "send-viewer Rect1 1274 0 1\nexpect-viewer Rect1 hidden 20 30 400 300\n"
+        "rect-remove Rect1\nanswer-object Rect1 word\npump 700\n"
+        "expect-viewer Rect1 hidden 20 30 400 300\n"
+        "expect-var [LastError] \"Excel spreadsheet: Rectangle window is not available.\"\n"
+        "rect Rect1 60 80 300 200\npump 700\nexpect-viewer Rect1 visible 60 80 300 200\n"));
+}
+
 TEST(ViewerInTheHost, NavigatesBetweenSheets) {
     TViewerScene scene;
     ExpectPassed(scene.Run("exec TabulixOpen Rect1 \"" + scene.Book + "\" Grid Top No\n"

@@ -1,0 +1,268 @@
+#include "HostModal.h"
+
+#include "HostWindows.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <iterator>
+
+namespace tabulix::host {
+
+namespace {
+
+// MN_GETHMENU: the menu a popup menu window shows.
+constexpr UINT GetMenuOfWindow = 0x01E1;
+// A message range nothing posts: peeking it lets the system put what was painted on the screen.
+constexpr UINT NothingPosted = WM_APP + 0x42;
+// How often a menu window not yet shown is looked at again before it is taken as it is.
+constexpr LPARAM ShowWaits = 50;
+// How often a menu still open after the Return that chose its item is looked at again before it is closed.
+constexpr int ReturnWaits = 10;
+
+// The text of an item: its string as the menu keeps it (owner-drawn items included), else what
+// GetMenuStringW gives; empty when neither has one.
+std::wstring ItemText(HMENU menu, int position, MENUITEMINFOW& info) {
+    info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING | MIIM_FTYPE | MIIM_STATE | MIIM_ID;
+    if (!GetMenuItemInfoW(menu, UINT(position), TRUE, &info)) return {};
+    std::wstring text;
+    if (info.cch > 0) {
+        text.assign(size_t(info.cch) + 1, L'\0');
+        info.dwTypeData = text.data();
+        info.cch += 1;
+        GetMenuItemInfoW(menu, UINT(position), TRUE, &info);
+        text.resize(std::wcslen(text.c_str()));
+    }
+    if (text.empty()) {
+        wchar_t buffer[512] = {};
+        GetMenuStringW(menu, UINT(position), buffer, int(std::size(buffer)), MF_BYPOSITION);
+        text = buffer;
+    }
+    return text;
+}
+
+std::string ButtonName(int button) {
+    switch (button) {
+    case IDOK: return "OK";
+    case IDCANCEL: return "Cancel";
+    case IDYES: return "Yes";
+    case IDNO: return "No";
+    default: return "button " + std::to_string(button);
+    }
+}
+
+struct TButtons {
+    std::vector<HWND> Windows; // the push buttons shown, in creation order
+    int Default = IDOK;
+};
+
+// The push buttons a box shows and the one answered without a queued answer: the button drawn as the
+// default, else the one with the focus, else the first.
+TButtons BoxButtons(HWND box) {
+    TButtons buttons;
+    HWND marked = nullptr;
+    HWND focused = nullptr;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const LONG style = GetWindowLongW(child, GWL_STYLE);
+        const LONG kind = style & BS_TYPEMASK;
+        const bool pushButton = kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON;
+        if (!HasClass(child, L"Button") || !(style & WS_VISIBLE) || !pushButton) continue;
+        buttons.Windows.push_back(child);
+        if (kind == BS_DEFPUSHBUTTON && !marked) marked = child;
+        if (child == GetFocus()) focused = child;
+    }
+    if (marked) buttons.Default = GetDlgCtrlID(marked);
+    else if (focused) buttons.Default = GetDlgCtrlID(focused);
+    else if (!buttons.Windows.empty()) buttons.Default = GetDlgCtrlID(buttons.Windows.front());
+    return buttons;
+}
+
+} // namespace
+
+// ---- popup menus
+
+void THostModal::MenuWindowCreated(HWND menuWindow) const {
+    // The window has no menu yet: it is read once the modal loop runs and dispatches this message.
+    PostMessageW(FMainWindow, MenuOpenMessage, reinterpret_cast<WPARAM>(menuWindow), 0);
+}
+
+void THostModal::MenuOpen(HWND menuWindow, LPARAM waits) {
+    if (!IsWindow(menuWindow)) {
+        if (menuWindow == FMenuWindow) FMenuWindow = nullptr;
+        return;
+    }
+    if (menuWindow == FMenuWindow) {
+        StepTowardsTarget(menuWindow);
+        return;
+    }
+    if (!IsWindowVisible(menuWindow) && waits < ShowWaits) {
+        Sleep(1);
+        PostMessageW(FMainWindow, MenuOpenMessage, reinterpret_cast<WPARAM>(menuWindow), waits + 1);
+        return;
+    }
+    FirstLook(menuWindow);
+}
+
+void THostModal::FirstLook(HWND menuWindow) {
+    FMenuWindow = menuWindow;
+    FMenu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, GetMenuOfWindow, 0, 0));
+    FItems.clear();
+    std::string joined;
+    const int count = FMenu ? GetMenuItemCount(FMenu) : 0;
+    for (int position = 0; position < count; ++position) {
+        MENUITEMINFOW info;
+        const std::wstring text = ItemText(FMenu, position, info);
+        TItem item{Narrow(text), info.wID, (info.fState & MFS_DISABLED) != 0, (info.fType & MFT_SEPARATOR) != 0};
+        // An item whose text cannot be read at all is written as its identifier.
+        if (item.Separator) item.Text = "-";
+        else if (item.Text.empty()) item.Text = std::to_string(item.Id);
+        joined += (position ? "|" : "") + item.Text + (item.Disabled && !item.Separator ? " (greyed)" : "");
+        FItems.push_back(item);
+    }
+    FMenus.push_back(joined);
+    FLog("menu: " + joined);
+
+    TMenuAnswer answer;
+    answer.None = true;
+    if (!FMenuAnswers.empty()) {
+        answer = FMenuAnswers.front();
+        FMenuAnswers.pop_front();
+    }
+    if (!answer.Screenshot.empty() && !Photograph(menuWindow, answer.Screenshot)) return CloseMenu({});
+    if (answer.None) return CloseMenu({});
+
+    // The item of that text, else the one of that identifier.
+    auto matches = [&](bool byId) {
+        return std::find_if(FItems.begin(), FItems.end(), [&](const TItem& item) {
+            return !item.Separator && (byId ? std::to_string(item.Id) == answer.Item : item.Text == answer.Item);
+        });
+    };
+    auto chosen = matches(false);
+    if (chosen == FItems.end()) chosen = matches(true);
+    if (chosen == FItems.end()) return CloseMenu("the answer \"" + answer.Item + "\" names no item of the menu " + joined);
+    if (chosen->Disabled) return CloseMenu("the answer \"" + answer.Item + "\" names a greyed item of the menu " + joined);
+    FTarget = int(chosen - FItems.begin());
+    FSteps = 0;
+    FReturnSent = false;
+    StepTowardsTarget(menuWindow);
+}
+
+// The item is chosen as the keyboard chooses it: Down until it is highlighted, then Return. Each key goes
+// through the menu's own loop, and this message comes back after it to look at the highlight again.
+void THostModal::StepTowardsTarget(HWND menuWindow) {
+    const std::string& target = FItems[size_t(FTarget)].Text;
+    if (FReturnSent) {
+        // The menu closes once its loop has taken the Return (and the character it makes); one that
+        // stays open is closed rather than left waiting for a person.
+        if (++FSteps > ReturnWaits) return CloseMenu("the item \"" + target + "\" was not taken by the Return key");
+    } else {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STATE;
+        if (GetMenuItemInfoW(FMenu, UINT(FTarget), TRUE, &info) && (info.fState & MFS_HILITE)) {
+            FLog("menu answered: " + target);
+            FReturnSent = true;
+            FSteps = 0;
+            PostMessageW(menuWindow, WM_KEYDOWN, VK_RETURN, KeyData(VK_RETURN, false));
+        } else if (++FSteps > 2 * int(FItems.size()) + 2) {
+            // Twice round the menu at most, whatever the keys skip.
+            return CloseMenu("the item \"" + target + "\" could not be reached with the Down key");
+        } else {
+            PostMessageW(menuWindow, WM_KEYDOWN, VK_DOWN, KeyData(VK_DOWN, false));
+        }
+    }
+    PostMessageW(FMainWindow, MenuOpenMessage, reinterpret_cast<WPARAM>(menuWindow), 0);
+}
+
+void THostModal::CloseMenu(const std::string& miss) {
+    if (!miss.empty()) Miss(miss + "; it was closed with no choice");
+    FLog("menu closed with no choice");
+    FMenuWindow = nullptr;
+    EndMenu();
+}
+
+bool THostModal::Photograph(HWND menuWindow, const std::string& file) {
+    // The menu and what lies under it paint now; peeking at an idle queue puts it on the screen.
+    RedrawWindow(menuWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PaintNow(FMainWindow);
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 30;) {
+        MSG message;
+        PeekMessageW(&message, nullptr, NothingPosted, NothingPosted, PM_NOREMOVE);
+        Sleep(5);
+    }
+    RECT area = ClientRectOnScreen(FMainWindow);
+    RECT menuArea{};
+    GetWindowRect(menuWindow, &menuArea);
+    UnionRect(&area, &area, &menuArea);
+    std::string reason;
+    if (!SaveScreenPng(area, Widen(file), reason)) {
+        Miss("the open menu could not be photographed: " + reason + ": " + file);
+        return false;
+    }
+    FLog("saved " + file);
+    return true;
+}
+
+bool THostModal::TakeMenu(std::string& items) {
+    if (FMenus.empty()) return false;
+    items = FMenus.front();
+    FMenus.pop_front();
+    return true;
+}
+
+// ---- message boxes
+
+void THostModal::BoxActivated(HWND box) {
+    // A box activated again (after another window had the focus) was answered already.
+    for (auto it = FAnsweredBoxes.begin(); it != FAnsweredBoxes.end();) {
+        it = IsWindow(*it) ? std::next(it) : FAnsweredBoxes.erase(it);
+    }
+    if (!FAnsweredBoxes.insert(box).second) return;
+
+    const HWND textControl = GetDlgItem(box, 0xFFFF);
+    TShownMessage message{WindowText(box), textControl ? WindowText(textControl) : std::string()};
+    FLog("message box \"" + message.Caption + "\": " + message.Text);
+    FMessages.push_back(std::move(message));
+    // The box may still be setting up its default button (it activates when it gives that button the
+    // focus): it is answered once its modal loop runs.
+    PostMessageW(FMainWindow, BoxOpenMessage, reinterpret_cast<WPARAM>(box), 0);
+}
+
+void THostModal::BoxOpen(HWND box) {
+    if (!IsWindow(box)) return;
+    const TButtons buttons = BoxButtons(box);
+    int answer = buttons.Default;
+    if (!FBoxAnswers.empty()) {
+        const int queued = FBoxAnswers.front();
+        FBoxAnswers.pop_front();
+        const bool present = std::any_of(buttons.Windows.begin(), buttons.Windows.end(),
+                                         [&](HWND button) { return GetDlgCtrlID(button) == queued; });
+        if (present) answer = queued;
+        else Miss("the answer " + ButtonName(queued) + " is no button of the box; it was answered " + ButtonName(answer));
+    }
+    FLog("message box answered " + ButtonName(answer));
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+}
+
+bool THostModal::TakeMessage(TShownMessage& message) {
+    if (FMessages.empty()) return false;
+    message = FMessages.front();
+    FMessages.pop_front();
+    return true;
+}
+
+// ---- misses
+
+void THostModal::Miss(const std::string& why) {
+    FLog("missed: " + why);
+    if (FMiss.empty()) FMiss = why;
+}
+
+std::string THostModal::TakeMiss() {
+    std::string miss;
+    miss.swap(FMiss);
+    return miss;
+}
+
+} // namespace tabulix::host

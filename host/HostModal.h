@@ -1,0 +1,95 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+namespace tabulix::host {
+
+// A message box the library showed, answered by the host at once.
+struct TShownMessage {
+    std::string Caption;
+    std::string Text;
+};
+
+// What the script queued for the next popup menu: an item to choose (its text or its identifier in
+// decimal) or none, and a PNG file to photograph the open menu into.
+struct TMenuAnswer {
+    std::string Item;
+    bool None = false;
+    std::string Screenshot;
+};
+
+// Posted to the host's main window when a popup menu window appears; the menu's modal loop dispatches
+// it while the menu is open. wParam is the menu window.
+constexpr UINT MenuOpenMessage = WM_APP + 0x41;
+// Posted to the host's main window when a message box is activated; wParam is the box.
+constexpr UINT BoxOpenMessage = WM_APP + 0x43;
+
+// The popup menus and message boxes the library shows. Each is recorded and answered without a person:
+// from the answers the script queued, else a menu is closed with no choice and a box is answered with
+// its default button. A queued answer that cannot be given is a miss, which fails the script line
+// during which it happened.
+class THostModal {
+public:
+    using TLog = std::function<void(const std::string&)>;
+
+    THostModal(HWND mainWindow, TLog log) : FMainWindow(mainWindow), FLog(std::move(log)) {}
+
+    void QueueMenuAnswer(TMenuAnswer answer) { FMenuAnswers.push_back(std::move(answer)); }
+    void QueueBoxAnswer(int button) { FBoxAnswers.push_back(button); }
+
+    // From the host's window hook and its main window.
+    void MenuWindowCreated(HWND menuWindow) const;
+    // The message posted by MenuWindowCreated (waits: how often it came back before the menu was shown).
+    void MenuOpen(HWND menuWindow, LPARAM waits);
+    void BoxActivated(HWND box);
+    // The message posted by BoxActivated: the box is answered.
+    void BoxOpen(HWND box);
+
+    // The oldest menu (its items joined as the script writes them) or box not yet expected; false when
+    // there is none.
+    bool TakeMenu(std::string& items);
+    bool TakeMessage(TShownMessage& message);
+    bool HasMessage() const { return !FMessages.empty(); }
+    const TShownMessage& OldestMessage() const { return FMessages.front(); }
+    // The miss since the last call, or empty.
+    std::string TakeMiss();
+
+private:
+    struct TItem {
+        std::string Text;
+        UINT Id = 0;
+        bool Disabled = false;
+        bool Separator = false;
+    };
+
+    void FirstLook(HWND menuWindow);
+    void StepTowardsTarget(HWND menuWindow);
+    void CloseMenu(const std::string& miss);
+    void Miss(const std::string& why);
+    bool Photograph(HWND menuWindow, const std::string& file);
+
+    HWND FMainWindow;
+    TLog FLog;
+    std::deque<TMenuAnswer> FMenuAnswers;
+    std::deque<int> FBoxAnswers;
+    std::deque<std::string> FMenus;
+    std::deque<TShownMessage> FMessages;
+    std::string FMiss;
+    std::set<HWND> FAnsweredBoxes;
+    // The menu being answered: its window, items, the position chosen, the steps taken towards it and
+    // whether the Return that chooses it went out.
+    HWND FMenuWindow = nullptr;
+    HMENU FMenu = nullptr;
+    std::vector<TItem> FItems;
+    int FTarget = -1;
+    int FSteps = 0;
+    bool FReturnSent = false;
+};
+
+} // namespace tabulix::host
