@@ -284,8 +284,9 @@ bool Char(const TCall& call) {
     if (text.empty()) return call.BadArguments();
     HWND viewer = Viewer(call, call.Words[1]);
     if (!viewer) return false;
-    HWND target = KeyTarget(viewer);
-    for (wchar_t unit : text) SendMessageW(target, WM_CHAR, WPARAM(unit), 1);
+    // Each character goes where the focus is when it is typed: the first may open an editor that takes
+    // the rest, as on a keyboard.
+    for (wchar_t unit : text) SendMessageW(KeyTarget(viewer), WM_CHAR, WPARAM(unit), 1);
     return true;
 }
 
