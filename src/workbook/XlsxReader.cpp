@@ -8,6 +8,7 @@
 #include "workbook/PackageParts.h"
 #include "workbook/XmlHelpers.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace tabulix {
@@ -20,6 +21,18 @@ std::string_view WithoutByteOrderMark(std::string_view bytes) {
 }
 
 bool IsAsciiLetter(char32_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// The 0-based row of a cell reference's number part. A number beyond the range of rows stays beyond
+// every sheet instead of wrapping into a small row; a part that is not a number at all is row 1.
+int32_t RowOfNumberPart(std::u16string_view number) {
+    std::u16string_view digits = number;
+    const bool negative = !digits.empty() && digits[0] == u'-';
+    if (!digits.empty() && (digits[0] == u'+' || negative)) digits.remove_prefix(1);
+    const bool isNumber = !digits.empty() && digits.find_first_not_of(u"0123456789") == std::u16string_view::npos;
+    int64_t rowNumber = 1;
+    if (isNumber) rowNumber = ReadDecimalInteger(number).value_or(negative ? INT64_MIN : INT64_MAX);
+    return int32_t(std::clamp<int64_t>(rowNumber, int64_t(INT32_MIN) + 1, INT32_MAX) - 1);
+}
 
 template <typename CharT>
 bool SplitCellRefOf(std::basic_string_view<CharT> ref, int32_t& col, int32_t& row) {
@@ -40,8 +53,7 @@ bool SplitCellRefOf(std::basic_string_view<CharT> ref, int32_t& col, int32_t& ro
     }
     if (letterCount == 0 || number.empty()) return false;
     col = letters > INT32_MAX ? INT32_MAX : int32_t(letters - 1);
-    const int64_t rowNumber = ReadDecimalIntegerOr(number, 1);
-    row = rowNumber > INT32_MAX || rowNumber < INT32_MIN + 1 ? 0 : int32_t(rowNumber - 1);
+    row = RowOfNumberPart(number);
     return true;
 }
 

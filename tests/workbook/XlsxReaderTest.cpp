@@ -390,3 +390,11 @@ TEST(XlsxCells, IntegersAreReadWhateverTheirLength) {
         "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"00000000000000000000000164\"/></cellXfs>");
     EXPECT_EQ(A1Of(CellXml("A1", "45292", "", "1"), formats), u"2024-01-01");
 }
+
+TEST(XlsxCells, NumbersTooLongForTheirTypeDoNotWrapAround) {
+    // Rows 2^64 + 1 and 2^32 + 1, shared string 2^64, style 2^64 + 1: none of them is row 1, string 0 or style 1.
+    const auto workbook = Load(TXlsxFixture().SharedStrings({"<t>first</t>"}).Styles(StylesXml({0, 14}))
+        .Sheet("S", "<row r=\"1\">" + CellXml("A18446744073709551617", "far") + CellXml("A4294967297", "far") +
+                        CellXml("B1", "18446744073709551616", "s") + CellXml("C1", "45292", "", "18446744073709551617") + "</row>"));
+    EXPECT_EQ(workbook->Sheet(0).Data[0], (std::vector<std::u16string>{u"", u"", u"45292"}));
+}
