@@ -119,6 +119,7 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
     FOriginalEntries.Clear();
     FSheetDocs.clear();
     FSheets.clear();
+    FDate1904 = false;
     FFileName = fileName;
     FTimeSeparator = SystemTimeSeparator();
     try {
@@ -134,6 +135,8 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
         if (!root) throw TTabulixError(u"Could not parse xl/workbook.xml.");
         const pugi::xml_node sheets = FirstChildNamed(root, "sheets");
         if (!sheets) throw TTabulixError(u"Workbook contains no worksheets.");
+        const std::u16string date1904 = AttrOrDefault(FirstChildNamed(root, "workbookPr"), "date1904", u"");
+        FDate1904 = date1904 == u"1" || SameTextAscii(date1904, u"true");
 
         std::vector<TXlsxSheet> loaded;
         // The relationships part is read once, when the first visible sheet needs it.
@@ -313,7 +316,7 @@ std::u16string TXlsxWorkbook::CellText(const pugi::xml_node& cell) const {
     std::u16string text = Utf8ToUtf16(stored);
     if (IsDateStyle(ReadIntegerOr(attributes.Style, -1))) {
         if (const auto serial = ReadDecimalNumber(text)) {
-            if (auto date = SerialToDateText(*serial, FTimeSeparator)) return *date;
+            if (auto date = SerialToDateText(*serial, FTimeSeparator, FDate1904)) return *date;
         }
     }
     return text;

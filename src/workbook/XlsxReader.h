@@ -111,6 +111,7 @@ protected:
     std::unordered_map<std::u16string, std::unique_ptr<pugi::xml_document>> FSheetDocs;
     std::u16string FFileName;
     std::u16string FTimeSeparator; // the system's, read once per load
+    bool FDate1904 = false;         // date serials count from 1904-01-01, not 1899-12-30
     bool FFormulasRemoved = false;  // the calculation chain is stale and is dropped at the next save
 };
 
@@ -139,8 +140,9 @@ std::u16string EncodeEscapedCharacters(std::u16string_view text);
 // characters and bracketed sections, or an elapsed-time section such as [h] or [mm].
 bool IsDateFormatCode(std::u16string_view code);
 
-// A serial day count (day 0 is 1899-12-30) as "yyyy-mm-dd", or "yyyy-mm-dd hh" sep "nn" when it has a
-// time of day. None when the value is not a calendar date from 1899-12-30 to 9999-12-31.
-std::optional<std::u16string> SerialToDateText(double serial, std::u16string_view timeSeparator);
+// A serial day count (day 0 is 1899-12-30, or 1904-01-01 in a workbook that counts from 1904) as
+// "yyyy-mm-dd", or "yyyy-mm-dd hh" sep "nn" when it has a time of day. None when the value is not a
+// calendar date from day 0 to 9999-12-31.
+std::optional<std::u16string> SerialToDateText(double serial, std::u16string_view timeSeparator, bool date1904 = false);
 
 } // namespace tabulix

@@ -398,3 +398,14 @@ TEST(XlsxCells, NumbersTooLongForTheirTypeDoNotWrapAround) {
                         CellXml("B1", "18446744073709551616", "s") + CellXml("C1", "45292", "", "18446744073709551617") + "</row>"));
     EXPECT_EQ(workbook->Sheet(0).Data[0], (std::vector<std::u16string>{u"", u"", u"45292"}));
 }
+
+TEST(XlsxDates, WorkbooksThatCountFrom1904) {
+    auto shown = [](const std::string& date1904, const std::string& value) {
+        return A1Of(CellXml("A1", value, "", "1"), TXlsxFixture().Styles(StylesXml({0, 22})).Entry("xl/workbook.xml",
+            "<workbook xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><workbookPr date1904=\"" +
+            date1904 + "\"/><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>"));
+    };
+    EXPECT_EQ(shown("1", "45292"), u"2028-01-02");
+    EXPECT_EQ(shown("true", "0.5"), u"1904-01-01 12:00");
+    EXPECT_EQ(shown("false", "45292"), u"2024-01-01");
+}
