@@ -108,5 +108,11 @@ TEST(CliCommands, EditFailuresChangeNothing) {
     EXPECT_EQ(RunCli({"edit", Utf8(book), "-o", Utf8(book)}).Code, 2);
     EXPECT_EQ(RunCli({"edit", Utf8(book), Utf8(book), "set", "0", "0", "0", "x"}).Code, 2);
     EXPECT_EQ(RunCli({"edit", Utf8(book), "-o", Utf8(book), "rename", "0"}).Code, 2);
+    // A cell outside the grid a workbook is loaded with: the boundaries first, then one far out.
+    for (const auto& cell : std::vector<std::vector<std::string>>{{"2000", "0"}, {"0", "200"}, {"1048575", "16383"}}) {
+        const TCliRun far = RunCli({"edit", Utf8(book), "-o", Utf8(book), "set", "0", cell[0], cell[1], "x"});
+        ASSERT_EQ(far.Code, 2) << cell[0] << " " << cell[1];
+        EXPECT_NE(far.Err.find("2000 rows and 200 columns"), std::string::npos) << far.Err;
+    }
     EXPECT_EQ(ReadFileBytes(book), before);
 }
