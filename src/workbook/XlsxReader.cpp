@@ -123,7 +123,7 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
     FFileName = fileName;
     FTimeSeparator = SystemTimeSeparator();
     try {
-        for (TZipEntry& entry : ReadZipArchive(package)) FOriginalEntries.Put(std::move(entry.Name), std::move(entry.Bytes));
+        for (TZipEntry& entry : ReadZipArchive(package)) FOriginalEntries.Add(std::move(entry));
         LoadSharedStrings();
         LoadDateStyles();
 

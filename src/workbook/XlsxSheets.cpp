@@ -280,7 +280,7 @@ std::string TXlsxWorkbook::SaveToBytes() {
     }
     for (auto& [name, document] : FSheetDocs) FOriginalEntries.Put(name, SerializePart(*document));
     TZipWriter writer;
-    for (const TZipEntry& entry : FOriginalEntries.InOrder()) writer.Add(entry.Name, entry.Bytes);
+    for (const TZipEntry& entry : FOriginalEntries.InOrder()) writer.AddStored(entry.StoredName, entry.Utf8Name, entry.Bytes);
     return writer.Finish();
 }
 

@@ -227,3 +227,17 @@ TEST(SaveToFile, TheCalculationChainGoesOnlyWhenAFormulaWasRemoved) {
     EXPECT_EQ(entries.at(u"[Content_Types].xml").find("calcChain"), std::string::npos);
     EXPECT_EQ(LoadBytes(workbook->SaveToBytes())->Sheet(0).Data[0][0], u"5");
 }
+
+TEST(SaveToFile, EntryNamesAreWrittenBackAsStored) {
+    // Names in code page 437 (u and a with diaeresis), not flagged as UTF-8.
+    const std::string package = TXlsxFixture().Sheet("S", "").StoredEntry("docs/\x81.txt", "u").StoredEntry("docs/\x84.txt", "a").Bytes();
+    const auto workbook = LoadBytes(package);
+    workbook->SetCellValue(0, 0, 0, u"edit");
+    const std::string saved = workbook->SaveToBytes();
+    EXPECT_EQ(ReadZipArchive(saved).size(), ReadZipArchive(package).size());
+    for (const std::string name : {"docs/\x81.txt", "docs/\x84.txt"}) {
+        const size_t local = saved.find(name); // first in the local header, whose flags stand 24 bytes before it
+        ASSERT_NE(local, std::string::npos) << name;
+        EXPECT_EQ(uint8_t(saved[local - 23]) & 0x08, 0) << name; // bit 11, UTF-8, stays clear
+    }
+}
