@@ -194,7 +194,7 @@ pugi::xml_document* TXlsxWorkbook::GetPartDocument(const std::u16string& entryNa
     const std::string* bytes = FOriginalEntries.Find(entryName);
     if (!bytes) return nullptr;
     auto document = std::make_unique<pugi::xml_document>();
-    ParseXmlPart(WithoutByteOrderMark(*bytes), entryName, *document);
+    ParseXmlPart(WithoutByteOrderMark(*bytes), entryName, *document, true);
     return FSheetDocs.emplace(entryName, std::move(document)).first->second.get();
 }
 

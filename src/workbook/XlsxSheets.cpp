@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <sstream>
 
 namespace tabulix {
 
@@ -83,26 +82,6 @@ void AdjustSheetPositions(const pugi::xml_node& root, int64_t position, int64_t 
             view.attribute(attribute).set_value(std::to_string(index).c_str());
         }
     }
-}
-
-// The document as the bytes of a part: UTF-8, declared as such, without a byte-order mark.
-std::string SerializePart(pugi::xml_document& document) {
-    pugi::xml_node declaration = document.first_child();
-    if (declaration.type() != pugi::node_declaration) {
-        declaration = document.prepend_child(pugi::node_declaration);
-        declaration.append_attribute("version").set_value("1.0");
-        declaration.append_attribute("standalone").set_value("yes");
-    }
-    pugi::xml_attribute encoding = declaration.attribute("encoding");
-    if (!encoding) {
-        const pugi::xml_attribute version = declaration.attribute("version");
-        encoding = version ? declaration.insert_attribute_after("encoding", version) : declaration.prepend_attribute("encoding");
-    }
-    encoding.set_value("UTF-8");
-    std::ostringstream out;
-    document.save(out, "", pugi::format_raw | pugi::format_no_declaration | pugi::format_skip_control_chars,
-                  pugi::encoding_utf8);
-    return out.str();
 }
 
 } // namespace
@@ -278,7 +257,7 @@ std::string TXlsxWorkbook::SaveToBytes() {
         DropCalculationChain();
         FFormulasRemoved = false;
     }
-    for (auto& [name, document] : FSheetDocs) FOriginalEntries.Put(name, SerializePart(*document));
+    for (auto& [name, document] : FSheetDocs) FOriginalEntries.Put(name, SerializeXmlPart(*document));
     TZipWriter writer;
     for (const TZipEntry& entry : FOriginalEntries.InOrder()) writer.AddStored(entry.StoredName, entry.Utf8Name, entry.Bytes);
     return writer.Finish();

@@ -241,3 +241,20 @@ TEST(SaveToFile, EntryNamesAreWrittenBackAsStored) {
         EXPECT_EQ(uint8_t(saved[local - 23]) & 0x08, 0) << name; // bit 11, UTF-8, stays clear
     }
 }
+
+TEST(SaveToFile, AnEditedPartKeepsCommentsInstructionsAndControlCharacters) {
+    const auto workbook = LoadBytes(TXlsxFixture().Sheet("S", "").Entry("xl/worksheets/sheet1.xml",
+        "<?xml version=\"1.0\"?>\r\n<!DOCTYPE worksheet>\r\n<!-- by hand -->\r\n<?app one=\"1\"\r\n two=\"2\"?>\r\n<worksheet>"
+        "<sheetData><row r=\"1\"><!-- row --><c r=\"A1\" t=\"inlineStr\"><is><t>a&#13;b</t></is></c></row></sheetData>"
+        "<dataValidations><dataValidation prompt=\"one&#9;two&#10;three&#13;four\"/></dataValidations></worksheet>").Bytes());
+    workbook->SetCellValue(0, 0, 1, u"edited");
+    const std::string saved = workbook->SaveToBytes();
+    const std::string part = Part(saved, u"xl/worksheets/sheet1.xml");
+    for (const char* kept : {"<!DOCTYPE worksheet>", "<!-- by hand -->", "<?app one=\"1\"\n two=\"2\"?>", "<!-- row -->"}) {
+        EXPECT_NE(part.find(kept), std::string::npos) << kept << " in " << part;
+    }
+    pugi::xml_document document; // as any reader reads it, normalising line ends and blanks
+    ASSERT_TRUE(document.load_string(part.c_str()));
+    EXPECT_STREQ(document.select_node("//dataValidation").node().attribute("prompt").value(), "one\ttwo\nthree\rfour");
+    EXPECT_EQ(LoadBytes(saved)->Sheet(0).Data[0][0], u"a\rb");
+}
