@@ -25,10 +25,10 @@ void TPackageEntries::Put(const std::u16string& name, std::string bytes) {
     Add({name, std::move(bytes), storedName, !ascii});
 }
 
-bool TPackageEntries::Remove(const std::u16string& name) {
-    const auto found = FIndex.find(Utf16ToUtf8(name));
-    if (found == FIndex.end()) return false;
-    FEntries.erase(FEntries.begin() + std::ptrdiff_t(found->second));
+bool TPackageEntries::Remove(std::u16string_view name) {
+    const TZipEntry* entry = FindIgnoringCase(name);
+    if (!entry) return false;
+    FEntries.erase(FEntries.begin() + (entry - FEntries.data()));
     FIndex.clear();
     for (size_t i = 0; i < FEntries.size(); ++i) FIndex.emplace(FEntries[i].StoredName, i);
     return true;
@@ -37,11 +37,6 @@ bool TPackageEntries::Remove(const std::u16string& name) {
 void TPackageEntries::Clear() {
     FEntries.clear();
     FIndex.clear();
-}
-
-const std::string* TPackageEntries::Find(const std::u16string& exactName) const {
-    const auto found = FIndex.find(Utf16ToUtf8(exactName));
-    return found == FIndex.end() ? nullptr : &FEntries[found->second].Bytes;
 }
 
 const TZipEntry* TPackageEntries::FindIgnoringCase(std::u16string_view name) const {

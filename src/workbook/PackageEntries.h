@@ -18,11 +18,12 @@ public:
     // Stores the bytes of a part under its text name: an entry of exactly that name takes them, otherwise
     // a new entry is appended.
     void Put(const std::u16string& name, std::string bytes);
-    bool Remove(const std::u16string& name);
+    // Removes the first entry whose name equals name ignoring ASCII case.
+    bool Remove(std::u16string_view name);
     void Clear();
 
-    const std::string* Find(const std::u16string& exactName) const;
-    // The first entry, in order, whose name equals name ignoring ASCII case.
+    // The first entry, in order, whose name equals name ignoring ASCII case: the package format does not
+    // tell part names apart by case.
     const TZipEntry* FindIgnoringCase(std::u16string_view name) const;
 
     const std::vector<TZipEntry>& InOrder() const { return FEntries; }

@@ -188,14 +188,15 @@ bool TXlsxWorkbook::ParsePart(std::u16string_view entryName, pugi::xml_document&
     return true;
 }
 
-pugi::xml_document* TXlsxWorkbook::GetPartDocument(const std::u16string& entryName) {
-    const auto open = FSheetDocs.find(entryName);
+pugi::xml_document* TXlsxWorkbook::GetPartDocument(std::u16string_view entryName) {
+    // Opened parts are kept under the entry's own name, whatever the case of the name asked for.
+    const TZipEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
+    if (!entry) return nullptr;
+    const auto open = FSheetDocs.find(entry->Name);
     if (open != FSheetDocs.end()) return open->second.get();
-    const std::string* bytes = FOriginalEntries.Find(entryName);
-    if (!bytes) return nullptr;
     auto document = std::make_unique<pugi::xml_document>();
-    ParseXmlPart(WithoutByteOrderMark(*bytes), entryName, *document, true);
-    return FSheetDocs.emplace(entryName, std::move(document)).first->second.get();
+    ParseXmlPart(WithoutByteOrderMark(entry->Bytes), entry->Name, *document, true);
+    return FSheetDocs.emplace(entry->Name, std::move(document)).first->second.get();
 }
 
 void TXlsxWorkbook::LoadSharedStrings() {
@@ -256,8 +257,12 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
     TXlsxSheet sheet;
     sheet.Name = name;
     sheet.PartName = partName;
+    const TZipEntry* entry = FOriginalEntries.FindIgnoringCase(partName);
+    if (!entry) return sheet;
+    // The entry's own name, which edits and saving then reach whatever the case of the reference.
+    sheet.PartName = entry->Name;
     pugi::xml_document document;
-    if (!ParsePart(partName, document)) return sheet;
+    ParseXmlPart(WithoutByteOrderMark(entry->Bytes), entry->Name, document);
     const pugi::xml_node sheetData = FirstChildNamed(RootElement(document), "sheetData");
     if (!sheetData) return sheet;
 

@@ -73,14 +73,17 @@ public:
     // byte-order mark dropped); none when no entry matches.
     std::optional<std::u16string> ReadZipText(std::u16string_view entryName) const;
     // The parsed document of a part opened for change: kept, and written back over the entry when
-    // saving. None when the package has no entry of exactly that name.
-    pugi::xml_document* GetPartDocument(const std::u16string& entryName);
+    // saving. The part is the first entry whose name equals entryName ignoring ASCII case; none when the
+    // package has no such entry.
+    pugi::xml_document* GetPartDocument(std::u16string_view entryName);
 
 protected:
     // The bytes of the first entry matching entryName ignoring ASCII case, without a byte-order mark.
     std::optional<std::string_view> FindPartBytes(std::u16string_view entryName) const;
     // Parses the part matching entryName into document; false when there is no such entry.
     bool ParsePart(std::u16string_view entryName, pugi::xml_document& document) const;
+    // Removes a part from the package, with its opened document.
+    void RemovePart(std::u16string_view entryName);
 
     bool IsSheetIndex(int32_t sheetIndex) const { return sheetIndex >= 0 && sheetIndex < SheetCount(); }
     // The sheetData element of a sheet's part opened for change (added when missing); none when the

@@ -89,7 +89,7 @@ void AdjustSheetPositions(const pugi::xml_node& root, int64_t position, int64_t 
 std::u16string TXlsxWorkbook::NextWorksheetPartName() const {
     for (int64_t n = 1;; ++n) {
         const std::u16string name = u"xl/worksheets/sheet" + IntToText(n) + u".xml";
-        if (!FOriginalEntries.Find(name) && FSheetDocs.find(name) == FSheetDocs.end()) return name;
+        if (!FOriginalEntries.FindIgnoringCase(name)) return name; // every opened part is an entry too
     }
 }
 
@@ -168,9 +168,9 @@ int32_t TXlsxWorkbook::AddSheet(const std::u16string& sheetName) {
     override.append_attribute("PartName").set_value(Utf8(u"/" + partName).c_str());
     override.append_attribute("ContentType").set_value(WorksheetContentType);
 
-    auto document = std::make_unique<pugi::xml_document>();
-    ParseXmlPart(NewWorksheetContent, partName, *document);
-    FSheetDocs[partName] = std::move(document);
+    // The new part is an entry at once, so that every opened part is found among the entries.
+    FOriginalEntries.Put(partName, NewWorksheetContent);
+    GetPartDocument(partName);
 
     TXlsxSheet record;
     record.Name = name;
@@ -219,20 +219,22 @@ void TXlsxWorkbook::DeleteSheet(int32_t sheetIndex) {
     }
     // The part goes, and with it its own relationships, which a sheet added later under the same
     // part name must not inherit.
-    for (const std::u16string& name : {partName, RelationshipsPartOf(partName)}) {
-        FSheetDocs.erase(name);
-        FOriginalEntries.Remove(name);
-    }
+    RemovePart(partName);
+    RemovePart(RelationshipsPartOf(partName));
     FSheets.erase(FSheets.begin() + sheetIndex);
+}
+
+void TXlsxWorkbook::RemovePart(std::u16string_view entryName) {
+    const TZipEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
+    if (!entry) return;
+    const std::u16string name = entry->Name;
+    FSheetDocs.erase(name);
+    FOriginalEntries.Remove(name);
 }
 
 void TXlsxWorkbook::DropCalculationChain() {
     // Spreadsheet applications rebuild the chain; a stale one makes them report the file as damaged.
-    if (const TZipEntry* chain = FOriginalEntries.FindIgnoringCase(parts::CalcChain)) {
-        const std::u16string name = chain->Name;
-        FSheetDocs.erase(name);
-        FOriginalEntries.Remove(name);
-    }
+    RemovePart(parts::CalcChain);
     if (pugi::xml_document* rels = GetPartDocument(parts::WorkbookRels)) {
         pugi::xml_node root = RootElement(*rels);
         for (pugi::xml_node relationship = FirstElement(root); relationship;) {

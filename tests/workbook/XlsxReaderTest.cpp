@@ -270,14 +270,14 @@ TEST(XlsxPackage, EntryNamesMatchIgnoringCaseAndPrefixedElementsLoad) {
     EXPECT_FALSE(workbook->ReadZipText(u"xl/nothing.xml").has_value());
 }
 
-TEST(XlsxPackage, PartDocumentsAreOpenedOnceByExactName) {
+TEST(XlsxPackage, PartDocumentsAreOpenedOnceWhateverTheCaseOfTheName) {
     TXlsxFixture fixture;
     fixture.Sheet("S", "<row>" + CellXml("A1", "1") + "</row>");
     const auto workbook = Load(fixture);
     pugi::xml_document* document = workbook->GetPartDocument(u"xl/worksheets/sheet1.xml");
     ASSERT_NE(document, nullptr);
     EXPECT_EQ(workbook->GetPartDocument(u"xl/worksheets/sheet1.xml"), document);
-    EXPECT_EQ(workbook->GetPartDocument(u"XL/worksheets/sheet1.xml"), nullptr);
+    EXPECT_EQ(workbook->GetPartDocument(u"XL/worksheets/Sheet1.xml"), document);
     EXPECT_EQ(workbook->GetPartDocument(u"xl/none.xml"), nullptr);
 }
 

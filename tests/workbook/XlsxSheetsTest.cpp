@@ -258,3 +258,19 @@ TEST(SaveToFile, AnEditedPartKeepsCommentsInstructionsAndControlCharacters) {
     EXPECT_STREQ(document.select_node("//dataValidation").node().attribute("prompt").value(), "one\ttwo\nthree\rfour");
     EXPECT_EQ(LoadBytes(saved)->Sheet(0).Data[0][0], u"a\rb");
 }
+
+TEST(Parts, NamesThatDifferOnlyInCaseAreOnePart) {
+    const auto workbook = LoadBytes(TXlsxFixture().Sheet("A", "").Sheet("B", "").Without("xl/worksheets/sheet1.xml")
+        .Entry("xl/worksheets/Sheet1.xml", "<worksheet><sheetData/></worksheet>")
+        .Entry("xl/worksheets/_rels/Sheet1.xml.rels", Rels + "</Relationships>").Bytes());
+    EXPECT_EQ(workbook->Sheet(0).PartName, u"xl/worksheets/Sheet1.xml");
+    workbook->SetCellValue(0, 0, 0, u"edited");
+    workbook->AddSheet(u"C");
+    EXPECT_EQ(workbook->Sheet(2).PartName, u"xl/worksheets/sheet3.xml");
+    EXPECT_NE(Part(workbook->SaveToBytes(), u"xl/worksheets/Sheet1.xml").find("edited"), std::string::npos);
+    workbook->DeleteSheet(0);
+    for (const auto& [name, bytes] : EntriesOf(workbook->SaveToBytes())) {
+        EXPECT_FALSE(SameTextAscii(name, u"xl/worksheets/sheet1.xml")) << Utf16ToUtf8(name);
+        EXPECT_FALSE(SameTextAscii(name, u"xl/worksheets/_rels/sheet1.xml.rels")) << Utf16ToUtf8(name);
+    }
+}
