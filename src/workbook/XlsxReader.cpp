@@ -188,15 +188,28 @@ bool TXlsxWorkbook::ParsePart(std::u16string_view entryName, pugi::xml_document&
     return true;
 }
 
-pugi::xml_document* TXlsxWorkbook::GetPartDocument(std::u16string_view entryName) {
+pugi::xml_document* TXlsxWorkbook::PartForChange(std::u16string_view entryName,
+                                                 std::unique_ptr<pugi::xml_document>& scratch) {
     // Opened parts are kept under the entry's own name, whatever the case of the name asked for.
     const TZipEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
     if (!entry) return nullptr;
     const auto open = FSheetDocs.find(entry->Name);
     if (open != FSheetDocs.end()) return open->second.get();
-    auto document = std::make_unique<pugi::xml_document>();
-    ParseXmlPart(WithoutByteOrderMark(entry->Bytes), entry->Name, *document, true);
-    return FSheetDocs.emplace(entry->Name, std::move(document)).first->second.get();
+    scratch = std::make_unique<pugi::xml_document>();
+    ParseXmlPart(WithoutByteOrderMark(entry->Bytes), entry->Name, *scratch, true);
+    return scratch.get();
+}
+
+void TXlsxWorkbook::KeepOpened(std::u16string_view entryName, std::unique_ptr<pugi::xml_document>& scratch) {
+    if (!scratch) return;
+    FSheetDocs.emplace(FOriginalEntries.FindIgnoringCase(entryName)->Name, std::move(scratch));
+}
+
+pugi::xml_document* TXlsxWorkbook::GetPartDocument(std::u16string_view entryName) {
+    std::unique_ptr<pugi::xml_document> scratch;
+    pugi::xml_document* document = PartForChange(entryName, scratch);
+    KeepOpened(entryName, scratch);
+    return document;
 }
 
 void TXlsxWorkbook::LoadSharedStrings() {

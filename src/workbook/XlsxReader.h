@@ -82,6 +82,12 @@ protected:
     std::optional<std::string_view> FindPartBytes(std::u16string_view entryName) const;
     // Parses the part matching entryName into document; false when there is no such entry.
     bool ParsePart(std::u16string_view entryName, pugi::xml_document& document) const;
+    // A part for a change that may not happen: its document when the part is open already, otherwise a
+    // new parse that scratch holds and KeepOpened makes the part's opened document. Saving writes every
+    // opened part through the serialiser, so a part is kept open only once something in it changes.
+    // None when the package has no such part.
+    pugi::xml_document* PartForChange(std::u16string_view entryName, std::unique_ptr<pugi::xml_document>& scratch);
+    void KeepOpened(std::u16string_view entryName, std::unique_ptr<pugi::xml_document>& scratch);
     // Removes a part from the package, with its opened document.
     void RemovePart(std::u16string_view entryName);
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 
 namespace tabulix {
 
@@ -48,6 +49,20 @@ pugi::xml_node LastChildWith(const pugi::xml_node& parent, const char* attribute
         if (child.type() == pugi::node_element && SameTextAscii(AttrOrDefault(child, attribute, u""), value)) return child;
     }
     return {};
+}
+
+// Removes the child elements of parent that match; whether there was one.
+bool RemoveChildrenWhere(pugi::xml_node parent, const std::function<bool(const pugi::xml_node&)>& matches) {
+    bool removed = false;
+    for (pugi::xml_node child = FirstElement(parent); child;) {
+        const pugi::xml_node next = NextElement(child);
+        if (matches(child)) {
+            parent.remove_child(child);
+            removed = true;
+        }
+        child = next;
+    }
+    return removed;
 }
 
 // The relationships part of a part: xl/worksheets/sheet1.xml has xl/worksheets/_rels/sheet1.xml.rels.
@@ -137,12 +152,17 @@ std::u16string TXlsxWorkbook::ResolveRelTarget(const pugi::xml_document* rels, s
 
 int32_t TXlsxWorkbook::AddSheet(const std::u16string& sheetName) {
     if (!IsLoaded()) throw TTabulixError(NotLoaded);
-    pugi::xml_document* workbook = GetPartDocument(parts::Workbook);
-    pugi::xml_document* rels = GetPartDocument(parts::WorkbookRels);
-    pugi::xml_document* types = GetPartDocument(parts::ContentTypes);
+    // The three structural parts are opened for change only once all of them can take the new sheet.
+    std::unique_ptr<pugi::xml_document> parsedWorkbook, parsedRels, parsedTypes;
+    pugi::xml_document* workbook = PartForChange(parts::Workbook, parsedWorkbook);
+    pugi::xml_document* rels = PartForChange(parts::WorkbookRels, parsedRels);
+    pugi::xml_document* types = PartForChange(parts::ContentTypes, parsedTypes);
     if (!workbook || !rels || !types || !RootElement(*workbook) || !RootElement(*rels) || !RootElement(*types)) {
         throw TTabulixError(u"Could not read this workbook's internal structure to add a sheet.");
     }
+    KeepOpened(parts::Workbook, parsedWorkbook);
+    KeepOpened(parts::WorkbookRels, parsedRels);
+    KeepOpened(parts::ContentTypes, parsedTypes);
     const pugi::xml_node workbookRoot = RootElement(*workbook);
     pugi::xml_node sheets = FirstChildNamed(workbookRoot, "sheets");
     if (!sheets) sheets = AppendChild(workbookRoot, "sheets");
@@ -186,9 +206,11 @@ void TXlsxWorkbook::DeleteSheet(int32_t sheetIndex) {
     if (!IsSheetIndex(sheetIndex)) return;
     if (SheetCount() <= 1) throw TTabulixError(u"A workbook needs at least one worksheet - this is the only one left.");
     const std::u16string partName = FSheets[size_t(sheetIndex)].PartName;
-    pugi::xml_document* workbook = GetPartDocument(parts::Workbook);
-    pugi::xml_document* rels = GetPartDocument(parts::WorkbookRels);
-    pugi::xml_document* types = GetPartDocument(parts::ContentTypes);
+    // Each structural part is opened for change only when it refers to the sheet.
+    std::unique_ptr<pugi::xml_document> parsedWorkbook, parsedRels, parsedTypes;
+    pugi::xml_document* workbook = PartForChange(parts::Workbook, parsedWorkbook);
+    pugi::xml_document* rels = PartForChange(parts::WorkbookRels, parsedRels);
+    pugi::xml_document* types = PartForChange(parts::ContentTypes, parsedTypes);
 
     std::u16string relId;
     const pugi::xml_node workbookRoot = workbook ? RootElement(*workbook) : pugi::xml_node();
@@ -206,16 +228,23 @@ void TXlsxWorkbook::DeleteSheet(int32_t sheetIndex) {
             int64_t remaining = 0;
             for (pugi::xml_node other = FirstElement(sheets); other; other = NextElement(other)) ++remaining;
             AdjustSheetPositions(workbookRoot, position, remaining);
+            KeepOpened(parts::Workbook, parsedWorkbook);
             break;
         }
     }
-    if (rels && RootElement(*rels) && !relId.empty()) {
+    if (rels && !relId.empty()) {
         const pugi::xml_node relationship = LastChildWith(RootElement(*rels), "Id", relId);
-        if (relationship) RootElement(*rels).remove_child(relationship);
+        if (relationship) {
+            RootElement(*rels).remove_child(relationship);
+            KeepOpened(parts::WorkbookRels, parsedRels);
+        }
     }
-    if (types && RootElement(*types)) {
+    if (types) {
         const pugi::xml_node override = LastChildWith(RootElement(*types), "PartName", u"/" + partName);
-        if (override) RootElement(*types).remove_child(override);
+        if (override) {
+            RootElement(*types).remove_child(override);
+            KeepOpened(parts::ContentTypes, parsedTypes);
+        }
     }
     // The part goes, and with it its own relationships, which a sheet added later under the same
     // part name must not inherit.
@@ -235,21 +264,19 @@ void TXlsxWorkbook::RemovePart(std::u16string_view entryName) {
 void TXlsxWorkbook::DropCalculationChain() {
     // Spreadsheet applications rebuild the chain; a stale one makes them report the file as damaged.
     RemovePart(parts::CalcChain);
-    if (pugi::xml_document* rels = GetPartDocument(parts::WorkbookRels)) {
-        pugi::xml_node root = RootElement(*rels);
-        for (pugi::xml_node relationship = FirstElement(root); relationship;) {
-            const pugi::xml_node next = NextElement(relationship);
-            if (EndsWithTextAscii(AttrOrDefault(relationship, "Type", u""), u"/calcChain")) root.remove_child(relationship);
-            relationship = next;
-        }
+    // The references to it go too; a part without any stays as it was read.
+    std::unique_ptr<pugi::xml_document> parsedRels, parsedTypes;
+    if (pugi::xml_document* rels = PartForChange(parts::WorkbookRels, parsedRels)) {
+        const bool removed = RemoveChildrenWhere(RootElement(*rels), [](const pugi::xml_node& relationship) {
+            return EndsWithTextAscii(AttrOrDefault(relationship, "Type", u""), u"/calcChain");
+        });
+        if (removed) KeepOpened(parts::WorkbookRels, parsedRels);
     }
-    if (pugi::xml_document* types = GetPartDocument(parts::ContentTypes)) {
-        pugi::xml_node root = RootElement(*types);
-        for (pugi::xml_node entry = FirstElement(root); entry;) {
-            const pugi::xml_node next = NextElement(entry);
-            if (SameTextAscii(AttrOrDefault(entry, "PartName", u""), u"/" + parts::CalcChain)) root.remove_child(entry);
-            entry = next;
-        }
+    if (pugi::xml_document* types = PartForChange(parts::ContentTypes, parsedTypes)) {
+        const bool removed = RemoveChildrenWhere(RootElement(*types), [](const pugi::xml_node& entry) {
+            return SameTextAscii(AttrOrDefault(entry, "PartName", u""), u"/" + parts::CalcChain);
+        });
+        if (removed) KeepOpened(parts::ContentTypes, parsedTypes);
     }
 }
 

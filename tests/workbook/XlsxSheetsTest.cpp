@@ -274,3 +274,22 @@ TEST(Parts, NamesThatDifferOnlyInCaseAreOnePart) {
         EXPECT_FALSE(SameTextAscii(name, u"xl/worksheets/_rels/sheet1.xml.rels")) << Utf16ToUtf8(name);
     }
 }
+
+TEST(SaveToFile, StructuralPartsAreRewrittenOnlyWhenSomethingInThemChanges) {
+    // A formula removed without a calculation chain, a sheet that cannot be added for want of content
+    // types, a deleted sheet without a content-type override: the package stays as it was read.
+    const std::string formulas = TXlsxFixture().Sheet("S", "<row r=\"1\"><c r=\"A1\"><f>1+1</f><v>2</v></c></row>").Bytes();
+    auto workbook = LoadBytes(formulas);
+    workbook->SetCellValue(0, 0, 0, u"5");
+    auto saved = EntriesOf(workbook->SaveToBytes());
+    saved[u"xl/worksheets/sheet1.xml"] = EntriesOf(formulas)[u"xl/worksheets/sheet1.xml"];
+    EXPECT_EQ(saved, EntriesOf(formulas));
+    const std::string untyped = TXlsxFixture().Sheet("S", "").Without("[Content_Types].xml").Bytes();
+    workbook = LoadBytes(untyped);
+    EXPECT_NE(MessageOf([&] { workbook->AddSheet(u"x"); }), u"(no failure)");
+    EXPECT_EQ(EntriesOf(workbook->SaveToBytes()), EntriesOf(untyped));
+    const std::string defaults = TXlsxFixture().Sheet("A", "").Sheet("B", "").Bytes();
+    workbook = LoadBytes(defaults);
+    workbook->DeleteSheet(1);
+    EXPECT_EQ(Part(workbook->SaveToBytes(), u"[Content_Types].xml"), Part(defaults, u"[Content_Types].xml"));
+}
