@@ -52,6 +52,11 @@ TXlsxFixture& TXlsxFixture::StoredEntry(const std::string& storedName, const std
     return *this;
 }
 
+TXlsxFixture& TXlsxFixture::Declared() {
+    FDeclared = true;
+    return *this;
+}
+
 TXlsxFixture& TXlsxFixture::Without(const std::string& name) {
     FWithout.push_back(name);
     return *this;
@@ -83,6 +88,9 @@ std::string TXlsxFixture::Bytes() const {
         parts.emplace_back("xl/sharedStrings.xml", strings + "</sst>");
     }
     if (!FStyles.empty()) parts.emplace_back("xl/styles.xml", std::string("<styleSheet xmlns=\"") + MainNs + "\">" + FStyles + "</styleSheet>");
+    for (auto& part : parts) {
+        if (FDeclared) part.second = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + part.second;
+    }
     for (const auto& entry : FEntries) {
         const auto same = std::find_if(parts.begin(), parts.end(), [&](const auto& p) { return p.first == entry.first; });
         if (same != parts.end()) same->second = entry.second;
