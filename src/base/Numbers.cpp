@@ -37,8 +37,9 @@ std::optional<uint64_t> ReadDecimalDigits(std::u16string_view digits, uint64_t l
     uint64_t value = 0;
     for (char16_t c : digits) {
         if (!IsDigit(c)) return std::nullopt;
-        value = value * 10 + uint64_t(c - u'0');
-        if (value > limit) return std::nullopt;
+        const uint64_t digit = uint64_t(c - u'0');
+        if (value > (limit - digit) / 10) return std::nullopt; // checked before it could wrap around
+        value = value * 10 + digit;
     }
     return value;
 }

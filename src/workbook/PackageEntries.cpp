@@ -4,22 +4,33 @@
 
 namespace tabulix {
 
-void TPackageEntries::Put(std::u16string name, std::string bytes) {
-    const auto found = FIndex.find(name);
+void TPackageEntries::Add(TZipEntry entry) {
+    const auto found = FIndex.find(entry.StoredName);
+    if (found != FIndex.end()) {
+        FEntries[found->second].Bytes = std::move(entry.Bytes);
+        return;
+    }
+    FIndex.emplace(entry.StoredName, FEntries.size());
+    FEntries.push_back(std::move(entry));
+}
+
+void TPackageEntries::Put(const std::u16string& name, std::string bytes) {
+    const std::string storedName = Utf16ToUtf8(name);
+    const auto found = FIndex.find(storedName);
     if (found != FIndex.end()) {
         FEntries[found->second].Bytes = std::move(bytes);
         return;
     }
-    FIndex.emplace(name, FEntries.size());
-    FEntries.push_back({std::move(name), std::move(bytes)});
+    const bool ascii = Utf16ToAsciiLossy(name) == storedName;
+    Add({name, std::move(bytes), storedName, !ascii});
 }
 
-bool TPackageEntries::Remove(const std::u16string& name) {
-    const auto found = FIndex.find(name);
-    if (found == FIndex.end()) return false;
-    FEntries.erase(FEntries.begin() + std::ptrdiff_t(found->second));
+bool TPackageEntries::Remove(std::u16string_view name) {
+    const TZipEntry* entry = FindIgnoringCase(name);
+    if (!entry) return false;
+    FEntries.erase(FEntries.begin() + (entry - FEntries.data()));
     FIndex.clear();
-    for (size_t i = 0; i < FEntries.size(); ++i) FIndex.emplace(FEntries[i].Name, i);
+    for (size_t i = 0; i < FEntries.size(); ++i) FIndex.emplace(FEntries[i].StoredName, i);
     return true;
 }
 
@@ -28,14 +39,11 @@ void TPackageEntries::Clear() {
     FIndex.clear();
 }
 
-const std::string* TPackageEntries::Find(const std::u16string& exactName) const {
-    const auto found = FIndex.find(exactName);
-    return found == FIndex.end() ? nullptr : &FEntries[found->second].Bytes;
-}
-
 const TZipEntry* TPackageEntries::FindIgnoringCase(std::u16string_view name) const {
+    // Compared as stored: a name that is not UTF-8 matches only where its bytes do.
+    const std::string wanted = Utf16ToUtf8(name);
     for (const TZipEntry& entry : FEntries) {
-        if (SameTextAscii(entry.Name, name)) return &entry;
+        if (SameTextAscii(std::string_view(entry.StoredName), wanted)) return &entry;
     }
     return nullptr;
 }

@@ -9,16 +9,21 @@
 
 namespace tabulix {
 
-// The entries of a package by exact name, in the order they were first stored.
+// The entries of a package in the order they were first stored, each under its name exactly as the
+// archive stored it, so that names in any encoding are written back unchanged and never run together.
 class TPackageEntries {
 public:
-    // Stores bytes under name; a name already present keeps its place and takes the new bytes.
-    void Put(std::u16string name, std::string bytes);
-    bool Remove(const std::u16string& name);
+    // Stores an entry as read; one of the same stored name keeps its place and takes the new bytes.
+    void Add(TZipEntry entry);
+    // Stores the bytes of a part under its text name: an entry of exactly that name takes them, otherwise
+    // a new entry is appended.
+    void Put(const std::u16string& name, std::string bytes);
+    // Removes the first entry whose name equals name ignoring ASCII case.
+    bool Remove(std::u16string_view name);
     void Clear();
 
-    const std::string* Find(const std::u16string& exactName) const;
-    // The first entry, in order, whose name equals name ignoring ASCII case.
+    // The first entry, in order, whose name equals name ignoring ASCII case: the package format does not
+    // tell part names apart by case.
     const TZipEntry* FindIgnoringCase(std::u16string_view name) const;
 
     const std::vector<TZipEntry>& InOrder() const { return FEntries; }
@@ -27,7 +32,7 @@ public:
 
 private:
     std::vector<TZipEntry> FEntries;
-    std::unordered_map<std::u16string, size_t> FIndex;
+    std::unordered_map<std::string, size_t> FIndex; // by stored name
 };
 
 } // namespace tabulix

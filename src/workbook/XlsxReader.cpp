@@ -8,6 +8,7 @@
 #include "workbook/PackageParts.h"
 #include "workbook/XmlHelpers.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace tabulix {
@@ -20,6 +21,18 @@ std::string_view WithoutByteOrderMark(std::string_view bytes) {
 }
 
 bool IsAsciiLetter(char32_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// The 0-based row of a cell reference's number part. A number beyond the range of rows stays beyond
+// every sheet instead of wrapping into a small row; a part that is not a number at all is row 1.
+int32_t RowOfNumberPart(std::u16string_view number) {
+    std::u16string_view digits = number;
+    const bool negative = !digits.empty() && digits[0] == u'-';
+    if (!digits.empty() && (digits[0] == u'+' || negative)) digits.remove_prefix(1);
+    const bool isNumber = !digits.empty() && digits.find_first_not_of(u"0123456789") == std::u16string_view::npos;
+    int64_t rowNumber = 1;
+    if (isNumber) rowNumber = ReadDecimalInteger(number).value_or(negative ? INT64_MIN : INT64_MAX);
+    return int32_t(std::clamp<int64_t>(rowNumber, int64_t(INT32_MIN) + 1, INT32_MAX) - 1);
+}
 
 template <typename CharT>
 bool SplitCellRefOf(std::basic_string_view<CharT> ref, int32_t& col, int32_t& row) {
@@ -40,8 +53,7 @@ bool SplitCellRefOf(std::basic_string_view<CharT> ref, int32_t& col, int32_t& ro
     }
     if (letterCount == 0 || number.empty()) return false;
     col = letters > INT32_MAX ? INT32_MAX : int32_t(letters - 1);
-    const int64_t rowNumber = ReadDecimalIntegerOr(number, 1);
-    row = rowNumber > INT32_MAX || rowNumber < INT32_MIN + 1 ? 0 : int32_t(rowNumber - 1);
+    row = RowOfNumberPart(number);
     return true;
 }
 
@@ -107,10 +119,11 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
     FOriginalEntries.Clear();
     FSheetDocs.clear();
     FSheets.clear();
+    FDate1904 = false;
     FFileName = fileName;
     FTimeSeparator = SystemTimeSeparator();
     try {
-        for (TZipEntry& entry : ReadZipArchive(package)) FOriginalEntries.Put(std::move(entry.Name), std::move(entry.Bytes));
+        for (TZipEntry& entry : ReadZipArchive(package)) FOriginalEntries.Add(std::move(entry));
         LoadSharedStrings();
         LoadDateStyles();
 
@@ -122,6 +135,8 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
         if (!root) throw TTabulixError(u"Could not parse xl/workbook.xml.");
         const pugi::xml_node sheets = FirstChildNamed(root, "sheets");
         if (!sheets) throw TTabulixError(u"Workbook contains no worksheets.");
+        const std::u16string date1904 = AttrOrDefault(FirstChildNamed(root, "workbookPr"), "date1904", u"");
+        FDate1904 = date1904 == u"1" || SameTextAscii(date1904, u"true");
 
         std::vector<TXlsxSheet> loaded;
         // The relationships part is read once, when the first visible sheet needs it.
@@ -173,14 +188,28 @@ bool TXlsxWorkbook::ParsePart(std::u16string_view entryName, pugi::xml_document&
     return true;
 }
 
-pugi::xml_document* TXlsxWorkbook::GetPartDocument(const std::u16string& entryName) {
-    const auto open = FSheetDocs.find(entryName);
+pugi::xml_document* TXlsxWorkbook::PartForChange(std::u16string_view entryName,
+                                                 std::unique_ptr<pugi::xml_document>& scratch) {
+    // Opened parts are kept under the entry's own name, whatever the case of the name asked for.
+    const TZipEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
+    if (!entry) return nullptr;
+    const auto open = FSheetDocs.find(entry->Name);
     if (open != FSheetDocs.end()) return open->second.get();
-    const std::string* bytes = FOriginalEntries.Find(entryName);
-    if (!bytes) return nullptr;
-    auto document = std::make_unique<pugi::xml_document>();
-    ParseXmlPart(WithoutByteOrderMark(*bytes), entryName, *document);
-    return FSheetDocs.emplace(entryName, std::move(document)).first->second.get();
+    scratch = std::make_unique<pugi::xml_document>();
+    ParseXmlPart(WithoutByteOrderMark(entry->Bytes), entry->Name, *scratch, true);
+    return scratch.get();
+}
+
+void TXlsxWorkbook::KeepOpened(std::u16string_view entryName, std::unique_ptr<pugi::xml_document>& scratch) {
+    if (!scratch) return;
+    FSheetDocs.emplace(FOriginalEntries.FindIgnoringCase(entryName)->Name, std::move(scratch));
+}
+
+pugi::xml_document* TXlsxWorkbook::GetPartDocument(std::u16string_view entryName) {
+    std::unique_ptr<pugi::xml_document> scratch;
+    pugi::xml_document* document = PartForChange(entryName, scratch);
+    KeepOpened(entryName, scratch);
+    return document;
 }
 
 void TXlsxWorkbook::LoadSharedStrings() {
@@ -241,8 +270,12 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
     TXlsxSheet sheet;
     sheet.Name = name;
     sheet.PartName = partName;
+    const TZipEntry* entry = FOriginalEntries.FindIgnoringCase(partName);
+    if (!entry) return sheet;
+    // The entry's own name, which edits and saving then reach whatever the case of the reference.
+    sheet.PartName = entry->Name;
     pugi::xml_document document;
-    if (!ParsePart(partName, document)) return sheet;
+    ParseXmlPart(WithoutByteOrderMark(entry->Bytes), entry->Name, document);
     const pugi::xml_node sheetData = FirstChildNamed(RootElement(document), "sheetData");
     if (!sheetData) return sheet;
 
@@ -301,7 +334,7 @@ std::u16string TXlsxWorkbook::CellText(const pugi::xml_node& cell) const {
     std::u16string text = Utf8ToUtf16(stored);
     if (IsDateStyle(ReadIntegerOr(attributes.Style, -1))) {
         if (const auto serial = ReadDecimalNumber(text)) {
-            if (auto date = SerialToDateText(*serial, FTimeSeparator)) return *date;
+            if (auto date = SerialToDateText(*serial, FTimeSeparator, FDate1904)) return *date;
         }
     }
     return text;

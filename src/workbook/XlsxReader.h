@@ -73,14 +73,23 @@ public:
     // byte-order mark dropped); none when no entry matches.
     std::optional<std::u16string> ReadZipText(std::u16string_view entryName) const;
     // The parsed document of a part opened for change: kept, and written back over the entry when
-    // saving. None when the package has no entry of exactly that name.
-    pugi::xml_document* GetPartDocument(const std::u16string& entryName);
+    // saving. The part is the first entry whose name equals entryName ignoring ASCII case; none when the
+    // package has no such entry.
+    pugi::xml_document* GetPartDocument(std::u16string_view entryName);
 
 protected:
     // The bytes of the first entry matching entryName ignoring ASCII case, without a byte-order mark.
     std::optional<std::string_view> FindPartBytes(std::u16string_view entryName) const;
     // Parses the part matching entryName into document; false when there is no such entry.
     bool ParsePart(std::u16string_view entryName, pugi::xml_document& document) const;
+    // A part for a change that may not happen: its document when the part is open already, otherwise a
+    // new parse that scratch holds and KeepOpened makes the part's opened document. Saving writes every
+    // opened part through the serialiser, so a part is kept open only once something in it changes.
+    // None when the package has no such part.
+    pugi::xml_document* PartForChange(std::u16string_view entryName, std::unique_ptr<pugi::xml_document>& scratch);
+    void KeepOpened(std::u16string_view entryName, std::unique_ptr<pugi::xml_document>& scratch);
+    // Removes a part from the package, with its opened document.
+    void RemovePart(std::u16string_view entryName);
 
     bool IsSheetIndex(int32_t sheetIndex) const { return sheetIndex >= 0 && sheetIndex < SheetCount(); }
     // The sheetData element of a sheet's part opened for change (added when missing); none when the
@@ -111,6 +120,7 @@ protected:
     std::unordered_map<std::u16string, std::unique_ptr<pugi::xml_document>> FSheetDocs;
     std::u16string FFileName;
     std::u16string FTimeSeparator; // the system's, read once per load
+    bool FDate1904 = false;         // date serials count from 1904-01-01, not 1899-12-30
     bool FFormulasRemoved = false;  // the calculation chain is stale and is dropped at the next save
 };
 
@@ -139,8 +149,9 @@ std::u16string EncodeEscapedCharacters(std::u16string_view text);
 // characters and bracketed sections, or an elapsed-time section such as [h] or [mm].
 bool IsDateFormatCode(std::u16string_view code);
 
-// A serial day count (day 0 is 1899-12-30) as "yyyy-mm-dd", or "yyyy-mm-dd hh" sep "nn" when it has a
-// time of day. None when the value is not a calendar date from 1899-12-30 to 9999-12-31.
-std::optional<std::u16string> SerialToDateText(double serial, std::u16string_view timeSeparator);
+// A serial day count (day 0 is 1899-12-30, or 1904-01-01 in a workbook that counts from 1904) as
+// "yyyy-mm-dd", or "yyyy-mm-dd hh" sep "nn" when it has a time of day. None when the value is not a
+// calendar date from day 0 to 9999-12-31.
+std::optional<std::u16string> SerialToDateText(double serial, std::u16string_view timeSeparator, bool date1904 = false);
 
 } // namespace tabulix

@@ -11,7 +11,7 @@
 
 #include <algorithm>
 #include <climits>
-#include <sstream>
+#include <functional>
 
 namespace tabulix {
 
@@ -51,6 +51,20 @@ pugi::xml_node LastChildWith(const pugi::xml_node& parent, const char* attribute
     return {};
 }
 
+// Removes the child elements of parent that match; whether there was one.
+bool RemoveChildrenWhere(pugi::xml_node parent, const std::function<bool(const pugi::xml_node&)>& matches) {
+    bool removed = false;
+    for (pugi::xml_node child = FirstElement(parent); child;) {
+        const pugi::xml_node next = NextElement(child);
+        if (matches(child)) {
+            parent.remove_child(child);
+            removed = true;
+        }
+        child = next;
+    }
+    return removed;
+}
+
 // The relationships part of a part: xl/worksheets/sheet1.xml has xl/worksheets/_rels/sheet1.xml.rels.
 std::u16string RelationshipsPartOf(const std::u16string& partName) {
     const size_t slash = partName.rfind(u'/');
@@ -85,32 +99,12 @@ void AdjustSheetPositions(const pugi::xml_node& root, int64_t position, int64_t 
     }
 }
 
-// The document as the bytes of a part: UTF-8, declared as such, without a byte-order mark.
-std::string SerializePart(pugi::xml_document& document) {
-    pugi::xml_node declaration = document.first_child();
-    if (declaration.type() != pugi::node_declaration) {
-        declaration = document.prepend_child(pugi::node_declaration);
-        declaration.append_attribute("version").set_value("1.0");
-        declaration.append_attribute("standalone").set_value("yes");
-    }
-    pugi::xml_attribute encoding = declaration.attribute("encoding");
-    if (!encoding) {
-        const pugi::xml_attribute version = declaration.attribute("version");
-        encoding = version ? declaration.insert_attribute_after("encoding", version) : declaration.prepend_attribute("encoding");
-    }
-    encoding.set_value("UTF-8");
-    std::ostringstream out;
-    document.save(out, "", pugi::format_raw | pugi::format_no_declaration | pugi::format_skip_control_chars,
-                  pugi::encoding_utf8);
-    return out.str();
-}
-
 } // namespace
 
 std::u16string TXlsxWorkbook::NextWorksheetPartName() const {
     for (int64_t n = 1;; ++n) {
         const std::u16string name = u"xl/worksheets/sheet" + IntToText(n) + u".xml";
-        if (!FOriginalEntries.Find(name) && FSheetDocs.find(name) == FSheetDocs.end()) return name;
+        if (!FOriginalEntries.FindIgnoringCase(name)) return name; // every opened part is an entry too
     }
 }
 
@@ -158,12 +152,17 @@ std::u16string TXlsxWorkbook::ResolveRelTarget(const pugi::xml_document* rels, s
 
 int32_t TXlsxWorkbook::AddSheet(const std::u16string& sheetName) {
     if (!IsLoaded()) throw TTabulixError(NotLoaded);
-    pugi::xml_document* workbook = GetPartDocument(parts::Workbook);
-    pugi::xml_document* rels = GetPartDocument(parts::WorkbookRels);
-    pugi::xml_document* types = GetPartDocument(parts::ContentTypes);
+    // The three structural parts are opened for change only once all of them can take the new sheet.
+    std::unique_ptr<pugi::xml_document> parsedWorkbook, parsedRels, parsedTypes;
+    pugi::xml_document* workbook = PartForChange(parts::Workbook, parsedWorkbook);
+    pugi::xml_document* rels = PartForChange(parts::WorkbookRels, parsedRels);
+    pugi::xml_document* types = PartForChange(parts::ContentTypes, parsedTypes);
     if (!workbook || !rels || !types || !RootElement(*workbook) || !RootElement(*rels) || !RootElement(*types)) {
         throw TTabulixError(u"Could not read this workbook's internal structure to add a sheet.");
     }
+    KeepOpened(parts::Workbook, parsedWorkbook);
+    KeepOpened(parts::WorkbookRels, parsedRels);
+    KeepOpened(parts::ContentTypes, parsedTypes);
     const pugi::xml_node workbookRoot = RootElement(*workbook);
     pugi::xml_node sheets = FirstChildNamed(workbookRoot, "sheets");
     if (!sheets) sheets = AppendChild(workbookRoot, "sheets");
@@ -189,9 +188,9 @@ int32_t TXlsxWorkbook::AddSheet(const std::u16string& sheetName) {
     override.append_attribute("PartName").set_value(Utf8(u"/" + partName).c_str());
     override.append_attribute("ContentType").set_value(WorksheetContentType);
 
-    auto document = std::make_unique<pugi::xml_document>();
-    ParseXmlPart(NewWorksheetContent, partName, *document);
-    FSheetDocs[partName] = std::move(document);
+    // The new part is an entry at once, so that every opened part is found among the entries.
+    FOriginalEntries.Put(partName, NewWorksheetContent);
+    GetPartDocument(partName);
 
     TXlsxSheet record;
     record.Name = name;
@@ -207,9 +206,11 @@ void TXlsxWorkbook::DeleteSheet(int32_t sheetIndex) {
     if (!IsSheetIndex(sheetIndex)) return;
     if (SheetCount() <= 1) throw TTabulixError(u"A workbook needs at least one worksheet - this is the only one left.");
     const std::u16string partName = FSheets[size_t(sheetIndex)].PartName;
-    pugi::xml_document* workbook = GetPartDocument(parts::Workbook);
-    pugi::xml_document* rels = GetPartDocument(parts::WorkbookRels);
-    pugi::xml_document* types = GetPartDocument(parts::ContentTypes);
+    // Each structural part is opened for change only when it refers to the sheet.
+    std::unique_ptr<pugi::xml_document> parsedWorkbook, parsedRels, parsedTypes;
+    pugi::xml_document* workbook = PartForChange(parts::Workbook, parsedWorkbook);
+    pugi::xml_document* rels = PartForChange(parts::WorkbookRels, parsedRels);
+    pugi::xml_document* types = PartForChange(parts::ContentTypes, parsedTypes);
 
     std::u16string relId;
     const pugi::xml_node workbookRoot = workbook ? RootElement(*workbook) : pugi::xml_node();
@@ -227,48 +228,55 @@ void TXlsxWorkbook::DeleteSheet(int32_t sheetIndex) {
             int64_t remaining = 0;
             for (pugi::xml_node other = FirstElement(sheets); other; other = NextElement(other)) ++remaining;
             AdjustSheetPositions(workbookRoot, position, remaining);
+            KeepOpened(parts::Workbook, parsedWorkbook);
             break;
         }
     }
-    if (rels && RootElement(*rels) && !relId.empty()) {
+    if (rels && !relId.empty()) {
         const pugi::xml_node relationship = LastChildWith(RootElement(*rels), "Id", relId);
-        if (relationship) RootElement(*rels).remove_child(relationship);
+        if (relationship) {
+            RootElement(*rels).remove_child(relationship);
+            KeepOpened(parts::WorkbookRels, parsedRels);
+        }
     }
-    if (types && RootElement(*types)) {
+    if (types) {
         const pugi::xml_node override = LastChildWith(RootElement(*types), "PartName", u"/" + partName);
-        if (override) RootElement(*types).remove_child(override);
+        if (override) {
+            RootElement(*types).remove_child(override);
+            KeepOpened(parts::ContentTypes, parsedTypes);
+        }
     }
     // The part goes, and with it its own relationships, which a sheet added later under the same
     // part name must not inherit.
-    for (const std::u16string& name : {partName, RelationshipsPartOf(partName)}) {
-        FSheetDocs.erase(name);
-        FOriginalEntries.Remove(name);
-    }
+    RemovePart(partName);
+    RemovePart(RelationshipsPartOf(partName));
     FSheets.erase(FSheets.begin() + sheetIndex);
+}
+
+void TXlsxWorkbook::RemovePart(std::u16string_view entryName) {
+    const TZipEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
+    if (!entry) return;
+    const std::u16string name = entry->Name;
+    FSheetDocs.erase(name);
+    FOriginalEntries.Remove(name);
 }
 
 void TXlsxWorkbook::DropCalculationChain() {
     // Spreadsheet applications rebuild the chain; a stale one makes them report the file as damaged.
-    if (const TZipEntry* chain = FOriginalEntries.FindIgnoringCase(parts::CalcChain)) {
-        const std::u16string name = chain->Name;
-        FSheetDocs.erase(name);
-        FOriginalEntries.Remove(name);
+    RemovePart(parts::CalcChain);
+    // The references to it go too; a part without any stays as it was read.
+    std::unique_ptr<pugi::xml_document> parsedRels, parsedTypes;
+    if (pugi::xml_document* rels = PartForChange(parts::WorkbookRels, parsedRels)) {
+        const bool removed = RemoveChildrenWhere(RootElement(*rels), [](const pugi::xml_node& relationship) {
+            return EndsWithTextAscii(AttrOrDefault(relationship, "Type", u""), u"/calcChain");
+        });
+        if (removed) KeepOpened(parts::WorkbookRels, parsedRels);
     }
-    if (pugi::xml_document* rels = GetPartDocument(parts::WorkbookRels)) {
-        pugi::xml_node root = RootElement(*rels);
-        for (pugi::xml_node relationship = FirstElement(root); relationship;) {
-            const pugi::xml_node next = NextElement(relationship);
-            if (EndsWithTextAscii(AttrOrDefault(relationship, "Type", u""), u"/calcChain")) root.remove_child(relationship);
-            relationship = next;
-        }
-    }
-    if (pugi::xml_document* types = GetPartDocument(parts::ContentTypes)) {
-        pugi::xml_node root = RootElement(*types);
-        for (pugi::xml_node entry = FirstElement(root); entry;) {
-            const pugi::xml_node next = NextElement(entry);
-            if (SameTextAscii(AttrOrDefault(entry, "PartName", u""), u"/" + parts::CalcChain)) root.remove_child(entry);
-            entry = next;
-        }
+    if (pugi::xml_document* types = PartForChange(parts::ContentTypes, parsedTypes)) {
+        const bool removed = RemoveChildrenWhere(RootElement(*types), [](const pugi::xml_node& entry) {
+            return SameTextAscii(AttrOrDefault(entry, "PartName", u""), u"/" + parts::CalcChain);
+        });
+        if (removed) KeepOpened(parts::ContentTypes, parsedTypes);
     }
 }
 
@@ -278,9 +286,9 @@ std::string TXlsxWorkbook::SaveToBytes() {
         DropCalculationChain();
         FFormulasRemoved = false;
     }
-    for (auto& [name, document] : FSheetDocs) FOriginalEntries.Put(name, SerializePart(*document));
+    for (auto& [name, document] : FSheetDocs) FOriginalEntries.Put(name, SerializeXmlPart(*document));
     TZipWriter writer;
-    for (const TZipEntry& entry : FOriginalEntries.InOrder()) writer.Add(entry.Name, entry.Bytes);
+    for (const TZipEntry& entry : FOriginalEntries.InOrder()) writer.AddStored(entry.StoredName, entry.Utf8Name, entry.Bytes);
     return writer.Finish();
 }
 

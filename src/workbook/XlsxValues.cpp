@@ -54,6 +54,7 @@ void CivilFromDays(int64_t days, int64_t& year, int& month, int& day) {
 
 constexpr int64_t SerialOfUnixEpoch = 25569;   // 1970-01-01
 constexpr int64_t LastSerial = 2958465;        // 9999-12-31
+constexpr int64_t SerialOf1904 = 1462;         // 1904-01-01, day 0 of workbooks that count from 1904
 constexpr int64_t MillisecondsPerDay = 86400000;
 
 } // namespace
@@ -132,8 +133,10 @@ bool IsDateFormatCode(std::u16string_view code) {
     return false;
 }
 
-std::optional<std::u16string> SerialToDateText(double serial, std::u16string_view timeSeparator) {
-    if (!(serial >= 0) || serial >= double(LastSerial + 1)) return std::nullopt;
+std::optional<std::u16string> SerialToDateText(double serial, std::u16string_view timeSeparator, bool date1904) {
+    if (!(serial >= 0)) return std::nullopt;
+    if (date1904) serial += double(SerialOf1904);
+    if (serial >= double(LastSerial + 1)) return std::nullopt;
     int64_t days = int64_t(std::floor(serial));
     const double fraction = serial - double(days);
     int64_t milliseconds = 0;

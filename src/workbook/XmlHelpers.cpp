@@ -4,6 +4,8 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 
+#include <sstream>
+
 namespace tabulix {
 
 std::string_view LocalName(const pugi::xml_node& node) {
@@ -100,12 +102,37 @@ bool IsXmlWhitespace(std::string_view text) { return text.find_first_not_of(" \t
 
 } // namespace
 
-void ParseXmlPart(std::string_view bytes, std::u16string_view partName, pugi::xml_document& document) {
+namespace {
+
+// The parser folds line ends (CR LF and a lone CR into LF) everywhere but in processing instructions and
+// the document type declaration, which it keeps as written. Folded there too, as every reader sees them,
+// so that a CR in a parsed document is always a character of text that was written as a reference.
+class TLineEndFolder : public pugi::xml_tree_walker {
+public:
+    bool for_each(pugi::xml_node& node) override {
+        if (node.type() != pugi::node_pi && node.type() != pugi::node_doctype) return true;
+        const std::string_view value = node.value();
+        if (value.find('\r') == std::string_view::npos) return true;
+        std::string folded;
+        for (size_t i = 0; i < value.size(); ++i) {
+            if (value[i] != '\r') folded += value[i];
+            else if (i + 1 >= value.size() || value[i + 1] != '\n') folded += '\n';
+        }
+        node.set_value(folded.c_str());
+        return true;
+    }
+};
+
+} // namespace
+
+void ParseXmlPart(std::string_view bytes, std::u16string_view partName, pugi::xml_document& document, bool toChange) {
     // Whitespace that is the only content of an element is kept: a cell text of one blank is a text.
     // Read as a fragment so that what stands beside the root element stays visible to the checks below.
-    constexpr unsigned flags =
+    constexpr unsigned readFlags =
         pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_declaration | pugi::parse_fragment;
-    const pugi::xml_parse_result result = document.load_buffer(bytes.data(), bytes.size(), flags, pugi::encoding_utf8);
+    constexpr unsigned changeFlags = readFlags | pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype;
+    const pugi::xml_parse_result result =
+        document.load_buffer(bytes.data(), bytes.size(), toChange ? changeFlags : readFlags, pugi::encoding_utf8);
     if (!result) FailNotWellFormed(partName, result.description(), result.offset);
     // A document has one root element and no text beside it. A text without any element at all is a
     // document without a root, which callers treat as such.
@@ -120,9 +147,38 @@ void ParseXmlPart(std::string_view bytes, std::u16string_view partName, pugi::xm
             text = node;
         }
     }
-    if (!text) return;
-    if (root) FailNotWellFormed(partName, "text outside the root element", text.offset_debug());
-    document.remove_children();
+    if (text) {
+        if (root) FailNotWellFormed(partName, "text outside the root element", text.offset_debug());
+        document.remove_children();
+    }
+    if (toChange && bytes.find('\r') != std::string_view::npos) {
+        TLineEndFolder folder;
+        document.traverse(folder);
+    }
+}
+
+std::string SerializeXmlPart(pugi::xml_document& document) {
+    pugi::xml_node declaration = document.first_child();
+    if (declaration.type() != pugi::node_declaration) {
+        declaration = document.prepend_child(pugi::node_declaration);
+        declaration.append_attribute("version").set_value("1.0");
+        declaration.append_attribute("standalone").set_value("yes");
+    }
+    pugi::xml_attribute encoding = declaration.attribute("encoding");
+    if (!encoding) {
+        const pugi::xml_attribute version = declaration.attribute("version");
+        encoding = version ? declaration.insert_attribute_after("encoding", version) : declaration.prepend_attribute("encoding");
+    }
+    encoding.set_value("UTF-8");
+    // The serialiser writes control characters of attribute values as references itself; a CR in text
+    // it writes as it is, and only text can still hold one here (see TLineEndFolder).
+    std::ostringstream out;
+    document.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    std::string bytes = out.str();
+    for (size_t at = bytes.find('\r'); at != std::string::npos; at = bytes.find('\r', at + 5)) {
+        bytes.replace(at, 1, "&#13;");
+    }
+    return bytes;
 }
 
 pugi::xml_node RootElement(const pugi::xml_document& document) { return FirstElement(document); }

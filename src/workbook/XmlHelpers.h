@@ -29,8 +29,16 @@ pugi::xml_node FirstElement(const pugi::xml_node& parent);
 pugi::xml_node NextElement(const pugi::xml_node& node);
 
 // Parses a part's UTF-8 bytes (byte-order mark already dropped). Throws TTabulixError with the
-// parser's message, naming the part, when the text is not well-formed XML.
-void ParseXmlPart(std::string_view bytes, std::u16string_view partName, pugi::xml_document& document);
+// parser's message, naming the part, when the text is not well-formed XML. A part parsed to be changed
+// and written back (toChange) keeps its comments, processing instructions and document type
+// declaration as well; a part parsed only to be read leaves them out.
+void ParseXmlPart(std::string_view bytes, std::u16string_view partName, pugi::xml_document& document,
+                  bool toChange = false);
+
+// The bytes of a document as a part: UTF-8, declared as such, without a byte-order mark. Tab, LF and
+// CR in attribute values, and CR in text, are written as character references, so that a reader's
+// normalisation of line ends and blanks gives back exactly the characters the document holds.
+std::string SerializeXmlPart(pugi::xml_document& document);
 
 // The root element of a parsed document; empty when there is none.
 pugi::xml_node RootElement(const pugi::xml_document& document);

@@ -102,7 +102,10 @@ private:
     unzFile FFile;
 };
 
-std::u16string CurrentEntryName(unzFile file) {
+constexpr uLong Utf8NameFlag = 1u << 11;
+
+// The current entry's name as stored, and whether the archive flags it as UTF-8.
+void ReadCurrentEntryName(unzFile file, TZipEntry& entry) {
     unz_file_info64 info{};
     if (unzGetCurrentFileInfo64(file, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
         throw TTabulixError(NotAnArchive);
@@ -111,7 +114,9 @@ std::u16string CurrentEntryName(unzFile file) {
     if (unzGetCurrentFileInfo64(file, &info, name.data(), uLong(name.size()), nullptr, 0, nullptr, 0) != UNZ_OK) {
         throw TTabulixError(NotAnArchive);
     }
-    return Utf8ToUtf16(name);
+    entry.Name = Utf8ToUtf16(name);
+    entry.StoredName = std::move(name);
+    entry.Utf8Name = (info.flag & Utf8NameFlag) != 0;
 }
 
 std::string InflateCurrentEntry(unzFile file, const std::u16string& name, uint64_t& total, const TZipLimits& limits) {
@@ -158,7 +163,7 @@ std::vector<TZipEntry> ReadZipArchive(std::string_view archive, const TZipLimits
     while (status == UNZ_OK) {
         if (entries.size() >= limits.MaxEntries) throw TTabulixError(tooMany);
         TZipEntry entry;
-        entry.Name = CurrentEntryName(file.Get());
+        ReadCurrentEntryName(file.Get(), entry);
         entry.Bytes = InflateCurrentEntry(file.Get(), entry.Name, total, limits);
         entries.push_back(std::move(entry));
         status = unzGoToNextFile(file.Get());
@@ -190,16 +195,19 @@ TZipWriter::~TZipWriter() {
 }
 
 void TZipWriter::Add(std::u16string_view name, std::string_view bytes) {
-    if (!FState->File) throw TTabulixError(u"Could not write the ZIP archive.");
     const std::string utf8Name = Utf16ToUtf8(name);
-    const bool ascii = Utf16ToAsciiLossy(name) == utf8Name;
+    AddStored(utf8Name, Utf16ToAsciiLossy(name) != utf8Name, bytes);
+}
+
+void TZipWriter::AddStored(std::string_view storedName, bool utf8Name, std::string_view bytes) {
+    if (!FState->File) throw TTabulixError(u"Could not write the ZIP archive.");
+    const std::string name(storedName);
     zip_fileinfo info{};
     info.tmz_date.tm_year = 1980; // a fixed time stamp keeps saved packages reproducible
     info.tmz_date.tm_mday = 1;
-    const uLong utf8NameFlag = 1u << 11;
-    int status = zipOpenNewFileInZip4_64(FState->File, utf8Name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+    int status = zipOpenNewFileInZip4_64(FState->File, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
                                          Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL,
-                                         Z_DEFAULT_STRATEGY, nullptr, 0, 0, ascii ? 0 : utf8NameFlag, 0);
+                                         Z_DEFAULT_STRATEGY, nullptr, 0, 0, utf8Name ? Utf8NameFlag : 0, 0);
     size_t written = 0;
     while (status == ZIP_OK && written < bytes.size()) {
         const unsigned chunk = unsigned(std::min<size_t>(bytes.size() - written, 1u << 24));
@@ -208,7 +216,7 @@ void TZipWriter::Add(std::u16string_view name, std::string_view bytes) {
     }
     if (status == ZIP_OK) status = zipCloseFileInZip(FState->File);
     if (status != ZIP_OK) {
-        throw TTabulixError(FormatMessageText(u"Could not add %s to the ZIP archive.", {std::u16string(name)}));
+        throw TTabulixError(FormatMessageText(u"Could not add %s to the ZIP archive.", {Utf8ToUtf16(storedName)}));
     }
 }
 

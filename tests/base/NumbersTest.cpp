@@ -40,6 +40,8 @@ TEST(DecimalInteger, ReadsOnlySignedDecimal) {
     EXPECT_EQ(ReadDecimalInteger(u"$10"), std::nullopt);
     EXPECT_EQ(ReadDecimalInteger(u" 1"), std::nullopt);
     EXPECT_EQ(ReadDecimalInteger(u"99999999999999999999"), std::nullopt);
+    EXPECT_EQ(ReadDecimalInteger(u"18446744073709551617"), std::nullopt); // would wrap around to 1
+    EXPECT_EQ(ReadDecimalInteger(u"-9223372036854775808"), INT64_MIN);
     EXPECT_EQ(ReadDecimalIntegerOr(u"", 3), 3);
 }
 

@@ -6,6 +6,7 @@
 #include "support/CliRun.h"
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
+#include "workbook/ZipPackage.h"
 
 #include <gtest/gtest.h>
 
@@ -108,5 +109,33 @@ TEST(CliCommands, EditFailuresChangeNothing) {
     EXPECT_EQ(RunCli({"edit", Utf8(book), "-o", Utf8(book)}).Code, 2);
     EXPECT_EQ(RunCli({"edit", Utf8(book), Utf8(book), "set", "0", "0", "0", "x"}).Code, 2);
     EXPECT_EQ(RunCli({"edit", Utf8(book), "-o", Utf8(book), "rename", "0"}).Code, 2);
+    // A cell outside the grid a workbook is loaded with: the boundaries first, then one far out.
+    for (const auto& cell : std::vector<std::vector<std::string>>{{"2000", "0"}, {"0", "200"}, {"1048575", "16383"}}) {
+        const TCliRun far = RunCli({"edit", Utf8(book), "-o", Utf8(book), "set", "0", cell[0], cell[1], "x"});
+        ASSERT_EQ(far.Code, 2) << cell[0] << " " << cell[1];
+        EXPECT_NE(far.Err.find("2000 rows and 200 columns"), std::string::npos) << far.Err;
+    }
     EXPECT_EQ(ReadFileBytes(book), before);
 }
+
+TEST(CliCommands, EditLeavesEveryEntryNoEditChangedByteForByte) {
+    // As LibreOffice writes a workbook: a line break after each XML declaration, formulas, no
+    // calculation chain.
+    const std::string formulas = "<row r=\"1\">" + CellXml("A1", "1") + "<c r=\"B1\" s=\"0\" t=\"n\"><f aca=\"false\">A1*2"
+                                 "</f><v>2</v></c></row><row r=\"2\">" + CellXml("A2", "0", "s") + "</row>";
+    TTempFolder folder;
+    TXlsxFixture().Declared().Sheet("One", formulas).Sheet("Two", formulas).SharedStrings({"<t>text</t>"})
+        .Styles(StylesXml({0})).WriteTo(folder / u"office.xlsx");
+    const TCliRun edit = RunCli({"edit", Utf8(folder / u"office.xlsx"), "-o", Utf8(folder / u"edited.xlsx"), "set", "0", "0",
+                                 "2", "5", "insert-row", "0", "0"});
+    ASSERT_EQ(edit.Code, 0) << edit.Err;
+    const std::vector<TZipEntry> before = ReadZipArchive(ReadFileBytes(folder / u"office.xlsx"));
+    const std::vector<TZipEntry> after = ReadZipArchive(ReadFileBytes(folder / u"edited.xlsx"));
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(after[i].Name, before[i].Name);
+        const bool edited = before[i].Name == u"xl/worksheets/sheet1.xml";
+        EXPECT_EQ(after[i].Bytes == before[i].Bytes, !edited) << Utf16ToUtf8(before[i].Name);
+    }
+}
+

@@ -47,6 +47,16 @@ TXlsxFixture& TXlsxFixture::Entry(const std::string& name, const std::string& by
     return *this;
 }
 
+TXlsxFixture& TXlsxFixture::StoredEntry(const std::string& storedName, const std::string& bytes) {
+    FStoredEntries.emplace_back(storedName, bytes);
+    return *this;
+}
+
+TXlsxFixture& TXlsxFixture::Declared() {
+    FDeclared = true;
+    return *this;
+}
+
 TXlsxFixture& TXlsxFixture::Without(const std::string& name) {
     FWithout.push_back(name);
     return *this;
@@ -78,6 +88,9 @@ std::string TXlsxFixture::Bytes() const {
         parts.emplace_back("xl/sharedStrings.xml", strings + "</sst>");
     }
     if (!FStyles.empty()) parts.emplace_back("xl/styles.xml", std::string("<styleSheet xmlns=\"") + MainNs + "\">" + FStyles + "</styleSheet>");
+    for (auto& part : parts) {
+        if (FDeclared) part.second = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + part.second;
+    }
     for (const auto& entry : FEntries) {
         const auto same = std::find_if(parts.begin(), parts.end(), [&](const auto& p) { return p.first == entry.first; });
         if (same != parts.end()) same->second = entry.second;
@@ -87,7 +100,19 @@ std::string TXlsxFixture::Bytes() const {
     for (const auto& [name, bytes] : parts) {
         if (std::find(FWithout.begin(), FWithout.end(), name) == FWithout.end()) writer.Add(Utf8ToUtf16(name), bytes);
     }
-    return writer.Finish();
+    // The writer names entries in UTF-8: a stored name takes the place of an ASCII name of its length,
+    // which the writer leaves unflagged, in the entry's local header and in the directory.
+    for (size_t i = 0; i < FStoredEntries.size(); ++i) {
+        writer.Add(Utf8ToUtf16(std::string(FStoredEntries[i].first.size(), char('A' + i))), FStoredEntries[i].second);
+    }
+    std::string archive = writer.Finish();
+    for (size_t i = 0; i < FStoredEntries.size(); ++i) {
+        const std::string placeholder(FStoredEntries[i].first.size(), char('A' + i));
+        for (size_t at = archive.find(placeholder); at != std::string::npos; at = archive.find(placeholder, at + 1)) {
+            archive.replace(at, placeholder.size(), FStoredEntries[i].first);
+        }
+    }
+    return archive;
 }
 
 void TXlsxFixture::WriteTo(const std::filesystem::path& path) const { WriteFileBytes(path, Bytes()); }

@@ -19,6 +19,11 @@ public:
     TXlsxFixture& Styles(const std::string& styleSheetXml);
     // An entry written as given, replacing a generated one of the same name.
     TXlsxFixture& Entry(const std::string& name, const std::string& bytes);
+    // An entry whose name (ten bytes or more) is written as the given bytes without the UTF-8 flag, as
+    // old archivers write names in code page 437.
+    TXlsxFixture& StoredEntry(const std::string& storedName, const std::string& bytes);
+    // Every generated part begins with an XML declaration and a line break, as LibreOffice writes them.
+    TXlsxFixture& Declared();
     // An entry left out of the package.
     TXlsxFixture& Without(const std::string& name);
 
@@ -34,7 +39,9 @@ private:
     bool FHasSharedStrings = false;
     std::string FStyles;
     std::vector<std::pair<std::string, std::string>> FEntries;
+    std::vector<std::pair<std::string, std::string>> FStoredEntries;
     std::vector<std::string> FWithout;
+    bool FDeclared = false;
 };
 
 // A cell element: <c r="ref" t="type" s="style"><v>value</v></c>, attributes left out when empty.

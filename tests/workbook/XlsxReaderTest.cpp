@@ -270,14 +270,14 @@ TEST(XlsxPackage, EntryNamesMatchIgnoringCaseAndPrefixedElementsLoad) {
     EXPECT_FALSE(workbook->ReadZipText(u"xl/nothing.xml").has_value());
 }
 
-TEST(XlsxPackage, PartDocumentsAreOpenedOnceByExactName) {
+TEST(XlsxPackage, PartDocumentsAreOpenedOnceWhateverTheCaseOfTheName) {
     TXlsxFixture fixture;
     fixture.Sheet("S", "<row>" + CellXml("A1", "1") + "</row>");
     const auto workbook = Load(fixture);
     pugi::xml_document* document = workbook->GetPartDocument(u"xl/worksheets/sheet1.xml");
     ASSERT_NE(document, nullptr);
     EXPECT_EQ(workbook->GetPartDocument(u"xl/worksheets/sheet1.xml"), document);
-    EXPECT_EQ(workbook->GetPartDocument(u"XL/worksheets/sheet1.xml"), nullptr);
+    EXPECT_EQ(workbook->GetPartDocument(u"XL/worksheets/Sheet1.xml"), document);
     EXPECT_EQ(workbook->GetPartDocument(u"xl/none.xml"), nullptr);
 }
 
@@ -389,4 +389,23 @@ TEST(XlsxCells, IntegersAreReadWhateverTheirLength) {
         "<numFmts><numFmt numFmtId=\"00000000000000000000000164\" formatCode=\"yyyy\"/></numFmts>"
         "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"00000000000000000000000164\"/></cellXfs>");
     EXPECT_EQ(A1Of(CellXml("A1", "45292", "", "1"), formats), u"2024-01-01");
+}
+
+TEST(XlsxCells, NumbersTooLongForTheirTypeDoNotWrapAround) {
+    // Rows 2^64 + 1 and 2^32 + 1, shared string 2^64, style 2^64 + 1: none of them is row 1, string 0 or style 1.
+    const auto workbook = Load(TXlsxFixture().SharedStrings({"<t>first</t>"}).Styles(StylesXml({0, 14}))
+        .Sheet("S", "<row r=\"1\">" + CellXml("A18446744073709551617", "far") + CellXml("A4294967297", "far") +
+                        CellXml("B1", "18446744073709551616", "s") + CellXml("C1", "45292", "", "18446744073709551617") + "</row>"));
+    EXPECT_EQ(workbook->Sheet(0).Data[0], (std::vector<std::u16string>{u"", u"", u"45292"}));
+}
+
+TEST(XlsxDates, WorkbooksThatCountFrom1904) {
+    auto shown = [](const std::string& date1904, const std::string& value) {
+        return A1Of(CellXml("A1", value, "", "1"), TXlsxFixture().Styles(StylesXml({0, 22})).Entry("xl/workbook.xml",
+            "<workbook xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><workbookPr date1904=\"" +
+            date1904 + "\"/><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>"));
+    };
+    EXPECT_EQ(shown("1", "45292"), u"2028-01-02");
+    EXPECT_EQ(shown("true", "0.5"), u"1904-01-01 12:00");
+    EXPECT_EQ(shown("false", "45292"), u"2024-01-01");
 }

@@ -227,3 +227,69 @@ TEST(SaveToFile, TheCalculationChainGoesOnlyWhenAFormulaWasRemoved) {
     EXPECT_EQ(entries.at(u"[Content_Types].xml").find("calcChain"), std::string::npos);
     EXPECT_EQ(LoadBytes(workbook->SaveToBytes())->Sheet(0).Data[0][0], u"5");
 }
+
+TEST(SaveToFile, EntryNamesAreWrittenBackAsStored) {
+    // Names in code page 437 (u and a with diaeresis), not flagged as UTF-8.
+    const std::string package = TXlsxFixture().Sheet("S", "").StoredEntry("docs/\x81.txt", "u").StoredEntry("docs/\x84.txt", "a").Bytes();
+    const auto workbook = LoadBytes(package);
+    workbook->SetCellValue(0, 0, 0, u"edit");
+    const std::string saved = workbook->SaveToBytes();
+    EXPECT_EQ(ReadZipArchive(saved).size(), ReadZipArchive(package).size());
+    for (const std::string name : {"docs/\x81.txt", "docs/\x84.txt"}) {
+        const size_t local = saved.find(name); // first in the local header, whose flags stand 24 bytes before it
+        ASSERT_NE(local, std::string::npos) << name;
+        EXPECT_EQ(uint8_t(saved[local - 23]) & 0x08, 0) << name; // bit 11, UTF-8, stays clear
+    }
+}
+
+TEST(SaveToFile, AnEditedPartKeepsCommentsInstructionsAndControlCharacters) {
+    const auto workbook = LoadBytes(TXlsxFixture().Sheet("S", "").Entry("xl/worksheets/sheet1.xml",
+        "<?xml version=\"1.0\"?>\r\n<!DOCTYPE worksheet>\r\n<!-- by hand -->\r\n<?app one=\"1\"\r\n two=\"2\"?>\r\n<worksheet>"
+        "<sheetData><row r=\"1\"><!-- row --><c r=\"A1\" t=\"inlineStr\"><is><t>a&#13;b</t></is></c></row></sheetData>"
+        "<dataValidations><dataValidation prompt=\"one&#9;two&#10;three&#13;four\"/></dataValidations></worksheet>").Bytes());
+    workbook->SetCellValue(0, 0, 1, u"edited");
+    const std::string saved = workbook->SaveToBytes();
+    const std::string part = Part(saved, u"xl/worksheets/sheet1.xml");
+    for (const char* kept : {"<!DOCTYPE worksheet>", "<!-- by hand -->", "<?app one=\"1\"\n two=\"2\"?>", "<!-- row -->"}) {
+        EXPECT_NE(part.find(kept), std::string::npos) << kept << " in " << part;
+    }
+    pugi::xml_document document; // as any reader reads it, normalising line ends and blanks
+    ASSERT_TRUE(document.load_string(part.c_str()));
+    EXPECT_STREQ(document.select_node("//dataValidation").node().attribute("prompt").value(), "one\ttwo\nthree\rfour");
+    EXPECT_EQ(LoadBytes(saved)->Sheet(0).Data[0][0], u"a\rb");
+}
+
+TEST(Parts, NamesThatDifferOnlyInCaseAreOnePart) {
+    const auto workbook = LoadBytes(TXlsxFixture().Sheet("A", "").Sheet("B", "").Without("xl/worksheets/sheet1.xml")
+        .Entry("xl/worksheets/Sheet1.xml", "<worksheet><sheetData/></worksheet>")
+        .Entry("xl/worksheets/_rels/Sheet1.xml.rels", Rels + "</Relationships>").Bytes());
+    EXPECT_EQ(workbook->Sheet(0).PartName, u"xl/worksheets/Sheet1.xml");
+    workbook->SetCellValue(0, 0, 0, u"edited");
+    workbook->AddSheet(u"C");
+    EXPECT_EQ(workbook->Sheet(2).PartName, u"xl/worksheets/sheet3.xml");
+    EXPECT_NE(Part(workbook->SaveToBytes(), u"xl/worksheets/Sheet1.xml").find("edited"), std::string::npos);
+    workbook->DeleteSheet(0);
+    for (const auto& [name, bytes] : EntriesOf(workbook->SaveToBytes())) {
+        EXPECT_FALSE(SameTextAscii(name, u"xl/worksheets/sheet1.xml")) << Utf16ToUtf8(name);
+        EXPECT_FALSE(SameTextAscii(name, u"xl/worksheets/_rels/sheet1.xml.rels")) << Utf16ToUtf8(name);
+    }
+}
+
+TEST(SaveToFile, StructuralPartsAreRewrittenOnlyWhenSomethingInThemChanges) {
+    // A formula removed without a calculation chain, a sheet that cannot be added for want of content
+    // types, a deleted sheet without a content-type override: the package stays as it was read.
+    const std::string formulas = TXlsxFixture().Sheet("S", "<row r=\"1\"><c r=\"A1\"><f>1+1</f><v>2</v></c></row>").Bytes();
+    auto workbook = LoadBytes(formulas);
+    workbook->SetCellValue(0, 0, 0, u"5");
+    auto saved = EntriesOf(workbook->SaveToBytes());
+    saved[u"xl/worksheets/sheet1.xml"] = EntriesOf(formulas)[u"xl/worksheets/sheet1.xml"];
+    EXPECT_EQ(saved, EntriesOf(formulas));
+    const std::string untyped = TXlsxFixture().Sheet("S", "").Without("[Content_Types].xml").Bytes();
+    workbook = LoadBytes(untyped);
+    EXPECT_NE(MessageOf([&] { workbook->AddSheet(u"x"); }), u"(no failure)");
+    EXPECT_EQ(EntriesOf(workbook->SaveToBytes()), EntriesOf(untyped));
+    const std::string defaults = TXlsxFixture().Sheet("A", "").Sheet("B", "").Bytes();
+    workbook = LoadBytes(defaults);
+    workbook->DeleteSheet(1);
+    EXPECT_EQ(Part(workbook->SaveToBytes(), u"[Content_Types].xml"), Part(defaults, u"[Content_Types].xml"));
+}

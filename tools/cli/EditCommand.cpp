@@ -51,6 +51,13 @@ TOperation ReadOperation(const std::vector<std::string>& args, size_t& i) {
     if (name == "set") {
         const auto w = take(4);
         const int32_t sheet = ReadIndex(w[0], "SHEET"), row = ReadIndex(w[1], "ROW"), col = ReadIndex(w[2], "COL");
+        // The grid grows densely up to the cell, so a cell far out would take all memory; the viewer's
+        // cells lie inside what a workbook is loaded with, and so must these.
+        if (row >= MaxLoadedRows || col >= MaxLoadedCols) {
+            throw TUsageError{"set reaches only the " + std::to_string(MaxLoadedRows) + " rows and " +
+                              std::to_string(MaxLoadedCols) + " columns a workbook is loaded with (ROW below " +
+                              std::to_string(MaxLoadedRows) + ", COL below " + std::to_string(MaxLoadedCols) + ")"};
+        }
         const std::u16string text = Utf8ToUtf16(w[3]);
         return [=](TXlsxWorkbook& workbook) {
             RequireSheet(workbook, sheet);
