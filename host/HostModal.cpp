@@ -115,9 +115,11 @@ void THostModal::FirstLook(HWND menuWindow) {
         const std::wstring text = ItemText(FMenu, position, info);
         TItem item{Narrow(text), info.wID, (info.fState & MFS_DISABLED) != 0, (info.fType & MFT_SEPARATOR) != 0};
         // An item whose text cannot be read at all is written as its identifier.
-        if (item.Separator) item.Text = "-";
+        if (item.Separator) item.Text.assign(1, '-');
         else if (item.Text.empty()) item.Text = std::to_string(item.Id);
-        joined += (position ? "|" : "") + item.Text + (item.Disabled && !item.Separator ? " (greyed)" : "");
+        if (position) joined += '|';
+        joined += item.Text;
+        if (item.Disabled && !item.Separator) joined += " (greyed)";
         FItems.push_back(item);
     }
     FMenus.push_back(joined);

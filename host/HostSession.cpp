@@ -24,7 +24,10 @@ std::string Upper(std::string text) {
 
 std::string Join(const std::vector<uint8_t>& codes) {
     std::string text;
-    for (uint8_t code : codes) text += (text.empty() ? "" : ",") + std::to_string(code);
+    for (uint8_t code : codes) {
+        if (!text.empty()) text += ',';
+        text += std::to_string(code);
+    }
     return text;
 }
 

@@ -231,6 +231,26 @@ TEST_F(ViewerInput, ActionToolbarButtonsAndSaving) {
         TTabulixError);
 }
 
+TEST_F(ViewerInput, AFailureToStoreTheTextIsReportedAndTheBoxStillGoes) {
+    // A workbook whose sheet cannot be opened for change once loaded: storing the edit box's text fails.
+    struct TBrokenWorkbook : TXlsxWorkbook {
+        void BreakSheet() { FOriginalEntries.Put(u"xl/worksheets/sheet1.xml", "<worksheet><sheetData>"); }
+    };
+    TProbe& viewer = MakeViewer();
+    auto broken = std::make_unique<TBrokenWorkbook>();
+    broken->LoadFromFile(Workbook({"One"}, Rows({{"a"}})));
+    broken->BreakSheet();
+    viewer.FWorkbook = std::move(broken);
+    viewer.FCurrentSheet = 0;
+    Type(u'x');
+    ASSERT_NE(EditBox(), nullptr);
+    EXPECT_NO_THROW(FWindows.SetFocus(FHost.Window));
+    EXPECT_EQ(EditBox(), nullptr);
+    EXPECT_FALSE(viewer.FDraggingEdit);
+    ASSERT_EQ(FHost.Errors.size(), 1u);
+    EXPECT_NE(FHost.Errors[0].find(u"is not well-formed XML"), std::u16string::npos);
+}
+
 TEST(HighlightColours, ByNameTrimmedIgnoringCase) {
     EXPECT_EQ(HighlightColorFromName(u" yellow "), RgbColor(255, 255, 128));
     EXPECT_EQ(HighlightColorFromName(u"ORANGE"), RgbColor(255, 165, 10));
