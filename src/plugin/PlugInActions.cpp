@@ -75,14 +75,17 @@ bool RunAction(int32_t action, const THostParameters& parameters) {
     case 3: return PrevSheetAction(parameters.Read(0));
     case 4: return GotoSheetAction(parameters.Read(0), parameters.Read(1));
     case 5: return CloseViewer(parameters.Read(0), true);
+    case 6: return SaveAction(parameters.Read(0), parameters.Read(1));
+    case 7: return ExportAction(parameters.Read(0), parameters.Read(1), parameters.Read(2), parameters.Read(3));
     case 8: {
         TBridgeImportHost host;
         return RunImportAction(host, parameters.Read(0), parameters.Read(1), parameters.Read(2));
     }
-    default:
-        // Save, Export, Edit, Highlight, Settings and New are not wired yet: they do nothing and report
-        // nothing.
-        return false;
+    case 9: return EditAction(parameters.Read(0));
+    case 10: return HighlightAction(parameters.Read(0), parameters.Read(1));
+    case 11: return SettingsAction(parameters.Read(0), parameters.Read(1));
+    case 12: return NewWorkbookAction(parameters.Read(0), parameters.Read(1));
+    default: return false;
     }
 }
 

@@ -1,7 +1,9 @@
 #include "plugin/ViewerActions.h"
 
 #include "base/Error.h"
+#include "base/Files.h"
 #include "base/Text.h"
+#include "workbook/XlsxBlankTemplate.h"
 #include "plugin/PlugInUtils.h"
 #include "plugin/ViewerRegistry.h"
 
@@ -91,6 +93,68 @@ bool PrevSheetAction(const std::u16string& rectangleName) {
 
 bool GotoSheetAction(const std::u16string& rectangleName, const std::u16string& sheet) {
     return WithViewer(rectangleName, [&](TNeoSpreadsheet& viewer) { return viewer.GotoSheetByNameOrNumber(sheet); });
+}
+
+} // namespace tabulix
+
+namespace tabulix {
+
+bool SaveAction(const std::u16string& rectangleName, const std::u16string& fileName) {
+    return WithViewer(rectangleName, [&](TNeoSpreadsheet& viewer) {
+        viewer.SaveWorkbook(fileName);
+        return true;
+    });
+}
+
+bool ExportAction(const std::u16string& rectangleName, const std::u16string& fileName, const std::u16string& format,
+                  const std::u16string& scope) {
+    return WithViewer(rectangleName, [&](TNeoSpreadsheet& viewer) {
+        viewer.ExportWorkbook(format, scope, fileName);
+        return true;
+    });
+}
+
+bool EditAction(const std::u16string& rectangleName) {
+    return WithViewer(rectangleName, [](TNeoSpreadsheet& viewer) {
+        viewer.StartEditSelection();
+        return true;
+    });
+}
+
+bool HighlightAction(const std::u16string& rectangleName, const std::u16string& colorName) {
+    return WithViewer(rectangleName, [&](TNeoSpreadsheet& viewer) {
+        viewer.ToggleHighlightSelection(colorName);
+        return true;
+    });
+}
+
+bool SettingsAction(const std::u16string& rectangleName, const std::u16string& settings) {
+    return WithViewer(rectangleName, [&](TNeoSpreadsheet& viewer) {
+        viewer.ApplySettings(settings);
+        return true;
+    });
+}
+
+bool NewWorkbookAction(const std::u16string& rectangleName, const std::u16string& fileName) {
+    if (TrimView(fileName).empty()) {
+        ReportError(u"A file name is required to create a new workbook.");
+        return false;
+    }
+    try {
+        const std::u16string folder = FolderPartOf(fileName);
+        if (!folder.empty()) CreateFolders(folder);
+        // Written before the Rectangle is looked up: the file exists even when the rest fails. Like every
+        // file a user keeps, it is written beside and moved over, so a failure leaves an old file whole.
+        WriteFileAtomically(TextToPath(fileName), BlankWorkbookBytes());
+    } catch (...) {
+        ReportError(CurrentExceptionMessage());
+        return false;
+    }
+    TOpenParameters open;
+    open.RectangleName = rectangleName;
+    open.WorkbookFile = fileName;
+    open.ToolbarPlacement = u"Top";
+    return OpenViewer(open);
 }
 
 } // namespace tabulix

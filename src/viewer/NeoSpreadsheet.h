@@ -73,6 +73,9 @@ public:
     // Turns the highlight of the selected cell on in the named colour, off when it has that colour
     // already or the name is no colour.
     void ToggleHighlightSelection(const std::u16string& colorName);
+    // Restyles the viewer from a settings string (colours, font, sizes); invalid pieces are skipped.
+    // Never throws.
+    void ApplySettings(const std::u16string& settings) noexcept;
     // A key pressed in the find box: Enter searches, Escape closes it. False for every other key, which
     // the box handles itself.
     bool HandleFindBoxKey(uint32_t key);

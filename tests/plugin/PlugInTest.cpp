@@ -6,6 +6,7 @@
 #include "plugin/PlugInActions.h"
 #include "plugin/PlugInInterface.h"
 #include "plugin/PlugInUtils.h"
+#include "plugin/ViewerActions.h"
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
 #include "viewer/ViewerDoubles.h"
@@ -246,16 +247,6 @@ TEST_F(PlugIn, AFailureWhileReportingAFailureStaysInside) {
     Bridge().CodePage = &FHost.CodePage;
 }
 
-TEST_F(PlugIn, ActionsNotWiredYetSayNothing) {
-    Register();
-    FHost.Variables["[LastError]"] = "earlier message";
-    for (int32_t action : {6, 7, 9, 10, 11, 12}) {
-        EXPECT_FALSE(Exec(action, {"Rect1", "book.xlsx", "Grid", "Top", "Yes"})) << action;
-    }
-    EXPECT_EQ(FHost.Variables["[LastError]"], "earlier message");
-    EXPECT_TRUE(FHost.Platform.Boxes.empty());
-}
-
 TEST_F(PlugIn, OpenReadsItsToolbarFlagTrimmedAndIgnoringCase) {
     TCountingMemory& memory = FHost.Memory;
     auto flag = [&](const char* text) {
@@ -352,12 +343,9 @@ TEST_F(PlugIn, ImportRunsThroughTheBridgeAndLastErrorIsNeverCleared) {
     nbInitPlugIn(window, &none, &none, &none);
     FHost.Memory.Free(none);
 
-    // A failing import writes its message; a viewer action after it leaves the message there.
     EXPECT_FALSE(Exec(8, {"[PubDir]Missing.xlsx", "ALL", "__TABULIX_CURRENT__"}));
     const std::string failure = FHost.Variables["[LastError]"];
     EXPECT_EQ(failure.rfind("Excel file not found: ", 0), 0u) << failure;
-    EXPECT_FALSE(Exec(9, {"Rect1"}));
-    EXPECT_EQ(FHost.Variables["[LastError]"], failure);
 
     ASSERT_TRUE(Exec(8, {"[PubDir]Book.xlsx", "Costs", "__TABULIX_CURRENT__"})) << FHost.Variables["[LastError]"];
     const std::string copy = FHost.Variables["[TabulixImportedPub]"];
@@ -474,4 +462,54 @@ TEST_F(ViewerActions, FailuresOfOpen) {
     EXPECT_FALSE(Exec(1, {"Rect1", FBook, "Grid", "Top", "No"}));
     EXPECT_EQ(LastError(), "Excel spreadsheet: CreateWindowEx(STATIC) failed (Win32 error 1407).");
     EXPECT_EQ(ViewerWindows(), 0);
+}
+
+TEST_F(ViewerActions, SaveExportEditHighlightAndSettingsActOnTheViewer) {
+    EXPECT_FALSE(Exec(6, {"Rect1", ""}));
+    EXPECT_EQ(LastError(), "There is no Excel viewer attached to an object named Rect1.");
+    ASSERT_TRUE(Exec(1, {"Rect1", FBook, "Grid", "Top", "No"}));
+    // Highlight twice: on, then off, true both times; a success leaves the last message.
+    EXPECT_TRUE(Exec(10, {"Rect1", "Yellow"}));
+    EXPECT_TRUE(Exec(10, {"Rect1", "Yellow"}));
+    EXPECT_EQ(LastError(), "There is no Excel viewer attached to an object named Rect1.");
+    EXPECT_TRUE(Exec(11, {"Rect1", ""}));
+    EXPECT_TRUE(Exec(9, {"Rect1"}));
+    ASSERT_NE(FWindows.ChildOfKind(TScriptedWindow::TKind::CellEditor), nullptr);
+    FWindows.SetText(FWindows.ChildOfKind(TScriptedWindow::TKind::CellEditor), u"typed");
+    const std::string before = ReadFileBytes(FFolder / u"Book.xlsx");
+    EXPECT_TRUE(Exec(6, {"Rect1", ""})); // to the file it opened, the edit box stored first
+    EXPECT_NE(ReadFileBytes(FFolder / u"Book.xlsx"), before);
+    const std::string copy = Utf16ToUtf8(PathToText(FFolder / u"Copy.xlsx"));
+    EXPECT_TRUE(Exec(6, {"Rect1", copy}));
+    EXPECT_TRUE(Exec(7, {"Rect1", Utf16ToUtf8(PathToText(FFolder / u"All.docx")), "Word", "AllSheets"}));
+    EXPECT_TRUE(FileExists(FFolder / u"All.docx"));
+    EXPECT_FALSE(Exec(7, {"Rect1", copy + ".xls", "xls", "AllSheets"}));
+    EXPECT_NE(LastError().find("xls"), std::string::npos) << LastError();
+
+    // A viewer left without a workbook by a failed Open from its ribbon: Edit opens nothing and succeeds.
+    TNeoSpreadsheet* viewer = FindViewer(u"Rect1");
+    FWindows.MenuAnswers = {1001};
+    FWindows.FileAnswers = {PathToText(FFolder / u"missing.xlsx")};
+    viewer->HandleMessage(messages::LeftButtonDown, 1, 10 | (10 << 16));
+    EXPECT_EQ(viewer->SheetCount(), 0);
+    EXPECT_TRUE(Exec(9, {"Rect1"}));
+    EXPECT_EQ(FWindows.ChildOfKind(TScriptedWindow::TKind::CellEditor), nullptr);
+    EXPECT_FALSE(Exec(6, {"Rect1", ""}));
+    EXPECT_EQ(LastError(), "No workbook is currently open.");
+}
+
+TEST_F(ViewerActions, NewWritesABlankWorkbookAndOpensAViewerOnIt) {
+    EXPECT_FALSE(Exec(12, {"Rect1", "  "}));
+    EXPECT_EQ(LastError(), "A file name is required to create a new workbook.");
+    const std::filesystem::path deep = FFolder / u"a" / u"b" / u"New.xlsx";
+    ASSERT_TRUE(Exec(12, {"Rect1", Utf16ToUtf8(PathToText(deep))})) << LastError();
+    EXPECT_TRUE(FileExists(deep));
+    EXPECT_EQ(FindViewer(u"Rect1")->SheetCount(), 1);
+    ASSERT_TRUE(Exec(12, {"Rect1", FBook})); // an existing file is replaced by the blank workbook
+    EXPECT_EQ(FindViewer(u"Rect1")->CurrentSheetName(), u"Sheet1");
+    const std::filesystem::path other = FFolder / u"Other.xlsx";
+    EXPECT_FALSE(Exec(12, {"Nowhere", Utf16ToUtf8(PathToText(other))}));
+    EXPECT_EQ(LastError(), "An object named Nowhere does not exist.");
+    EXPECT_TRUE(FileExists(other)); // written before the Rectangle was looked up
+    EXPECT_TRUE(FHost.Variables.count("[_Count]") == 0); // an empty variable publishes nothing
 }

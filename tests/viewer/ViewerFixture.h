@@ -40,6 +40,10 @@ public:
     using TNeoSpreadsheet::FRowHeight;
     using TNeoSpreadsheet::FCellWidth;
     using TNeoSpreadsheet::FGridFontSize;
+    using TNeoSpreadsheet::FGridFontName;
+    using TNeoSpreadsheet::FToolbarColor;
+    using TNeoSpreadsheet::FHeaderColor;
+    using TNeoSpreadsheet::FSelectionColor;
 };
 
 // A host window with one Rectangle in it, and a viewer over the Rectangle.

@@ -45,8 +45,9 @@ TEST(ReferenceHost, RegistersTheTwelveActionsWithTheirTypeCodes) {
                                "expect-action 9 TabulixEdit 1\nexpect-action 10 TabulixHighlight 1,1\n"
                                "expect-action 11 TabulixSettings 1,1\nexpect-action 12 TabulNew 1,5\n"
                                "exec 0\nexpect-result false\nexec 13\nexpect-result false\n"
-                               "var [LastError] untouched\nexec TabulixEdit Rect1\nexpect-result false\n"
-                               "expect-var [LastError] untouched\nmessage 2\nmessage 2\n",
+                               "exec TabulixEdit Rect1\nexpect-result false\n"
+                               "expect-var [LastError] \"There is no Excel viewer attached to an object named Rect1.\"\n"
+                               "message 2\nmessage 2\n",
                                folder.Path()));
 }
 
