@@ -18,6 +18,37 @@ constexpr UINT NothingPosted = WM_APP + 0x42;
 constexpr LPARAM ShowWaits = 50;
 // How often a menu still open after the Return that chose its item is looked at again before it is closed.
 constexpr int ReturnWaits = 10;
+// How often a file dialog kept disabled by a box of its own is looked at again before the host gives up
+// on it (a box is answered at once, so this is never reached while boxes are answered).
+constexpr LPARAM DisabledPolls = 5000;
+
+// The file-name field of a file dialog: the combo box cmb13 of the Explorer-style dialog, or the edit
+// box edt1 of the older one.
+constexpr int FileNameCombo = 0x47C;
+constexpr int FileNameEdit = 0x480;
+// The static control holding a message box's text.
+constexpr int BoxTextControl = 0xFFFF;
+
+HWND FileNameField(HWND dialog) {
+    HWND field = GetDlgItem(dialog, FileNameCombo);
+    return field ? field : GetDlgItem(dialog, FileNameEdit);
+}
+
+// A file dialog has a file-name field and no box text; a message box has the text and no such field.
+bool IsFileDialog(HWND dialog) { return FileNameField(dialog) && !GetDlgItem(dialog, BoxTextControl); }
+
+// The edit box the reader types the file name into: the field itself, or the edit inside its combo box
+// (inside a ComboBoxEx, the edit of its inner combo box).
+HWND FileNameTypingBox(HWND field) {
+    if (HasClass(field, L"Edit")) return field;
+    HWND found = nullptr;
+    EnumChildWindows(field, [](HWND child, LPARAM result) -> BOOL {
+        if (!HasClass(child, L"Edit")) return TRUE;
+        *reinterpret_cast<HWND*>(result) = child;
+        return FALSE;
+    }, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
 
 // The text of an item: its string as the menu keeps it (owner-drawn items included), else what
 // GetMenuStringW gives; empty when neither has one.
@@ -213,16 +244,27 @@ bool THostModal::TakeMenu(std::string& items) {
     return true;
 }
 
-// ---- message boxes
+// ---- message boxes and file dialogs
 
-void THostModal::BoxActivated(HWND box) {
-    // A box activated again (after another window had the focus) was answered already.
-    for (auto it = FAnsweredBoxes.begin(); it != FAnsweredBoxes.end();) {
-        it = IsWindow(*it) ? std::next(it) : FAnsweredBoxes.erase(it);
+void THostModal::DialogActivated(HWND dialog) {
+    // A dialog activated again (after another window had the focus, or a box above it closed) was
+    // recorded already; a file dialog that stays open is looked at after each answer it takes.
+    for (auto it = FSeenDialogs.begin(); it != FSeenDialogs.end();) {
+        it = IsWindow(*it) ? std::next(it) : FSeenDialogs.erase(it);
     }
-    if (!FAnsweredBoxes.insert(box).second) return;
+    if (!FSeenDialogs.insert(dialog).second) return;
 
-    const HWND textControl = GetDlgItem(box, 0xFFFF);
+    if (IsFileDialog(dialog)) {
+        const std::string title = WindowText(dialog);
+        FLog("file dialog \"" + title + "\"");
+        FFileDialogs.push_back(title);
+        // Its controls are still being filled in: it is answered once its modal loop runs.
+        PostMessageW(FMainWindow, FileDialogMessage, reinterpret_cast<WPARAM>(dialog), 0);
+        return;
+    }
+
+    HWND box = dialog;
+    const HWND textControl = GetDlgItem(box, BoxTextControl);
     TShownMessage message{WindowText(box), textControl ? WindowText(textControl) : std::string()};
     FLog("message box \"" + message.Caption + "\": " + message.Text);
     FMessages.push_back(std::move(message));
@@ -245,6 +287,48 @@ void THostModal::BoxOpen(HWND box) {
     }
     FLog("message box answered " + ButtonName(answer));
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+}
+
+// The dialog's loop dispatches this message while the dialog waits for the reader. A dialog that showed
+// a box of its own (the overwrite prompt of a save dialog) is disabled while the box is open: it is
+// looked at again until the box has been answered. One still open after an answer (a prompt answered
+// No) waits again and takes the next answer, so that no dialog is ever left waiting for a person.
+void THostModal::FileDialogWaiting(HWND dialog, LPARAM polls) {
+    if (!IsWindow(dialog)) return;
+    if (!IsWindowEnabled(dialog)) {
+        if (polls >= DisabledPolls) return Miss("the file dialog \"" + WindowText(dialog) + "\" stayed disabled");
+        Sleep(1);
+        PostMessageW(FMainWindow, FileDialogMessage, reinterpret_cast<WPARAM>(dialog), polls + 1);
+        return;
+    }
+    TFileAnswer answer;
+    answer.Cancel = true;
+    if (!FFileAnswers.empty()) {
+        answer = FFileAnswers.front();
+        FFileAnswers.pop_front();
+    }
+    HWND typingBox = answer.Cancel ? nullptr : FileNameTypingBox(FileNameField(dialog));
+    if (!answer.Cancel && !typingBox) {
+        Miss("the file dialog \"" + WindowText(dialog) + "\" has no file-name box to type " + answer.Path + " into; it was cancelled");
+        answer.Cancel = true;
+    }
+    if (answer.Cancel) {
+        FLog("file dialog cancelled");
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+        return;
+    }
+    SetWindowTextW(typingBox, Widen(answer.Path).c_str());
+    FLog("file dialog answered: " + answer.Path);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    // Whether the dialog closed, showed a box or stays open is seen once the confirmation was handled.
+    PostMessageW(FMainWindow, FileDialogMessage, reinterpret_cast<WPARAM>(dialog), 0);
+}
+
+bool THostModal::TakeFileDialog(std::string& title) {
+    if (FFileDialogs.empty()) return false;
+    title = FFileDialogs.front();
+    FFileDialogs.pop_front();
+    return true;
 }
 
 bool THostModal::TakeMessage(TShownMessage& message) {

@@ -24,16 +24,26 @@ struct TMenuAnswer {
     std::string Screenshot;
 };
 
+// What the script queued for the next file dialog: a path to type as the file name and confirm, or
+// cancel.
+struct TFileAnswer {
+    std::string Path;
+    bool Cancel = false;
+};
+
 // Posted to the host's main window when a popup menu window appears; the menu's modal loop dispatches
 // it while the menu is open. wParam is the menu window.
 constexpr UINT MenuOpenMessage = WM_APP + 0x41;
 // Posted to the host's main window when a message box is activated; wParam is the box.
 constexpr UINT BoxOpenMessage = WM_APP + 0x43;
+// Posted to the host's main window when a file dialog is activated, and again after each answer it took;
+// wParam is the dialog, lParam how often it came back while a box of the dialog's own was open.
+constexpr UINT FileDialogMessage = WM_APP + 0x44;
 
-// The popup menus and message boxes the library shows. Each is recorded and answered without a person:
-// from the answers the script queued, else a menu is closed with no choice and a box is answered with
-// its default button. A queued answer that cannot be given is a miss, which fails the script line
-// during which it happened.
+// The popup menus, message boxes and file dialogs the library shows. Each is recorded and answered
+// without a person: from the answers the script queued, else a menu is closed with no choice, a box is
+// answered with its default button and a file dialog is cancelled. A queued answer that cannot be given
+// is a miss, which fails the script line during which it happened.
 class THostModal {
 public:
     using TLog = std::function<void(const std::string&)>;
@@ -42,14 +52,18 @@ public:
 
     void QueueMenuAnswer(TMenuAnswer answer) { FMenuAnswers.push_back(std::move(answer)); }
     void QueueBoxAnswer(int button) { FBoxAnswers.push_back(button); }
+    void QueueFileAnswer(TFileAnswer answer) { FFileAnswers.push_back(std::move(answer)); }
 
     // From the host's window hook and its main window.
     void MenuWindowCreated(HWND menuWindow) const;
     // The message posted by MenuWindowCreated (waits: how often it came back before the menu was shown).
     void MenuOpen(HWND menuWindow, LPARAM waits);
-    void BoxActivated(HWND box);
-    // The message posted by BoxActivated: the box is answered.
+    // A dialog window ("#32770") was activated: a file dialog or else a message box.
+    void DialogActivated(HWND dialog);
+    // The message posted for a box: the box is answered.
     void BoxOpen(HWND box);
+    // The message posted for a file dialog: once the dialog waits for the reader, it is answered.
+    void FileDialogWaiting(HWND dialog, LPARAM polls);
 
     // The oldest menu (its items joined as the script writes them) or box not yet expected; false when
     // there is none.
@@ -57,6 +71,8 @@ public:
     bool TakeMessage(TShownMessage& message);
     bool HasMessage() const { return !FMessages.empty(); }
     const TShownMessage& OldestMessage() const { return FMessages.front(); }
+    // The title of the oldest file dialog not yet expected; false when there is none.
+    bool TakeFileDialog(std::string& title);
     // The miss since the last call, or empty.
     std::string TakeMiss();
 
@@ -78,10 +94,13 @@ private:
     TLog FLog;
     std::deque<TMenuAnswer> FMenuAnswers;
     std::deque<int> FBoxAnswers;
+    std::deque<TFileAnswer> FFileAnswers;
     std::deque<std::string> FMenus;
     std::deque<TShownMessage> FMessages;
+    std::deque<std::string> FFileDialogs;
     std::string FMiss;
-    std::set<HWND> FAnsweredBoxes;
+    // The boxes and file dialogs already recorded, which activate again when a window above them closes.
+    std::set<HWND> FSeenDialogs;
     // The menu being answered: its window, items, the position chosen, the steps taken towards it and
     // whether the Return that chooses it went out.
     HWND FMenuWindow = nullptr;

@@ -62,13 +62,13 @@ void TABULIX_STDCALL OnScriptCommand(const char* command) {
     CurrentSession->RecordScriptCommand(AnsiToUtf8(Text(command)));
 }
 
-// ---- the windows the library makes: viewers are noted, menus and message boxes answered
+// ---- the windows the library makes: viewers are noted, menus, message boxes and file dialogs answered
 
 LRESULT CALLBACK WindowHook(int code, WPARAM wParam, LPARAM lParam) {
     if (CurrentSession) {
         HWND window = reinterpret_cast<HWND>(wParam);
         if (code == HCBT_CREATEWND) CurrentSession->WindowCreated(window);
-        if (code == HCBT_ACTIVATE && HasClass(window, L"#32770")) CurrentSession->Modal().BoxActivated(window);
+        if (code == HCBT_ACTIVATE && HasClass(window, L"#32770")) CurrentSession->Modal().DialogActivated(window);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -80,6 +80,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     if (message == BoxOpenMessage && CurrentSession) {
         CurrentSession->Modal().BoxOpen(reinterpret_cast<HWND>(wParam));
+        return 0;
+    }
+    if (message == FileDialogMessage && CurrentSession) {
+        CurrentSession->Modal().FileDialogWaiting(reinterpret_cast<HWND>(wParam), lParam);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -411,6 +415,18 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& 
         const auto button = w.size() > 1 ? buttons.find(w[1]) : buttons.end();
         if (button == buttons.end()) return fail("answer-box needs yes, no, ok or cancel");
         FModal.QueueBoxAnswer(button->second);
+    } else if (command == "answer-file") {
+        // answer-file PATH|cancel
+        if (!need(1)) return false;
+        TFileAnswer answer;
+        answer.Cancel = w[1] == "cancel";
+        if (!answer.Cancel) answer.Path = w[1];
+        FModal.QueueFileAnswer(std::move(answer));
+    } else if (command == "expect-file-dialog") {
+        if (!need(1)) return false;
+        std::string title;
+        if (!FModal.TakeFileDialog(title)) return fail("no file dialog was shown, expected \"" + w[1] + "\"");
+        if (title != w[1]) return fail("the file dialog was \"" + title + "\", expected \"" + w[1] + "\"");
     } else if (command == "answer-menu") {
         // answer-menu ITEM|none [screenshot FILE]
         if (!need(1)) return false;

@@ -146,3 +146,25 @@ TEST(ViewerInTheHost, PaintsTheRegionsOfEachPlacement) {
         }
     }
 }
+
+TEST(ViewerInTheHost, TheRibbonsFileDialogsAnsweredByTheScript) {
+    TViewerScene scene;
+    const std::string saved = Windows(scene.Folder / u"Saved.xlsx"), second = Windows(scene.Folder / u"Second.xlsx");
+    const std::string fileMenu = "click Rect1 20 10\n";
+    ExpectPassed(scene.Run(
+        "exec TabulixOpen Rect1 \"" + scene.Book + "\" Grid Top No\nexec TabulixNext Rect1\nexpect-var [Grid] Costs\n"
+        "answer-menu \"Save As\"\nanswer-file \"" + saved + "\"\n" + fileMenu +
+        "expect-file-dialog \"Save Excel Workbook As\"\nexpect-no-message\n"
+        // onto the file just saved: the overwrite prompt answered No leaves the dialog waiting for the next answer
+        "answer-menu \"Save As\"\nanswer-file \"" + saved + "\"\nanswer-box no\nanswer-file \"" + second + "\"\n" + fileMenu +
+        "expect-file-dialog \"Save Excel Workbook As\"\nexpect-message-contains * \"already exists\"\nexpect-no-message\n"
+        // answered Yes, the prompt lets New replace that file with an empty workbook
+        "answer-menu New\nanswer-file \"" + second + "\"\nanswer-box yes\n" + fileMenu +
+        "expect-file-dialog \"New Excel Workbook\"\nexpect-message-contains * \"already exists\"\n"
+        "expect-var [Grid] Sheet1\nexpect-var [Grid_Count] 1\n"
+        // cancelled as told, and with no answer queued: the viewer keeps its workbook
+        "answer-menu Open\nanswer-file cancel\n" + fileMenu + "expect-file-dialog \"Open Excel Workbook\"\n"
+        "answer-menu \"Save As\"\n" + fileMenu + "expect-file-dialog \"Save Excel Workbook As\"\n"
+        "answer-menu Open\nanswer-file \"" + saved + "\"\n" + fileMenu + "expect-file-dialog \"Open Excel Workbook\"\n"
+        "expect-var [Grid] Sales\nexpect-var [Grid_Count] 3\nexpect-no-message\n"));
+}
