@@ -1,6 +1,7 @@
 // The native build's platform for the plug-in: there is no host window and no user to answer a box,
 // so boxes are dropped; tests that look at them give the bridge a double.
 #include "plugin/PlugInPlatform.h"
+#include "plugin/dialogs/DialogForm.h"
 
 #include <ctime>
 
@@ -55,7 +56,23 @@ public:
     std::optional<std::u16string> ChooseFile(const TFileDialog&) override { return std::nullopt; }
 };
 
+// Without windows no dialog shows: every one counts as cancelled.
+class TNoDialogToolkit final : public TDialogToolkit {
+public:
+    bool ShowModal(TDialogForm&) override { return false; }
+    std::optional<TColor> PickColor(std::optional<TColor>) override { return std::nullopt; }
+    std::optional<std::u16string> PickFileToOpen(const std::u16string&, const std::u16string&) override {
+        return std::nullopt;
+    }
+    void ShowError(const std::u16string&) override {}
+};
+
 } // namespace
+
+TDialogToolkit& SystemDialogToolkit() {
+    static TNoDialogToolkit toolkit;
+    return toolkit;
+}
 
 TViewerWindows& SystemViewerWindows() {
     static TNoViewerWindows windows;

@@ -3,6 +3,7 @@
 #include "plugin/PlugInActions.h"
 #include "plugin/PlugInInterface.h"
 #include "plugin/PlugInUtils.h"
+#include "plugin/dialogs/PropertyDialogs.h"
 
 using namespace tabulix;
 
@@ -54,10 +55,15 @@ THostBool TABULIX_STDCALL nbExecAction(int32_t action, char** parameters, int32_
     }
 }
 
-THostBool TABULIX_STDCALL nbEditAction(int32_t action, char**, int32_t) {
-    // The property dialogs of the action editor are not there yet: no action is edited.
-    (void)action;
-    return false;
+THostBool TABULIX_STDCALL nbEditAction(int32_t action, char** parameters, int32_t lastIndex) {
+    try {
+        if (action < 1 || action > ActionCount) return false;
+        THostSlots slots(parameters, lastIndex);
+        TBridgeDialogServices services;
+        return EditActionProperties(action, slots, services);
+    } catch (...) {
+        return false;
+    }
 }
 
 void TABULIX_STDCALL nbMessage(int32_t code, int32_t) {

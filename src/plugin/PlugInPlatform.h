@@ -27,4 +27,8 @@ TPlugInPlatform& SystemPlugInPlatform();
 // The windows of the viewers; natively there are none, and creating one fails.
 TViewerWindows& SystemViewerWindows();
 
+class TDialogToolkit;
+// The property dialogs' toolkit; natively no dialog shows, and every one counts as cancelled.
+TDialogToolkit& SystemDialogToolkit();
+
 } // namespace tabulix

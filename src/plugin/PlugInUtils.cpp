@@ -97,6 +97,57 @@ intptr_t LookupObjectWindow(const std::u16string& objectName) {
     return intptr_t(int32_t(*handle));
 }
 
+namespace {
+
+// Sends a request whose slot starts with a text and holds the host's answer when it answers true.
+std::optional<std::u16string> AskHost(int32_t request, const std::u16string& text) {
+    const TInterfaceAccessCallback callback = Bridge().InterfaceAccessCallback;
+    if (!callback) return std::nullopt;
+    char* slot = nullptr;
+    AssignHostString(&slot, text);
+    const bool answered = callback(request, &slot);
+    std::optional<std::u16string> answer;
+    if (answered) answer = ReadHostString(slot);
+    FreeHostString(&slot);
+    return answer;
+}
+
+} // namespace
+
+std::optional<std::u16string> PickHostObject(const std::u16string& typed) { return AskHost(RequestPickObject, typed); }
+
+std::optional<std::u16string> BrowseHostFile(const std::u16string& request) { return AskHost(RequestBrowseFile, request); }
+
+std::u16string THostSlots::Read(int32_t index) const {
+    if (!FSlots || index < 0 || index > FLastIndex) return u"";
+    return ReadHostString(FSlots[index]);
+}
+
+void THostSlots::Write(int32_t index, const std::u16string& text) {
+    if (!FSlots || index < 0 || index > FLastIndex) return;
+    AssignHostString(&FSlots[index], text);
+}
+
+bool TBridgeDialogServices::ShowModal(TDialogForm& form) { return Bridge().Dialogs->ShowModal(form); }
+std::optional<TColor> TBridgeDialogServices::PickColor(std::optional<TColor> start) {
+    return Bridge().Dialogs->PickColor(start);
+}
+std::optional<std::u16string> TBridgeDialogServices::PickFileToOpen(const std::u16string& filter,
+                                                                    const std::u16string& initial) {
+    return Bridge().Dialogs->PickFileToOpen(filter, initial);
+}
+void TBridgeDialogServices::ShowError(const std::u16string& text) { Bridge().Dialogs->ShowError(text); }
+std::optional<std::u16string> TBridgeDialogServices::PickObject(const std::u16string& typed) {
+    return PickHostObject(typed);
+}
+std::optional<std::u16string> TBridgeDialogServices::BrowseHostFile(const std::u16string& request) {
+    return tabulix::BrowseHostFile(request);
+}
+std::u16string TBridgeDialogServices::ReadVariable(const std::u16string& name) { return GetHostVariable(name); }
+void TBridgeDialogServices::WriteVariable(const std::u16string& name, const std::u16string& value) {
+    SetHostVariable(name, value);
+}
+
 void RunHostScript(const std::u16string& command) {
     const TScriptProcessorCallback callback = Bridge().ScriptProcessorCallback;
     if (!callback) return;

@@ -9,6 +9,7 @@
 #include "plugin/PlugInInterface.h"
 #include "plugin/PlugInPlatform.h"
 #include "plugin/ViewerRegistry.h"
+#include "plugin/dialogs/DialogForm.h"
 
 #include <memory>
 #include <string>
@@ -38,6 +39,7 @@ struct THostBridge {
     const TAnsiCodePage* CodePage = &SystemAnsiCodePage();
     TPlugInPlatform* Platform = &SystemPlugInPlatform();
     TViewerWindows* ViewerWindows = &SystemViewerWindows();
+    TDialogToolkit* Dialogs = &SystemDialogToolkit();
     TViewerHost* ViewerHost; // the bridge itself, as the viewers see the host
 
     THostBridge();
@@ -65,6 +67,11 @@ void ReportError(const std::u16string& message) noexcept;
 bool HostSupportsObjectLookup();
 // Request 7: the window of the named object; 0 when there is none.
 intptr_t LookupObjectWindow(const std::u16string& objectName);
+// Request 8: the object the host's picker offers, starting from the name typed; none when the host does
+// not answer or no interface-access callback is registered.
+std::optional<std::u16string> PickHostObject(const std::u16string& typed);
+// Request 16: the file the host's picker offers for the request text; none likewise.
+std::optional<std::u16string> BrowseHostFile(const std::u16string& request);
 // Hands the host a script command to run, such as "Gotonextpage".
 void RunHostScript(const std::u16string& command);
 
@@ -93,6 +100,31 @@ public:
     void RunScript(const std::u16string& command) override;
     bool CanLookupObjects() const override;
     TWindowHandle LookupObjectWindow(const std::u16string& name) override;
+};
+
+// The parameter slots of nbEditAction: host strings read as text, replaced by new host strings.
+class THostSlots final : public TParameterSlots {
+public:
+    THostSlots(char** slots, int32_t lastIndex) : FSlots(slots), FLastIndex(lastIndex) {}
+    std::u16string Read(int32_t index) const override;
+    void Write(int32_t index, const std::u16string& text) override;
+
+private:
+    char** FSlots;
+    int32_t FLastIndex;
+};
+
+// The property dialogs' services: the bridge's toolkit, requests 8 and 16, the host's variables.
+class TBridgeDialogServices final : public TDialogServices {
+public:
+    bool ShowModal(TDialogForm& form) override;
+    std::optional<TColor> PickColor(std::optional<TColor> start) override;
+    std::optional<std::u16string> PickFileToOpen(const std::u16string& filter, const std::u16string& initial) override;
+    void ShowError(const std::u16string& text) override;
+    std::optional<std::u16string> PickObject(const std::u16string& typed) override;
+    std::optional<std::u16string> BrowseHostFile(const std::u16string& request) override;
+    std::u16string ReadVariable(const std::u16string& name) override;
+    void WriteVariable(const std::u16string& name, const std::u16string& value) override;
 };
 
 // Destroys every attached viewer with its window and workbook, without saving: the registry pointer is

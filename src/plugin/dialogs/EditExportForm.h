@@ -1,0 +1,16 @@
+#pragma once
+
+#include "plugin/dialogs/DialogForm.h"
+
+namespace tabulix {
+
+// The properties of TabulixExport: the Rectangle, the file, the format and the scope.
+class TExportForm final : public TDialogForm {
+public:
+    explicit TExportForm(TDialogServices& services);
+    void Load(const TParameterSlots& slots) override;
+    bool Save(TParameterSlots& slots) override;
+    void OnClick(const std::u16string& name) override;
+};
+
+} // namespace tabulix

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "plugin/dialogs/DialogForm.h"
+
+namespace tabulix {
+
+// The properties of TabulixGoto: the Rectangle and the sheet to show.
+class TGotoForm final : public TDialogForm {
+public:
+    explicit TGotoForm(TDialogServices& services);
+    void Load(const TParameterSlots& slots) override;
+    bool Save(TParameterSlots& slots) override;
+    void OnClick(const std::u16string& name) override;
+};
+
+} // namespace tabulix

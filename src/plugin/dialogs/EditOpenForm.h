@@ -1,0 +1,17 @@
+#pragma once
+
+#include "plugin/dialogs/DialogForm.h"
+
+namespace tabulix {
+
+// The properties of TabulixOpen: the Rectangle, the workbook, the variable, the placement and the action
+// toolbar.
+class TOpenForm final : public TDialogForm {
+public:
+    explicit TOpenForm(TDialogServices& services);
+    void Load(const TParameterSlots& slots) override;
+    bool Save(TParameterSlots& slots) override;
+    void OnClick(const std::u16string& name) override;
+};
+
+} // namespace tabulix
