@@ -1,11 +1,15 @@
 // The property dialogs from nbEditAction down, natively: an author double stands in for the dialog
 // toolkit, and the host's memory, variables and requests are doubles as in the plug-in's other tests.
+#include "base/Files.h"
 #include "base/HostMemory.h"
 #include "base/Text.h"
 #include "plugin/PlugInInterface.h"
 #include "plugin/PlugInUtils.h"
 #include "plugin/dialogs/DialogFilters.h"
+#include "plugin/dialogs/EditImportForm.h"
 #include "plugin/dialogs/EditSettingsForm.h"
+#include "support/TempFolder.h"
+#include "support/XlsxFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -34,12 +38,21 @@ public:
         ColorStarts.push_back(start);
         return ColorAnswer;
     }
-    std::optional<std::u16string> PickFileToOpen(const std::u16string&, const std::u16string&) override { return std::nullopt; }
-    void ShowError(const std::u16string&) override {}
+    std::optional<std::u16string> FileAnswer;
+    std::vector<std::u16string> Errors;
+    std::optional<std::u16string> PickFileToOpen(const std::u16string&, const std::u16string&) override { return FileAnswer; }
+    void ShowError(const std::u16string& text) override { Errors.push_back(text); }
 };
 
 std::vector<std::string> Requests;
 std::map<int32_t, std::string> Answers;
+std::map<std::string, std::string> Variables;
+
+void TABULIX_STDCALL GetVariable(const char* name, char** slot) {
+    const auto found = Variables.find(name);
+    if (found != Variables.end()) AssignHostString(slot, Utf8ToUtf16(found->second));
+}
+void TABULIX_STDCALL SetVariable(const char* name, const char* value) { Variables[name] = value; }
 
 THostBool TABULIX_STDCALL InterfaceAccess(int32_t request, char** slot) {
     Requests.push_back(std::to_string(request) + ":" + (*slot ? *slot : ""));
@@ -56,12 +69,17 @@ protected:
         FSaved = Bridge().Dialogs;
         Bridge().Dialogs = &FAuthor;
         Bridge().InterfaceAccessCallback = InterfaceAccess;
+        Bridge().GetVariableCallback = GetVariable;
+        Bridge().SetVariableCallback = SetVariable;
         Requests.clear();
         Answers.clear();
+        Variables.clear();
     }
     void TearDown() override {
         Bridge().Dialogs = FSaved;
         Bridge().InterfaceAccessCallback = nullptr;
+        Bridge().GetVariableCallback = nullptr;
+        Bridge().SetVariableCallback = nullptr;
         for (char*& slot : FSlots) FreeHostString(&slot);
     }
     // Runs nbEditAction over slots holding the texts; returns its result.
@@ -195,4 +213,84 @@ TEST_F(PropertyDialogs, SettingsFieldsAndTheColourDialog) {
     form.Control(u"EditFont").Text = u"Arial";
     EXPECT_EQ(form.BuildSettingsString(), u"ToolbarColor=1A2B3C;GridFont=Arial");
     EXPECT_EQ(ColorFieldText(RgbColor(0x1A, 0x2B, 0xFC)), u"1A2BFC");
+}
+
+namespace {
+
+std::u16string Items(TDialogForm& form) {
+    std::u16string items;
+    for (const TCheckListItem& item : form.Control(u"Sheet").Checks) {
+        items += (items.empty() ? u"" : u"|") + item.Text + (item.Checked ? u" [x]" : u"");
+    }
+    return items;
+}
+
+} // namespace
+
+TEST_F(PropertyDialogs, ImportChoosesSheetsFromTheWorkbookItself) {
+    tabulix::testing::TTempFolder folder;
+    tabulix::testing::TXlsxFixture().Sheet("Sales", "").Sheet("A|B", "").Sheet("Costs", "").WriteTo(folder / u"Book.xlsx");
+    const std::string book = Utf16ToUtf8(PathToText(folder / u"Book.xlsx"));
+    FAuthor.Act = [](TDialogForm& form) {
+        form.OnShow();
+        EXPECT_EQ(Items(form), u"Sales [x]|A|B|Costs [x]");
+        EXPECT_FALSE(form.Control(u"CheckAll").Checked);
+        form.Control(u"Sheet").Checks[1].Checked = true; // the author checks A|B: all are checked now
+        form.OnItemCheck(u"Sheet", 1);
+        EXPECT_TRUE(form.Control(u"CheckAll").Checked);
+        form.Control(u"Sheet").Checks[0].Checked = false;
+        form.OnItemCheck(u"Sheet", 0);
+        EXPECT_FALSE(form.Control(u"CheckAll").Checked);
+        EXPECT_EQ(Items(form), u"Sales|A|B [x]|Costs [x]"); // the others stay
+        return true;
+    };
+    ASSERT_TRUE(Edit(8, {book.c_str(), "costs|Sales", ""}));
+    EXPECT_EQ(Slot(0), book);
+    EXPECT_EQ(Slot(1), "A B|Costs"); // in the workbook's order, "|" in a name written as a blank
+    EXPECT_EQ(Slot(2), "[PubDir][PubTitle].pub");
+
+    FAuthor.Act = [](TDialogForm& form) {
+        form.OnClick(u"BtnSelectNone");
+        EXPECT_EQ(Items(form), u"Sales|A|B|Costs");
+        return true;
+    };
+    EXPECT_FALSE(Edit(8, {book.c_str(), "ALL", "other.pub"}));
+    EXPECT_EQ(Variables["[LastError]"], "Select at least one worksheet to import.");
+    EXPECT_EQ(Slot(1), "ALL"); // untouched
+
+    FAuthor.Act = [](TDialogForm& form) { return form.Control(u"CheckAll").Checked; };
+    ASSERT_TRUE(Edit(8, {"", "", ""})); // no workbook: "Import ALL sheets" with an empty list
+    EXPECT_EQ(Slot(1), "ALL");
+}
+
+TEST_F(PropertyDialogs, ImportDestinationAndAnUnreadableWorkbook) {
+    tabulix::testing::TTempFolder folder;
+    WriteFileBytes(folder / u"Broken.xlsx", "not a zip");
+    Variables["[PubDir]"] = "C:\\pubs";
+    Variables["[PubTitle]"] = " Demo (modified) ";
+    TBridgeDialogServices services;
+    TImportForm form(services);
+    EXPECT_EQ(form.CurrentPublicationText(), u"C:\\pubs\\Demo.pub");
+    Variables["[PubTitle]"] = "D:\\other\\Title.pub";
+    EXPECT_EQ(form.CurrentPublicationText(), u"D:\\other\\Title.pub");
+
+    form.Control(u"EditExcel").Text = PathToText(folder / u"Broken.xlsx");
+    form.OnExit(u"EditExcel");
+    ASSERT_EQ(FAuthor.Errors.size(), 1u);
+    EXPECT_EQ(FAuthor.Errors[0].rfind(u"Unable to read the workbook:\r\nThis file is not a valid .xlsx workbook", 0), 0u);
+    EXPECT_TRUE(form.Control(u"Sheet").Checks.empty());
+
+    FAuthor.Act = [](TDialogForm& form) {
+        form.OnShow();
+        EXPECT_TRUE(form.Control(u"RadioOther").Checked);
+        EXPECT_EQ(form.Control(u"LblTarget").Caption, u"Another publication (.pub):");
+        EXPECT_FALSE(form.Control(u"EditTarget").ReadOnly);
+        form.OnClick(u"RadioCurrent");
+        EXPECT_EQ(form.Control(u"EditTarget").Text, u"D:\\other\\Title.pub");
+        EXPECT_TRUE(form.Control(u"EditTarget").ReadOnly);
+        EXPECT_FALSE(form.Control(u"BtnBrowseTarget").Enabled);
+        return true;
+    };
+    ASSERT_TRUE(Edit(8, {"", "ALL", "E:\\somewhere\\else.pub"}));
+    EXPECT_EQ(Slot(2), "D:\\other\\Title.pub");
 }
