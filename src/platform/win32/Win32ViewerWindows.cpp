@@ -49,6 +49,12 @@ HINSTANCE LibraryInstance() {
 
 bool ViewerClassRegistered = false;
 
+bool IsViewerWindow(HWND window) {
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    return lstrcmpiW(name, ViewerClassName) == 0;
+}
+
 void RegisterViewerClass() {
     if (ViewerClassRegistered) return;
     {
@@ -148,7 +154,8 @@ public:
 
     void DestroyWindow(TWindowHandle window) override {
         if (!::IsWindow(Hwnd(window))) return;
-        SetWindowLongPtrW(Hwnd(window), GWLP_USERDATA, 0); // no message reaches the viewer from here on
+        // No message reaches a viewer from here on; a find box keeps its state until its own last message.
+        if (IsViewerWindow(Hwnd(window))) SetWindowLongPtrW(Hwnd(window), GWLP_USERDATA, 0);
         ::DestroyWindow(Hwnd(window));
     }
 

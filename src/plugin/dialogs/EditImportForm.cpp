@@ -58,6 +58,7 @@ TImportForm::TImportForm(TDialogServices& services) : TDialogForm(services) {
 
 void TImportForm::Load(const TParameterSlots& slots) {
     Control(u"EditExcel").Text = slots.Read(0);
+    FListedExcel = Control(u"EditExcel").Text;
     TDialogControl& target = Control(u"EditTarget");
     target.Text = slots.Read(2);
     if (TrimView(target.Text).empty()) target.Text = TokenTarget;
@@ -130,6 +131,7 @@ void TImportForm::LoadSheets() {
     TDialogControl& list = Control(u"Sheet");
     list.Checks.clear();
     const std::u16string& file = Control(u"EditExcel").Text;
+    FListedExcel = file;
     try {
         if (FileExists(TextToPath(file))) {
             TXlsxWorkbook workbook;
@@ -211,7 +213,9 @@ void TImportForm::OnItemCheck(const std::u16string& name, size_t) {
 }
 
 void TImportForm::OnExit(const std::u16string& name) {
-    if (name == u"EditExcel") LoadSheets();
+    // Only a workbook name the author changed reloads the list: passing through the field (or pressing
+    // OK, which takes the focus from it) must not replace the selection the action was stored with.
+    if (name == u"EditExcel" && Control(u"EditExcel").Text != FListedExcel) LoadSheets();
 }
 
 bool TImportForm::Save(TParameterSlots& slots) {

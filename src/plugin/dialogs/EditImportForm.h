@@ -31,6 +31,7 @@ private:
     bool ChoosesCurrentPublication(const std::u16string& target);
 
     bool FLoading = false; // the sheet list is being refilled: its changes are not the author's
+    std::u16string FListedExcel; // the workbook name the list was last filled for
 };
 
 } // namespace tabulix

@@ -168,6 +168,10 @@ private:
             const UINT id = FirstControlId + UINT(i);
             const bool besideButton = i + 1 < controls.size() && controls[i + 1].Kind == TControlKind::BrowseButton;
             if (control.Kind != TControlKind::Button) buttonRowX = -1;
+            // A run of radio buttons is one group for the arrow keys; the control after it starts another.
+            const DWORD group = i > 0 && controls[i - 1].Kind == TControlKind::Radio && control.Kind != TControlKind::Radio
+                                    ? WS_GROUP
+                                    : 0;
             switch (control.Kind) {
             case TControlKind::Label:
                 FWindows[i] = Make(L"STATIC", control.Caption, SS_LEFT, 0, left, y, width, LineHeight, id, control.Name);
@@ -244,6 +248,9 @@ private:
                 y += 22;
                 break;
             }
+            if (group && FWindows[i]) {
+                SetWindowLongPtrW(FWindows[i], GWL_STYLE, GetWindowLongPtrW(FWindows[i], GWL_STYLE) | WS_GROUP);
+            }
         }
         while (!groups.empty()) {
             CloseGroup(groups.back().Index, groups.back().Top, y, int(groups.size()) - 1);
@@ -253,7 +260,7 @@ private:
 
         // OK (the default button) and Cancel at the bottom right; Enter and Escape reach them.
         const int okLeft = DialogWidth - Margin - 2 * 88 - 8;
-        HWND ok = Make(L"BUTTON", u"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, okLeft, y + 4, 88, ButtonHeight, IDOK, OkName);
+        HWND ok = Make(L"BUTTON", u"OK", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, okLeft, y + 4, 88, ButtonHeight, IDOK, OkName);
         Make(L"BUTTON", u"Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, okLeft + 96, y + 4, 88, ButtonHeight, IDCANCEL, CancelName);
         SendMessageW(FDialog, DM_SETDEFID, IDOK, 0);
         (void)ok;
@@ -384,11 +391,15 @@ private:
 
     INT_PTR OnCommand(UINT id, UINT notification) {
         if (id == IDOK || id == IDCANCEL) {
+            if (FClosing) return TRUE;
             if (id == IDOK) PullValues();
+            // Closing moves the focus off the field that has it: what that field's leaving would do is
+            // no longer the author's doing.
+            FClosing = true;
             EndDialog(FDialog, id);
             return TRUE;
         }
-        if (FPushing || id < FirstControlId || id >= FirstControlId + FWindows.size()) return FALSE;
+        if (FPushing || FClosing || id < FirstControlId || id >= FirstControlId + FWindows.size()) return FALSE;
         const size_t index = id - FirstControlId;
         const TControlKind kind = FForm.Controls()[index].Kind;
         const bool clicked = notification == BN_CLICKED &&
@@ -411,7 +422,7 @@ private:
     }
 
     INT_PTR OnNotify(const NMHDR& header) {
-        if (FPushing || header.code != LVN_ITEMCHANGED) return FALSE;
+        if (FPushing || FClosing || header.code != LVN_ITEMCHANGED) return FALSE;
         const UINT id = UINT(header.idFrom);
         if (id < FirstControlId || id >= FirstControlId + FWindows.size()) return FALSE;
         const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
@@ -431,6 +442,7 @@ private:
     HFONT FFont = nullptr;
     std::vector<HWND> FWindows; // by control index
     bool FPushing = false;      // the view's own changes are not the author's
+    bool FClosing = false;      // OK or Cancel was pressed
 };
 
 } // namespace
