@@ -39,14 +39,16 @@ bool IsFileDialog(HWND dialog) { return FileNameField(dialog) && !GetDlgItem(dia
 
 // The edit box the reader types the file name into: the field itself, or the edit inside its combo box
 // (inside a ComboBoxEx, the edit of its inner combo box).
+BOOL CALLBACK TakeFirstEdit(HWND child, LPARAM result) {
+    if (!HasClass(child, L"Edit")) return TRUE;
+    *reinterpret_cast<HWND*>(result) = child;
+    return FALSE;
+}
+
 HWND FileNameTypingBox(HWND field) {
     if (HasClass(field, L"Edit")) return field;
     HWND found = nullptr;
-    EnumChildWindows(field, [](HWND child, LPARAM result) -> BOOL {
-        if (!HasClass(child, L"Edit")) return TRUE;
-        *reinterpret_cast<HWND*>(result) = child;
-        return FALSE;
-    }, reinterpret_cast<LPARAM>(&found));
+    EnumChildWindows(field, TakeFirstEdit, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 

@@ -156,19 +156,23 @@ bool TNeoSpreadsheet::GotoSheet(int32_t index) {
     if (!FWorkbook || index < 0 || index >= FWorkbook->SheetCount()) return false;
     try {
         EndCellEdit(true); // an open edit box stores its text into the sheet that was current
-        FCurrentSheet = index;
-        FSelectedCol = 0;
-        FSelectedRow = 0;
-        FTopRow = 0;
-        FLeftCol = 0;
-        ClampSelection();
-        PublishSheetVariables();
+        ShowSheetFromItsStart(index);
         return true;
     } catch (...) {
         ReportError(CurrentExceptionMessage());
     }
     Reattach();
     return false;
+}
+
+void TNeoSpreadsheet::ShowSheetFromItsStart(int32_t index) {
+    FCurrentSheet = index;
+    FSelectedCol = 0;
+    FSelectedRow = 0;
+    FTopRow = 0;
+    FLeftCol = 0;
+    ClampSelection();
+    PublishSheetVariables();
 }
 
 bool TNeoSpreadsheet::NextSheet() { return GotoSheet(FCurrentSheet + 1); }

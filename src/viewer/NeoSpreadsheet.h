@@ -111,6 +111,8 @@ protected:
     void ReportError(const std::u16string& message) { FHost.ReportError(message); }
     void RunHostScript(const std::u16string& command) { FHost.RunScript(command); }
     void PublishSheetVariables();
+    // Makes the sheet current with the first cell selected and shown, and publishes the variables.
+    void ShowSheetFromItsStart(int32_t index);
     void ClampSelection();
     TWindowHandle ResolveRectangleWindow();
     void SyncToRectangle();

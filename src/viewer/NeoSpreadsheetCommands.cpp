@@ -119,14 +119,7 @@ void TNeoSpreadsheet::DeleteSheetWithConfirm(int32_t sheet) {
     const int32_t current = FCurrentSheet;
     FWorkbook->DeleteSheet(sheet);
     if (sheet == current) {
-        // The sheet that took its place, or the new last one.
-        FCurrentSheet = std::min(sheet, SheetCount() - 1);
-        FSelectedCol = 0;
-        FSelectedRow = 0;
-        FTopRow = 0;
-        FLeftCol = 0;
-        ClampSelection();
-        PublishSheetVariables();
+        ShowSheetFromItsStart(std::min(sheet, SheetCount() - 1)); // the sheet that took its place, or the new last
         return;
     }
     if (sheet < current) FCurrentSheet = current - 1; // the same sheet stays on screen
@@ -257,14 +250,24 @@ void TNeoSpreadsheet::Zoom(bool in) {
     InvalidateAll();
 }
 
-void TNeoSpreadsheet::NewWorkbookDialog() {
+namespace {
+
+// The dialogs that name a workbook to write: .xlsx files, asking before one is replaced.
+TFileDialog WorkbookSaveDialog(const std::u16string& title) {
     TFileDialog dialog;
     dialog.Save = true;
-    dialog.Title = u"New Excel Workbook";
+    dialog.Title = title;
     dialog.Filter = WorkbookFilter;
     dialog.DefaultExtension = u"xlsx";
     dialog.OverwritePrompt = true;
     dialog.PathMustExist = true;
+    return dialog;
+}
+
+} // namespace
+
+void TNeoSpreadsheet::NewWorkbookDialog() {
+    TFileDialog dialog = WorkbookSaveDialog(u"New Excel Workbook");
     if (!FFileName.empty()) dialog.InitialFolder = FolderOf(FFileName);
     const std::optional<std::u16string> file = FWindows.ChooseFile(dialog);
     if (!file) return;
@@ -288,13 +291,7 @@ void TNeoSpreadsheet::OpenWorkbookDialog() {
 }
 
 void TNeoSpreadsheet::SaveAsDialog() {
-    TFileDialog dialog;
-    dialog.Save = true;
-    dialog.Title = u"Save Excel Workbook As";
-    dialog.Filter = WorkbookFilter;
-    dialog.DefaultExtension = u"xlsx";
-    dialog.OverwritePrompt = true;
-    dialog.PathMustExist = true;
+    TFileDialog dialog = WorkbookSaveDialog(u"Save Excel Workbook As");
     dialog.InitialFile = FFileName;
     const std::optional<std::u16string> file = FWindows.ChooseFile(dialog);
     if (file) SaveWorkbook(*file);

@@ -100,15 +100,18 @@ public:
     TDialogControl& Control(const std::u16string& name);
     bool HasControl(const std::u16string& name) const;
 
-    // Fills the controls from the parameter slots (before the dialog is shown).
-    virtual void Load(const TParameterSlots& slots) = 0;
-    // Writes the parameters back on OK; false when the form refuses and leaves every slot untouched.
-    virtual bool Save(TParameterSlots& slots) = 0;
+    // Fills the controls from the parameter slots (before the dialog is shown): by default each bound
+    // control from its parameter.
+    virtual void Load(const TParameterSlots& slots);
+    // Writes the parameters back on OK; false when the form refuses and leaves every slot untouched. By
+    // default each bound control's value into its parameter, in parameter order.
+    virtual bool Save(TParameterSlots& slots);
 
     // The dialog has just been shown.
     virtual void OnShow() {}
-    // A button, check box or radio button was clicked by the author (its new state already stored).
-    virtual void OnClick(const std::u16string& name) { (void)name; }
+    // A button, check box or radio button was clicked by the author (its new state already stored). By
+    // default the recurring "..." buttons pick a Rectangle or a file.
+    virtual void OnClick(const std::u16string& name) { HandleRecurringButton(name); }
     // The author checked or unchecked an item of a check list (its new state already stored).
     virtual void OnItemCheck(const std::u16string& name, size_t item) {
         (void)name;
@@ -119,19 +122,36 @@ public:
 
 protected:
     TDialogControl& Add(TControlKind kind, const std::u16string& name, const std::u16string& caption = u"");
-    // The recurring controls: the Rectangle field with its picker, the file field with the host's picker.
+    // The recurring controls: the Rectangle field with its picker (parameter 0), the file field with the
+    // host's picker, which offers files of the filter (parameter 1).
     void AddRectangleField(const std::u16string& label);
-    void AddFileField(const std::u16string& label);
+    void AddFileField(const std::u16string& label, const std::u16string& filter);
     // The handlers of the recurring "..." buttons: true when name was one of them.
-    bool HandleRecurringButton(const std::u16string& name, const std::u16string& fileFilter);
+    bool HandleRecurringButton(const std::u16string& name);
+    // The control that holds parameter index: an edit field's text as it stands, a drop-down list's item
+    // (chosen ignoring case, else the first).
+    void Bind(int32_t index, const std::u16string& control);
+    // A check box that holds parameter index: checked when the parameter passes the test; written back as
+    // one of two texts.
+    void BindCheck(int32_t index, const std::u16string& control, bool (*checkedWhen)(const std::u16string&),
+                   const std::u16string& checkedText, const std::u16string& clearText);
     // A drop-down list selects the item equal to text ignoring case, else its first item.
     void SelectItem(const std::u16string& name, const std::u16string& text);
 
     TDialogServices& FServices;
 
 private:
+    struct TBinding {
+        int32_t Index;
+        std::u16string Control;
+        bool (*CheckedWhen)(const std::u16string&) = nullptr; // check boxes only
+        std::u16string CheckedText, ClearText;
+    };
+
     std::u16string FCaption;
     std::vector<TDialogControl> FControls;
+    std::vector<TBinding> FBindings;
+    std::u16string FFileFilter;
 };
 
 } // namespace tabulix

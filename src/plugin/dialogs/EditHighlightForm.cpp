@@ -27,19 +27,7 @@ THighlightForm::THighlightForm(TDialogServices& services) : TDialogForm(services
     TDialogControl& colors = Add(TControlKind::ComboList, u"ComboColor");
     if (colors.Items.empty()) colors.Items = SplitCommas(u"Yellow,Green,Red,Blue,Orange,None");
     colors.Text = colors.Items.front();
+    Bind(1, u"ComboColor");
 }
-
-void THighlightForm::Load(const TParameterSlots& slots) {
-    Control(u"EditRect").Text = slots.Read(0);
-    SelectItem(u"ComboColor", slots.Read(1));
-}
-
-bool THighlightForm::Save(TParameterSlots& slots) {
-    slots.Write(0, Control(u"EditRect").Text);
-    slots.Write(1, Control(u"ComboColor").Text);
-    return true;
-}
-
-void THighlightForm::OnClick(const std::u16string& name) { HandleRecurringButton(name, u""); }
 
 } // namespace tabulix

@@ -8,9 +8,6 @@ namespace tabulix {
 class TNewForm final : public TDialogForm {
 public:
     explicit TNewForm(TDialogServices& services);
-    void Load(const TParameterSlots& slots) override;
-    bool Save(TParameterSlots& slots) override;
-    void OnClick(const std::u16string& name) override;
 };
 
 } // namespace tabulix

@@ -8,7 +8,7 @@ namespace tabulix {
 TOpenForm::TOpenForm(TDialogServices& services) : TDialogForm(services) {
     SetCaption(u"TabulixOpen Properties");
     AddRectangleField(u"&Rectangle object to attach the viewer to:");
-    AddFileField(u"&Excel file (.xlsx):");
+    AddFileField(u"&Excel file (.xlsx):", WorkbookFilter);
     Add(TControlKind::Label, u"LblVar", u"&Variable to store the current sheet name (optional):");
     Add(TControlKind::Edit, u"EditVar");
     Add(TControlKind::Label, u"LblToolbar", u"&Toolbar / ribbon (Top, Bottom, Left, Right, Page, None):");
@@ -20,25 +20,10 @@ TOpenForm::TOpenForm(TDialogServices& services) : TDialogForm(services) {
         u"Also sets <Variable>_Index and <Variable>_Count so scripts can react to the sheet count and current "
         u"position. The toolbar, if placed, is docked to the chosen edge inside the same Rectangle - it is not a "
         u"separate object. The target must be a Rectangle.");
+    Bind(2, u"EditVar");
+    Bind(3, u"ComboToolbar");
+    BindCheck(4, u"CheckShowToolbar", [](const std::u16string& flag) { return SameTextAscii(TrimView(flag), u"Yes"); },
+              u"Yes", u"No");
 }
-
-void TOpenForm::Load(const TParameterSlots& slots) {
-    Control(u"EditRect").Text = slots.Read(0);
-    Control(u"EditFile").Text = slots.Read(1);
-    Control(u"EditVar").Text = slots.Read(2);
-    SelectItem(u"ComboToolbar", slots.Read(3));
-    Control(u"CheckShowToolbar").Checked = SameTextAscii(TrimView(slots.Read(4)), u"Yes");
-}
-
-bool TOpenForm::Save(TParameterSlots& slots) {
-    slots.Write(0, Control(u"EditRect").Text);
-    slots.Write(1, Control(u"EditFile").Text);
-    slots.Write(2, Control(u"EditVar").Text);
-    slots.Write(3, Control(u"ComboToolbar").Text);
-    slots.Write(4, Control(u"CheckShowToolbar").Checked ? u"Yes" : u"No");
-    return true;
-}
-
-void TOpenForm::OnClick(const std::u16string& name) { HandleRecurringButton(name, WorkbookFilter); }
 
 } // namespace tabulix

@@ -9,9 +9,6 @@ namespace tabulix {
 class TOpenForm final : public TDialogForm {
 public:
     explicit TOpenForm(TDialogServices& services);
-    void Load(const TParameterSlots& slots) override;
-    bool Save(TParameterSlots& slots) override;
-    void OnClick(const std::u16string& name) override;
 };
 
 } // namespace tabulix

@@ -95,12 +95,12 @@ std::u16string TSettingsForm::BuildSettingsString() {
 }
 
 void TSettingsForm::Load(const TParameterSlots& slots) {
-    Control(u"EditRect").Text = slots.Read(0);
+    TDialogForm::Load(slots);
     LoadSettingsString(slots.Read(1));
 }
 
 bool TSettingsForm::Save(TParameterSlots& slots) {
-    slots.Write(0, Control(u"EditRect").Text);
+    TDialogForm::Save(slots);
     slots.Write(1, BuildSettingsString());
     return true;
 }
@@ -111,7 +111,7 @@ void TSettingsForm::PickColor(const std::u16string& field) {
 }
 
 void TSettingsForm::OnClick(const std::u16string& name) {
-    if (HandleRecurringButton(name, u"")) return;
+    if (HandleRecurringButton(name)) return;
     if (name == u"BtnPickToolbarColor") PickColor(u"EditToolbarColor");
     else if (name == u"BtnPickHeaderColor") PickColor(u"EditHeaderColor");
     else if (name == u"BtnPickSelectionColor") PickColor(u"EditSelectionColor");

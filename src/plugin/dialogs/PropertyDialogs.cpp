@@ -3,6 +3,7 @@
 #include "plugin/dialogs/EditExportForm.h"
 #include "plugin/dialogs/EditGotoForm.h"
 #include "plugin/dialogs/EditHighlightForm.h"
+#include "plugin/dialogs/EditImportForm.h"
 #include "plugin/dialogs/EditNewForm.h"
 #include "plugin/dialogs/EditOpenForm.h"
 #include "plugin/dialogs/EditRectForm.h"
@@ -30,6 +31,7 @@ std::unique_ptr<TDialogForm> MakePropertyForm(int32_t action, TDialogServices& s
     case 5: return RectForm(services, u"TabulixClose Properties");
     case 6: return std::make_unique<TSaveForm>(services);
     case 7: return std::make_unique<TExportForm>(services);
+    case 8: return std::make_unique<TImportForm>(services);
     case 9: return RectForm(services, u"TabulixEdit Properties");
     case 10: return std::make_unique<THighlightForm>(services);
     case 11: return std::make_unique<TSettingsForm>(services);
