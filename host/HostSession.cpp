@@ -68,7 +68,25 @@ LRESULT CALLBACK WindowHook(int code, WPARAM wParam, LPARAM lParam) {
     if (CurrentSession) {
         HWND window = reinterpret_cast<HWND>(wParam);
         if (code == HCBT_CREATEWND) CurrentSession->WindowCreated(window);
-        if (code == HCBT_ACTIVATE && HasClass(window, L"#32770")) CurrentSession->Modal().DialogActivated(window);
+        // The property dialog and the colour dialogs are answered apart; any other dialog is a box or a
+        // file dialog.
+        if (code == HCBT_ACTIVATE && HasClass(window, L"#32770") && !CurrentSession->Dialogs().DialogActivated(window)) {
+            CurrentSession->Modal().DialogActivated(window);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Each dialog once it has handled WM_INITDIALOG (the property dialog has marked itself, a colour dialog
+// has been handed its start) and once it is shown.
+LRESULT CALLBACK MessageHook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (CurrentSession && code == HC_ACTION && sent->message == WM_INITDIALOG) {
+        CurrentSession->Dialogs().DialogInitialized(sent->hwnd, sent->lParam);
+    }
+    if (CurrentSession && code == HC_ACTION && sent->message == WM_WINDOWPOSCHANGED &&
+        (reinterpret_cast<const WINDOWPOS*>(sent->lParam)->flags & SWP_SHOWWINDOW) && HasClass(sent->hwnd, L"#32770")) {
+        CurrentSession->Dialogs().DialogShown(sent->hwnd);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -84,6 +102,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     if (message == FileDialogMessage && CurrentSession) {
         CurrentSession->Modal().FileDialogWaiting(reinterpret_cast<HWND>(wParam), lParam);
+        return 0;
+    }
+    if (message == PropertyDialogMessage && CurrentSession) {
+        CurrentSession->Dialogs().RunSteps(reinterpret_cast<HWND>(wParam));
+        return 0;
+    }
+    if (message == ColorDialogMessage && CurrentSession) {
+        CurrentSession->Dialogs().ColorDialogWaiting(reinterpret_cast<HWND>(wParam));
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -145,12 +171,15 @@ void FreeHostString(char*& slot) {
 }
 
 THostSession::THostSession(bool verbose)
-    : FVerbose(verbose), FMainWindow(CreateMainWindow()), FModal(FMainWindow, [this](const std::string& line) { Log(line); }) {
+    : FVerbose(verbose), FMainWindow(CreateMainWindow()), FModal(FMainWindow, [this](const std::string& line) { Log(line); }),
+      FDialogs(FMainWindow, [this](const std::string& line) { Log(line); }) {
     CurrentSession = this;
     FWindowHook = SetWindowsHookExW(WH_CBT, WindowHook, nullptr, GetCurrentThreadId());
+    FMessageHook = SetWindowsHookExW(WH_CALLWNDPROCRET, MessageHook, nullptr, GetCurrentThreadId());
 }
 
 THostSession::~THostSession() {
+    if (FMessageHook) UnhookWindowsHookEx(FMessageHook);
     if (FWindowHook) UnhookWindowsHookEx(FWindowHook);
     if (FLibrary) FreeLibrary(FLibrary);
     if (FMainWindow) DestroyWindow(FMainWindow);
@@ -213,6 +242,7 @@ HWND THostSession::AttachedViewer(const std::string& name) const {
 
 THostBool THostSession::Answer(int32_t request, char** slot) {
     const std::string asked = slot ? AnsiToUtf8(Text(*slot)) : std::string();
+    FRequests.push_back({request, asked});
     std::string answer;
     bool answered = false;
     if (request == 6 && FNullProbes > 0) {
@@ -274,17 +304,24 @@ int THostSession::Run(const std::vector<TScriptLine>& script) {
         bool quit = false;
         if (FVerbose) std::printf("> %s\n", line.Text.c_str());
         bool held = RunLine(line, failure, quit);
-        // An answer the host could not give while the line ran (to a menu or a box) fails the line.
-        const std::string miss = FModal.TakeMiss();
-        if (held && !miss.empty()) {
-            held = false;
-            failure = miss;
+        // An answer the host could not give while the line ran (to a menu, a box or a dialog) fails the line.
+        for (const std::string& miss : {FModal.TakeMiss(), FDialogs.TakeMiss()}) {
+            if (held && !miss.empty()) {
+                held = false;
+                failure = miss;
+            }
         }
         if (!held) {
             std::printf("FAILED at line %d (%s): %s\n", line.Number, line.Text.c_str(), failure.c_str());
             return 1;
         }
         if (quit) break;
+    }
+    // Steps queued for a dialog that never came would pass unnoticed.
+    if (const TScriptLine* step = FDialogs.UnrunStep()) {
+        std::printf("FAILED at line %d (%s): queued for the property dialog of an edit that did not follow\n", step->Number,
+                    step->Text.c_str());
+        return 1;
     }
     std::printf("script passed\n");
     return 0;
@@ -377,15 +414,37 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& 
         std::printf("exec %s: %s\n", w[1].c_str(), FLastResult ? "true" : "false");
     } else if (command == "edit") {
         if (!need(1)) return false;
-        std::vector<char*> slots;
-        for (size_t i = 2; i < w.size(); ++i) slots.push_back(NewHostString(Utf8ToAnsi(w[i])));
-        if (slots.empty()) slots.push_back(nullptr);
-        FLastResult = FEntry.EditAction(ActionNumber(w[1]), slots.data(), int32_t(slots.size()) - 1);
-        for (size_t i = 0; i < slots.size(); ++i) {
-            Log("edit slot " + std::to_string(i) + " = " + AnsiToUtf8(Text(slots[i])));
-            FreeHostString(slots[i]);
+        return Edit(w, failure);
+    } else if (THostDialogs::IsStep(command)) {
+        return FDialogs.QueueStep(line, failure);
+    } else if (command == "answer-color") {
+        // answer-color RRGGBB|cancel
+        TColorAnswer answer;
+        answer.Cancel = w.size() > 1 && w[1] == "cancel";
+        if (w.size() < 2 || (!answer.Cancel && !ReadColourHex(w[1], answer.Color))) return fail("answer-color needs RRGGBB|cancel");
+        FDialogs.QueueColorAnswer(answer);
+    } else if (command == "expect-request") {
+        // expect-request CODE TEXT: the oldest request not yet expected; each edit starts the record afresh.
+        int code = 0;
+        if (!need(2) || !ReadInt(w[1], code)) return fail("expect-request needs CODE TEXT");
+        if (FRequests.empty()) return fail("no interface-access request was sent, expected " + w[1] + " \"" + w[2] + "\"");
+        const TRequest sent = FRequests.front();
+        FRequests.pop_front();
+        if (sent.Code != code || sent.Text != w[2]) {
+            return fail("the request sent was " + std::to_string(sent.Code) + " \"" + sent.Text + "\", expected " + w[1] + " \"" + w[2] + "\"");
         }
-        std::printf("edit %s: %s\n", w[1].c_str(), FLastResult ? "true" : "false");
+    } else if (command == "expect-slot") {
+        // expect-slot INDEX TEXT|<null>: a parameter slot after the last edit.
+        int index = 0;
+        if (!need(2) || !ReadInt(w[1], index) || index < 0) return fail("expect-slot needs INDEX TEXT|<null>");
+        if (size_t(index) >= FEditSlots.size()) {
+            return fail("the last edit had " + std::to_string(FEditSlots.size()) + " slot(s), no slot " + w[1]);
+        }
+        const std::optional<std::string>& slot = FEditSlots[size_t(index)];
+        const std::string actual = slot ? "\"" + *slot + "\"" : "null";
+        if (w[2] == "<null>" ? slot.has_value() : slot != w[2]) {
+            return fail("slot " + w[1] + " holds " + actual + ", expected " + (w[2] == "<null>" ? "null" : "\"" + w[2] + "\""));
+        }
     } else if (command == "expect-result") {
         if (!need(1)) return false;
         if ((w[1] == "true") != FLastResult) return fail(std::string("the last action returned ") + (FLastResult ? "true" : "false"));
@@ -467,6 +526,26 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& 
         return fail("unknown command " + command);
     }
     return true;
+}
+
+// nbEditAction with slots holding the parameters (<null> for a null slot). The dialog steps queued
+// before it run on the dialog it shows; the slots and the requests sent are kept for the expectations.
+bool THostSession::Edit(const std::vector<std::string>& w, std::string& failure) {
+    std::vector<char*> slots;
+    for (size_t i = 2; i < w.size(); ++i) slots.push_back(w[i] == "<null>" ? nullptr : NewHostString(Utf8ToAnsi(w[i])));
+    if (slots.empty()) slots.push_back(nullptr);
+    FRequests.clear();
+    FDialogs.BeginEdit();
+    FLastResult = FEntry.EditAction(ActionNumber(w[1]), slots.data(), int32_t(slots.size()) - 1);
+    failure = FDialogs.EndEdit();
+    FEditSlots.clear();
+    for (size_t i = 0; i < slots.size(); ++i) {
+        Log("edit slot " + std::to_string(i) + " = " + AnsiToUtf8(Text(slots[i])));
+        FEditSlots.push_back(slots[i] ? std::optional<std::string>(AnsiToUtf8(slots[i])) : std::nullopt);
+        FreeHostString(slots[i]);
+    }
+    std::printf("edit %s: %s\n", w[1].c_str(), FLastResult ? "true" : "false");
+    return failure.empty();
 }
 
 } // namespace tabulix::host

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "HostDialog.h"
 #include "HostModal.h"
 #include "HostScript.h"
 #include "plugin/PlugInInterface.h"
 
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,12 @@ struct TEntryPoints {
     decltype(&nbExecAction) ExecAction = nullptr;
     decltype(&nbEditAction) EditAction = nullptr;
     decltype(&nbMessage) Message = nullptr;
+};
+
+// An interface-access request the library sent, with the slot's text as it arrived.
+struct TRequest {
+    int32_t Code = 0;
+    std::string Text;
 };
 
 struct TRegisteredAction {
@@ -51,6 +59,7 @@ public:
     THostBool Answer(int32_t request, char** slot);
     void RecordScriptCommand(const std::string& command) { FScriptCommands.push_back(command); }
     THostModal& Modal() { return FModal; }
+    THostDialogs& Dialogs() { return FDialogs; }
     // A window of the thread is being created (from the host's window hook).
     void WindowCreated(HWND window);
 
@@ -65,13 +74,16 @@ public:
 
 private:
     bool RunLine(const TScriptLine& line, std::string& failure, bool& quit);
+    bool Edit(const std::vector<std::string>& words, std::string& failure);
     int32_t ActionNumber(const std::string& word) const;
 
     bool FVerbose;
     HMODULE FLibrary = nullptr;
     HWND FMainWindow = nullptr;
     THostModal FModal;
+    THostDialogs FDialogs;
     HHOOK FWindowHook = nullptr;
+    HHOOK FMessageHook = nullptr;
     TEntryPoints FEntry;
     std::vector<TRegisteredAction> FActions;
     std::map<std::string, std::string> FVariables;
@@ -84,6 +96,8 @@ private:
     std::string FLastObjectAsked;                 // upper-cased
     std::map<std::string, std::vector<HWND>> FViewersByName; // upper-cased; oldest first
     bool FLastResult = false;
+    std::deque<TRequest> FRequests;                  // since the last edit, oldest first
+    std::vector<std::optional<std::string>> FEditSlots; // the slots after the last edit; none for null
 };
 
 // Host strings are ANSI; scripts are UTF-8.

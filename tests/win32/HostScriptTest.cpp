@@ -120,3 +120,52 @@ TEST(ReferenceHost, AFailedExpectationStopsTheScript) {
     EXPECT_NE(run.Output.find("FAILED at line 3 (expect-var [Nothing] something)"), std::string::npos) << run.Output;
     EXPECT_EQ(run.Output.find("not reached"), std::string::npos);
 }
+
+// The dialog steps queued before an edit run on the property dialog it shows: the host's Rectangle
+// picker and the colour dialog answered from within a click, the Import dialog's sheet list reloaded
+// when the focus leaves the workbook field and one item unchecked; a step that does not hold fails
+// the edit, whose dialog is cancelled.
+TEST(ReferenceHost, PropertyDialogsDrivenByQueuedSteps) {
+    TImportFolder scene;
+    const std::string book = Windows(scene.Folder / u"Book.xlsx");
+    const THostRun run = RunHostScript(scene.Header() +
+                                       "answer-pick Rect2\n"
+                                       "answer-color FF0000\n"
+                                       "dialog-expect-caption \"TabulixSettings Properties\"\n"
+                                       "dialog-click BtnBrowseRect\n"
+                                       "dialog-click BtnPickToolbarColor\n"
+                                       "expect-color-start 00FF80\n"
+                                       "dialog-expect EditToolbarColor FF0000\n"
+                                       "dialog-set EditFont Arial\n"
+                                       "dialog-click OK\n"
+                                       "edit TabulixSettings Rect1 ToolbarColor=00FF80\n"
+                                       "expect-result true\n"
+                                       "expect-request 8 Rect1\n"
+                                       "expect-slot 0 Rect2\n"
+                                       "expect-slot 1 ToolbarColor=FF0000;GridFont=Arial\n"
+                                       "dialog-expect-items Sheet \"\"\n"
+                                       "dialog-set EditExcel " + book + "\n"
+                                       "dialog-focus EditTarget\n"
+                                       "dialog-expect-items Sheet \"Sales [x]|Costs [x]\"\n"
+                                       "dialog-check Sheet:Costs off\n"
+                                       "dialog-expect CheckAll off\n"
+                                       "dialog-click OK\n"
+                                       "edit TabulixImport \"\" ALL \"\"\n"
+                                       "expect-slot 0 " + book + "\n"
+                                       "expect-slot 1 Sales\n"
+                                       "dialog-set EditRect Changed\n"
+                                       "dialog-expect CheckShowToolbar on\n"
+                                       "dialog-click OK\n"
+                                       "edit TabulixOpen Rect1 f v Top No\n"
+                                       "print not reached\n",
+                                       scene.Folder.Path());
+    EXPECT_EQ(run.ExitCode, 1u) << run.Output;
+    EXPECT_NE(run.Output.find("(edit TabulixOpen Rect1 f v Top No): the dialog step at line 30 (dialog-expect CheckShowToolbar "
+                              "on) failed: CheckShowToolbar is \"off\", expected \"on\"; the dialog was cancelled"),
+              std::string::npos)
+        << run.Output;
+    const size_t cancelled = run.Output.find("property dialog cancelled");
+    ASSERT_NE(cancelled, std::string::npos) << run.Output;
+    EXPECT_EQ(run.Output.find("edit slot 0 = ", cancelled), run.Output.find("edit slot 0 = Rect1", cancelled)) << run.Output;
+    EXPECT_EQ(run.Output.find("not reached"), std::string::npos);
+}
