@@ -211,6 +211,23 @@ bool THostSession::Load(const std::wstring& dllPath, std::string& reason) {
     return true;
 }
 
+std::string THostSession::ExpandVariables(const std::string& text) const {
+    std::string result;
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t open = text.find('[', i);
+        const size_t close = open == std::string::npos ? std::string::npos : text.find(']', open);
+        if (close == std::string::npos) break;
+        result.append(text, i, open - i);
+        const std::string name = Upper(text.substr(open, close - open + 1));
+        const auto found = std::find_if(FVariables.begin(), FVariables.end(),
+                                        [&](const auto& variable) { return Upper(variable.first) == name; });
+        result += found == FVariables.end() ? text.substr(open, close - open + 1) : found->second;
+        i = close + 1;
+    }
+    return result + text.substr(std::min(i, text.size()));
+}
+
 std::string THostSession::Variable(const std::string& name) const {
     const auto found = FVariables.find(name);
     return found == FVariables.end() ? std::string() : found->second;
@@ -404,14 +421,19 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& 
         const std::string actual = AnsiToUtf8(Variable(w[1]));
         const bool holds = command == "expect-var" ? actual == w[2] : actual.find(w[2]) != std::string::npos;
         if (!holds) return fail(w[1] + " is \"" + actual + "\", expected " + (command == "expect-var" ? "" : "to contain ") + "\"" + w[2] + "\"");
-    } else if (command == "exec") {
+    } else if (command == "exec" || command == "action") {
+        // action: a line of a publication's script, whose [Variables] the host replaces first.
         if (!need(1)) return false;
+        const bool expand = command == "action";
         std::vector<char*> parameters;
-        for (size_t i = 2; i < w.size(); ++i) parameters.push_back(w[i] == "<null>" ? nullptr : NewHostString(Utf8ToAnsi(w[i])));
+        for (size_t i = 2; i < w.size(); ++i) {
+            const std::string ansi = Utf8ToAnsi(w[i]);
+            parameters.push_back(w[i] == "<null>" && !expand ? nullptr : NewHostString(expand ? ExpandVariables(ansi) : ansi));
+        }
         if (parameters.empty()) parameters.push_back(nullptr);
         FLastResult = FEntry.ExecAction(ActionNumber(w[1]), parameters.data(), int32_t(parameters.size()) - 1);
         for (char*& parameter : parameters) FreeHostString(parameter);
-        std::printf("exec %s: %s\n", w[1].c_str(), FLastResult ? "true" : "false");
+        std::printf("%s %s: %s\n", command.c_str(), w[1].c_str(), FLastResult ? "true" : "false");
     } else if (command == "edit") {
         if (!need(1)) return false;
         return Edit(w, failure);

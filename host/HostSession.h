@@ -55,6 +55,9 @@ public:
     void Log(const std::string& line) const;
     void AddAction(TRegisteredAction action) { FActions.push_back(std::move(action)); }
     std::string Variable(const std::string& name) const;
+    // The text with every [Name] of a variable the host has replaced by its value, as the host does in
+    // the parameters of a script's actions; other brackets stay.
+    std::string ExpandVariables(const std::string& text) const;
     void SetVariable(const std::string& name, const std::string& value) { FVariables[name] = value; }
     THostBool Answer(int32_t request, char** slot);
     void RecordScriptCommand(const std::string& command) { FScriptCommands.push_back(command); }
