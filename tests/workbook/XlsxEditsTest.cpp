@@ -49,7 +49,7 @@ TEST(SetCellValue, WritesNumbersInGeneralFormatAndOtherTextsAsInlineStrings) {
     EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"A1\" s=\"3\" t=\"n\"><v>12</v></c></row></sheetData>");
     workbook.SetCellValue(0, 0, 0, u"1e5");
     EXPECT_NE(workbook.SheetDataXml().find("<v>100000</v>"), std::string::npos);
-    EXPECT_EQ(workbook.Grid().Data[0][0], u"1e5"); // the grid shows what was typed
+    EXPECT_EQ(workbook.Grid().Text(0, 0), u"1e5"); // the grid shows what was typed
     workbook.SetCellValue(0, 0, 0, u" 0.50 ");
     EXPECT_NE(workbook.SheetDataXml().find("<v>0.5</v>"), std::string::npos);
     workbook.SetCellValue(0, 0, 0, u"1,5");
@@ -58,7 +58,7 @@ TEST(SetCellValue, WritesNumbersInGeneralFormatAndOtherTextsAsInlineStrings) {
     EXPECT_NE(workbook.SheetDataXml().find("<is><t>12 kg</t></is>"), std::string::npos);
     workbook.SetCellValue(0, 0, 0, u"   ");
     EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"A1\" s=\"3\" t=\"n\"/></row></sheetData>");
-    EXPECT_EQ(workbook.Grid().Data[0][0], u"   ");
+    EXPECT_EQ(workbook.Grid().Text(0, 0), u"   ");
     workbook.SetCellValue(0, 0, 0, u"INF");
     EXPECT_NE(workbook.SheetDataXml().find("<t>INF</t>"), std::string::npos);
 }
@@ -91,7 +91,8 @@ TEST(SetCellValue, GrowsTheGridAndIgnoresPositionsOutsideTheSheet) {
     EXPECT_EQ(workbook.Grid().RowCount, 150);
     workbook.SetCellValue(0, 0, 29, u"y");
     EXPECT_EQ(workbook.Grid().ColCount, 30);
-    for (const auto& row : workbook.Grid().Data) EXPECT_EQ(row.size(), 30u);
+    EXPECT_EQ(workbook.Grid().Text(149, 0), u"x");
+    EXPECT_EQ(workbook.Grid().Text(0, 29), u"y");
     workbook.SetCellValue(0, -1, 0, u"no");
     workbook.SetCellValue(0, 0, -1, u"no");
     workbook.SetCellValue(1, 0, 0, u"no");
@@ -108,7 +109,7 @@ TEST(SetCellValue, TextsReadBackExactlyAsTyped) {
                                     u"emoji \U0001F600"};
     for (int i = 0; i < 7; ++i) workbook.SetCellValue(0, i, 0, typed[i]);
     const auto reloaded = workbook.Reloaded();
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(reloaded->Sheet(0).Data[size_t(i)][0], typed[i]) << i;
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(reloaded->Sheet(0).Text(i, 0), typed[i]) << i;
 }
 
 TEST(StructuralEdits, InsertRowMovesCellsWithTheirContentStyleAndRowAttributes) {
@@ -124,23 +125,23 @@ TEST(StructuralEdits, InsertRowMovesCellsWithTheirContentStyleAndRowAttributes) 
               "<c r=\"B2\" s=\"2\"><v>45292</v></c></row><row r=\"3\" hidden=\"1\"><c r=\"A3\" t=\"b\"><v>1</v></c>"
               "<c r=\"B3\"><v>4</v></c></row><row r=\"4\"><c r=\"GS4\"><v>wide</v></c></row>"
               "<row r=\"2501\"><c r=\"A2501\"><v>far</v></c></row></sheetData>");
-    EXPECT_EQ(workbook.Grid().Data[1][0], u"shared");
-    EXPECT_EQ(workbook.Grid().Data[0][0], u"");
+    EXPECT_EQ(workbook.Grid().Text(1, 0), u"shared");
+    EXPECT_EQ(workbook.Grid().Text(0, 0), u"");
     const auto reloaded = workbook.Reloaded();
-    EXPECT_EQ(reloaded->Sheet(0).Data[1][1], u"2024-01-01"); // still a date
-    EXPECT_EQ(reloaded->Sheet(0).Data[2][0], u"TRUE");
+    EXPECT_EQ(reloaded->Sheet(0).Text(1, 1), u"2024-01-01"); // still a date
+    EXPECT_EQ(reloaded->Sheet(0).Text(2, 0), u"TRUE");
 }
 
 TEST(StructuralEdits, InsertRowClampsAndDeleteRowNeedsTwoRows) {
     TEditedWorkbook workbook(Row(1, CellXml("A1", "a")) + Row(2, CellXml("A2", "b")));
     workbook.InsertRow(0, -5);
     EXPECT_EQ(workbook.Grid().RowCount, 3);
-    EXPECT_EQ(workbook.Grid().Data[1][0], u"a");
+    EXPECT_EQ(workbook.Grid().Text(1, 0), u"a");
     workbook.InsertRow(0, 99);
     EXPECT_EQ(workbook.Grid().RowCount, 4);
-    EXPECT_EQ(workbook.Grid().Data[2][0], u"b");
+    EXPECT_EQ(workbook.Grid().Text(2, 0), u"b");
     workbook.DeleteRow(0, 1); // the row holding a
-    EXPECT_EQ(workbook.Grid().Data[1][0], u"b");
+    EXPECT_EQ(workbook.Grid().Text(1, 0), u"b");
     EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"2\"><c r=\"A2\"><v>b</v></c></row></sheetData>");
     workbook.DeleteRow(0, 2);
     workbook.DeleteRow(0, 7);  // beyond: nothing
@@ -152,7 +153,7 @@ TEST(StructuralEdits, InsertRowClampsAndDeleteRowNeedsTwoRows) {
     single.DeleteColumn(0, 0);
     EXPECT_EQ(single.Grid().RowCount, 1);
     EXPECT_EQ(single.Grid().ColCount, 1);
-    EXPECT_EQ(single.Grid().Data[0][0], u"only");
+    EXPECT_EQ(single.Grid().Text(0, 0), u"only");
 }
 
 TEST(StructuralEdits, ColumnsMoveWithinEveryRow) {
@@ -162,13 +163,13 @@ TEST(StructuralEdits, ColumnsMoveWithinEveryRow) {
     EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"A1\"><v>a</v></c><c r=\"C1\" s=\"4\"><v>b</v></c>"
                                        "<c r=\"D1\"><v>c</v></c></row><row r=\"2\"><c r=\"C2\"><v>b2</v></c></row></sheetData>");
     EXPECT_EQ(workbook.Grid().ColCount, 4);
-    EXPECT_EQ(workbook.Grid().Data[0][1], u"");
-    EXPECT_EQ(workbook.Grid().Data[0][2], u"b");
+    EXPECT_EQ(workbook.Grid().Text(0, 1), u"");
+    EXPECT_EQ(workbook.Grid().Text(0, 2), u"b");
     workbook.DeleteColumn(0, 0);
     EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"B1\" s=\"4\"><v>b</v></c><c r=\"C1\"><v>c</v></c></row>"
                                        "<row r=\"2\"><c r=\"B2\"><v>b2</v></c></row></sheetData>");
-    EXPECT_EQ(workbook.Grid().Data[0][0], u"");
-    EXPECT_EQ(workbook.Grid().Data[0][1], u"b");
+    EXPECT_EQ(workbook.Grid().Text(0, 0), u"");
+    EXPECT_EQ(workbook.Grid().Text(0, 1), u"b");
 }
 
 TEST(StructuralEdits, AMovedFormulaKeepsItsValueAndASharedGroupGoesWhole) {
@@ -186,7 +187,7 @@ TEST(StructuralEdits, RefusedWithoutChangeWhenTheSheetHasNoRoomLeft) {
     EXPECT_THROW(workbook.InsertColumn(0, 0), TTabulixError);
     EXPECT_EQ(workbook.SheetDataXml(), before);
     EXPECT_EQ(workbook.Grid().ColCount, 200);
-    EXPECT_EQ(workbook.Grid().Data[0][0], u"a");
+    EXPECT_EQ(workbook.Grid().Text(0, 0), u"a");
     TEditedWorkbook tall(Row(1, CellXml("A1", "a")) + Row(1048576, CellXml("A1048576", "last")));
     EXPECT_THROW(tall.InsertRow(0, 0), TTabulixError);
     EXPECT_EQ(tall.Grid().RowCount, 2000);
@@ -196,18 +197,18 @@ TEST(SortByColumn, NumbersAsNumbersTextsIgnoringLetterCase) {
     TEditedWorkbook numbers(Row(1, CellXml("A1", "Head")) + Row(2, CellXml("A2", "10")) + Row(3, CellXml("A3", "9")) +
                             Row(4, CellXml("A4", "100")));
     numbers.SortByColumn(0, 0, true, true);
-    EXPECT_EQ(numbers.Grid().Data[0][0], u"Head");
-    EXPECT_EQ(numbers.Grid().Data[1][0], u"9");
-    EXPECT_EQ(numbers.Grid().Data[2][0], u"10");
-    EXPECT_EQ(numbers.Grid().Data[3][0], u"100");
+    EXPECT_EQ(numbers.Grid().Text(0, 0), u"Head");
+    EXPECT_EQ(numbers.Grid().Text(1, 0), u"9");
+    EXPECT_EQ(numbers.Grid().Text(2, 0), u"10");
+    EXPECT_EQ(numbers.Grid().Text(3, 0), u"100");
 
     TEditedWorkbook texts(Row(1, CellXml("A1", "cherry")) + Row(2, CellXml("A2", "apple")) + Row(3, CellXml("A3", "Banana")));
     texts.SortByColumn(0, 0, true, false);
-    EXPECT_EQ(texts.Grid().Data[0][0], u"apple");
-    EXPECT_EQ(texts.Grid().Data[1][0], u"Banana");
-    EXPECT_EQ(texts.Grid().Data[2][0], u"cherry");
+    EXPECT_EQ(texts.Grid().Text(0, 0), u"apple");
+    EXPECT_EQ(texts.Grid().Text(1, 0), u"Banana");
+    EXPECT_EQ(texts.Grid().Text(2, 0), u"cherry");
     texts.SortByColumn(0, 0, false, false);
-    EXPECT_EQ(texts.Grid().Data[0][0], u"cherry");
+    EXPECT_EQ(texts.Grid().Text(0, 0), u"cherry");
 }
 
 TEST(SortByColumn, StableAndMovesWholeRowElementsInOrder) {
@@ -217,9 +218,9 @@ TEST(SortByColumn, StableAndMovesWholeRowElementsInOrder) {
                              Row(4, CellXml("A4", "b") + CellXml("B4", "second")) + Row(2100, CellXml("A2100", "stays")));
     // Descending, so that the empty rows of the 2000-row grid sort after these.
     workbook.SortByColumn(0, 0, false, true);
-    EXPECT_EQ(workbook.Grid().Data[1][1], u"first");
-    EXPECT_EQ(workbook.Grid().Data[2][1], u"second");
-    EXPECT_EQ(workbook.Grid().Data[3][1], u"x");
+    EXPECT_EQ(workbook.Grid().Text(1, 1), u"first");
+    EXPECT_EQ(workbook.Grid().Text(2, 1), u"second");
+    EXPECT_EQ(workbook.Grid().Text(3, 1), u"x");
     EXPECT_EQ(workbook.SheetDataXml(),
               "<sheetData><row r=\"1\"><c r=\"A1\"><v>k</v></c><c r=\"B1\"><v>h</v></c></row>"
               "<row r=\"2\"><c r=\"A2\"><v>b</v></c><c r=\"B2\"><v>first</v></c><c r=\"GZ2\"><v>beyond</v></c></row>"
@@ -234,9 +235,9 @@ TEST(SortByColumn, MixedColumnsFollowTheAdjacentSwapProcedure) {
                              Row(4, CellXml("A4", "")));
     workbook.SortByColumn(0, 0, true, false);
     std::u16string order;
-    for (int r = 0; r < 4; ++r) order += workbook.Grid().Data[size_t(r)][0] + u",";
+    for (int r = 0; r < 4; ++r) (order += workbook.Grid().Text(r, 0)) += u",";
     EXPECT_EQ(order, u",3,5,a,");
     workbook.SortByColumn(0, 5, true, false); // no such column: nothing
     workbook.SortByColumn(0, -1, true, false);
-    EXPECT_EQ(workbook.Grid().Data[1][0], u"3");
+    EXPECT_EQ(workbook.Grid().Text(1, 0), u"3");
 }

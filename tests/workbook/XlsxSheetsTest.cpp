@@ -183,8 +183,8 @@ TEST(SaveToFile, OntoTheLoadedFileTwiceWithTwoEdits) {
     EXPECT_EQ(workbook.FileName(), PathToText(path));
     TXlsxWorkbook reloaded;
     reloaded.LoadFromFile(PathToText(path));
-    EXPECT_EQ(reloaded.Sheet(0).Data[0][0], u"first");
-    EXPECT_EQ(reloaded.Sheet(0).Data[1][0], u"second");
+    EXPECT_EQ(reloaded.Sheet(0).Text(0, 0), u"first");
+    EXPECT_EQ(reloaded.Sheet(0).Text(1, 0), u"second");
 }
 
 TEST(SaveToFile, AFailedSaveLeavesThePreviousFileAndAUsableWorkbook) {
@@ -205,7 +205,7 @@ TEST(SaveToFile, AFailedSaveLeavesThePreviousFileAndAUsableWorkbook) {
     workbook.SaveToFile(PathToText(path));
     TXlsxWorkbook reloaded;
     reloaded.LoadFromFile(PathToText(path));
-    EXPECT_EQ(reloaded.Sheet(0).Data[0][0], u"edit");
+    EXPECT_EQ(reloaded.Sheet(0).Text(0, 0), u"edit");
 }
 
 TEST(SaveToFile, TheCalculationChainGoesOnlyWhenAFormulaWasRemoved) {
@@ -225,7 +225,7 @@ TEST(SaveToFile, TheCalculationChainGoesOnlyWhenAFormulaWasRemoved) {
     EXPECT_EQ(entries.count(u"xl/calcChain.xml"), 0u);
     EXPECT_EQ(entries.at(u"xl/_rels/workbook.xml.rels").find("calcChain"), std::string::npos);
     EXPECT_EQ(entries.at(u"[Content_Types].xml").find("calcChain"), std::string::npos);
-    EXPECT_EQ(LoadBytes(workbook->SaveToBytes())->Sheet(0).Data[0][0], u"5");
+    EXPECT_EQ(LoadBytes(workbook->SaveToBytes())->Sheet(0).Text(0, 0), u"5");
 }
 
 TEST(SaveToFile, EntryNamesAreWrittenBackAsStored) {
@@ -256,7 +256,7 @@ TEST(SaveToFile, AnEditedPartKeepsCommentsInstructionsAndControlCharacters) {
     pugi::xml_document document; // as any reader reads it, normalising line ends and blanks
     ASSERT_TRUE(document.load_string(part.c_str()));
     EXPECT_STREQ(document.select_node("//dataValidation").node().attribute("prompt").value(), "one\ttwo\nthree\rfour");
-    EXPECT_EQ(LoadBytes(saved)->Sheet(0).Data[0][0], u"a\rb");
+    EXPECT_EQ(LoadBytes(saved)->Sheet(0).Text(0, 0), u"a\rb");
 }
 
 TEST(Parts, NamesThatDifferOnlyInCaseAreOnePart) {

@@ -7,30 +7,35 @@
 namespace tabulix::cli {
 
 std::string JsonString(std::u16string_view text) {
-    const std::string utf8 = Utf16ToUtf8(text);
     std::string out;
-    out.reserve(utf8.size() + 2);
+    out.reserve(text.size() + 2);
+    AppendJsonString(out, text);
+    return out;
+}
+
+void AppendJsonString(std::string& out, std::u16string_view text) {
     out += '"';
-    for (const char ch : utf8) {
-        const auto c = static_cast<unsigned char>(ch);
+    size_t plain = 0; // the start of the characters not yet written
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c >= 0x20 && c != u'"' && c != u'\\') continue;
+        AppendUtf16AsUtf8(out, text.substr(plain, i - plain));
+        plain = i + 1;
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04X", c);
-                out += escaped;
-            } else {
-                out += ch;
-            }
+        case u'"': out += "\\\""; break;
+        case u'\\': out += "\\\\"; break;
+        case u'\n': out += "\\n"; break;
+        case u'\r': out += "\\r"; break;
+        case u'\t': out += "\\t"; break;
+        default: {
+            char control[8];
+            std::snprintf(control, sizeof control, "\\u%04X", unsigned(c));
+            out += control;
+        }
         }
     }
+    AppendUtf16AsUtf8(out, text.substr(plain));
     out += '"';
-    return out;
 }
 
 } // namespace tabulix::cli
