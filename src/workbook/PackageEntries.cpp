@@ -48,6 +48,11 @@ void TPackageEntries::Clear() {
     FIndex.clear();
 }
 
+const TPackageEntry* TPackageEntries::FindStored(const std::string& storedName) const {
+    const auto found = FIndex.find(storedName);
+    return found == FIndex.end() ? nullptr : &FEntries[found->second];
+}
+
 const TPackageEntry* TPackageEntries::FindIgnoringCase(std::u16string_view name) const {
     // Compared as stored: a name that is not UTF-8 matches only where its bytes do.
     const std::string wanted = Utf16ToUtf8(name);

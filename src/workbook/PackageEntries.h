@@ -28,6 +28,8 @@ public:
     // The first entry, in order, whose name equals name ignoring ASCII case: the package format does not
     // tell part names apart by case.
     const TPackageEntry* FindIgnoringCase(std::u16string_view name) const;
+    // The entry of exactly that stored name.
+    const TPackageEntry* FindStored(const std::string& storedName) const;
 
     const std::vector<TPackageEntry>& InOrder() const { return FEntries; }
     bool Empty() const { return FEntries.empty(); }

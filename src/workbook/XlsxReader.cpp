@@ -139,7 +139,16 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
     FFileName = fileName;
     FTimeSeparator = SystemTimeSeparator();
     try {
-        for (TPackageEntry& entry : ReadZipPackage(package)) FOriginalEntries.Add(std::move(entry));
+        std::vector<std::string> xmlBytes;
+        std::vector<TPackageEntry> entries = ReadZipPackage(package, {}, &xmlBytes);
+        std::vector<std::pair<std::string, std::string>> kept; // by stored name, the later of one name last
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (!xmlBytes[i].empty()) kept.emplace_back(entries[i].StoredName, std::move(xmlBytes[i]));
+            FOriginalEntries.Add(std::move(entries[i]));
+        }
+        entries = {};
+        for (auto& [storedName, bytes] : kept) FLoadingBytes[FOriginalEntries.FindStored(storedName)] = std::move(bytes);
+        kept = {};
         LoadSharedStrings();
         LoadDateStyles();
 
@@ -182,7 +191,9 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
         // The sheets hold on to the shared texts; the table's index is only needed while loading.
         FSharedHandles = {};
         FSharedTexts.reset();
+        FLoadingBytes.clear();
     } catch (...) {
+        FLoadingBytes.clear();
         FOriginalEntries.Clear();
         FSharedHandles = {};
         FSharedTexts.reset();
@@ -205,10 +216,18 @@ std::optional<std::u16string> TXlsxWorkbook::ReadZipText(std::u16string_view ent
     return Utf8ToUtf16(*bytes);
 }
 
-bool TXlsxWorkbook::ParsePart(std::u16string_view entryName, pugi::xml_document& document, std::string& buffer) const {
+std::string TXlsxWorkbook::TakeInflated(const TPackageEntry& entry) {
+    const auto found = FLoadingBytes.find(&entry);
+    if (found == FLoadingBytes.end()) return InflateEntry(entry);
+    std::string bytes = std::move(found->second);
+    FLoadingBytes.erase(found);
+    return bytes;
+}
+
+bool TXlsxWorkbook::ParsePart(std::u16string_view entryName, pugi::xml_document& document, std::string& buffer) {
     const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
     if (!entry) return false;
-    buffer = InflateEntry(*entry);
+    buffer = TakeInflated(*entry);
     const size_t mark = ByteOrderMarkLength(buffer);
     ParseXmlPart(buffer.data() + mark, buffer.size() - mark, entryName, document);
     return true;
@@ -353,7 +372,7 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
     if (!entry) return sheet;
     // The entry's own name, which edits and saving then reach whatever the case of the reference.
     sheet.PartName = entry->Name;
-    std::string bytes = InflateEntry(*entry);
+    std::string bytes = TakeInflated(*entry);
     const size_t mark = ByteOrderMarkLength(bytes);
     pugi::xml_document document;
     ParseXmlPart(bytes.data() + mark, bytes.size() - mark, entry->Name, document);

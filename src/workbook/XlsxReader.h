@@ -138,7 +138,10 @@ protected:
     std::optional<std::string> FindPartBytes(std::u16string_view entryName) const;
     // Parses the part matching entryName into document, in place in buffer, which must outlive the
     // document; false when there is no such entry.
-    bool ParsePart(std::u16string_view entryName, pugi::xml_document& document, std::string& buffer) const;
+    bool ParsePart(std::u16string_view entryName, pugi::xml_document& document, std::string& buffer);
+    // An entry's inflated bytes: those the check of the package kept while loading, handed out once,
+    // or inflated anew.
+    std::string TakeInflated(const TPackageEntry& entry);
     // A part for a change that may not happen: its document when the part is open already, otherwise a
     // new parse that scratch holds and KeepOpened makes the part's opened document. Saving writes every
     // opened part through the serialiser, so a part is kept open only once something in it changes.
@@ -177,6 +180,7 @@ protected:
     std::vector<uint32_t> FSharedHandles;
     std::vector<bool> FDateFormatIds; // by cell-format index: whether it shows a date
     TPackageEntries FOriginalEntries;
+    std::unordered_map<const TPackageEntry*, std::string> FLoadingBytes; // only while loading
     std::unordered_map<std::u16string, std::unique_ptr<pugi::xml_document>> FSheetDocs;
     std::u16string FFileName;
     std::u16string FTimeSeparator; // the system's, read once per load

@@ -52,12 +52,14 @@ pugi::xml_node FirstChildNamed(const pugi::xml_node& parent, std::string_view na
 namespace {
 
 // Walks the subtree in document order without recursion, so that deeply nested input cannot
-// exhaust the stack.
+// exhaust the stack. A part parsed only to be read keeps an element's first text in the element itself.
 void AppendText(const pugi::xml_node& root, std::string& out) {
+    out += root.value();
     pugi::xml_node node = root.first_child();
     while (node) {
-        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) out += node.value();
-        if (node.type() == pugi::node_element && node.first_child()) {
+        const pugi::xml_node_type type = node.type();
+        if (type == pugi::node_pcdata || type == pugi::node_cdata || type == pugi::node_element) out += node.value();
+        if (type == pugi::node_element && node.first_child()) {
             node = node.first_child();
             continue;
         }
@@ -70,20 +72,16 @@ void AppendText(const pugi::xml_node& root, std::string& out) {
 } // namespace
 
 std::string TextContentUtf8(const pugi::xml_node& node) {
-    // The usual case, one text child, without building a string twice.
-    const pugi::xml_node only = node.first_child();
-    if (only && !only.next_sibling() && (only.type() == pugi::node_pcdata || only.type() == pugi::node_cdata)) {
-        return only.value();
-    }
     std::string text;
     AppendText(node, text);
     return text;
 }
 
 std::string_view TextContentView(const pugi::xml_node& node, std::string& scratch) {
+    // The usual cases, one text in the element or one text child, without a copy.
     const pugi::xml_node only = node.first_child();
-    if (!only) return {};
-    if (!only.next_sibling() && (only.type() == pugi::node_pcdata || only.type() == pugi::node_cdata)) {
+    if (!only) return node.value();
+    if (!*node.value() && !only.next_sibling() && (only.type() == pugi::node_pcdata || only.type() == pugi::node_cdata)) {
         return only.value();
     }
     scratch.clear();
@@ -140,9 +138,11 @@ namespace {
 
 // Read as a fragment so that what stands beside the root element stays visible to the checks below.
 // Whitespace that is the only content of an element is kept: a cell text of one blank is a text.
-constexpr unsigned ReadFlags = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_declaration |
-                               pugi::parse_fragment;
-constexpr unsigned ChangeFlags = ReadFlags | pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype;
+constexpr unsigned CommonFlags = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_declaration |
+                                 pugi::parse_fragment;
+// A part only read keeps an element's first text in the element, a node fewer for every value.
+constexpr unsigned ReadFlags = CommonFlags | pugi::parse_embed_pcdata;
+constexpr unsigned ChangeFlags = CommonFlags | pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype;
 
 void CheckParsed(const pugi::xml_parse_result& result, std::u16string_view partName, pugi::xml_document& document) {
     if (!result) FailNotWellFormed(partName, result.description(), result.offset);

@@ -175,7 +175,8 @@ constexpr uLong EncryptedFlag = 1;
 
 } // namespace
 
-std::vector<TPackageEntry> ReadZipPackage(std::string_view archive, const TZipLimits& limits) {
+std::vector<TPackageEntry> ReadZipPackage(std::string_view archive, const TZipLimits& limits,
+                                          std::vector<std::string>* xmlBytes) {
     TMemoryStream stream;
     stream.ReadData = archive.data();
     stream.Size = archive.size();
@@ -197,7 +198,16 @@ std::vector<TPackageEntry> ReadZipPackage(std::string_view archive, const TZipLi
         TPackageEntry entry;
         const unz_file_info64 info = ReadCurrentEntryName(file.Get(), entry.Name, entry.StoredName, entry.Utf8Name);
         const uint64_t before = total;
-        entry.Size = InflateCurrentEntry(file.Get(), entry.Name, total, limits, [](std::string_view) {});
+        std::string inflated;
+        const bool keep = xmlBytes && (EndsWithTextAscii(entry.Name, u".xml") || EndsWithTextAscii(entry.Name, u".rels"));
+        if (keep) {
+            // Room for what the archive declares, within what deflate can expand to and the limit.
+            const uint64_t bound = std::min<uint64_t>(info.compressed_size, archive.size()) * 1032 + 65536;
+            inflated.reserve(size_t(std::min<uint64_t>({uint64_t(info.uncompressed_size), bound, limits.MaxTotalBytes - total + 1})));
+        }
+        entry.Size = InflateCurrentEntry(file.Get(), entry.Name, total, limits, [&](std::string_view bytes) {
+            if (keep) inflated.append(bytes);
+        });
         entry.Crc = uint32_t(info.crc);
         entry.Method = uint16_t(info.compression_method);
         // Data is kept as stored when it inflates to exactly the size the archive gives, so that the
@@ -217,6 +227,7 @@ std::vector<TPackageEntry> ReadZipPackage(std::string_view archive, const TZipLi
             deflater.FinishInto(entry);
         }
         entries.push_back(std::move(entry));
+        if (xmlBytes) xmlBytes->push_back(std::move(inflated));
         status = unzGoToNextFile(file.Get());
     }
     if (status != UNZ_END_OF_LIST_OF_FILE) throw TTabulixError(NotAnArchive);

@@ -41,7 +41,10 @@ struct TZipLimits {
 // and checked against its checksum; the limits are checked while inflating, never trusting the sizes
 // the archive declares. Throws TTabulixError with the reader's message for anything that is not a
 // readable archive within the limits.
-std::vector<TPackageEntry> ReadZipPackage(std::string_view archive, const TZipLimits& limits = {});
+// When xmlBytes is given, it receives for every entry whose name ends in .xml or .rels what the check
+// inflated, so that a loader need not inflate those parts again; an empty text for every other entry.
+std::vector<TPackageEntry> ReadZipPackage(std::string_view archive, const TZipLimits& limits = {},
+                                          std::vector<std::string>* xmlBytes = nullptr);
 // The same entries, inflated.
 std::vector<TZipEntry> ReadZipArchive(std::string_view archive, const TZipLimits& limits = {});
 

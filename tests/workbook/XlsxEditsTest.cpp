@@ -1,4 +1,5 @@
 #include "base/Error.h"
+#include "base/Numbers.h"
 #include "base/Text.h"
 #include "support/XlsxFixture.h"
 #include "workbook/XlsxReader.h"
@@ -83,6 +84,16 @@ TEST(SetCellValue, NewRowsAndCellsGoInAscendingOrder) {
     EXPECT_LT(xml.find("<row r=\"1\""), xml.find("<row r=\"2\""));
     EXPECT_LT(xml.find("<row r=\"3\""), xml.find("<row r=\"5\""));
     EXPECT_LT(xml.find("<row r=\"2\""), xml.find("<row r=\"3\""));
+}
+
+TEST(SetCellValue, LongTextsAndManyEditsKeepEveryText) {
+    TEditedWorkbook workbook("");
+    const std::u16string longText(40000, u'w'); // a length that takes two units in the pool
+    workbook.SetCellValue(0, 0, 0, longText);
+    for (int n = 0; n < 3000; ++n) workbook.SetCellValue(0, 1 + n % 3, 0, u"edit " + IntToText(n) + u" " + std::u16string(40, u'x'));
+    EXPECT_EQ(workbook.Grid().Text(0, 0), longText);
+    EXPECT_EQ(workbook.Grid().Text(3, 0), u"edit 2999 " + std::u16string(40, u'x'));
+    EXPECT_EQ(workbook.Grid().Text(1, 0), u"edit 2997 " + std::u16string(40, u'x'));
 }
 
 TEST(SetCellValue, GrowsTheGridAndIgnoresPositionsOutsideTheSheet) {

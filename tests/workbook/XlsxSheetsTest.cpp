@@ -158,8 +158,9 @@ TEST(SaveToFile, UntouchedEntriesKeepTheirBytes) {
     const std::string original = fixture.Bytes();
     const auto workbook = LoadBytes(original);
     workbook->SetCellValue(1, 0, 0, u"changed");
+    const std::string saved = workbook->SaveToBytes();
     const auto before = EntriesOf(original);
-    const auto after = EntriesOf(workbook->SaveToBytes());
+    const auto after = EntriesOf(saved);
     ASSERT_EQ(after.size(), before.size());
     for (const auto& [name, bytes] : before) {
         if (name == u"xl/worksheets/sheet2.xml") {
@@ -167,6 +168,15 @@ TEST(SaveToFile, UntouchedEntriesKeepTheirBytes) {
         } else {
             EXPECT_EQ(after.at(name), bytes) << Utf16ToUtf8(name);
         }
+    }
+    // Untouched entries are copied as stored, not deflated again.
+    const std::vector<TPackageEntry> stored = ReadZipPackage(original);
+    const std::vector<TPackageEntry> copied = ReadZipPackage(saved);
+    ASSERT_EQ(copied.size(), stored.size());
+    for (size_t i = 0; i < stored.size(); ++i) {
+        if (stored[i].Name == u"xl/worksheets/sheet2.xml") continue;
+        EXPECT_EQ(copied[i].Data, stored[i].Data) << Utf16ToUtf8(stored[i].Name);
+        EXPECT_EQ(copied[i].Crc, stored[i].Crc);
     }
 }
 
