@@ -187,8 +187,14 @@ std::u16string Utf8ToUtf16(std::string_view bytes) {
 void AppendUtf8AsUtf16(std::u16string& out, std::string_view bytes) {
     size_t i = 0;
     while (i < bytes.size()) {
-        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-            out += char16_t(bytes[i++]);
+        // A run of ASCII at once, then one code point of more bytes.
+        size_t end = i;
+        while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
+        if (end > i) {
+            const size_t at = out.size();
+            out.resize(at + (end - i));
+            for (size_t k = i; k < end; ++k) out[at + k - i] = char16_t(bytes[k]);
+            i = end;
             continue;
         }
         AppendUtf16(out, DecodeUtf8At(bytes, i));

@@ -9,10 +9,12 @@
 #include "base/Error.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "workbook/XlsxEditIndex.h"
 #include "workbook/XmlHelpers.h"
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <numeric>
 #include <set>
 
@@ -20,14 +22,28 @@ namespace tabulix {
 
 namespace {
 
-void SetAttribute(pugi::xml_node element, const char* name, const char* value) {
-    pugi::xml_attribute attribute = element.attribute(name);
+// The first attribute of that one-letter name, as pugixml's lookup by name finds it, without comparing
+// strings: structural edits look at the reference of every cell.
+pugi::xml_attribute AttributeNamed(const pugi::xml_node& element, char name) {
+    for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
+        const char* attributeName = attribute.name();
+        if (attributeName[0] == name && attributeName[1] == '\0') return attribute;
+    }
+    return {};
+}
+
+// Writes a value over an attribute, appended when the element has none.
+void SetAttribute(pugi::xml_node element, pugi::xml_attribute attribute, const char* name, const char* value) {
     if (!attribute) attribute = element.append_attribute(name);
     attribute.set_value(value);
 }
 
+void SetAttribute(pugi::xml_node element, const char* name, const char* value) {
+    SetAttribute(element, name[1] ? element.attribute(name) : AttributeNamed(element, name[0]), name, value);
+}
+
 int64_t RowNumberOf(const pugi::xml_node& row, int64_t fallback) {
-    const char* r = row.attribute("r").value();
+    const char* r = AttributeNamed(row, 'r').value();
     return *r ? ReadDecimalIntegerOr(std::string_view(r), fallback) : fallback;
 }
 
@@ -67,7 +83,7 @@ struct TCellPosition {
 TCellPosition CellPositionOf(const pugi::xml_node& cell, int64_t rowNumber, int64_t previousCol) {
     int32_t col = 0;
     int32_t row = 0;
-    if (SplitCellRef(std::string_view(cell.attribute("r").value()), col, row)) return {col, int64_t(row) + 1};
+    if (SplitCellRef(std::string_view(AttributeNamed(cell, 'r').value()), col, row)) return {col, int64_t(row) + 1};
     return {previousCol + 1, rowNumber};
 }
 
@@ -127,9 +143,19 @@ bool MustSwap(const TSortKey& previous, const TSortKey& current, bool ascending)
 
 } // namespace
 
+TSheetDataIndex& TXlsxWorkbook::EditIndex(const pugi::xml_node& sheetData) {
+    if (!FEditIndex || FEditIndex->SheetData != sheetData) {
+        FEditIndex = std::make_unique<TSheetDataIndex>();
+        FEditIndex->SheetData = sheetData;
+    }
+    return *FEditIndex;
+}
+
 pugi::xml_node TXlsxWorkbook::SheetDataForChange(const TXlsxSheet& sheet) {
     if (sheet.PartName.empty()) return {};
-    pugi::xml_document* document = GetPartDocument(sheet.PartName);
+    std::unique_ptr<pugi::xml_document> scratch;
+    pugi::xml_document* document = PartForChange(sheet.PartName, scratch);
+    KeepOpened(sheet.PartName, scratch);
     if (!document) return {};
     pugi::xml_node root = RootElement(*document);
     if (!root) return {};
@@ -144,16 +170,39 @@ void TXlsxWorkbook::RemoveChildNamed(pugi::xml_node element, std::string_view na
 }
 
 pugi::xml_node TXlsxWorkbook::FindOrAddRow(pugi::xml_node sheetData, int64_t rowNumber) {
-    pugi::xml_node before;
-    for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
-        const int64_t number = RowNumberOf(row, -1);
-        if (number == rowNumber) return row;
-        if (!before && number > rowNumber) before = row;
+    TSheetDataIndex& index = EditIndex(sheetData);
+    if (!index.RowsKnown) {
+        index.Rows.clear();
+        index.Ascending = true;
+        for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
+            const int64_t number = RowNumberOf(row, -1);
+            if (!index.Rows.empty() && number < index.Rows.back().first) index.Ascending = false;
+            if (index.Rows.empty() || number != index.Rows.back().first) index.Rows.emplace_back(number, row);
+        }
+        index.RowsKnown = true;
     }
-    // Rows stay in ascending order, as spreadsheet applications require.
+    // The first row of the number, and otherwise the first row of a greater number, before which the
+    // new one goes: rows stay in ascending order, as spreadsheet applications require. Rows in another
+    // order are searched one by one.
+    pugi::xml_node before;
+    auto at = index.Rows.end();
+    if (index.Ascending) {
+        at = std::lower_bound(index.Rows.begin(), index.Rows.end(), rowNumber,
+                              [](const auto& entry, int64_t number) { return entry.first < number; });
+        if (at != index.Rows.end() && at->first == rowNumber) return at->second;
+        if (at != index.Rows.end()) before = at->second;
+    } else {
+        for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
+            const int64_t number = RowNumberOf(row, -1);
+            if (number == rowNumber) return row;
+            if (!before && number > rowNumber) before = row;
+        }
+    }
     const std::string name = ChildName(sheetData, "row");
     pugi::xml_node row = before ? sheetData.insert_child_before(name.c_str(), before) : sheetData.append_child(name.c_str());
     SetAttribute(row, "r", TDecimalText(rowNumber).c_str());
+    if (index.Ascending) index.Rows.emplace(at, rowNumber, row);
+    if (index.ExtentKnown) index.Include(rowNumber, -1);
     return row;
 }
 
@@ -164,7 +213,7 @@ pugi::xml_node TXlsxWorkbook::FindOrAddCell(pugi::xml_node rowElement, std::stri
     pugi::xml_node before;
     int64_t previousCol = -1;
     for (pugi::xml_node cell = FirstElement(rowElement); cell; cell = NextElement(cell)) {
-        if (SameTextAscii(std::string_view(cell.attribute("r").value()), refText)) return cell;
+        if (SameTextAscii(std::string_view(AttributeNamed(cell, 'r').value()), refText)) return cell;
         const TCellPosition position = CellPositionOf(cell, 0, previousCol);
         if (!before && position.Col > col) before = cell;
         previousCol = position.Col;
@@ -209,6 +258,8 @@ void TXlsxWorkbook::SetCellValue(int32_t sheetIndex, int32_t row, int32_t col, c
     if (!sheetData) return;
     const pugi::xml_node rowElement = FindOrAddRow(sheetData, int64_t(row) + 1);
     const pugi::xml_node cell = FindOrAddCell(rowElement, TCellRefText(col, int64_t(row) + 1).c_str());
+    TSheetDataIndex& index = EditIndex(sheetData);
+    if (index.ExtentKnown) index.Include(int64_t(row) + 1, col);
     WriteCellContent(cell, newValue);
 }
 
@@ -241,29 +292,35 @@ struct TStructuralMove {
     bool ColumnsMove() const { return Kind == TKind::InsertColumn || Kind == TKind::DeleteColumn; }
 };
 
-// Rows and columns a move would push past the last row or column of a worksheet.
-void RefuseOverflow(const pugi::xml_node& sheetData, const TStructuralMove& move) {
-    ForEachRow(sheetData, [&](pugi::xml_node row, int64_t number) {
-        if (move.NewRow(number) > MaxSheetRows) {
-            throw TTabulixError(u"The row cannot be inserted: the worksheet already uses its last row.");
-        }
-        int64_t previousCol = -1;
-        for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
-            const TCellPosition position = CellPositionOf(cell, number, previousCol);
-            if (move.NewRow(position.RowNumber) > MaxSheetRows) {
-                throw TTabulixError(u"The row cannot be inserted: the worksheet already uses its last row.");
+// Refuses a move that would push a row or a cell past the last row or column of a worksheet. An insert
+// moves rows and columns up or keeps them, never down, so the largest row number and column in use
+// tell.
+void RefuseOverflow(const pugi::xml_node& sheetData, TSheetDataIndex& index, const TStructuralMove& move) {
+    if (!index.ExtentKnown) {
+        ForEachRow(sheetData, [&](pugi::xml_node row, int64_t number) {
+            index.Include(number, -1);
+            int64_t previousCol = -1;
+            for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
+                const TCellPosition position = CellPositionOf(cell, number, previousCol);
+                index.Include(position.RowNumber, position.Col);
+                previousCol = position.Col;
             }
-            if (move.NewCol(position.Col) >= MaxSheetCols) {
-                throw TTabulixError(u"The column cannot be inserted: the worksheet already uses its last column.");
-            }
-            previousCol = position.Col;
-        }
-    });
+        });
+        index.ExtentKnown = true;
+    }
+    if (move.NewRow(index.MaxRowNumber) > MaxSheetRows) {
+        throw TTabulixError(u"The row cannot be inserted: the worksheet already uses its last row.");
+    }
+    if (index.MaxCol >= 0 && move.NewCol(index.MaxCol) >= MaxSheetCols) {
+        throw TTabulixError(u"The column cannot be inserted: the worksheet already uses its last column.");
+    }
 }
 
-// Applies the move; returns whether a moved cell lost its formula.
-bool ApplyStructuralMove(pugi::xml_node sheetData, const TStructuralMove& move) {
+// Applies the move; returns whether a moved cell lost its formula. The index learns the rows' new order
+// and the extent of what the move leaves.
+bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const TStructuralMove& move) {
     std::vector<std::pair<int64_t, pugi::xml_node>> rows;
+    TSheetDataIndex extent;
     std::set<std::string> sharedGroups;
     bool formulasRemoved = false;
     bool ordered = true;
@@ -273,7 +330,9 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, const TStructuralMove& move) 
             sheetData.remove_child(row);
             return;
         }
-        if (newNumber != number || !row.attribute("r")) SetAttribute(row, "r", TDecimalText(newNumber).c_str());
+        const pugi::xml_attribute rowRef = AttributeNamed(row, 'r');
+        if (newNumber != number || !rowRef) SetAttribute(row, rowRef, "r", TDecimalText(newNumber).c_str());
+        extent.Include(newNumber, -1);
         if (move.ColumnsMove()) row.remove_attribute("spans"); // a hint of the columns in use, now stale
         int64_t previousCol = -1;
         for (pugi::xml_node cell = FirstElement(row); cell;) {
@@ -284,10 +343,14 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, const TStructuralMove& move) 
             const int64_t newCellRow = move.NewRow(position.RowNumber);
             if (newCol < 0 || newCellRow <= 0) {
                 row.remove_child(cell);
-            } else if (newCol != position.Col || newCellRow != position.RowNumber) {
+                cell = next;
+                continue;
+            }
+            if (newCol != position.Col || newCellRow != position.RowNumber) {
                 SetAttribute(cell, "r", TCellRefText(newCol, newCellRow).c_str());
                 formulasRemoved = RemoveFormula(cell, sharedGroups) || formulasRemoved;
             }
+            extent.Include(newCellRow, newCol);
             cell = next;
         }
         if (!rows.empty() && rows.back().first > newNumber) ordered = false;
@@ -298,6 +361,18 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, const TStructuralMove& move) 
         std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         for (const auto& entry : rows) sheetData.append_move(entry.second);
     }
+    // Rows numbered after the previous one: their numbers as RowNumberOf reads them with no fallback.
+    index.Rows.clear();
+    index.Ascending = true;
+    for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
+        const int64_t number = RowNumberOf(row, -1);
+        if (!index.Rows.empty() && number < index.Rows.back().first) index.Ascending = false;
+        if (index.Rows.empty() || number != index.Rows.back().first) index.Rows.emplace_back(number, row);
+    }
+    index.RowsKnown = true;
+    index.ExtentKnown = true;
+    index.MaxRowNumber = extent.MaxRowNumber;
+    index.MaxCol = extent.MaxCol;
     return formulasRemoved || !sharedGroups.empty();
 }
 
@@ -309,10 +384,10 @@ void TXlsxWorkbook::InsertRow(int32_t sheetIndex, int32_t atRow) {
     atRow = std::clamp(atRow, int32_t(0), sheet.RowCount);
     const TStructuralMove move{TStructuralMove::TKind::InsertRow, int64_t(atRow) + 1};
     const pugi::xml_node sheetData = SheetDataForChange(sheet);
-    if (sheetData) RefuseOverflow(sheetData, move);
+    if (sheetData) RefuseOverflow(sheetData, EditIndex(sheetData), move);
     sheet.FCells.insert(sheet.FCells.begin() + ptrdiff_t(size_t(atRow) * size_t(sheet.ColCount)), size_t(sheet.ColCount), 0);
     ++sheet.RowCount;
-    if (sheetData && ApplyStructuralMove(sheetData, move)) FFormulasRemoved = true;
+    if (sheetData && ApplyStructuralMove(sheetData, EditIndex(sheetData), move)) FFormulasRemoved = true;
 }
 
 void TXlsxWorkbook::DeleteRow(int32_t sheetIndex, int32_t atRow) {
@@ -324,7 +399,7 @@ void TXlsxWorkbook::DeleteRow(int32_t sheetIndex, int32_t atRow) {
     --sheet.RowCount;
     const pugi::xml_node sheetData = SheetDataForChange(sheet);
     if (!sheetData) return;
-    if (ApplyStructuralMove(sheetData, TStructuralMove{TStructuralMove::TKind::DeleteRow, int64_t(atRow) + 1})) {
+    if (ApplyStructuralMove(sheetData, EditIndex(sheetData), TStructuralMove{TStructuralMove::TKind::DeleteRow, int64_t(atRow) + 1})) {
         FFormulasRemoved = true;
     }
 }
@@ -354,10 +429,10 @@ void TXlsxWorkbook::InsertColumn(int32_t sheetIndex, int32_t atCol) {
     atCol = std::clamp(atCol, int32_t(0), sheet.ColCount);
     const TStructuralMove move{TStructuralMove::TKind::InsertColumn, atCol};
     const pugi::xml_node sheetData = SheetDataForChange(sheet);
-    if (sheetData) RefuseOverflow(sheetData, move);
+    if (sheetData) RefuseOverflow(sheetData, EditIndex(sheetData), move);
     ReshapeColumns(sheet, sheet.FCells, atCol, true);
     ++sheet.ColCount;
-    if (sheetData && ApplyStructuralMove(sheetData, move)) FFormulasRemoved = true;
+    if (sheetData && ApplyStructuralMove(sheetData, EditIndex(sheetData), move)) FFormulasRemoved = true;
 }
 
 void TXlsxWorkbook::DeleteColumn(int32_t sheetIndex, int32_t atCol) {
@@ -368,7 +443,7 @@ void TXlsxWorkbook::DeleteColumn(int32_t sheetIndex, int32_t atCol) {
     --sheet.ColCount;
     const pugi::xml_node sheetData = SheetDataForChange(sheet);
     if (!sheetData) return;
-    if (ApplyStructuralMove(sheetData, TStructuralMove{TStructuralMove::TKind::DeleteColumn, atCol})) {
+    if (ApplyStructuralMove(sheetData, EditIndex(sheetData), TStructuralMove{TStructuralMove::TKind::DeleteColumn, atCol})) {
         FFormulasRemoved = true;
     }
 }
@@ -411,7 +486,7 @@ void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending
     if (!sheetData) return;
     TStructuralMove move{TStructuralMove::TKind::Reorder};
     move.NewRowOf = &newRowOf;
-    if (ApplyStructuralMove(sheetData, move)) FFormulasRemoved = true;
+    if (ApplyStructuralMove(sheetData, EditIndex(sheetData), move)) FFormulasRemoved = true;
 }
 
 } // namespace tabulix

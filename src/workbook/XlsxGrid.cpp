@@ -5,20 +5,42 @@
 
 namespace tabulix {
 
+namespace {
+
+constexpr size_t BlockUnits = 0x10000;
+// Handles keep their top bit free for the grid's mark of a shared text: 32 Ki blocks at most, which the
+// load limit keeps a pool far below.
+constexpr size_t MaxBlocks = 0x8000;
+
+} // namespace
+
+TTextPool::TTextPool() {
+    FBlocks.emplace_back();
+    FBlocks.back().reserve(BlockUnits);
+    FBlocks.back().push_back(u'\0'); // the empty text, handle 0
+    FUnits = 1;
+}
+
 uint32_t TTextPool::Add(std::u16string_view text) {
     if (text.empty()) return 0;
-    const size_t handle = FUnits.size();
-    // Handles keep their top bit free for the grid's mark of a shared text; the load limit keeps a
-    // pool far below that.
-    if (handle + text.size() + 2 >= 0x80000000u) throw std::bad_alloc();
-    if (text.size() < 0x8000) {
-        FUnits.push_back(char16_t(text.size()));
-    } else {
-        FUnits.push_back(char16_t(0x8000 | (text.size() >> 16)));
-        FUnits.push_back(char16_t(text.size() & 0xFFFF));
+    const size_t units = text.size() + (text.size() < 0x8000 ? 1 : 2);
+    if (FBlocks.back().size() + units > FBlocks.back().capacity()) {
+        if (FBlocks.size() >= MaxBlocks) throw std::bad_alloc();
+        FBlocks.back().shrink_to_fit();
+        FBlocks.emplace_back();
+        FBlocks.back().reserve(std::max(units, BlockUnits));
     }
-    FUnits.insert(FUnits.end(), text.begin(), text.end());
-    return uint32_t(handle);
+    std::vector<char16_t>& block = FBlocks.back();
+    const uint32_t handle = uint32_t((FBlocks.size() - 1) << 16 | block.size());
+    if (text.size() < 0x8000) {
+        block.push_back(char16_t(text.size()));
+    } else {
+        block.push_back(char16_t(0x8000 | (text.size() >> 16)));
+        block.push_back(char16_t(text.size() & 0xFFFF));
+    }
+    block.insert(block.end(), text.begin(), text.end());
+    FUnits += units;
+    return handle;
 }
 
 TXlsxSheet TXlsxSheet::FromRows(std::u16string name, const std::vector<std::vector<std::u16string>>& rows) {
@@ -66,7 +88,6 @@ void TXlsxSheet::GrowTo(int32_t rows, int32_t cols) {
 void TXlsxSheet::CompactWhenWasteful() {
     if (FUnusedUnits < 65536 || FUnusedUnits < FTexts.Units() / 2) return;
     TTextPool texts;
-    texts.Reserve(FTexts.Units() - FUnusedUnits);
     for (uint32_t& handle : FCells) {
         if (!(handle & SharedText)) handle = texts.Add(FTexts.At(handle));
     }

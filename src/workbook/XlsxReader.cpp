@@ -6,6 +6,7 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "workbook/PackageParts.h"
+#include "workbook/XlsxEditIndex.h"
 #include "workbook/XmlHelpers.h"
 
 #include <algorithm>
@@ -61,24 +62,6 @@ bool SplitCellRefOf(std::basic_string_view<CharT> ref, int32_t& col, int32_t& ro
     return true;
 }
 
-// The attributes of a c element, read in one pass.
-struct TCellAttributes {
-    std::string_view Ref;
-    std::string_view Type;
-    std::string_view Style;
-};
-
-TCellAttributes ReadCellAttributes(const pugi::xml_node& cell) {
-    TCellAttributes attributes;
-    for (pugi::xml_attribute a = cell.first_attribute(); a; a = a.next_attribute()) {
-        const std::string_view name = a.name();
-        if (name == "r") attributes.Ref = a.value();
-        else if (name == "t") attributes.Type = a.value();
-        else if (name == "s") attributes.Style = a.value();
-    }
-    return attributes;
-}
-
 // Any length: zeros in front do not make a text less of an integer; a value beyond the range is none.
 int64_t ReadIntegerOr(std::string_view text, int64_t fallback) { return ReadDecimalIntegerOr(text, fallback); }
 
@@ -123,15 +106,22 @@ bool SplitCellRef(std::string_view ref, int32_t& col, int32_t& row) {
 TXlsxWorkbook::TXlsxWorkbook() = default;
 TXlsxWorkbook::~TXlsxWorkbook() = default;
 
+void TXlsxWorkbook::ForgetEditIndex() { FEditIndex.reset(); }
+
 void TXlsxWorkbook::LoadFromFile(const std::u16string& fileName) {
     const std::filesystem::path path = TextToPath(fileName);
     if (!FileExists(path)) throw TTabulixError(FormatMessageText(u"File not found: %s", {fileName}));
     // Read once: loading and later saving never depend on the file staying in place.
-    const std::string package = ReadFileBytes(path);
-    LoadFromBytes(fileName, package);
+    std::string package = ReadFileBytes(path);
+    LoadPackage(fileName, package, &package);
 }
 
 void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_view package) {
+    LoadPackage(fileName, package, nullptr);
+}
+
+void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view package, std::string* release) {
+    ForgetEditIndex();
     FOriginalEntries.Clear();
     FSheetDocs.clear();
     FSheets.clear();
@@ -147,6 +137,8 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
             FOriginalEntries.Add(std::move(entries[i]));
         }
         entries = {};
+        // What the archive held is in the entries now; the file's bytes are not needed any more.
+        if (release) *release = std::string();
         for (auto& [storedName, bytes] : kept) FLoadingBytes[FOriginalEntries.FindStored(storedName)] = std::move(bytes);
         kept = {};
         LoadSharedStrings();
@@ -265,6 +257,7 @@ void TXlsxWorkbook::KeepOpened(std::u16string_view entryName, std::unique_ptr<pu
 }
 
 pugi::xml_document* TXlsxWorkbook::GetPartDocument(std::u16string_view entryName) {
+    ForgetEditIndex(); // the caller may change the part
     std::unique_ptr<pugi::xml_document> scratch;
     pugi::xml_document* document = PartForChange(entryName, scratch);
     KeepOpened(entryName, scratch);
@@ -332,11 +325,33 @@ bool TXlsxWorkbook::IsDateStyle(int64_t styleIndex) const {
     return styleIndex >= 0 && uint64_t(styleIndex) < FDateFormatIds.size() && FDateFormatIds[size_t(styleIndex)];
 }
 
+// The attributes of a c element, read in one pass.
+struct TCellAttributes {
+    std::string_view Ref;
+    std::string_view Type;
+    std::string_view Style;
+};
+
 namespace {
 
-// The reference of a c element, without a string in between.
-bool CellPosition(const pugi::xml_node& cell, int32_t& col, int32_t& row) {
-    return SplitCellRef(std::string_view(cell.attribute("r").value()), col, row);
+TCellAttributes ReadCellAttributes(const pugi::xml_node& cell) {
+    TCellAttributes attributes;
+    // Of an attribute written twice, the reference is the first and the type and style the last, as
+    // the reader has always taken them.
+    bool ref = false;
+    for (pugi::xml_attribute a = cell.first_attribute(); a; a = a.next_attribute()) {
+        const char* name = a.name();
+        if (name[0] == '\0' || name[1] != '\0') continue;
+        if (name[0] == 'r' && !ref) {
+            attributes.Ref = a.value();
+            ref = true;
+        } else if (name[0] == 't') {
+            attributes.Type = a.value();
+        } else if (name[0] == 's') {
+            attributes.Style = a.value();
+        }
+    }
+    return attributes;
 }
 
 } // namespace
@@ -387,13 +402,14 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
     TSheetReading reading;
     for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
         for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
+            const TCellAttributes attributes = ReadCellAttributes(cell);
             int32_t col = 0;
             int32_t r = 0;
-            if (!CellPosition(cell, col, r)) continue;
+            if (!SplitCellRef(attributes.Ref, col, r)) continue;
             if (r > maxRow) maxRow = r;
             if (col > maxCol) maxCol = col;
             if (r < 0 || r >= MaxLoadedRows || col < 0 || col >= MaxLoadedCols) continue;
-            cells[size_t(r) * size_t(MaxLoadedCols) + size_t(col)] = CellText(cell, sheet, reading);
+            cells[size_t(r) * size_t(MaxLoadedCols) + size_t(col)] = CellText(cell, attributes, sheet, reading);
         }
     }
     if (maxRow < 0) {
@@ -412,8 +428,8 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
     return sheet;
 }
 
-uint32_t TXlsxWorkbook::CellText(const pugi::xml_node& cell, TXlsxSheet& sheet, TSheetReading& reading) const {
-    const TCellAttributes attributes = ReadCellAttributes(cell);
+uint32_t TXlsxWorkbook::CellText(const pugi::xml_node& cell, const TCellAttributes& attributes, TXlsxSheet& sheet,
+                                  TSheetReading& reading) const {
     TTextBuilder& builder = reading.Builder;
     if (SameTextAscii(attributes.Type, "inlineStr")) {
         const pugi::xml_node text = FirstChildNamed(FirstChildNamed(cell, "is"), "t");

@@ -14,26 +14,32 @@
 
 namespace tabulix {
 
-// Texts one after another in one UTF-16 buffer, each found by a 32-bit handle: the offset at which
-// its length stands, one unit (below 0x8000) or two, before its characters. Handle 0 is the empty
-// text. Texts are only added; a text that is no longer used stays until the pool is built anew.
+// Texts one after another in UTF-16 blocks of 64 Ki units, each found by a 32-bit handle: the block
+// in the upper half, in the lower the offset at which its length stands, one unit (below 0x8000) or
+// two, before its characters. A text too long for a block gets a block of its own. Blocks are never
+// moved, so a pool grows without copying what it holds. Handle 0 is the empty text. Texts are only
+// added; a text that is no longer used stays until the pool is built anew.
 class TTextPool {
 public:
-    TTextPool() : FUnits(1, u'\0') {}
+    TTextPool();
     uint32_t Add(std::u16string_view text);
     std::u16string_view At(uint32_t handle) const {
-        const char16_t* at = FUnits.data() + handle;
+        const char16_t* at = FBlocks[handle >> 16].data() + (handle & 0xFFFF);
         size_t length = at[0];
         if (length < 0x8000) return {at + 1, length};
         length = ((length & 0x7FFF) << 16) | at[1];
         return {at + 2, length};
     }
-    size_t Units() const { return FUnits.size(); }
-    void Reserve(size_t units) { FUnits.reserve(units); }
-    void ShrinkToFit() { FUnits.shrink_to_fit(); }
+    // Units in use, lengths included.
+    size_t Units() const { return FUnits; }
+    // Gives back the unused room of the last block.
+    void ShrinkToFit() {
+        if (!FBlocks.empty()) FBlocks.back().shrink_to_fit();
+    }
 
 private:
-    std::vector<char16_t> FUnits;
+    std::vector<std::vector<char16_t>> FBlocks;
+    size_t FUnits = 0;
 };
 
 // One worksheet's grid of display texts, RowCount rows of ColCount cells, 0-based: Text(r, c) is the
@@ -82,7 +88,9 @@ private:
 constexpr int32_t MaxLoadedRows = 2000;
 constexpr int32_t MaxLoadedCols = 200;
 
-struct TSheetReading; // what reading one worksheet shares between its cells
+struct TSheetReading;   // what reading one worksheet shares between its cells
+struct TSheetDataIndex; // what edits know of the sheetData they last changed
+struct TCellAttributes; // the attributes of a c element that reading looks at
 
 // An Excel workbook in memory: the grids of its visible worksheets, and the bytes of every entry of
 // its package, so that saving writes back byte for byte every part that was not changed.
@@ -134,6 +142,8 @@ public:
     pugi::xml_document* GetPartDocument(std::u16string_view entryName);
 
 protected:
+    // Loads from the package's bytes; release, when given, holds them and is emptied once they are read.
+    void LoadPackage(const std::u16string& fileName, std::string_view package, std::string* release);
     // The bytes of the first entry matching entryName ignoring ASCII case, inflated.
     std::optional<std::string> FindPartBytes(std::u16string_view entryName) const;
     // Parses the part matching entryName into document, in place in buffer, which must outlive the
@@ -157,6 +167,10 @@ protected:
     pugi::xml_node SheetDataForChange(const TXlsxSheet& sheet);
     void RemoveChildNamed(pugi::xml_node element, std::string_view name);
     pugi::xml_node FindOrAddRow(pugi::xml_node sheetData, int64_t rowNumber);
+    // What edits know of sheetData, made afresh when it is another sheetData than last time.
+    TSheetDataIndex& EditIndex(const pugi::xml_node& sheetData);
+    // Forgets it, whenever a part may have been changed in another way.
+    void ForgetEditIndex();
     pugi::xml_node FindOrAddCell(pugi::xml_node rowElement, std::string_view ref);
     void WriteCellContent(pugi::xml_node cell, const std::u16string& text);
     void DropCalculationChain();
@@ -172,7 +186,8 @@ protected:
     bool IsDateStyle(int64_t styleIndex) const;
     TXlsxSheet ReadWorksheet(const std::u16string& partName, const std::u16string& name);
     // The handle of a cell's display text, added to the sheet's pool unless it is a shared string.
-    uint32_t CellText(const pugi::xml_node& cell, TXlsxSheet& sheet, TSheetReading& reading) const;
+    uint32_t CellText(const pugi::xml_node& cell, const TCellAttributes& attributes, TXlsxSheet& sheet,
+                      TSheetReading& reading) const;
 
     std::vector<TXlsxSheet> FSheets;
     // The shared-string table while loading: its texts, and the handle of each by index.
@@ -181,6 +196,7 @@ protected:
     std::vector<bool> FDateFormatIds; // by cell-format index: whether it shows a date
     TPackageEntries FOriginalEntries;
     std::unordered_map<const TPackageEntry*, std::string> FLoadingBytes; // only while loading
+    std::unique_ptr<TSheetDataIndex> FEditIndex;
     std::unordered_map<std::u16string, std::unique_ptr<pugi::xml_document>> FSheetDocs;
     std::u16string FFileName;
     std::u16string FTimeSeparator; // the system's, read once per load

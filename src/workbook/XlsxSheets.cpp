@@ -6,6 +6,7 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "workbook/PackageParts.h"
+#include "workbook/XlsxEditIndex.h"
 #include "workbook/XmlHelpers.h"
 #include "workbook/ZipPackage.h"
 
@@ -264,6 +265,7 @@ void TXlsxWorkbook::RemovePart(std::u16string_view entryName) {
     const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
     if (!entry) return;
     const std::u16string name = entry->Name;
+    ForgetEditIndex();
     FSheetDocs.erase(name);
     FOriginalEntries.Remove(name);
 }
@@ -295,10 +297,12 @@ std::string TXlsxWorkbook::SaveToBytes() {
     }
     // Every opened part is deflated as the serialiser writes it; every other entry is copied as stored.
     for (auto& [name, document] : FSheetDocs) {
-        TEntryDeflater deflater;
+        TPackageEntry& entry = FOriginalEntries.ForName(name);
+        // About as large as the part was: what it held before, deflated, and a little more.
+        TEntryDeflater deflater(entry.Data.size() + entry.Data.size() / 8 + 4096);
         TDeflatingWriter writer(deflater);
         WriteXmlPart(*document, writer);
-        deflater.FinishInto(FOriginalEntries.ForName(name));
+        deflater.FinishInto(entry);
     }
     TZipWriter writer;
     size_t size = 0;

@@ -52,7 +52,7 @@ pugi::xml_node FirstChildNamed(const pugi::xml_node& parent, std::string_view na
 namespace {
 
 // Walks the subtree in document order without recursion, so that deeply nested input cannot
-// exhaust the stack. A part parsed only to be read keeps an element's first text in the element itself.
+// exhaust the stack. A parsed part keeps an element's first text in the element itself.
 void AppendText(const pugi::xml_node& root, std::string& out) {
     out += root.value();
     pugi::xml_node node = root.first_child();
@@ -138,11 +138,11 @@ namespace {
 
 // Read as a fragment so that what stands beside the root element stays visible to the checks below.
 // Whitespace that is the only content of an element is kept: a cell text of one blank is a text.
-constexpr unsigned CommonFlags = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_declaration |
-                                 pugi::parse_fragment;
-// A part only read keeps an element's first text in the element, a node fewer for every value.
-constexpr unsigned ReadFlags = CommonFlags | pugi::parse_embed_pcdata;
-constexpr unsigned ChangeFlags = CommonFlags | pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype;
+// An element's first text is kept in the element, a node fewer for every value of a worksheet; the
+// serialiser writes it back in its place.
+constexpr unsigned ReadFlags = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_declaration |
+                               pugi::parse_fragment | pugi::parse_embed_pcdata;
+constexpr unsigned ChangeFlags = ReadFlags | pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype;
 
 void CheckParsed(const pugi::xml_parse_result& result, std::u16string_view partName, pugi::xml_document& document) {
     if (!result) FailNotWellFormed(partName, result.description(), result.offset);

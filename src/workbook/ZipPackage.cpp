@@ -278,7 +278,7 @@ struct TEntryDeflater::TState {
         for (;;) {
             if (Stream.avail_out == 0) {
                 const size_t used = Out.size();
-                Out.resize(std::max<size_t>(used * 2, 65536));
+                Out.resize(std::max<size_t>({used * 2, size_t(65536), Out.capacity()}));
                 Stream.next_out = reinterpret_cast<Bytef*>(Out.data() + used);
                 Stream.avail_out = uInt(Out.size() - used);
             }
@@ -290,7 +290,8 @@ struct TEntryDeflater::TState {
     }
 };
 
-TEntryDeflater::TEntryDeflater() : FState(new TState) {
+TEntryDeflater::TEntryDeflater(size_t expectedSize) : FState(new TState) {
+    FState->Out.reserve(expectedSize);
     if (deflateInit2(&FState->Stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
         delete FState;
         throw std::bad_alloc();
@@ -320,7 +321,9 @@ void TEntryDeflater::FinishInto(TPackageEntry& entry) {
     FState->Stream.avail_in = 0;
     FState->Deflate(Z_FINISH);
     FState->Out.resize(FState->Out.size() - FState->Stream.avail_out);
-    FState->Out.shrink_to_fit();
+    // Kept as the entry's data for as long as the workbook lives: no more room than it needs, unless
+    // the copy would cost more than the few bytes it saves.
+    if (FState->Out.capacity() - FState->Out.size() > FState->Out.size() / 16) FState->Out.shrink_to_fit();
     deflateEnd(&FState->Stream);
     FState->Open = false;
     entry.Data = std::move(FState->Out);

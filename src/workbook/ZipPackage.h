@@ -55,7 +55,8 @@ std::string InflateEntry(const TPackageEntry& entry);
 // Deflates bytes as they are written into the data of a package entry, keeping their checksum.
 class TEntryDeflater {
 public:
-    TEntryDeflater();
+    // expectedSize: about how many bytes the deflated data will take, reserved up front.
+    explicit TEntryDeflater(size_t expectedSize = 0);
     ~TEntryDeflater();
     TEntryDeflater(const TEntryDeflater&) = delete;
     TEntryDeflater& operator=(const TEntryDeflater&) = delete;

@@ -96,6 +96,19 @@ TEST(SetCellValue, LongTextsAndManyEditsKeepEveryText) {
     EXPECT_EQ(workbook.Grid().Text(1, 0), u"edit 2997 " + std::u16string(40, u'x'));
 }
 
+TEST(SetCellValue, FindsRowsAfterStructuralEditsAndInAnyOrder) {
+    TEditedWorkbook workbook("<row r=\"3\">" + CellXml("A3", "c") + "</row><row r=\"1\">" + CellXml("A1", "a") + "</row>");
+    workbook.SetCellValue(0, 1, 0, u"b"); // before the first row of a greater number
+    workbook.InsertRow(0, 0);             // renumbered and put in order
+    workbook.SetCellValue(0, 2, 1, u"x");
+    workbook.SetCellValue(0, 4, 1, u"y");
+    EXPECT_EQ(workbook.SheetDataXml(),
+              "<sheetData><row r=\"2\"><c r=\"A2\"><v>a</v></c></row>"
+              "<row r=\"3\"><c r=\"A3\" t=\"inlineStr\"><is><t>b</t></is></c><c r=\"B3\" t=\"inlineStr\"><is><t>x</t></is></c></row>"
+              "<row r=\"4\"><c r=\"A4\"><v>c</v></c></row>"
+              "<row r=\"5\"><c r=\"B5\" t=\"inlineStr\"><is><t>y</t></is></c></row></sheetData>");
+}
+
 TEST(SetCellValue, GrowsTheGridAndIgnoresPositionsOutsideTheSheet) {
     TEditedWorkbook workbook("");
     workbook.SetCellValue(0, 149, 0, u"x");
