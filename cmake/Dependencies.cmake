@@ -17,6 +17,19 @@ target_include_directories(tabulix_pugixml SYSTEM PUBLIC ${PUGIXML_SOURCE_DIR})
 target_compile_definitions(tabulix_pugixml PUBLIC PUGIXML_COMPACT)
 target_compile_options(tabulix_pugixml PRIVATE -w)
 
+# libdeflate, compiled for every target from its Debian source package: it inflates a part and deflates a
+# rewritten one in about half the time zlib takes, at the same size.
+set(LIBDEFLATE_SOURCE_DIR ${TABULIX_THIRD_PARTY_DIR}/libdeflate)
+if(NOT EXISTS ${LIBDEFLATE_SOURCE_DIR}/libdeflate.h)
+  message(FATAL_ERROR "${LIBDEFLATE_SOURCE_DIR}/libdeflate.h is missing: run tools/dev bootstrap to unpack the Debian source packages")
+endif()
+add_library(tabulix_libdeflate STATIC
+  ${LIBDEFLATE_SOURCE_DIR}/lib/deflate_compress.c ${LIBDEFLATE_SOURCE_DIR}/lib/deflate_decompress.c
+  ${LIBDEFLATE_SOURCE_DIR}/lib/crc32.c ${LIBDEFLATE_SOURCE_DIR}/lib/utils.c
+  ${LIBDEFLATE_SOURCE_DIR}/lib/x86/cpu_features.c ${LIBDEFLATE_SOURCE_DIR}/lib/arm/cpu_features.c)
+target_include_directories(tabulix_libdeflate SYSTEM PUBLIC ${LIBDEFLATE_SOURCE_DIR})
+target_compile_options(tabulix_libdeflate PRIVATE -w)
+
 if(NOT WIN32)
   find_package(ZLIB REQUIRED)
   find_package(PkgConfig REQUIRED)

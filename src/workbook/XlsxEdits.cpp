@@ -35,7 +35,7 @@ pugi::xml_attribute AttributeNamed(const pugi::xml_node& element, char name) {
 // Writes a value over an attribute, appended when the element has none.
 void SetAttribute(pugi::xml_node element, pugi::xml_attribute attribute, const char* name, const char* value) {
     if (!attribute) attribute = element.append_attribute(name);
-    attribute.set_value(value);
+    attribute.set_value(value, std::strlen(value));
 }
 
 void SetAttribute(pugi::xml_node element, const char* name, const char* value) {
@@ -80,11 +80,22 @@ struct TCellPosition {
 
 // The position of every cell as a reader sees it: its own reference, or, without one, the column after
 // the previous cell in the row it stands in.
-TCellPosition CellPositionOf(const pugi::xml_node& cell, int64_t rowNumber, int64_t previousCol) {
+TCellPosition CellPositionOf(const pugi::xml_attribute& ref, int64_t rowNumber, int64_t previousCol) {
     int32_t col = 0;
     int32_t row = 0;
-    if (SplitCellRef(std::string_view(AttributeNamed(cell, 'r').value()), col, row)) return {col, int64_t(row) + 1};
+    if (SplitCellRef(ref.value(), col, row)) return {col, int64_t(row) + 1};
     return {previousCol + 1, rowNumber};
+}
+
+TCellPosition CellPositionOf(const pugi::xml_node& cell, int64_t rowNumber, int64_t previousCol) {
+    return CellPositionOf(AttributeNamed(cell, 'r'), rowNumber, previousCol);
+}
+
+// Whether an element's name is f, whatever its prefix, without measuring it first.
+bool IsFormula(const pugi::xml_node& node) {
+    const char* name = node.name();
+    if (name[0] == 'f' && name[1] == '\0') return node.type() == pugi::node_element;
+    return std::strchr(name, ':') && HasLocalName(node, "f");
 }
 
 // Calls visit(rowElement, rowNumber) for every row of sheetData, numbering rows without "r" after the
@@ -112,7 +123,8 @@ struct TSortKey {
 // Removes a cell's formula, keeping its cached value. The group of a shared formula is noted: its
 // other members refer to the cell that carried the formula's text, so they lose theirs too.
 bool RemoveFormula(pugi::xml_node cell, std::set<std::string>& sharedGroups) {
-    const pugi::xml_node formula = FirstChildNamed(cell, "f");
+    pugi::xml_node formula = FirstElement(cell);
+    while (formula && !IsFormula(formula)) formula = NextElement(formula);
     if (!formula) return false;
     if (std::string_view(formula.attribute("t").value()) == "shared" && *formula.attribute("si").value()) {
         sharedGroups.insert(formula.attribute("si").value());
@@ -337,7 +349,8 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const
         int64_t previousCol = -1;
         for (pugi::xml_node cell = FirstElement(row); cell;) {
             const pugi::xml_node next = NextElement(cell);
-            const TCellPosition position = CellPositionOf(cell, number, previousCol);
+            const pugi::xml_attribute ref = AttributeNamed(cell, 'r');
+            const TCellPosition position = CellPositionOf(ref, number, previousCol);
             previousCol = position.Col;
             const int64_t newCol = move.NewCol(position.Col);
             const int64_t newCellRow = move.NewRow(position.RowNumber);
@@ -347,7 +360,7 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const
                 continue;
             }
             if (newCol != position.Col || newCellRow != position.RowNumber) {
-                SetAttribute(cell, "r", TCellRefText(newCol, newCellRow).c_str());
+                SetAttribute(cell, ref, "r", TCellRefText(newCol, newCellRow).c_str());
                 formulasRemoved = RemoveFormula(cell, sharedGroups) || formulasRemoved;
             }
             extent.Include(newCellRow, newCol);

@@ -103,6 +103,22 @@ bool SplitCellRef(std::string_view ref, int32_t& col, int32_t& row) {
     return SplitCellRefOf(ref, col, row);
 }
 
+bool SplitCellRef(const char* ref, int32_t& col, int32_t& row) {
+    // The usual form read up to its end without measuring it first.
+    size_t i = 0;
+    int32_t letters = 0;
+    while (i < 3 && ref[i] >= 'A' && ref[i] <= 'Z') letters = letters * 26 + (ref[i++] - 'A' + 1);
+    const size_t digitsStart = i;
+    int32_t number = 0;
+    while (i - digitsStart < 7 && ref[i] >= '0' && ref[i] <= '9') number = number * 10 + (ref[i++] - '0');
+    if (ref[i] == '\0' && digitsStart > 0 && i > digitsStart && ref[digitsStart] != '0') {
+        col = letters - 1;
+        row = number - 1;
+        return true;
+    }
+    return SplitCellRef(std::string_view(ref), col, row);
+}
+
 TXlsxWorkbook::TXlsxWorkbook() = default;
 TXlsxWorkbook::~TXlsxWorkbook() = default;
 
@@ -327,7 +343,7 @@ bool TXlsxWorkbook::IsDateStyle(int64_t styleIndex) const {
 
 // The attributes of a c element, read in one pass.
 struct TCellAttributes {
-    std::string_view Ref;
+    const char* Ref = "";
     std::string_view Type;
     std::string_view Style;
 };

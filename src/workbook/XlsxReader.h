@@ -217,6 +217,7 @@ int32_t ColumnLettersToIndex(std::u16string_view letters);
 // counts as row 1. False, with col = row = 0, otherwise.
 bool SplitCellRef(std::u16string_view ref, int32_t& col, int32_t& row);
 bool SplitCellRef(std::string_view ref, int32_t& col, int32_t& row);
+bool SplitCellRef(const char* ref, int32_t& col, int32_t& row);
 
 // Characters written as _xHHHH_ (four hex digits) in the strings of a workbook, decoded; _x005F_ is "_".
 std::u16string DecodeEscapedCharacters(std::u16string_view text);

@@ -7,8 +7,11 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 
 #include <zlib.h>
+
+#include <libdeflate.h>
 
 #include <unzip.h>
 #include <zip.h>
@@ -173,6 +176,55 @@ std::string ReadStoredData(unzFile file, const std::u16string& name, uint64_t st
 
 constexpr uLong EncryptedFlag = 1;
 
+// The current entry's data as stored; none when minizip does not give all of it.
+std::optional<std::string> TryReadStoredData(unzFile file, const unz_file_info64& info, size_t archiveSize) {
+    int method = 0;
+    int level = 0;
+    if (unzOpenCurrentFile2(file, &method, &level, 1) != UNZ_OK) return std::nullopt;
+    std::string data;
+    data.reserve(size_t(std::min<uint64_t>(info.compressed_size, archiveSize)));
+    char buffer[65536];
+    for (;;) {
+        const int read = unzReadCurrentFile(file, buffer, sizeof buffer);
+        if (read < 0) {
+            unzCloseCurrentFile(file);
+            return std::nullopt;
+        }
+        if (read == 0) break;
+        data.append(buffer, size_t(read));
+    }
+    unzCloseCurrentFile(file);
+    if (data.size() != info.compressed_size) return std::nullopt;
+    return data;
+}
+
+// Inflates an entry whose data is regular: stored or deflated, not encrypted, inflating (within what
+// deflate can expand to, and within room) to exactly the size the archive gives, with the checksum it
+// gives. False for anything else, which minizip then reads as it always has, to the same verdict.
+bool InflateRegular(const unz_file_info64& info, const std::string& data, uint64_t room, std::string& out) {
+    if ((info.flag & EncryptedFlag) != 0 || info.uncompressed_size > room) return false;
+    if (info.compression_method == 0) {
+        if (info.compressed_size != info.uncompressed_size) return false;
+        out = data;
+    } else if (info.compression_method == Z_DEFLATED) {
+        if (info.uncompressed_size > uint64_t(data.size()) * 1032 + 1024) return false;
+        libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+        if (!decompressor) return false;
+        out.resize(size_t(info.uncompressed_size));
+        const libdeflate_result result =
+            libdeflate_deflate_decompress(decompressor, data.data(), data.size(), out.data(), out.size(), nullptr);
+        libdeflate_free_decompressor(decompressor);
+        if (result != LIBDEFLATE_SUCCESS) return false;
+    } else {
+        return false;
+    }
+    return libdeflate_crc32(0, out.data(), out.size()) == info.crc;
+}
+
+// Entries larger than this that are not kept inflated are checked by minizip a piece at a time rather
+// than whole, so that checking an image does not take its full size at once.
+constexpr uint64_t WholeCheckLimit = 4 * 1024 * 1024;
+
 } // namespace
 
 std::vector<TPackageEntry> ReadZipPackage(std::string_view archive, const TZipLimits& limits,
@@ -200,6 +252,23 @@ std::vector<TPackageEntry> ReadZipPackage(std::string_view archive, const TZipLi
         const uint64_t before = total;
         std::string inflated;
         const bool keep = xmlBytes && (EndsWithTextAscii(entry.Name, u".xml") || EndsWithTextAscii(entry.Name, u".rels"));
+        // The usual entry is checked whole, by libdeflate; anything else by minizip, a piece at a time.
+        if (keep || info.uncompressed_size <= WholeCheckLimit) {
+            std::optional<std::string> data = TryReadStoredData(file.Get(), info, archive.size());
+            if (data && InflateRegular(info, *data, limits.MaxTotalBytes - total, inflated)) {
+                total += info.uncompressed_size;
+                entry.Size = info.uncompressed_size;
+                entry.Crc = uint32_t(info.crc);
+                entry.Method = uint16_t(info.compression_method);
+                entry.Data = std::move(*data);
+                if (!keep) inflated = std::string();
+                entries.push_back(std::move(entry));
+                if (xmlBytes) xmlBytes->push_back(std::move(inflated));
+                status = unzGoToNextFile(file.Get());
+                continue;
+            }
+            inflated = std::string();
+        }
         if (keep) {
             // Room for what the archive declares, within what deflate can expand to and the limit.
             const uint64_t bound = std::min<uint64_t>(info.compressed_size, archive.size()) * 1032 + 65536;
@@ -247,6 +316,14 @@ void InflateEntryInto(const TPackageEntry& entry, char* out) {
     if (entry.Method == 0) {
         std::memcpy(out, entry.Data.data(), size_t(entry.Size));
         return;
+    }
+    // libdeflate takes the whole stream at once; one whose data goes on past the entry's size, which
+    // reading cut there, is inflated by zlib, which stops there too.
+    if (libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor()) {
+        const libdeflate_result result = libdeflate_deflate_decompress(decompressor, entry.Data.data(), entry.Data.size(),
+                                                                       out, size_t(entry.Size), nullptr);
+        libdeflate_free_decompressor(decompressor);
+        if (result == LIBDEFLATE_SUCCESS) return;
     }
     z_stream stream{};
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) throw std::bad_alloc();

@@ -15,12 +15,22 @@ std::string JsonString(std::u16string_view text) {
 
 void AppendJsonString(std::string& out, std::u16string_view text) {
     out += '"';
-    size_t plain = 0; // the start of the characters not yet written
-    for (size_t i = 0; i < text.size(); ++i) {
+    // ASCII is written as it is, a character at a time; a run of anything else is converted at once.
+    size_t i = 0;
+    while (i < text.size()) {
         const char16_t c = text[i];
-        if (c >= 0x20 && c != u'"' && c != u'\\') continue;
-        AppendUtf16AsUtf8(out, text.substr(plain, i - plain));
-        plain = i + 1;
+        if (c >= 0x80) {
+            size_t end = i + 1;
+            while (end < text.size() && text[end] >= 0x80) ++end;
+            AppendUtf16AsUtf8(out, text.substr(i, end - i));
+            i = end;
+            continue;
+        }
+        ++i;
+        if (c >= 0x20 && c != u'"' && c != u'\\') {
+            out += char(c);
+            continue;
+        }
         switch (c) {
         case u'"': out += "\\\""; break;
         case u'\\': out += "\\\\"; break;
@@ -34,7 +44,6 @@ void AppendJsonString(std::string& out, std::u16string_view text) {
         }
         }
     }
-    AppendUtf16AsUtf8(out, text.substr(plain));
     out += '"';
 }
 
