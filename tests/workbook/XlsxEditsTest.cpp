@@ -217,6 +217,34 @@ TEST(StructuralEdits, RefusedWithoutChangeWhenTheSheetHasNoRoomLeft) {
     EXPECT_EQ(tall.Grid().RowCount, 2000);
 }
 
+TEST(StructuralEdits, RoomIsJudgedByWhatEarlierEditsLeft) {
+    // Each edit after the first judges the room left without reading every cell again: what earlier
+    // edits moved, added or removed must count.
+    TEditedWorkbook rows(Row(1, CellXml("A1", "a")) + Row(1048574, CellXml("A1048574", "near")));
+    rows.InsertRow(0, 0);                   // the far cell to row 1048575
+    rows.SetCellValue(0, 0, 1, u"b");
+    rows.InsertRow(0, 0);                   // to 1048576, the last row
+    EXPECT_THROW(rows.InsertRow(0, 0), TTabulixError);
+    rows.DeleteRow(0, 0);                   // room again
+    EXPECT_NO_THROW(rows.InsertRow(0, 5));
+
+    TEditedWorkbook cols(Row(1, CellXml("A1", "a")));
+    cols.InsertColumn(0, 0);
+    cols.SetCellValue(0, 0, 16383, u"edge"); // a cell set in the last column
+    EXPECT_THROW(cols.InsertColumn(0, 0), TTabulixError);
+    EXPECT_EQ(cols.Grid().Text(0, 16383), u"edge");
+}
+
+TEST(SetCellValue, SeesRowsAddedThroughThePartDocument) {
+    TEditedWorkbook workbook(Row(1, CellXml("A1", "a")));
+    workbook.SetCellValue(0, 0, 1, u"b");
+    pugi::xml_node sheetData = FirstChildNamed(RootElement(*workbook.GetPartDocument(u"xl/worksheets/sheet1.xml")), "sheetData");
+    sheetData.append_child("row").append_attribute("r").set_value("7");
+    workbook.SetCellValue(0, 6, 0, u"x");
+    EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"A1\"><v>a</v></c><c r=\"B1\" t=\"inlineStr\"><is><t>b</t></is></c></row>"
+                                       "<row r=\"7\"><c r=\"A7\" t=\"inlineStr\"><is><t>x</t></is></c></row></sheetData>");
+}
+
 TEST(SortByColumn, NumbersAsNumbersTextsIgnoringLetterCase) {
     TEditedWorkbook numbers(Row(1, CellXml("A1", "Head")) + Row(2, CellXml("A2", "10")) + Row(3, CellXml("A3", "9")) +
                             Row(4, CellXml("A4", "100")));

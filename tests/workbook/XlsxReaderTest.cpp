@@ -74,6 +74,16 @@ TEST(CellRefs, SplitSortsLettersFromTheRest) {
     EXPECT_EQ(col, 0);
     EXPECT_FALSE(SplitCellRef(u"123", col, row));
     EXPECT_FALSE(SplitCellRef(u"", col, row));
+    // References as they come out of a part, read directly in their usual form, agree with the rule.
+    for (const char* ref : {"A1", "GR2000", "XFD1048576", "b2", "A01", "A0", "ABCD1", "A12345678", "A-1", "A+5", "1A",
+                            "A1B", "A 1", "Z", "9", "", "AAAAAAAAAAAAA1", "A99999999999999999999"}) {
+        int32_t expectedCol = -1, expectedRow = -1, viewCol = -1, viewRow = -1;
+        const bool expected = SplitCellRef(Utf8ToUtf16(ref), expectedCol, expectedRow);
+        EXPECT_EQ(SplitCellRef(ref, col, row), expected) << ref;
+        EXPECT_EQ(SplitCellRef(std::string_view(ref), viewCol, viewRow), expected) << ref;
+        EXPECT_EQ(std::make_pair(col, row), std::make_pair(expectedCol, expectedRow)) << ref;
+        EXPECT_EQ(std::make_pair(viewCol, viewRow), std::make_pair(expectedCol, expectedRow)) << ref;
+    }
 }
 
 TEST(XlsxDates, BuiltInDateFormatsShowDates) {
