@@ -26,10 +26,22 @@ double TSamples::Median() const {
 double TSamples::Min() const { return FValues.empty() ? 0 : *std::min_element(FValues.begin(), FValues.end()); }
 double TSamples::Max() const { return FValues.empty() ? 0 : *std::max_element(FValues.begin(), FValues.end()); }
 
+namespace {
+
+// Three significant digits, without an exponent.
+std::string Figure(double value) {
+    char text[32];
+    const int decimals = value >= 100 ? 0 : value >= 10 ? 1 : 2;
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+} // namespace
+
 std::string TSamples::Describe(const char* unit, double scale) const {
-    char text[128];
-    std::snprintf(text, sizeof text, "%.3g %s (%.3g to %.3g, n %zu)", Median() * scale, unit, Min() * scale,
-                  Max() * scale, FValues.size());
+    char text[160];
+    std::snprintf(text, sizeof text, "%s %s (%s to %s, n %zu)", Figure(Median() * scale).c_str(), unit,
+                  Figure(Min() * scale).c_str(), Figure(Max() * scale).c_str(), FValues.size());
     return text;
 }
 

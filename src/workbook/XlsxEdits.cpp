@@ -398,6 +398,10 @@ void TXlsxWorkbook::InsertRow(int32_t sheetIndex, int32_t atRow) {
     const TStructuralMove move{TStructuralMove::TKind::InsertRow, int64_t(atRow) + 1};
     const pugi::xml_node sheetData = SheetDataForChange(sheet);
     if (sheetData) RefuseOverflow(sheetData, EditIndex(sheetData), move);
+    // Room for a few more rows at once, so that inserting row after row does not copy the grid each time.
+    if (sheet.FCells.capacity() < sheet.FCells.size() + size_t(sheet.ColCount)) {
+        sheet.FCells.reserve(sheet.FCells.size() + sheet.FCells.size() / 64 + size_t(sheet.ColCount));
+    }
     sheet.FCells.insert(sheet.FCells.begin() + ptrdiff_t(size_t(atRow) * size_t(sheet.ColCount)), size_t(sheet.ColCount), 0);
     ++sheet.RowCount;
     if (sheetData && ApplyStructuralMove(sheetData, EditIndex(sheetData), move)) FFormulasRemoved = true;
