@@ -20,6 +20,10 @@ struct TSheetDataIndex {
     bool ExtentKnown = false;
     int64_t MaxRowNumber = 0;
     int64_t MaxCol = -1;
+    // Whether any cell may hold a formula: edits only ever remove formulas, so once a structural edit
+    // has looked at every cell and found none, later ones need not look for any.
+    bool FormulasKnown = false;
+    bool HasFormulas = true;
 
     void Include(int64_t rowNumber, int64_t col) {
         MaxRowNumber = std::max(MaxRowNumber, rowNumber);

@@ -333,6 +333,8 @@ void RefuseOverflow(const pugi::xml_node& sheetData, TSheetDataIndex& index, con
 bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const TStructuralMove& move) {
     std::vector<std::pair<int64_t, pugi::xml_node>> rows;
     TSheetDataIndex extent;
+    const bool formulasPossible = !index.FormulasKnown || index.HasFormulas;
+    bool formulaKept = false; // in a cell that stays where it is
     std::set<std::string> sharedGroups;
     bool formulasRemoved = false;
     bool ordered = true;
@@ -359,9 +361,17 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const
                 cell = next;
                 continue;
             }
-            if (newCol != position.Col || newCellRow != position.RowNumber) {
+            const bool moved = newCol != position.Col || newCellRow != position.RowNumber;
+            if (moved) {
                 SetAttribute(cell, ref, "r", TCellRefText(newCol, newCellRow).c_str());
-                formulasRemoved = RemoveFormula(cell, sharedGroups) || formulasRemoved;
+                if (formulasPossible) formulasRemoved = RemoveFormula(cell, sharedGroups) || formulasRemoved;
+            }
+            // Only the first formula of a cell goes with a move: a second one, which a well-formed
+            // worksheet does not have, stays for the next.
+            if (!index.FormulasKnown && !formulaKept) {
+                for (pugi::xml_node child = FirstElement(cell); child && !formulaKept; child = NextElement(child)) {
+                    formulaKept = IsFormula(child);
+                }
             }
             extent.Include(newCellRow, newCol);
             cell = next;
@@ -383,6 +393,10 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const
         if (index.Rows.empty() || number != index.Rows.back().first) index.Rows.emplace_back(number, row);
     }
     index.RowsKnown = true;
+    if (!index.FormulasKnown) {
+        index.FormulasKnown = true;
+        index.HasFormulas = formulaKept;
+    }
     index.ExtentKnown = true;
     index.MaxRowNumber = extent.MaxRowNumber;
     index.MaxCol = extent.MaxCol;

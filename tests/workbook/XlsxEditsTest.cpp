@@ -235,6 +235,14 @@ TEST(StructuralEdits, RoomIsJudgedByWhatEarlierEditsLeft) {
     EXPECT_EQ(cols.Grid().Text(0, 16383), u"edge");
 }
 
+TEST(StructuralEdits, AFormulaLeftInPlaceByOneEditGoesWithTheNextThatMovesIt) {
+    TEditedWorkbook workbook(Row(1, "<c r=\"A1\"><f>1+1</f><v>2</v></c>") + Row(2, CellXml("A2", "x")));
+    workbook.InsertRow(0, 1); // below the formula, which stays
+    workbook.InsertRow(0, 0); // above it: it moves and keeps only its value
+    EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"2\"><c r=\"A2\"><v>2</v></c></row>"
+                                       "<row r=\"4\"><c r=\"A4\"><v>x</v></c></row></sheetData>");
+}
+
 TEST(SetCellValue, SeesRowsAddedThroughThePartDocument) {
     TEditedWorkbook workbook(Row(1, CellXml("A1", "a")));
     workbook.SetCellValue(0, 0, 1, u"b");
