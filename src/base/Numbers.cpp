@@ -32,12 +32,13 @@ std::optional<uint32_t> ReadHexDigits(std::u16string_view digits) {
 }
 
 // Decimal digits into a magnitude no larger than limit.
-std::optional<uint64_t> ReadDecimalDigits(std::u16string_view digits, uint64_t limit) {
+template <typename CharT>
+std::optional<uint64_t> ReadDecimalDigits(std::basic_string_view<CharT> digits, uint64_t limit) {
     if (digits.empty()) return std::nullopt;
     uint64_t value = 0;
-    for (char16_t c : digits) {
-        if (!IsDigit(c)) return std::nullopt;
-        const uint64_t digit = uint64_t(c - u'0');
+    for (CharT c : digits) {
+        if (c < CharT('0') || c > CharT('9')) return std::nullopt;
+        const uint64_t digit = uint64_t(c - CharT('0'));
         if (value > (limit - digit) / 10) return std::nullopt; // checked before it could wrap around
         value = value * 10 + digit;
     }
@@ -45,9 +46,10 @@ std::optional<uint64_t> ReadDecimalDigits(std::u16string_view digits, uint64_t l
 }
 
 // Splits off an optional leading sign; returns whether it was a minus.
-bool TakeSign(std::u16string_view& text) {
-    if (!text.empty() && (text[0] == u'+' || text[0] == u'-')) {
-        const bool negative = text[0] == u'-';
+template <typename CharT>
+bool TakeSign(std::basic_string_view<CharT>& text) {
+    if (!text.empty() && (text[0] == CharT('+') || text[0] == CharT('-'))) {
+        const bool negative = text[0] == CharT('-');
         text.remove_prefix(1);
         return negative;
     }
@@ -80,14 +82,26 @@ int32_t ReadHostIntegerOr(std::u16string_view text, int32_t fallback) {
     return ReadHostInteger(text).value_or(fallback);
 }
 
-std::optional<int64_t> ReadDecimalInteger(std::u16string_view text) {
+namespace {
+
+template <typename CharT>
+std::optional<int64_t> ReadDecimalIntegerOf(std::basic_string_view<CharT> text) {
     const bool negative = TakeSign(text);
     const auto magnitude = ReadDecimalDigits(text, negative ? 9223372036854775808ull : 9223372036854775807ull);
     if (!magnitude) return std::nullopt;
     return negative ? static_cast<int64_t>(0ull - *magnitude) : static_cast<int64_t>(*magnitude);
 }
 
+} // namespace
+
+std::optional<int64_t> ReadDecimalInteger(std::u16string_view text) { return ReadDecimalIntegerOf(text); }
+std::optional<int64_t> ReadDecimalInteger(std::string_view text) { return ReadDecimalIntegerOf(text); }
+
 int64_t ReadDecimalIntegerOr(std::u16string_view text, int64_t fallback) {
+    return ReadDecimalInteger(text).value_or(fallback);
+}
+
+int64_t ReadDecimalIntegerOr(std::string_view text, int64_t fallback) {
     return ReadDecimalInteger(text).value_or(fallback);
 }
 

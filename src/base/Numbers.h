@@ -16,6 +16,9 @@ int32_t ReadHostIntegerOr(std::u16string_view text, int32_t fallback);
 // An optionally signed decimal integer, nothing else (the workbook's style, string and row numbers).
 std::optional<int64_t> ReadDecimalInteger(std::u16string_view text);
 int64_t ReadDecimalIntegerOr(std::u16string_view text, int64_t fallback);
+// The same for text in bytes (an attribute value); a byte outside ASCII is no digit.
+std::optional<int64_t> ReadDecimalInteger(std::string_view text);
+int64_t ReadDecimalIntegerOr(std::string_view text, int64_t fallback);
 
 // A decimal number in the notation of the workbook file format: blanks around it allowed, an optional
 // sign, digits with an optional "." and fraction digits, an optional exponent (E or e, optional sign,

@@ -156,7 +156,16 @@ char32_t DecodeUtf8At(std::string_view bytes, size_t& i) {
 std::string Utf16ToUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
+    AppendUtf16AsUtf8(out, text);
+    return out;
+}
+
+void AppendUtf16AsUtf8(std::string& out, std::u16string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] < 0x80) {
+            out += char(text[i]);
+            continue;
+        }
         char32_t cp = text[i];
         if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
@@ -166,15 +175,30 @@ std::string Utf16ToUtf8(std::u16string_view text) {
         }
         AppendUtf8(out, cp);
     }
-    return out;
 }
 
 std::u16string Utf8ToUtf16(std::string_view bytes) {
     std::u16string out;
     out.reserve(bytes.size());
-    size_t i = 0;
-    while (i < bytes.size()) AppendUtf16(out, DecodeUtf8At(bytes, i));
+    AppendUtf8AsUtf16(out, bytes);
     return out;
+}
+
+void AppendUtf8AsUtf16(std::u16string& out, std::string_view bytes) {
+    size_t i = 0;
+    while (i < bytes.size()) {
+        // A run of ASCII at once, then one code point of more bytes.
+        size_t end = i;
+        while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
+        if (end > i) {
+            const size_t at = out.size();
+            out.resize(at + (end - i));
+            for (size_t k = i; k < end; ++k) out[at + k - i] = char16_t(bytes[k]);
+            i = end;
+            continue;
+        }
+        AppendUtf16(out, DecodeUtf8At(bytes, i));
+    }
 }
 
 std::u16string AsciiToUtf16(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }

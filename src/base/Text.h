@@ -33,6 +33,9 @@ std::u16string ReplaceAllTextAscii(std::u16string_view text, std::u16string_view
 // subsequence; an unpaired surrogate in UTF-16 is written as U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
 std::u16string Utf8ToUtf16(std::string_view bytes);
+// The same conversion appended to out, and its reverse appended to out.
+void AppendUtf8AsUtf16(std::u16string& out, std::string_view bytes);
+void AppendUtf16AsUtf8(std::string& out, std::u16string_view text);
 
 // For texts known to be ASCII (numbers, fixed keywords).
 std::u16string AsciiToUtf16(std::string_view ascii);

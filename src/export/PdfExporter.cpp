@@ -43,13 +43,6 @@ void AppendRule(std::string& content, double x1, double y1, double x2, double y2
     content += PdfNumber(x1) + ' ' + PdfNumber(y1) + " m " + PdfNumber(x2) + ' ' + PdfNumber(y2) + " l S\n";
 }
 
-// A cell of the grid, or nothing for a position outside it.
-std::u16string_view CellAt(const TXlsxSheet& sheet, int32_t row, int32_t col) {
-    if (row < 0 || col < 0 || size_t(row) >= sheet.Data.size()) return {};
-    const auto& cells = sheet.Data[size_t(row)];
-    return size_t(col) < cells.size() ? std::u16string_view(cells[size_t(col)]) : std::u16string_view();
-}
-
 } // namespace
 
 std::string PdfNumber(double value) {
@@ -146,7 +139,7 @@ std::string BuildPdfPageContent(const TXlsxSheet& sheet, int32_t firstRow, int32
         x = xLeft;
         for (int32_t i = 0; i < colCount; ++i) {
             const size_t maxChars = size_t(std::max(1, int32_t(colWidths[size_t(i)] / charWidth)));
-            std::u16string_view text = CellAt(sheet, firstRow + k - 1, firstCol + i);
+            std::u16string_view text = sheet.Text(firstRow + k - 1, firstCol + i);
             if (text.size() > maxChars) text = text.substr(0, maxChars);
             AppendTextLine(content, x + TextInset, y, text);
             x += colWidths[size_t(i)];

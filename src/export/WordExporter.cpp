@@ -84,11 +84,11 @@ void AppendWordSheet(const TXlsxSheet& sheet, std::string& documentUtf8) {
     documentUtf8 += "<w:tblGrid>";
     for (int32_t c = 0; c < sheet.ColCount; ++c) documentUtf8 += gridColumn;
     documentUtf8 += "</w:tblGrid>";
-    for (const auto& row : sheet.Data) {
+    for (int32_t r = 0; r < sheet.RowCount; ++r) {
         documentUtf8 += "<w:tr>";
-        for (const std::u16string& cell : row) {
+        for (int32_t c = 0; c < sheet.ColCount; ++c) {
             documentUtf8 += CellStart;
-            documentUtf8 += Utf16ToUtf8(XmlEscape(cell));
+            documentUtf8 += Utf16ToUtf8(XmlEscape(sheet.Text(r, c)));
             documentUtf8 += CellEnd;
         }
         documentUtf8 += "</w:tr>";

@@ -182,11 +182,11 @@ void WriteDelimitedSheet(const TXlsxSheet& sheet, const std::u16string& fileName
     TExportLines lines;
     lines.Reserve(size_t(sheet.RowCount) * (2 + size_t(sheet.ColCount) * 12));
     std::u16string line;
-    for (const auto& row : sheet.Data) {
+    for (int32_t r = 0; r < sheet.RowCount; ++r) {
         line.clear();
-        for (size_t c = 0; c < row.size(); ++c) {
+        for (int32_t c = 0; c < sheet.ColCount; ++c) {
             if (c > 0) line += separator;
-            AppendDelimitedCell(line, row[c], separator);
+            AppendDelimitedCell(line, sheet.Text(r, c), separator);
         }
         lines.Add(line);
     }
@@ -231,9 +231,9 @@ void ExportHtml(const TXlsxWorkbook& workbook, int32_t currentIndex, bool allShe
         const TXlsxSheet& sheet = workbook.Sheet(index);
         lines.Add(u"<h2>" + HtmlEscape(sheet.Name) + u"</h2>");
         lines.AddAscii("<table>");
-        for (const auto& row : sheet.Data) {
+        for (int32_t r = 0; r < sheet.RowCount; ++r) {
             lines.AddAscii("<tr>");
-            for (const std::u16string& cell : row) lines.Add(u"<td>" + HtmlEscape(cell) + u"</td>");
+            for (int32_t c = 0; c < sheet.ColCount; ++c) lines.Add(u"<td>" + HtmlEscape(sheet.Text(r, c)) + u"</td>");
             lines.AddAscii("</tr>");
         }
         lines.AddAscii("</table>");
@@ -257,9 +257,10 @@ void ExportXmlSpreadsheet(const TXlsxWorkbook& workbook, int32_t currentIndex, b
         const TXlsxSheet& sheet = workbook.Sheet(index);
         lines.Add(u" <Worksheet ss:Name=\"" + XmlEscape(sheet.Name) + u"\">");
         lines.AddAscii("  <Table>");
-        for (const auto& row : sheet.Data) {
+        for (int32_t r = 0; r < sheet.RowCount; ++r) {
             lines.AddAscii("   <Row>");
-            for (const std::u16string& cell : row) {
+            for (int32_t c = 0; c < sheet.ColCount; ++c) {
+                const std::u16string_view cell = sheet.Text(r, c);
                 double value = 0;
                 if (TryParseInvariantNumber(cell, value)) {
                     lines.Add(u"    <Cell><Data ss:Type=\"Number\">" + FormatGeneralNumber(value) + u"</Data></Cell>");

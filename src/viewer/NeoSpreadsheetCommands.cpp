@@ -212,9 +212,7 @@ void TNeoSpreadsheet::AggregateAbove(int32_t kind) {
     int64_t count = 0;
     // Upwards from the row above the selection, until the first cell that is not a number.
     for (int32_t row = std::min(FSelectedRow, sheet.RowCount) - 1; row >= 0; --row) {
-        const auto& cells = sheet.Data[size_t(row)];
-        const std::u16string text = size_t(FSelectedCol) < cells.size() ? cells[size_t(FSelectedCol)] : u"";
-        const std::optional<double> number = ReadDecimalNumber(text);
+        const std::optional<double> number = ReadDecimalNumber(sheet.Text(row, FSelectedCol));
         if (!number) break;
         sum += *number;
         largest = count == 0 ? *number : std::max(largest, *number);

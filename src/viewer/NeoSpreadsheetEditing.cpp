@@ -26,8 +26,7 @@ void TNeoSpreadsheet::StartEditSelection() {
     const int32_t y = grid.Top + FRowHeight * (FSelectedRow - FTopRow + 1);
     // A cell scrolled out to the left or above gets no box; one below or to the right does, outside the grid.
     if (x + FCellWidth <= grid.Left + RowHeaderWidth || y + FRowHeight <= grid.Top + FRowHeight) return;
-    const auto& cells = sheet->Data[size_t(FSelectedRow)];
-    const std::u16string text = size_t(FSelectedCol) < cells.size() ? cells[size_t(FSelectedCol)] : std::u16string();
+    const std::u16string text(sheet->Text(FSelectedRow, FSelectedCol));
     const TWindowHandle edit = FWindows.CreateCellEditor(FWnd, TRect{x, y, x + FCellWidth, y + FRowHeight}, text);
     if (!edit) return;
     FWindows.SelectText(edit, 0, -1);
@@ -118,8 +117,7 @@ void TNeoSpreadsheet::FindNext(const std::u16string& text) {
     if (!sheet || TrimView(text).empty()) return;
     // The needle is not trimmed: a leading blank must be found too.
     auto matches = [&](int32_t row, int32_t col) {
-        const auto& cells = sheet->Data[size_t(row)];
-        return size_t(col) < cells.size() && FindTextAscii(cells[size_t(col)], text) != std::u16string::npos;
+        return FindTextAscii(sheet->Text(row, col), text) != std::u16string_view::npos;
     };
     const int32_t firstRow = std::max(FSelectedRow, int32_t(0));
     const int32_t firstCol = FSelectedCol + 1;

@@ -192,6 +192,8 @@ void TNeoSpreadsheet::PaintGrid(TCanvas& canvas) {
 
     TCellLook header;
     header.Header = true;
+    // One buffer for every cell's text, which the canvas takes as a string.
+    std::u16string text;
     PaintCell(canvas, TRect{grid.Left, grid.Top, grid.Left + RowHeaderWidth, grid.Top + FRowHeight}, header, u"");
     for (int32_t k = FLeftCol; k <= lastCol; ++k) {
         PaintCell(canvas, TRect{x(k), grid.Top, x(k) + FCellWidth, grid.Top + FRowHeight}, header, ColumnIndexToLetters(k));
@@ -206,8 +208,7 @@ void TNeoSpreadsheet::PaintGrid(TCanvas& canvas) {
             if (const auto found = FHighlights.find(key); found != FHighlights.end()) look.Highlight = found->second;
             look.Style = TFontStyle{FCellBold.count(key) > 0, FCellItalic.count(key) > 0, FCellUnderline.count(key) > 0};
             if (const auto found = FCellAlign.find(key); found != FCellAlign.end()) look.Alignment = found->second;
-            const auto& cells = sheet->Data[size_t(j)];
-            const std::u16string& text = size_t(k) < cells.size() ? cells[size_t(k)] : std::u16string();
+            text.assign(sheet->Text(j, k));
             PaintCell(canvas, TRect{x(k), y(j), x(k) + FCellWidth, y(j) + FRowHeight}, look, text);
         }
     }

@@ -9,10 +9,12 @@
 #include "base/Error.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "workbook/XlsxEditIndex.h"
 #include "workbook/XmlHelpers.h"
 
 #include <algorithm>
-#include <functional>
+#include <charconv>
+#include <cstring>
 #include <numeric>
 #include <set>
 
@@ -20,20 +22,55 @@ namespace tabulix {
 
 namespace {
 
-void SetAttribute(pugi::xml_node element, const char* name, const std::string& value) {
-    pugi::xml_attribute attribute = element.attribute(name);
+// The first attribute of that one-letter name, as pugixml's lookup by name finds it, without comparing
+// strings: structural edits look at the reference of every cell.
+pugi::xml_attribute AttributeNamed(const pugi::xml_node& element, char name) {
+    for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
+        const char* attributeName = attribute.name();
+        if (attributeName[0] == name && attributeName[1] == '\0') return attribute;
+    }
+    return {};
+}
+
+// Writes a value over an attribute, appended when the element has none.
+void SetAttribute(pugi::xml_node element, pugi::xml_attribute attribute, const char* name, const char* value) {
     if (!attribute) attribute = element.append_attribute(name);
-    attribute.set_value(value.c_str());
+    attribute.set_value(value, std::strlen(value));
+}
+
+void SetAttribute(pugi::xml_node element, const char* name, const char* value) {
+    SetAttribute(element, name[1] ? element.attribute(name) : AttributeNamed(element, name[0]), name, value);
 }
 
 int64_t RowNumberOf(const pugi::xml_node& row, int64_t fallback) {
-    const char* r = row.attribute("r").value();
-    return *r ? ReadDecimalIntegerOr(AsciiToUtf16(r), fallback) : fallback;
+    const char* r = AttributeNamed(row, 'r').value();
+    return *r ? ReadDecimalIntegerOr(std::string_view(r), fallback) : fallback;
 }
 
-std::string CellRefText(int64_t col, int64_t rowNumber) {
-    return Utf16ToUtf8(ColumnIndexToLetters(int32_t(col))) + std::to_string(rowNumber);
-}
+// A number or a cell reference written into a buffer of its own, without building a string.
+class TDecimalText {
+public:
+    explicit TDecimalText(int64_t value) { *std::to_chars(FText, FText + sizeof FText - 1, value).ptr = '\0'; }
+    const char* c_str() const { return FText; }
+
+private:
+    char FText[24];
+};
+
+class TCellRefText {
+public:
+    TCellRefText(int64_t col, int64_t rowNumber) {
+        char letters[8];
+        char* start = letters + sizeof letters;
+        for (int64_t n = col + 1; n > 0 && col >= 0; n = (n - 1) / 26) *--start = char('A' + (n - 1) % 26);
+        char* at = std::copy(start, letters + sizeof letters, FText);
+        *std::to_chars(at, FText + sizeof FText - 1, rowNumber).ptr = '\0';
+    }
+    const char* c_str() const { return FText; }
+
+private:
+    char FText[40];
+};
 
 // Where a cell of the XML stands: 0-based column, 1-based row number.
 struct TCellPosition {
@@ -43,16 +80,28 @@ struct TCellPosition {
 
 // The position of every cell as a reader sees it: its own reference, or, without one, the column after
 // the previous cell in the row it stands in.
-TCellPosition CellPositionOf(const pugi::xml_node& cell, int64_t rowNumber, int64_t previousCol) {
+TCellPosition CellPositionOf(const pugi::xml_attribute& ref, int64_t rowNumber, int64_t previousCol) {
     int32_t col = 0;
     int32_t row = 0;
-    if (SplitCellRef(std::string_view(cell.attribute("r").value()), col, row)) return {col, int64_t(row) + 1};
+    if (SplitCellRef(ref.value(), col, row)) return {col, int64_t(row) + 1};
     return {previousCol + 1, rowNumber};
+}
+
+TCellPosition CellPositionOf(const pugi::xml_node& cell, int64_t rowNumber, int64_t previousCol) {
+    return CellPositionOf(AttributeNamed(cell, 'r'), rowNumber, previousCol);
+}
+
+// Whether an element's name is f, whatever its prefix, without measuring it first.
+bool IsFormula(const pugi::xml_node& node) {
+    const char* name = node.name();
+    if (name[0] == 'f' && name[1] == '\0') return node.type() == pugi::node_element;
+    return std::strchr(name, ':') && HasLocalName(node, "f");
 }
 
 // Calls visit(rowElement, rowNumber) for every row of sheetData, numbering rows without "r" after the
 // previous one.
-void ForEachRow(const pugi::xml_node& sheetData, const std::function<void(pugi::xml_node, int64_t)>& visit) {
+template <typename TVisit>
+void ForEachRow(const pugi::xml_node& sheetData, TVisit&& visit) {
     int64_t previous = 0;
     for (pugi::xml_node row = FirstElement(sheetData); row; ) {
         const pugi::xml_node next = NextElement(row);
@@ -68,13 +117,14 @@ void ForEachRow(const pugi::xml_node& sheetData, const std::function<void(pugi::
 struct TSortKey {
     bool IsNumber = false;
     double Number = 0;
-    const std::u16string* Text = nullptr;
+    std::u16string_view Text;
 };
 
 // Removes a cell's formula, keeping its cached value. The group of a shared formula is noted: its
 // other members refer to the cell that carried the formula's text, so they lose theirs too.
 bool RemoveFormula(pugi::xml_node cell, std::set<std::string>& sharedGroups) {
-    const pugi::xml_node formula = FirstChildNamed(cell, "f");
+    pugi::xml_node formula = FirstElement(cell);
+    while (formula && !IsFormula(formula)) formula = NextElement(formula);
     if (!formula) return false;
     if (std::string_view(formula.attribute("t").value()) == "shared" && *formula.attribute("si").value()) {
         sharedGroups.insert(formula.attribute("si").value());
@@ -99,15 +149,25 @@ bool MustSwap(const TSortKey& previous, const TSortKey& current, bool ascending)
     if (previous.IsNumber && current.IsNumber) {
         return ascending ? previous.Number > current.Number : current.Number > previous.Number;
     }
-    const int order = CompareTextAscii(*previous.Text, *current.Text);
+    const int order = CompareTextAscii(previous.Text, current.Text);
     return ascending ? order > 0 : order < 0;
 }
 
 } // namespace
 
+TSheetDataIndex& TXlsxWorkbook::EditIndex(const pugi::xml_node& sheetData) {
+    if (!FEditIndex || FEditIndex->SheetData != sheetData) {
+        FEditIndex = std::make_unique<TSheetDataIndex>();
+        FEditIndex->SheetData = sheetData;
+    }
+    return *FEditIndex;
+}
+
 pugi::xml_node TXlsxWorkbook::SheetDataForChange(const TXlsxSheet& sheet) {
     if (sheet.PartName.empty()) return {};
-    pugi::xml_document* document = GetPartDocument(sheet.PartName);
+    std::unique_ptr<pugi::xml_document> scratch;
+    pugi::xml_document* document = PartForChange(sheet.PartName, scratch);
+    KeepOpened(sheet.PartName, scratch);
     if (!document) return {};
     pugi::xml_node root = RootElement(*document);
     if (!root) return {};
@@ -122,35 +182,57 @@ void TXlsxWorkbook::RemoveChildNamed(pugi::xml_node element, std::string_view na
 }
 
 pugi::xml_node TXlsxWorkbook::FindOrAddRow(pugi::xml_node sheetData, int64_t rowNumber) {
-    pugi::xml_node before;
-    for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
-        const int64_t number = RowNumberOf(row, -1);
-        if (number == rowNumber) return row;
-        if (!before && number > rowNumber) before = row;
+    TSheetDataIndex& index = EditIndex(sheetData);
+    if (!index.RowsKnown) {
+        index.Rows.clear();
+        index.Ascending = true;
+        for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
+            const int64_t number = RowNumberOf(row, -1);
+            if (!index.Rows.empty() && number < index.Rows.back().first) index.Ascending = false;
+            if (index.Rows.empty() || number != index.Rows.back().first) index.Rows.emplace_back(number, row);
+        }
+        index.RowsKnown = true;
     }
-    // Rows stay in ascending order, as spreadsheet applications require.
+    // The first row of the number, and otherwise the first row of a greater number, before which the
+    // new one goes: rows stay in ascending order, as spreadsheet applications require. Rows in another
+    // order are searched one by one.
+    pugi::xml_node before;
+    auto at = index.Rows.end();
+    if (index.Ascending) {
+        at = std::lower_bound(index.Rows.begin(), index.Rows.end(), rowNumber,
+                              [](const auto& entry, int64_t number) { return entry.first < number; });
+        if (at != index.Rows.end() && at->first == rowNumber) return at->second;
+        if (at != index.Rows.end()) before = at->second;
+    } else {
+        for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
+            const int64_t number = RowNumberOf(row, -1);
+            if (number == rowNumber) return row;
+            if (!before && number > rowNumber) before = row;
+        }
+    }
     const std::string name = ChildName(sheetData, "row");
     pugi::xml_node row = before ? sheetData.insert_child_before(name.c_str(), before) : sheetData.append_child(name.c_str());
-    SetAttribute(row, "r", std::to_string(rowNumber));
+    SetAttribute(row, "r", TDecimalText(rowNumber).c_str());
+    if (index.Ascending) index.Rows.emplace(at, rowNumber, row);
+    if (index.ExtentKnown) index.Include(rowNumber, -1);
     return row;
 }
 
-pugi::xml_node TXlsxWorkbook::FindOrAddCell(pugi::xml_node rowElement, const std::u16string& ref) {
-    const std::string refText = Utf16ToUtf8(ref);
+pugi::xml_node TXlsxWorkbook::FindOrAddCell(pugi::xml_node rowElement, std::string_view refText) {
     int32_t col = 0;
     int32_t row = 0;
     SplitCellRef(refText, col, row);
     pugi::xml_node before;
     int64_t previousCol = -1;
     for (pugi::xml_node cell = FirstElement(rowElement); cell; cell = NextElement(cell)) {
-        if (SameTextAscii(std::string_view(cell.attribute("r").value()), refText)) return cell;
+        if (SameTextAscii(std::string_view(AttributeNamed(cell, 'r').value()), refText)) return cell;
         const TCellPosition position = CellPositionOf(cell, 0, previousCol);
         if (!before && position.Col > col) before = cell;
         previousCol = position.Col;
     }
     const std::string name = ChildName(rowElement, "c");
     pugi::xml_node cell = before ? rowElement.insert_child_before(name.c_str(), before) : rowElement.append_child(name.c_str());
-    SetAttribute(cell, "r", refText);
+    SetAttribute(cell, "r", std::string(refText).c_str());
     return cell;
 }
 
@@ -181,59 +263,78 @@ void TXlsxWorkbook::WriteCellContent(pugi::xml_node cell, const std::u16string& 
 void TXlsxWorkbook::SetCellValue(int32_t sheetIndex, int32_t row, int32_t col, const std::u16string& newValue) {
     if (!IsSheetIndex(sheetIndex) || row < 0 || col < 0 || row >= MaxSheetRows || col >= MaxSheetCols) return;
     TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
-    if (row >= sheet.RowCount) {
-        sheet.Data.resize(size_t(row) + 1);
-        for (auto& cells : sheet.Data) cells.resize(std::max(cells.size(), size_t(sheet.ColCount)));
-        sheet.RowCount = row + 1;
-    }
-    if (col >= sheet.ColCount) {
-        for (auto& cells : sheet.Data) cells.resize(size_t(col) + 1);
-        sheet.ColCount = col + 1;
-    }
-    sheet.Data[size_t(row)][size_t(col)] = newValue;
+    sheet.GrowTo(row + 1, col + 1);
+    sheet.SetText(row, col, newValue);
 
     const pugi::xml_node sheetData = SheetDataForChange(sheet);
     if (!sheetData) return;
     const pugi::xml_node rowElement = FindOrAddRow(sheetData, int64_t(row) + 1);
-    const pugi::xml_node cell = FindOrAddCell(rowElement, Utf8ToUtf16(CellRefText(col, int64_t(row) + 1)));
+    const pugi::xml_node cell = FindOrAddCell(rowElement, TCellRefText(col, int64_t(row) + 1).c_str());
+    TSheetDataIndex& index = EditIndex(sheetData);
+    if (index.ExtentKnown) index.Include(int64_t(row) + 1, col);
     WriteCellContent(cell, newValue);
 }
 
 namespace {
 
-// The XML side of a structural edit: every row and cell of sheetData renumbered through newRow
-// (1-based row number to new row number, 0 to delete the row) and newCol (0-based column to new
+// The XML side of a structural edit: every row and cell of sheetData renumbered through NewRow
+// (1-based row number to new row number, 0 to delete the row) and NewCol (0-based column to new
 // column, -1 to delete the cell). A cell whose position changes loses its formula. Rows end up in
 // ascending order.
 struct TStructuralMove {
-    std::function<int64_t(int64_t)> NewRow = [](int64_t r) { return r; };
-    std::function<int64_t(int64_t)> NewCol = [](int64_t c) { return c; };
-    bool ColumnsMove = false;
+    enum class TKind { InsertRow, DeleteRow, InsertColumn, DeleteColumn, Reorder } Kind;
+    int64_t At = 0;                                 // the 1-based row or the 0-based column inserted or deleted
+    const std::vector<int64_t>* NewRowOf = nullptr; // reordering: the new 0-based row of each old one
+
+    int64_t NewRow(int64_t r) const {
+        switch (Kind) {
+        case TKind::InsertRow: return r >= At ? r + 1 : r;
+        case TKind::DeleteRow: return r == At ? 0 : (r > At ? r - 1 : r);
+        case TKind::Reorder: return r >= 1 && r <= int64_t(NewRowOf->size()) ? (*NewRowOf)[size_t(r - 1)] + 1 : r;
+        default: return r;
+        }
+    }
+    int64_t NewCol(int64_t c) const {
+        switch (Kind) {
+        case TKind::InsertColumn: return c >= At ? c + 1 : c;
+        case TKind::DeleteColumn: return c == At ? -1 : (c > At ? c - 1 : c);
+        default: return c;
+        }
+    }
+    bool ColumnsMove() const { return Kind == TKind::InsertColumn || Kind == TKind::DeleteColumn; }
 };
 
-// Rows and columns a move would push past the last row or column of a worksheet.
-void RefuseOverflow(const pugi::xml_node& sheetData, const TStructuralMove& move) {
-    ForEachRow(sheetData, [&](pugi::xml_node row, int64_t number) {
-        if (move.NewRow(number) > MaxSheetRows) {
-            throw TTabulixError(u"The row cannot be inserted: the worksheet already uses its last row.");
-        }
-        int64_t previousCol = -1;
-        for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
-            const TCellPosition position = CellPositionOf(cell, number, previousCol);
-            if (move.NewRow(position.RowNumber) > MaxSheetRows) {
-                throw TTabulixError(u"The row cannot be inserted: the worksheet already uses its last row.");
+// Refuses a move that would push a row or a cell past the last row or column of a worksheet. An insert
+// moves rows and columns up or keeps them, never down, so the largest row number and column in use
+// tell.
+void RefuseOverflow(const pugi::xml_node& sheetData, TSheetDataIndex& index, const TStructuralMove& move) {
+    if (!index.ExtentKnown) {
+        ForEachRow(sheetData, [&](pugi::xml_node row, int64_t number) {
+            index.Include(number, -1);
+            int64_t previousCol = -1;
+            for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
+                const TCellPosition position = CellPositionOf(cell, number, previousCol);
+                index.Include(position.RowNumber, position.Col);
+                previousCol = position.Col;
             }
-            if (move.NewCol(position.Col) >= MaxSheetCols) {
-                throw TTabulixError(u"The column cannot be inserted: the worksheet already uses its last column.");
-            }
-            previousCol = position.Col;
-        }
-    });
+        });
+        index.ExtentKnown = true;
+    }
+    if (move.NewRow(index.MaxRowNumber) > MaxSheetRows) {
+        throw TTabulixError(u"The row cannot be inserted: the worksheet already uses its last row.");
+    }
+    if (index.MaxCol >= 0 && move.NewCol(index.MaxCol) >= MaxSheetCols) {
+        throw TTabulixError(u"The column cannot be inserted: the worksheet already uses its last column.");
+    }
 }
 
-// Applies the move; returns whether a moved cell lost its formula.
-bool ApplyStructuralMove(pugi::xml_node sheetData, const TStructuralMove& move) {
+// Applies the move; returns whether a moved cell lost its formula. The index learns the rows' new order
+// and the extent of what the move leaves.
+bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const TStructuralMove& move) {
     std::vector<std::pair<int64_t, pugi::xml_node>> rows;
+    TSheetDataIndex extent;
+    const bool formulasPossible = !index.FormulasKnown || index.HasFormulas;
+    bool formulaKept = false; // in a cell that stays where it is
     std::set<std::string> sharedGroups;
     bool formulasRemoved = false;
     bool ordered = true;
@@ -243,21 +344,36 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, const TStructuralMove& move) 
             sheetData.remove_child(row);
             return;
         }
-        if (newNumber != number || !row.attribute("r")) SetAttribute(row, "r", std::to_string(newNumber));
-        if (move.ColumnsMove) row.remove_attribute("spans"); // a hint of the columns in use, now stale
+        const pugi::xml_attribute rowRef = AttributeNamed(row, 'r');
+        if (newNumber != number || !rowRef) SetAttribute(row, rowRef, "r", TDecimalText(newNumber).c_str());
+        extent.Include(newNumber, -1);
+        if (move.ColumnsMove()) row.remove_attribute("spans"); // a hint of the columns in use, now stale
         int64_t previousCol = -1;
         for (pugi::xml_node cell = FirstElement(row); cell;) {
             const pugi::xml_node next = NextElement(cell);
-            const TCellPosition position = CellPositionOf(cell, number, previousCol);
+            const pugi::xml_attribute ref = AttributeNamed(cell, 'r');
+            const TCellPosition position = CellPositionOf(ref, number, previousCol);
             previousCol = position.Col;
             const int64_t newCol = move.NewCol(position.Col);
             const int64_t newCellRow = move.NewRow(position.RowNumber);
             if (newCol < 0 || newCellRow <= 0) {
                 row.remove_child(cell);
-            } else if (newCol != position.Col || newCellRow != position.RowNumber) {
-                SetAttribute(cell, "r", CellRefText(newCol, newCellRow));
-                formulasRemoved = RemoveFormula(cell, sharedGroups) || formulasRemoved;
+                cell = next;
+                continue;
             }
+            const bool moved = newCol != position.Col || newCellRow != position.RowNumber;
+            if (moved) {
+                SetAttribute(cell, ref, "r", TCellRefText(newCol, newCellRow).c_str());
+                if (formulasPossible) formulasRemoved = RemoveFormula(cell, sharedGroups) || formulasRemoved;
+            }
+            // Only the first formula of a cell goes with a move: a second one, which a well-formed
+            // worksheet does not have, stays for the next.
+            if (!index.FormulasKnown && !formulaKept) {
+                for (pugi::xml_node child = FirstElement(cell); child && !formulaKept; child = NextElement(child)) {
+                    formulaKept = IsFormula(child);
+                }
+            }
+            extent.Include(newCellRow, newCol);
             cell = next;
         }
         if (!rows.empty() && rows.back().first > newNumber) ordered = false;
@@ -268,12 +384,23 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, const TStructuralMove& move) 
         std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         for (const auto& entry : rows) sheetData.append_move(entry.second);
     }
+    // Rows numbered after the previous one: their numbers as RowNumberOf reads them with no fallback.
+    index.Rows.clear();
+    index.Ascending = true;
+    for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
+        const int64_t number = RowNumberOf(row, -1);
+        if (!index.Rows.empty() && number < index.Rows.back().first) index.Ascending = false;
+        if (index.Rows.empty() || number != index.Rows.back().first) index.Rows.emplace_back(number, row);
+    }
+    index.RowsKnown = true;
+    if (!index.FormulasKnown) {
+        index.FormulasKnown = true;
+        index.HasFormulas = formulaKept;
+    }
+    index.ExtentKnown = true;
+    index.MaxRowNumber = extent.MaxRowNumber;
+    index.MaxCol = extent.MaxCol;
     return formulasRemoved || !sharedGroups.empty();
-}
-
-void InsertGridRow(TXlsxSheet& sheet, int32_t atRow) {
-    sheet.Data.insert(sheet.Data.begin() + atRow, std::vector<std::u16string>(size_t(sheet.ColCount)));
-    ++sheet.RowCount;
 }
 
 } // namespace
@@ -282,60 +409,74 @@ void TXlsxWorkbook::InsertRow(int32_t sheetIndex, int32_t atRow) {
     if (!IsSheetIndex(sheetIndex)) return;
     TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
     atRow = std::clamp(atRow, int32_t(0), sheet.RowCount);
-    TStructuralMove move;
-    const int64_t firstMoved = int64_t(atRow) + 1;
-    move.NewRow = [firstMoved](int64_t r) { return r >= firstMoved ? r + 1 : r; };
+    const TStructuralMove move{TStructuralMove::TKind::InsertRow, int64_t(atRow) + 1};
     const pugi::xml_node sheetData = SheetDataForChange(sheet);
-    if (sheetData) RefuseOverflow(sheetData, move);
-    InsertGridRow(sheet, atRow);
-    if (sheetData && ApplyStructuralMove(sheetData, move)) FFormulasRemoved = true;
+    if (sheetData) RefuseOverflow(sheetData, EditIndex(sheetData), move);
+    // Room for a few more rows at once, so that inserting row after row does not copy the grid each time.
+    if (sheet.FCells.capacity() < sheet.FCells.size() + size_t(sheet.ColCount)) {
+        sheet.FCells.reserve(sheet.FCells.size() + sheet.FCells.size() / 64 + size_t(sheet.ColCount));
+    }
+    sheet.FCells.insert(sheet.FCells.begin() + ptrdiff_t(size_t(atRow) * size_t(sheet.ColCount)), size_t(sheet.ColCount), 0);
+    ++sheet.RowCount;
+    if (sheetData && ApplyStructuralMove(sheetData, EditIndex(sheetData), move)) FFormulasRemoved = true;
 }
 
 void TXlsxWorkbook::DeleteRow(int32_t sheetIndex, int32_t atRow) {
     if (!IsSheetIndex(sheetIndex)) return;
     TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
     if (sheet.RowCount <= 1 || atRow < 0 || atRow >= sheet.RowCount) return;
-    sheet.Data.erase(sheet.Data.begin() + atRow);
+    const auto first = sheet.FCells.begin() + ptrdiff_t(size_t(atRow) * size_t(sheet.ColCount));
+    sheet.FCells.erase(first, first + sheet.ColCount);
     --sheet.RowCount;
     const pugi::xml_node sheetData = SheetDataForChange(sheet);
     if (!sheetData) return;
-    TStructuralMove move;
-    const int64_t deleted = int64_t(atRow) + 1;
-    move.NewRow = [deleted](int64_t r) { return r == deleted ? 0 : (r > deleted ? r - 1 : r); };
-    if (ApplyStructuralMove(sheetData, move)) FFormulasRemoved = true;
+    if (ApplyStructuralMove(sheetData, EditIndex(sheetData), TStructuralMove{TStructuralMove::TKind::DeleteRow, int64_t(atRow) + 1})) {
+        FFormulasRemoved = true;
+    }
 }
+
+namespace {
+
+// The grid with one column inserted before atCol (an empty one) or deleted at atCol.
+void ReshapeColumns(TXlsxSheet& sheet, std::vector<uint32_t>& cells, int32_t atCol, bool insert) {
+    const size_t oldCols = size_t(sheet.ColCount);
+    const size_t newCols = insert ? oldCols + 1 : oldCols - 1;
+    std::vector<uint32_t> reshaped(size_t(sheet.RowCount) * newCols, 0);
+    for (size_t r = 0; r < size_t(sheet.RowCount); ++r) {
+        const uint32_t* from = cells.data() + r * oldCols;
+        uint32_t* to = reshaped.data() + r * newCols;
+        std::copy_n(from, size_t(atCol), to);
+        if (insert) std::copy(from + atCol, from + oldCols, to + atCol + 1);
+        else std::copy(from + atCol + 1, from + oldCols, to + atCol);
+    }
+    cells = std::move(reshaped);
+}
+
+} // namespace
 
 void TXlsxWorkbook::InsertColumn(int32_t sheetIndex, int32_t atCol) {
     if (!IsSheetIndex(sheetIndex)) return;
     TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
     atCol = std::clamp(atCol, int32_t(0), sheet.ColCount);
-    TStructuralMove move;
-    move.ColumnsMove = true;
-    move.NewCol = [atCol](int64_t c) { return c >= atCol ? c + 1 : c; };
+    const TStructuralMove move{TStructuralMove::TKind::InsertColumn, atCol};
     const pugi::xml_node sheetData = SheetDataForChange(sheet);
-    if (sheetData) RefuseOverflow(sheetData, move);
-    for (auto& cells : sheet.Data) {
-        cells.resize(std::max(cells.size(), size_t(sheet.ColCount)));
-        cells.insert(cells.begin() + atCol, std::u16string());
-    }
+    if (sheetData) RefuseOverflow(sheetData, EditIndex(sheetData), move);
+    ReshapeColumns(sheet, sheet.FCells, atCol, true);
     ++sheet.ColCount;
-    if (sheetData && ApplyStructuralMove(sheetData, move)) FFormulasRemoved = true;
+    if (sheetData && ApplyStructuralMove(sheetData, EditIndex(sheetData), move)) FFormulasRemoved = true;
 }
 
 void TXlsxWorkbook::DeleteColumn(int32_t sheetIndex, int32_t atCol) {
     if (!IsSheetIndex(sheetIndex)) return;
     TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
     if (sheet.ColCount < 2 || atCol < 0 || atCol >= sheet.ColCount) return;
-    for (auto& cells : sheet.Data) {
-        if (size_t(atCol) < cells.size()) cells.erase(cells.begin() + atCol);
-    }
+    ReshapeColumns(sheet, sheet.FCells, atCol, false);
     --sheet.ColCount;
     const pugi::xml_node sheetData = SheetDataForChange(sheet);
     if (!sheetData) return;
-    TStructuralMove move;
-    move.ColumnsMove = true;
-    move.NewCol = [atCol](int64_t c) { return c == atCol ? -1 : (c > atCol ? c - 1 : c); };
-    if (ApplyStructuralMove(sheetData, move)) FFormulasRemoved = true;
+    if (ApplyStructuralMove(sheetData, EditIndex(sheetData), TStructuralMove{TStructuralMove::TKind::DeleteColumn, atCol})) {
+        FFormulasRemoved = true;
+    }
 }
 
 void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending, bool hasHeaderRow) {
@@ -343,15 +484,13 @@ void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending
     TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
     if (col < 0 || col >= sheet.ColCount) return;
     const int32_t first = hasHeaderRow ? 1 : 0;
-    const std::u16string empty;
 
     // The keys are read once; the sort itself is the adjacent-swap insertion sort over them.
     std::vector<TSortKey> keys(size_t(sheet.RowCount));
     for (int32_t r = 0; r < sheet.RowCount; ++r) {
-        const auto& cells = sheet.Data[size_t(r)];
         TSortKey& key = keys[size_t(r)];
-        key.Text = size_t(col) < cells.size() ? &cells[size_t(col)] : &empty;
-        if (const auto number = ReadDecimalNumber(*key.Text)) {
+        key.Text = sheet.Text(r, col);
+        if (const auto number = ReadDecimalNumber(key.Text)) {
             key.IsNumber = true;
             key.Number = *number;
         }
@@ -366,19 +505,19 @@ void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending
     }
 
     std::vector<int64_t> newRowOf(size_t(sheet.RowCount)); // by old index
-    std::vector<std::vector<std::u16string>> sorted(size_t(sheet.RowCount));
+    const size_t cols = size_t(sheet.ColCount);
+    std::vector<uint32_t> sorted(sheet.FCells.size());
     for (size_t n = 0; n < order.size(); ++n) {
         newRowOf[size_t(order[n])] = int64_t(n);
-        sorted[n] = std::move(sheet.Data[size_t(order[n])]);
+        std::copy_n(sheet.FCells.begin() + ptrdiff_t(size_t(order[n]) * cols), cols, sorted.begin() + ptrdiff_t(n * cols));
     }
-    sheet.Data = std::move(sorted);
+    sheet.FCells = std::move(sorted);
 
     const pugi::xml_node sheetData = SheetDataForChange(sheet);
     if (!sheetData) return;
-    TStructuralMove move;
-    const int64_t rowCount = sheet.RowCount;
-    move.NewRow = [&newRowOf, rowCount](int64_t r) { return r >= 1 && r <= rowCount ? newRowOf[size_t(r - 1)] + 1 : r; };
-    if (ApplyStructuralMove(sheetData, move)) FFormulasRemoved = true;
+    TStructuralMove move{TStructuralMove::TKind::Reorder};
+    move.NewRowOf = &newRowOf;
+    if (ApplyStructuralMove(sheetData, EditIndex(sheetData), move)) FFormulasRemoved = true;
 }
 
 } // namespace tabulix

@@ -6,80 +6,64 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "workbook/PackageParts.h"
+#include "workbook/XlsxEditIndex.h"
 #include "workbook/XmlHelpers.h"
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace tabulix {
 
 namespace {
 
-std::string_view WithoutByteOrderMark(std::string_view bytes) {
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    return bytes;
+size_t ByteOrderMarkLength(std::string_view bytes) {
+    return bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
 }
 
 bool IsAsciiLetter(char32_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-// The 0-based row of a cell reference's number part. A number beyond the range of rows stays beyond
-// every sheet instead of wrapping into a small row; a part that is not a number at all is row 1.
-int32_t RowOfNumberPart(std::u16string_view number) {
-    std::u16string_view digits = number;
-    const bool negative = !digits.empty() && digits[0] == u'-';
-    if (!digits.empty() && (digits[0] == u'+' || negative)) digits.remove_prefix(1);
-    const bool isNumber = !digits.empty() && digits.find_first_not_of(u"0123456789") == std::u16string_view::npos;
-    int64_t rowNumber = 1;
-    if (isNumber) rowNumber = ReadDecimalInteger(number).value_or(negative ? INT64_MIN : INT64_MAX);
-    return int32_t(std::clamp<int64_t>(rowNumber, int64_t(INT32_MIN) + 1, INT32_MAX) - 1);
-}
-
+// Every ASCII letter of a reference goes to its column, every other character to its row number,
+// which counts only when it is an optionally signed decimal integer (row 1 otherwise). A number beyond
+// the range of rows stays beyond every sheet instead of wrapping into a small row.
 template <typename CharT>
 bool SplitCellRefOf(std::basic_string_view<CharT> ref, int32_t& col, int32_t& row) {
     col = 0;
     row = 0;
     int64_t letters = 0;
     size_t letterCount = 0;
-    std::u16string number;
+    size_t numberLength = 0;
+    size_t digitCount = 0;
+    bool negative = false;
+    bool isNumber = true;
+    int64_t magnitude = 0;
+    constexpr int64_t Beyond = int64_t(1) << 40; // past every row, whatever follows
     for (CharT ch : ref) {
         const char32_t c = char32_t(std::make_unsigned_t<CharT>(ch));
         if (IsAsciiLetter(c)) {
             const int64_t value = int64_t(AsciiUpperChar(char16_t(c))) - 64;
             letters = letters > (INT32_MAX / 26) ? int64_t(INT32_MAX) + 1 : letters * 26 + value;
             ++letterCount;
+            continue;
+        }
+        if (numberLength++ == 0 && (c == '+' || c == '-')) {
+            negative = c == '-';
+        } else if (c >= '0' && c <= '9') {
+            ++digitCount;
+            if (magnitude < Beyond) magnitude = magnitude * 10 + int64_t(c - '0');
         } else {
-            number += char16_t(c < 0x10000 ? c : 0xFFFD);
+            isNumber = false;
         }
     }
-    if (letterCount == 0 || number.empty()) return false;
+    if (letterCount == 0 || numberLength == 0) return false;
     col = letters > INT32_MAX ? INT32_MAX : int32_t(letters - 1);
-    row = RowOfNumberPart(number);
+    const int64_t rowNumber = isNumber && digitCount > 0 ? (negative ? -magnitude : magnitude) : 1;
+    row = int32_t(std::clamp<int64_t>(rowNumber, int64_t(INT32_MIN) + 1, INT32_MAX) - 1);
     return true;
 }
 
-// The attributes of a c element, read in one pass.
-struct TCellAttributes {
-    std::string_view Ref;
-    std::string_view Type;
-    std::string_view Style;
-};
-
-TCellAttributes ReadCellAttributes(const pugi::xml_node& cell) {
-    TCellAttributes attributes;
-    for (pugi::xml_attribute a = cell.first_attribute(); a; a = a.next_attribute()) {
-        const std::string_view name = a.name();
-        if (name == "r") attributes.Ref = a.value();
-        else if (name == "t") attributes.Type = a.value();
-        else if (name == "s") attributes.Style = a.value();
-    }
-    return attributes;
-}
-
 // Any length: zeros in front do not make a text less of an integer; a value beyond the range is none.
-int64_t ReadIntegerOr(std::string_view text, int64_t fallback) {
-    if (text.empty()) return fallback;
-    return ReadDecimalIntegerOr(AsciiToUtf16(text), fallback);
-}
+int64_t ReadIntegerOr(std::string_view text, int64_t fallback) { return ReadDecimalIntegerOr(text, fallback); }
 
 } // namespace
 
@@ -102,20 +86,58 @@ int32_t ColumnLettersToIndex(std::u16string_view letters) {
 }
 
 bool SplitCellRef(std::u16string_view ref, int32_t& col, int32_t& row) { return SplitCellRefOf(ref, col, row); }
-bool SplitCellRef(std::string_view ref, int32_t& col, int32_t& row) { return SplitCellRefOf(ref, col, row); }
+bool SplitCellRef(std::string_view ref, int32_t& col, int32_t& row) {
+    // The usual form, up to three upper-case letters and up to seven digits without a leading zero,
+    // read directly; anything else by the general rule.
+    size_t i = 0;
+    int32_t letters = 0;
+    while (i < ref.size() && i < 3 && ref[i] >= 'A' && ref[i] <= 'Z') letters = letters * 26 + (ref[i++] - 'A' + 1);
+    const size_t digitsStart = i;
+    int32_t number = 0;
+    while (i < ref.size() && i - digitsStart < 7 && ref[i] >= '0' && ref[i] <= '9') number = number * 10 + (ref[i++] - '0');
+    if (i == ref.size() && digitsStart > 0 && i > digitsStart && ref[digitsStart] != '0') {
+        col = letters - 1;
+        row = number - 1;
+        return true;
+    }
+    return SplitCellRefOf(ref, col, row);
+}
+
+bool SplitCellRef(const char* ref, int32_t& col, int32_t& row) {
+    // The usual form read up to its end without measuring it first.
+    size_t i = 0;
+    int32_t letters = 0;
+    while (i < 3 && ref[i] >= 'A' && ref[i] <= 'Z') letters = letters * 26 + (ref[i++] - 'A' + 1);
+    const size_t digitsStart = i;
+    int32_t number = 0;
+    while (i - digitsStart < 7 && ref[i] >= '0' && ref[i] <= '9') number = number * 10 + (ref[i++] - '0');
+    if (ref[i] == '\0' && digitsStart > 0 && i > digitsStart && ref[digitsStart] != '0') {
+        col = letters - 1;
+        row = number - 1;
+        return true;
+    }
+    return SplitCellRef(std::string_view(ref), col, row);
+}
 
 TXlsxWorkbook::TXlsxWorkbook() = default;
 TXlsxWorkbook::~TXlsxWorkbook() = default;
+
+void TXlsxWorkbook::ForgetEditIndex() { FEditIndex.reset(); }
 
 void TXlsxWorkbook::LoadFromFile(const std::u16string& fileName) {
     const std::filesystem::path path = TextToPath(fileName);
     if (!FileExists(path)) throw TTabulixError(FormatMessageText(u"File not found: %s", {fileName}));
     // Read once: loading and later saving never depend on the file staying in place.
-    const std::string package = ReadFileBytes(path);
-    LoadFromBytes(fileName, package);
+    std::string package = ReadFileBytes(path);
+    LoadPackage(fileName, package, &package);
 }
 
 void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_view package) {
+    LoadPackage(fileName, package, nullptr);
+}
+
+void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view package, std::string* release) {
+    ForgetEditIndex();
     FOriginalEntries.Clear();
     FSheetDocs.clear();
     FSheets.clear();
@@ -123,12 +145,24 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
     FFileName = fileName;
     FTimeSeparator = SystemTimeSeparator();
     try {
-        for (TZipEntry& entry : ReadZipArchive(package)) FOriginalEntries.Add(std::move(entry));
+        std::vector<std::string> xmlBytes;
+        std::vector<TPackageEntry> entries = ReadZipPackage(package, {}, &xmlBytes);
+        std::vector<std::pair<std::string, std::string>> kept; // by stored name, the later of one name last
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (!xmlBytes[i].empty()) kept.emplace_back(entries[i].StoredName, std::move(xmlBytes[i]));
+            FOriginalEntries.Add(std::move(entries[i]));
+        }
+        entries = {};
+        // What the archive held is in the entries now; the file's bytes are not needed any more.
+        if (release) *release = std::string();
+        for (auto& [storedName, bytes] : kept) FLoadingBytes[FOriginalEntries.FindStored(storedName)] = std::move(bytes);
+        kept = {};
         LoadSharedStrings();
         LoadDateStyles();
 
         pugi::xml_document workbook;
-        if (!ParsePart(parts::Workbook, workbook)) {
+        std::string workbookBytes;
+        if (!ParsePart(parts::Workbook, workbook, workbookBytes)) {
             throw TTabulixError(u"This does not look like a valid .xlsx workbook (xl/workbook.xml missing).");
         }
         const pugi::xml_node root = RootElement(workbook);
@@ -141,6 +175,7 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
         std::vector<TXlsxSheet> loaded;
         // The relationships part is read once, when the first visible sheet needs it.
         std::unique_ptr<pugi::xml_document> rels;
+        std::string relsBytes;
         bool relsRead = false;
         int position = 0;
         for (pugi::xml_node sheet = FirstElement(sheets); sheet; sheet = NextElement(sheet)) {
@@ -153,7 +188,7 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
             if (!relsRead) {
                 relsRead = true;
                 rels = std::make_unique<pugi::xml_document>();
-                if (!ParsePart(parts::WorkbookRels, *rels)) rels.reset();
+                if (!ParsePart(parts::WorkbookRels, *rels, relsBytes)) rels.reset();
             }
             const std::u16string partName = ResolveRelTarget(rels.get(), relId);
             if (partName.empty()) continue;
@@ -161,18 +196,26 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
         }
         if (loaded.empty()) throw TTabulixError(u"No visible worksheets were found in this workbook.");
         FSheets = std::move(loaded);
+        // The sheets hold on to the shared texts; the table's index is only needed while loading.
+        FSharedHandles = {};
+        FSharedTexts.reset();
+        FLoadingBytes.clear();
     } catch (...) {
+        FLoadingBytes.clear();
         FOriginalEntries.Clear();
-        FSharedStrings.clear();
+        FSharedHandles = {};
+        FSharedTexts.reset();
         FDateFormatIds.clear();
         throw;
     }
 }
 
-std::optional<std::string_view> TXlsxWorkbook::FindPartBytes(std::u16string_view entryName) const {
-    const TZipEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
+std::optional<std::string> TXlsxWorkbook::FindPartBytes(std::u16string_view entryName) const {
+    const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
     if (!entry) return std::nullopt;
-    return WithoutByteOrderMark(entry->Bytes);
+    std::string bytes = InflateEntry(*entry);
+    bytes.erase(0, ByteOrderMarkLength(bytes));
+    return bytes;
 }
 
 std::optional<std::u16string> TXlsxWorkbook::ReadZipText(std::u16string_view entryName) const {
@@ -181,22 +224,46 @@ std::optional<std::u16string> TXlsxWorkbook::ReadZipText(std::u16string_view ent
     return Utf8ToUtf16(*bytes);
 }
 
-bool TXlsxWorkbook::ParsePart(std::u16string_view entryName, pugi::xml_document& document) const {
-    const auto bytes = FindPartBytes(entryName);
-    if (!bytes) return false;
-    ParseXmlPart(*bytes, entryName, document);
+std::string TXlsxWorkbook::TakeInflated(const TPackageEntry& entry) {
+    const auto found = FLoadingBytes.find(&entry);
+    if (found == FLoadingBytes.end()) return InflateEntry(entry);
+    std::string bytes = std::move(found->second);
+    FLoadingBytes.erase(found);
+    return bytes;
+}
+
+bool TXlsxWorkbook::ParsePart(std::u16string_view entryName, pugi::xml_document& document, std::string& buffer) {
+    const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
+    if (!entry) return false;
+    buffer = TakeInflated(*entry);
+    const size_t mark = ByteOrderMarkLength(buffer);
+    ParseXmlPart(buffer.data() + mark, buffer.size() - mark, entryName, document);
     return true;
 }
 
 pugi::xml_document* TXlsxWorkbook::PartForChange(std::u16string_view entryName,
                                                  std::unique_ptr<pugi::xml_document>& scratch) {
     // Opened parts are kept under the entry's own name, whatever the case of the name asked for.
-    const TZipEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
+    const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
     if (!entry) return nullptr;
     const auto open = FSheetDocs.find(entry->Name);
     if (open != FSheetDocs.end()) return open->second.get();
     scratch = std::make_unique<pugi::xml_document>();
-    ParseXmlPart(WithoutByteOrderMark(entry->Bytes), entry->Name, *scratch, true);
+    // Inflated into a buffer of its exact size that the document owns and parses in place.
+    size_t size = size_t(entry->Size);
+    char* bytes = AllocateXmlBuffer(size);
+    try {
+        InflateEntryInto(*entry, bytes);
+    } catch (...) {
+        pugi::get_memory_deallocation_function()(bytes);
+        throw;
+    }
+    const size_t mark = ByteOrderMarkLength(std::string_view(bytes, size));
+    if (mark) {
+        std::memmove(bytes, bytes + mark, size - mark);
+        size -= mark;
+    }
+    ParseXmlPartToChange(bytes, size, entry->Name, *scratch);
     return scratch.get();
 }
 
@@ -206,6 +273,7 @@ void TXlsxWorkbook::KeepOpened(std::u16string_view entryName, std::unique_ptr<pu
 }
 
 pugi::xml_document* TXlsxWorkbook::GetPartDocument(std::u16string_view entryName) {
+    ForgetEditIndex(); // the caller may change the part
     std::unique_ptr<pugi::xml_document> scratch;
     pugi::xml_document* document = PartForChange(entryName, scratch);
     KeepOpened(entryName, scratch);
@@ -213,33 +281,43 @@ pugi::xml_document* TXlsxWorkbook::GetPartDocument(std::u16string_view entryName
 }
 
 void TXlsxWorkbook::LoadSharedStrings() {
-    FSharedStrings.clear();
+    FSharedTexts = std::make_shared<TTextPool>();
+    FSharedHandles.clear();
     pugi::xml_document document;
-    if (!ParsePart(parts::SharedStrings, document)) return;
+    std::string bytes;
+    if (!ParsePart(parts::SharedStrings, document, bytes)) return;
     const pugi::xml_node root = RootElement(document);
+    std::string text;
+    std::string scratch;
+    std::u16string decoded;
     for (pugi::xml_node item = FirstElement(root); item; item = NextElement(item)) {
-        std::string text;
+        text.clear();
         for (pugi::xml_node part = FirstElement(item); part; part = NextElement(part)) {
             if (HasLocalNameIgnoringCase(part, "t")) {
-                text += TextContentUtf8(part);
+                text += TextContentView(part, scratch);
             } else if (HasLocalNameIgnoringCase(part, "r")) {
                 // A rich-text run: its text, without its run properties.
                 for (pugi::xml_node runPart = FirstElement(part); runPart; runPart = NextElement(runPart)) {
                     if (HasLocalNameIgnoringCase(runPart, "t")) {
-                        text += TextContentUtf8(runPart);
+                        text += TextContentView(runPart, scratch);
                         break;
                     }
                 }
             }
         }
-        FSharedStrings.push_back(DecodeEscapedCharacters(Utf8ToUtf16(text)));
+        decoded.clear();
+        AppendUtf8AsUtf16(decoded, text);
+        const bool escaped = decoded.find(u"_x") != std::u16string::npos;
+        FSharedHandles.push_back(FSharedTexts->Add(escaped ? DecodeEscapedCharacters(decoded) : decoded));
     }
+    FSharedTexts->ShrinkToFit();
 }
 
 void TXlsxWorkbook::LoadDateStyles() {
     FDateFormatIds.clear();
     pugi::xml_document document;
-    if (!ParsePart(parts::Styles, document)) return;
+    std::string bytes;
+    if (!ParsePart(parts::Styles, document, bytes)) return;
     const pugi::xml_node root = RootElement(document);
 
     std::unordered_map<int64_t, bool> customFormats;
@@ -248,96 +326,157 @@ void TXlsxWorkbook::LoadDateStyles() {
         if (id >= 0) customFormats[id] = IsDateFormatCode(AttrOrDefault(format, "formatCode", u""));
     }
 
-    int32_t index = 0;
-    for (pugi::xml_node xf = FirstElement(FirstChildNamed(root, "cellXfs")); xf; xf = NextElement(xf), ++index) {
+    for (pugi::xml_node xf = FirstElement(FirstChildNamed(root, "cellXfs")); xf; xf = NextElement(xf)) {
         const int64_t formatId = ReadIntegerOr(xf.attribute("numFmtId").value(), 0);
         bool isDate = (formatId >= 14 && formatId <= 22) || (formatId >= 45 && formatId <= 47);
         if (!isDate && formatId >= 164) {
             const auto custom = customFormats.find(formatId);
             isDate = custom != customFormats.end() && custom->second;
         }
-        FDateFormatIds[index] = isDate;
+        FDateFormatIds.push_back(isDate);
     }
 }
 
 bool TXlsxWorkbook::IsDateStyle(int64_t styleIndex) const {
-    if (styleIndex < 0 || styleIndex > INT32_MAX) return false;
-    const auto found = FDateFormatIds.find(int32_t(styleIndex));
-    return found != FDateFormatIds.end() && found->second;
+    return styleIndex >= 0 && uint64_t(styleIndex) < FDateFormatIds.size() && FDateFormatIds[size_t(styleIndex)];
 }
 
-TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const std::u16string& name) const {
+// The attributes of a c element, read in one pass.
+struct TCellAttributes {
+    const char* Ref = "";
+    std::string_view Type;
+    std::string_view Style;
+};
+
+namespace {
+
+TCellAttributes ReadCellAttributes(const pugi::xml_node& cell) {
+    TCellAttributes attributes;
+    // Of an attribute written twice, the reference is the first and the type and style the last, as
+    // the reader has always taken them.
+    bool ref = false;
+    for (pugi::xml_attribute a = cell.first_attribute(); a; a = a.next_attribute()) {
+        const char* name = a.name();
+        if (name[0] == '\0' || name[1] != '\0') continue;
+        if (name[0] == 'r' && !ref) {
+            attributes.Ref = a.value();
+            ref = true;
+        } else if (name[0] == 't') {
+            attributes.Type = a.value();
+        } else if (name[0] == 's') {
+            attributes.Style = a.value();
+        }
+    }
+    return attributes;
+}
+
+} // namespace
+
+// A cell's display text appended to the sheet's pool without a string in between.
+class TTextBuilder {
+public:
+    std::u16string& Start() {
+        FText.clear();
+        return FText;
+    }
+    std::u16string& Text() { return FText; }
+    std::string& Scratch() { return FScratch; }
+
+private:
+    std::u16string FText;
+    std::string FScratch;
+};
+
+// The texts a worksheet's cells share while it loads, and room to build one.
+struct TSheetReading {
+    TTextBuilder Builder;
+    uint32_t True = 0;
+    uint32_t False = 0;
+};
+
+TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const std::u16string& name) {
     TXlsxSheet sheet;
     sheet.Name = name;
     sheet.PartName = partName;
-    const TZipEntry* entry = FOriginalEntries.FindIgnoringCase(partName);
+    sheet.FShared = FSharedTexts;
+    const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(partName);
     if (!entry) return sheet;
     // The entry's own name, which edits and saving then reach whatever the case of the reference.
     sheet.PartName = entry->Name;
+    std::string bytes = TakeInflated(*entry);
+    const size_t mark = ByteOrderMarkLength(bytes);
     pugi::xml_document document;
-    ParseXmlPart(WithoutByteOrderMark(entry->Bytes), entry->Name, document);
+    ParseXmlPart(bytes.data() + mark, bytes.size() - mark, entry->Name, document);
     const pugi::xml_node sheetData = FirstChildNamed(RootElement(document), "sheetData");
     if (!sheetData) return sheet;
 
+    // One pass: every cell within the load limit goes into a grid of the limit's size, which is cut to
+    // the rows and columns in use (those of every usable reference, limited) at the end.
     int32_t maxRow = -1;
     int32_t maxCol = -1;
+    std::vector<uint32_t> cells(size_t(MaxLoadedRows) * size_t(MaxLoadedCols), 0);
+    TSheetReading reading;
     for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
         for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
+            const TCellAttributes attributes = ReadCellAttributes(cell);
             int32_t col = 0;
             int32_t r = 0;
-            if (!SplitCellRef(std::string_view(cell.attribute("r").value()), col, r)) continue;
+            if (!SplitCellRef(attributes.Ref, col, r)) continue;
             if (r > maxRow) maxRow = r;
             if (col > maxCol) maxCol = col;
+            if (r < 0 || r >= MaxLoadedRows || col < 0 || col >= MaxLoadedCols) continue;
+            cells[size_t(r) * size_t(MaxLoadedCols) + size_t(col)] = CellText(cell, attributes, sheet, reading);
         }
     }
     if (maxRow < 0) {
         // Nothing but cells without a usable reference: an empty grid of the viewer's default size.
-        sheet.RowCount = 100;
-        sheet.ColCount = 26;
-        sheet.Data.assign(100, std::vector<std::u16string>(26));
+        sheet.Reset(100, 26);
         return sheet;
     }
     maxRow = std::min(maxRow, MaxLoadedRows - 1);
     maxCol = std::min(std::max(maxCol, int32_t(0)), MaxLoadedCols - 1);
-    sheet.RowCount = maxRow + 1;
-    sheet.ColCount = maxCol + 1;
-    sheet.Data.assign(size_t(sheet.RowCount), std::vector<std::u16string>(size_t(sheet.ColCount)));
-
-    for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
-        for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
-            int32_t col = 0;
-            int32_t r = 0;
-            if (!SplitCellRef(std::string_view(cell.attribute("r").value()), col, r)) continue;
-            if (r < 0 || r > maxRow || col < 0 || col > maxCol) continue;
-            sheet.Data[size_t(r)][size_t(col)] = CellText(cell);
-        }
+    sheet.Reset(maxRow + 1, maxCol + 1);
+    for (int32_t r = 0; r <= maxRow; ++r) {
+        std::copy_n(cells.begin() + ptrdiff_t(size_t(r) * size_t(MaxLoadedCols)), maxCol + 1,
+                    sheet.FCells.begin() + ptrdiff_t(size_t(r) * size_t(maxCol + 1)));
     }
+    sheet.FTexts.ShrinkToFit();
     return sheet;
 }
 
-std::u16string TXlsxWorkbook::CellText(const pugi::xml_node& cell) const {
-    const TCellAttributes attributes = ReadCellAttributes(cell);
+uint32_t TXlsxWorkbook::CellText(const pugi::xml_node& cell, const TCellAttributes& attributes, TXlsxSheet& sheet,
+                                  TSheetReading& reading) const {
+    TTextBuilder& builder = reading.Builder;
     if (SameTextAscii(attributes.Type, "inlineStr")) {
         const pugi::xml_node text = FirstChildNamed(FirstChildNamed(cell, "is"), "t");
-        return text ? DecodeEscapedCharacters(TextContent(text)) : std::u16string();
+        if (!text) return 0;
+        std::u16string& decoded = builder.Start();
+        AppendUtf8AsUtf16(decoded, TextContentView(text, builder.Scratch()));
+        if (decoded.find(u"_x") == std::u16string::npos) return sheet.FTexts.Add(decoded);
+        return sheet.FTexts.Add(DecodeEscapedCharacters(decoded));
     }
     const pugi::xml_node value = FirstChildNamed(cell, "v");
-    if (!value) return {};
-    const std::string stored = TextContentUtf8(value);
+    if (!value) return 0;
+    const std::string_view stored = TextContentView(value, builder.Scratch());
     if (SameTextAscii(attributes.Type, "s")) {
         const int64_t index = ReadIntegerOr(stored, -1);
-        if (index >= 0 && index < int64_t(FSharedStrings.size())) return FSharedStrings[size_t(index)];
-        return {};
+        if (index < 0 || index >= int64_t(FSharedHandles.size())) return 0;
+        const uint32_t handle = FSharedHandles[size_t(index)];
+        return handle ? (handle | TXlsxSheet::SharedText) : 0;
     }
-    if (SameTextAscii(attributes.Type, "b")) return stored == "1" ? u"TRUE" : u"FALSE";
-    if (SameTextAscii(attributes.Type, "e") || SameTextAscii(attributes.Type, "str")) return Utf8ToUtf16(stored);
-    std::u16string text = Utf8ToUtf16(stored);
-    if (IsDateStyle(ReadIntegerOr(attributes.Style, -1))) {
+    if (SameTextAscii(attributes.Type, "b")) {
+        if (stored == "1") return reading.True ? reading.True : (reading.True = sheet.FTexts.Add(u"TRUE"));
+        return reading.False ? reading.False : (reading.False = sheet.FTexts.Add(u"FALSE"));
+    }
+    std::u16string& text = builder.Start();
+    AppendUtf8AsUtf16(text, stored);
+    const bool numberType = !SameTextAscii(attributes.Type, "e") && !SameTextAscii(attributes.Type, "str");
+    if (numberType && IsDateStyle(ReadIntegerOr(attributes.Style, -1))) {
         if (const auto serial = ReadDecimalNumber(text)) {
-            if (auto date = SerialToDateText(*serial, FTimeSeparator, FDate1904)) return *date;
+            if (auto date = SerialToDateText(*serial, FTimeSeparator, FDate1904)) return sheet.FTexts.Add(*date);
         }
     }
-    return text;
+    return sheet.FTexts.Add(text);
 }
 
 } // namespace tabulix

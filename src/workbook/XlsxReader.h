@@ -14,19 +14,83 @@
 
 namespace tabulix {
 
-// One worksheet's grid of display texts, row-major and 0-based: Data[r][c] is the cell in row r+1
-// and column c (column 0 is A). Always RowCount rows of ColCount texts; an empty text is an empty cell.
+// Texts one after another in UTF-16 blocks of 64 Ki units, each found by a 32-bit handle: the block
+// in the upper half, in the lower the offset at which its length stands, one unit (below 0x8000) or
+// two, before its characters. A text too long for a block gets a block of its own. Blocks are never
+// moved, so a pool grows without copying what it holds. Handle 0 is the empty text. Texts are only
+// added; a text that is no longer used stays until the pool is built anew.
+class TTextPool {
+public:
+    TTextPool();
+    uint32_t Add(std::u16string_view text);
+    std::u16string_view At(uint32_t handle) const {
+        const char16_t* at = FBlocks[handle >> 16].data() + (handle & 0xFFFF);
+        size_t length = at[0];
+        if (length < 0x8000) return {at + 1, length};
+        length = ((length & 0x7FFF) << 16) | at[1];
+        return {at + 2, length};
+    }
+    // Units in use, lengths included.
+    size_t Units() const { return FUnits; }
+    // Gives back the unused room of the last block.
+    void ShrinkToFit() {
+        if (!FBlocks.empty()) FBlocks.back().shrink_to_fit();
+    }
+
+private:
+    std::vector<std::vector<char16_t>> FBlocks;
+    size_t FUnits = 0;
+};
+
+// One worksheet's grid of display texts, RowCount rows of ColCount cells, 0-based: Text(r, c) is the
+// cell in row r+1 and column c (column 0 is A); an empty text is an empty cell. The texts live in the
+// sheet's pool, or, for shared strings, in the workbook's shared pool, which the sheet holds on to.
 struct TXlsxSheet {
     std::u16string Name;
     std::u16string PartName; // entry name of the worksheet part, without a leading "/"
     int32_t RowCount = 0;
     int32_t ColCount = 0;
-    std::vector<std::vector<std::u16string>> Data;
+
+    // The cell's text; empty outside the grid. The view stays valid until the sheet is next changed.
+    std::u16string_view Text(int32_t row, int32_t col) const {
+        if (row < 0 || col < 0 || row >= RowCount || col >= ColCount) return {};
+        const size_t index = size_t(row) * size_t(ColCount) + size_t(col);
+        if (index >= FCells.size()) return {};
+        const uint32_t handle = FCells[index];
+        if (handle & SharedText) return FShared->At(handle & ~SharedText);
+        return FTexts.At(handle);
+    }
+
+    // A sheet holding the given rows (each as long as the longest, filled with empty texts), for grids
+    // made in code.
+    static TXlsxSheet FromRows(std::u16string name, const std::vector<std::vector<std::u16string>>& rows);
+
+private:
+    friend class TXlsxWorkbook;
+    static constexpr uint32_t SharedText = 0x80000000u; // a handle into the shared pool
+
+    // An empty grid of rows x cols.
+    void Reset(int32_t rows, int32_t cols);
+    uint32_t& Cell(int32_t row, int32_t col) { return FCells[size_t(row) * size_t(ColCount) + size_t(col)]; }
+    void SetText(int32_t row, int32_t col, std::u16string_view text);
+    // Grows the grid to at least rows x cols.
+    void GrowTo(int32_t rows, int32_t cols);
+    // Builds the pool anew from the texts the grid still shows, once edits have left enough behind.
+    void CompactWhenWasteful();
+
+    std::vector<uint32_t> FCells; // RowCount x ColCount handles, row by row
+    TTextPool FTexts;
+    std::shared_ptr<const TTextPool> FShared;
+    size_t FUnusedUnits = 0; // units of replaced texts still in FTexts
 };
 
 // Loading keeps at most this many rows and columns of a worksheet (rows 1 to 2000, columns A to GR).
 constexpr int32_t MaxLoadedRows = 2000;
 constexpr int32_t MaxLoadedCols = 200;
+
+struct TSheetReading;   // what reading one worksheet shares between its cells
+struct TSheetDataIndex; // what edits know of the sheetData they last changed
+struct TCellAttributes; // the attributes of a c element that reading looks at
 
 // An Excel workbook in memory: the grids of its visible worksheets, and the bytes of every entry of
 // its package, so that saving writes back byte for byte every part that was not changed.
@@ -78,10 +142,16 @@ public:
     pugi::xml_document* GetPartDocument(std::u16string_view entryName);
 
 protected:
-    // The bytes of the first entry matching entryName ignoring ASCII case, without a byte-order mark.
-    std::optional<std::string_view> FindPartBytes(std::u16string_view entryName) const;
-    // Parses the part matching entryName into document; false when there is no such entry.
-    bool ParsePart(std::u16string_view entryName, pugi::xml_document& document) const;
+    // Loads from the package's bytes; release, when given, holds them and is emptied once they are read.
+    void LoadPackage(const std::u16string& fileName, std::string_view package, std::string* release);
+    // The bytes of the first entry matching entryName ignoring ASCII case, inflated.
+    std::optional<std::string> FindPartBytes(std::u16string_view entryName) const;
+    // Parses the part matching entryName into document, in place in buffer, which must outlive the
+    // document; false when there is no such entry.
+    bool ParsePart(std::u16string_view entryName, pugi::xml_document& document, std::string& buffer);
+    // An entry's inflated bytes: those the check of the package kept while loading, handed out once,
+    // or inflated anew.
+    std::string TakeInflated(const TPackageEntry& entry);
     // A part for a change that may not happen: its document when the part is open already, otherwise a
     // new parse that scratch holds and KeepOpened makes the part's opened document. Saving writes every
     // opened part through the serialiser, so a part is kept open only once something in it changes.
@@ -97,7 +167,11 @@ protected:
     pugi::xml_node SheetDataForChange(const TXlsxSheet& sheet);
     void RemoveChildNamed(pugi::xml_node element, std::string_view name);
     pugi::xml_node FindOrAddRow(pugi::xml_node sheetData, int64_t rowNumber);
-    pugi::xml_node FindOrAddCell(pugi::xml_node rowElement, const std::u16string& ref);
+    // What edits know of sheetData, made afresh when it is another sheetData than last time.
+    TSheetDataIndex& EditIndex(const pugi::xml_node& sheetData);
+    // Forgets it, whenever a part may have been changed in another way.
+    void ForgetEditIndex();
+    pugi::xml_node FindOrAddCell(pugi::xml_node rowElement, std::string_view ref);
     void WriteCellContent(pugi::xml_node cell, const std::u16string& text);
     void DropCalculationChain();
 
@@ -110,13 +184,19 @@ protected:
     void LoadSharedStrings();
     void LoadDateStyles();
     bool IsDateStyle(int64_t styleIndex) const;
-    TXlsxSheet ReadWorksheet(const std::u16string& partName, const std::u16string& name) const;
-    std::u16string CellText(const pugi::xml_node& cell) const;
+    TXlsxSheet ReadWorksheet(const std::u16string& partName, const std::u16string& name);
+    // The handle of a cell's display text, added to the sheet's pool unless it is a shared string.
+    uint32_t CellText(const pugi::xml_node& cell, const TCellAttributes& attributes, TXlsxSheet& sheet,
+                      TSheetReading& reading) const;
 
     std::vector<TXlsxSheet> FSheets;
-    std::vector<std::u16string> FSharedStrings;
-    std::unordered_map<int32_t, bool> FDateFormatIds;
+    // The shared-string table while loading: its texts, and the handle of each by index.
+    std::shared_ptr<TTextPool> FSharedTexts;
+    std::vector<uint32_t> FSharedHandles;
+    std::vector<bool> FDateFormatIds; // by cell-format index: whether it shows a date
     TPackageEntries FOriginalEntries;
+    std::unordered_map<const TPackageEntry*, std::string> FLoadingBytes; // only while loading
+    std::unique_ptr<TSheetDataIndex> FEditIndex;
     std::unordered_map<std::u16string, std::unique_ptr<pugi::xml_document>> FSheetDocs;
     std::u16string FFileName;
     std::u16string FTimeSeparator; // the system's, read once per load
@@ -137,6 +217,7 @@ int32_t ColumnLettersToIndex(std::u16string_view letters);
 // counts as row 1. False, with col = row = 0, otherwise.
 bool SplitCellRef(std::u16string_view ref, int32_t& col, int32_t& row);
 bool SplitCellRef(std::string_view ref, int32_t& col, int32_t& row);
+bool SplitCellRef(const char* ref, int32_t& col, int32_t& row);
 
 // Characters written as _xHHHH_ (four hex digits) in the strings of a workbook, decoded; _x005F_ is "_".
 std::u16string DecodeEscapedCharacters(std::u16string_view text);

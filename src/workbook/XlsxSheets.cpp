@@ -6,12 +6,12 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "workbook/PackageParts.h"
+#include "workbook/XlsxEditIndex.h"
 #include "workbook/XmlHelpers.h"
 #include "workbook/ZipPackage.h"
 
 #include <algorithm>
 #include <climits>
-#include <functional>
 
 namespace tabulix {
 
@@ -26,6 +26,15 @@ constexpr const char* NewWorksheetContent =
     "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData/></worksheet>";
 
 const std::u16string NotLoaded = u"No workbook is currently loaded.";
+
+class TDeflatingWriter : public pugi::xml_writer {
+public:
+    explicit TDeflatingWriter(TEntryDeflater& deflater) : FDeflater(deflater) {}
+    void write(const void* data, size_t size) override { FDeflater.Write(std::string_view(static_cast<const char*>(data), size)); }
+
+private:
+    TEntryDeflater& FDeflater;
+};
 
 pugi::xml_node AppendChild(pugi::xml_node parent, std::string_view localName) {
     return parent.append_child(ChildName(parent, localName).c_str());
@@ -52,7 +61,8 @@ pugi::xml_node LastChildWith(const pugi::xml_node& parent, const char* attribute
 }
 
 // Removes the child elements of parent that match; whether there was one.
-bool RemoveChildrenWhere(pugi::xml_node parent, const std::function<bool(const pugi::xml_node&)>& matches) {
+template <typename TMatches>
+bool RemoveChildrenWhere(pugi::xml_node parent, TMatches&& matches) {
     bool removed = false;
     for (pugi::xml_node child = FirstElement(parent); child;) {
         const pugi::xml_node next = NextElement(child);
@@ -195,9 +205,7 @@ int32_t TXlsxWorkbook::AddSheet(const std::u16string& sheetName) {
     TXlsxSheet record;
     record.Name = name;
     record.PartName = partName;
-    record.RowCount = 100;
-    record.ColCount = 26;
-    record.Data.assign(100, std::vector<std::u16string>(26));
+    record.Reset(100, 26);
     FSheets.push_back(std::move(record));
     return SheetCount() - 1;
 }
@@ -254,9 +262,10 @@ void TXlsxWorkbook::DeleteSheet(int32_t sheetIndex) {
 }
 
 void TXlsxWorkbook::RemovePart(std::u16string_view entryName) {
-    const TZipEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
+    const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
     if (!entry) return;
     const std::u16string name = entry->Name;
+    ForgetEditIndex();
     FSheetDocs.erase(name);
     FOriginalEntries.Remove(name);
 }
@@ -286,9 +295,20 @@ std::string TXlsxWorkbook::SaveToBytes() {
         DropCalculationChain();
         FFormulasRemoved = false;
     }
-    for (auto& [name, document] : FSheetDocs) FOriginalEntries.Put(name, SerializeXmlPart(*document));
+    // Every opened part is deflated as the serialiser writes it; every other entry is copied as stored.
+    for (auto& [name, document] : FSheetDocs) {
+        TPackageEntry& entry = FOriginalEntries.ForName(name);
+        // About as large as the part was: what it held before, deflated, and a little more.
+        TEntryDeflater deflater(entry.Data.size() + entry.Data.size() / 8 + 4096);
+        TDeflatingWriter writer(deflater);
+        WriteXmlPart(*document, writer);
+        deflater.FinishInto(entry);
+    }
     TZipWriter writer;
-    for (const TZipEntry& entry : FOriginalEntries.InOrder()) writer.AddStored(entry.StoredName, entry.Utf8Name, entry.Bytes);
+    size_t size = 0;
+    for (const TPackageEntry& entry : FOriginalEntries.InOrder()) size += entry.Data.size() + 2 * entry.StoredName.size() + 128;
+    writer.Reserve(size);
+    for (const TPackageEntry& entry : FOriginalEntries.InOrder()) writer.AddEntry(entry);
     return writer.Finish();
 }
 

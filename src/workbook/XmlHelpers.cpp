@@ -4,7 +4,7 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 
-#include <sstream>
+#include <new>
 
 namespace tabulix {
 
@@ -52,12 +52,14 @@ pugi::xml_node FirstChildNamed(const pugi::xml_node& parent, std::string_view na
 namespace {
 
 // Walks the subtree in document order without recursion, so that deeply nested input cannot
-// exhaust the stack.
+// exhaust the stack. A parsed part keeps an element's first text in the element itself.
 void AppendText(const pugi::xml_node& root, std::string& out) {
+    out += root.value();
     pugi::xml_node node = root.first_child();
     while (node) {
-        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) out += node.value();
-        if (node.type() == pugi::node_element && node.first_child()) {
+        const pugi::xml_node_type type = node.type();
+        if (type == pugi::node_pcdata || type == pugi::node_cdata || type == pugi::node_element) out += node.value();
+        if (type == pugi::node_element && node.first_child()) {
             node = node.first_child();
             continue;
         }
@@ -70,14 +72,21 @@ void AppendText(const pugi::xml_node& root, std::string& out) {
 } // namespace
 
 std::string TextContentUtf8(const pugi::xml_node& node) {
-    // The usual case, one text child, without building a string twice.
-    const pugi::xml_node only = node.first_child();
-    if (only && !only.next_sibling() && (only.type() == pugi::node_pcdata || only.type() == pugi::node_cdata)) {
-        return only.value();
-    }
     std::string text;
     AppendText(node, text);
     return text;
+}
+
+std::string_view TextContentView(const pugi::xml_node& node, std::string& scratch) {
+    // The usual cases, one text in the element or one text child, without a copy.
+    const pugi::xml_node only = node.first_child();
+    if (!only) return node.value();
+    if (!*node.value() && !only.next_sibling() && (only.type() == pugi::node_pcdata || only.type() == pugi::node_cdata)) {
+        return only.value();
+    }
+    scratch.clear();
+    AppendText(node, scratch);
+    return scratch;
 }
 
 std::u16string TextContent(const pugi::xml_node& node) { return Utf8ToUtf16(TextContentUtf8(node)); }
@@ -125,14 +134,17 @@ public:
 
 } // namespace
 
-void ParseXmlPart(std::string_view bytes, std::u16string_view partName, pugi::xml_document& document, bool toChange) {
-    // Whitespace that is the only content of an element is kept: a cell text of one blank is a text.
-    // Read as a fragment so that what stands beside the root element stays visible to the checks below.
-    constexpr unsigned readFlags =
-        pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_declaration | pugi::parse_fragment;
-    constexpr unsigned changeFlags = readFlags | pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype;
-    const pugi::xml_parse_result result =
-        document.load_buffer(bytes.data(), bytes.size(), toChange ? changeFlags : readFlags, pugi::encoding_utf8);
+namespace {
+
+// Read as a fragment so that what stands beside the root element stays visible to the checks below.
+// Whitespace that is the only content of an element is kept: a cell text of one blank is a text.
+// An element's first text is kept in the element, a node fewer for every value of a worksheet; the
+// serialiser writes it back in its place.
+constexpr unsigned ReadFlags = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_declaration |
+                               pugi::parse_fragment | pugi::parse_embed_pcdata;
+constexpr unsigned ChangeFlags = ReadFlags | pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype;
+
+void CheckParsed(const pugi::xml_parse_result& result, std::u16string_view partName, pugi::xml_document& document) {
     if (!result) FailNotWellFormed(partName, result.description(), result.offset);
     // A document has one root element and no text beside it. A text without any element at all is a
     // document without a root, which callers treat as such.
@@ -151,13 +163,60 @@ void ParseXmlPart(std::string_view bytes, std::u16string_view partName, pugi::xm
         if (root) FailNotWellFormed(partName, "text outside the root element", text.offset_debug());
         document.remove_children();
     }
-    if (toChange && bytes.find('\r') != std::string_view::npos) {
+}
+
+} // namespace
+
+void ParseXmlPart(char* bytes, size_t size, std::u16string_view partName, pugi::xml_document& document) {
+    CheckParsed(document.load_buffer_inplace(bytes, size, ReadFlags, pugi::encoding_utf8), partName, document);
+}
+
+char* AllocateXmlBuffer(size_t size) {
+    void* buffer = pugi::get_memory_allocation_function()(size ? size : 1);
+    if (!buffer) throw std::bad_alloc();
+    return static_cast<char*>(buffer);
+}
+
+void ParseXmlPartToChange(char* ownedBytes, size_t size, std::u16string_view partName, pugi::xml_document& document) {
+    const bool lineEnds = std::string_view(ownedBytes, size).find('\r') != std::string_view::npos;
+    CheckParsed(document.load_buffer_inplace_own(ownedBytes, size, ChangeFlags, pugi::encoding_utf8), partName, document);
+    if (lineEnds) {
         TLineEndFolder folder;
         document.traverse(folder);
     }
 }
 
-std::string SerializeXmlPart(pugi::xml_document& document) {
+namespace {
+
+// Hands what pugixml writes on to another writer, with every CR written as a character reference.
+class TCarriageReturnWriter : public pugi::xml_writer {
+public:
+    explicit TCarriageReturnWriter(pugi::xml_writer& next) : FNext(next) {}
+    void write(const void* data, size_t size) override {
+        const char* bytes = static_cast<const char*>(data);
+        const std::string_view text(bytes, size);
+        size_t from = 0;
+        for (size_t at = text.find('\r'); at != std::string_view::npos; at = text.find('\r', from)) {
+            if (at > from) FNext.write(bytes + from, at - from);
+            FNext.write("&#13;", 5);
+            from = at + 1;
+        }
+        if (from < size) FNext.write(bytes + from, size - from);
+    }
+
+private:
+    pugi::xml_writer& FNext;
+};
+
+class TStringWriter : public pugi::xml_writer {
+public:
+    std::string Bytes;
+    void write(const void* data, size_t size) override { Bytes.append(static_cast<const char*>(data), size); }
+};
+
+} // namespace
+
+void WriteXmlPart(pugi::xml_document& document, pugi::xml_writer& writer) {
     pugi::xml_node declaration = document.first_child();
     if (declaration.type() != pugi::node_declaration) {
         declaration = document.prepend_child(pugi::node_declaration);
@@ -172,13 +231,14 @@ std::string SerializeXmlPart(pugi::xml_document& document) {
     encoding.set_value("UTF-8");
     // The serialiser writes control characters of attribute values as references itself; a CR in text
     // it writes as it is, and only text can still hold one here (see TLineEndFolder).
-    std::ostringstream out;
+    TCarriageReturnWriter out(writer);
     document.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    std::string bytes = out.str();
-    for (size_t at = bytes.find('\r'); at != std::string::npos; at = bytes.find('\r', at + 5)) {
-        bytes.replace(at, 1, "&#13;");
-    }
-    return bytes;
+}
+
+std::string SerializeXmlPart(pugi::xml_document& document) {
+    TStringWriter writer;
+    WriteXmlPart(document, writer);
+    return std::move(writer.Bytes);
 }
 
 pugi::xml_node RootElement(const pugi::xml_document& document) { return FirstElement(document); }

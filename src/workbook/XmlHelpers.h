@@ -20,6 +20,8 @@ std::string ChildName(const pugi::xml_node& parent, std::string_view localName);
 // The text of every text and CDATA node below the node, in document order.
 std::u16string TextContent(const pugi::xml_node& node);
 std::string TextContentUtf8(const pugi::xml_node& node);
+// The same text, without copying when it is a single text node; otherwise built in scratch.
+std::string_view TextContentView(const pugi::xml_node& node, std::string& scratch);
 
 // The attribute's value when the element has it, otherwise the default.
 std::u16string AttrOrDefault(const pugi::xml_node& element, std::string_view name, std::u16string_view fallback);
@@ -28,16 +30,22 @@ std::u16string AttrOrDefault(const pugi::xml_node& element, std::string_view nam
 pugi::xml_node FirstElement(const pugi::xml_node& parent);
 pugi::xml_node NextElement(const pugi::xml_node& node);
 
-// Parses a part's UTF-8 bytes (byte-order mark already dropped). Throws TTabulixError with the
-// parser's message, naming the part, when the text is not well-formed XML. A part parsed to be changed
-// and written back (toChange) keeps its comments, processing instructions and document type
-// declaration as well; a part parsed only to be read leaves them out.
-void ParseXmlPart(std::string_view bytes, std::u16string_view partName, pugi::xml_document& document,
-                  bool toChange = false);
+// Parses a part's UTF-8 bytes (byte-order mark already dropped) in place: the document's texts stay in
+// the buffer, which must outlive the document. Throws TTabulixError with the parser's message, naming
+// the part, when the text is not well-formed XML. A part parsed only to be read leaves out comments,
+// processing instructions and the document type declaration.
+void ParseXmlPart(char* bytes, size_t size, std::u16string_view partName, pugi::xml_document& document);
+// A part parsed to be changed and written back: the document owns its bytes, which must come from
+// pugixml's allocator (AllocateXmlBuffer), and keeps comments, processing instructions and the document
+// type declaration as well.
+void ParseXmlPartToChange(char* ownedBytes, size_t size, std::u16string_view partName, pugi::xml_document& document);
+char* AllocateXmlBuffer(size_t size);
 
-// The bytes of a document as a part: UTF-8, declared as such, without a byte-order mark. Tab, LF and
-// CR in attribute values, and CR in text, are written as character references, so that a reader's
-// normalisation of line ends and blanks gives back exactly the characters the document holds.
+// Writes a document as a part to write(data, size): UTF-8, declared as such, without a byte-order
+// mark. Tab, LF and CR in attribute values, and CR in text, are written as character references, so
+// that a reader's normalisation of line ends and blanks gives back exactly the characters the document
+// holds.
+void WriteXmlPart(pugi::xml_document& document, pugi::xml_writer& writer);
 std::string SerializeXmlPart(pugi::xml_document& document);
 
 // The root element of a parsed document; empty when there is none.

@@ -6,6 +6,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <optional>
+
+#include <zlib.h>
+
+#include <libdeflate.h>
 
 #include <unzip.h>
 #include <zip.h>
@@ -104,24 +110,29 @@ private:
 
 constexpr uLong Utf8NameFlag = 1u << 11;
 
-// The current entry's name as stored, and whether the archive flags it as UTF-8.
-void ReadCurrentEntryName(unzFile file, TZipEntry& entry) {
+// The current entry's name as stored, and whether the archive flags it as UTF-8; its information.
+unz_file_info64 ReadCurrentEntryName(unzFile file, std::u16string& name, std::string& storedName, bool& utf8Name) {
     unz_file_info64 info{};
     if (unzGetCurrentFileInfo64(file, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
         throw TTabulixError(NotAnArchive);
     }
-    std::string name(info.size_filename, '\0');
-    if (unzGetCurrentFileInfo64(file, &info, name.data(), uLong(name.size()), nullptr, 0, nullptr, 0) != UNZ_OK) {
+    std::string stored(info.size_filename, '\0');
+    if (unzGetCurrentFileInfo64(file, &info, stored.data(), uLong(stored.size()), nullptr, 0, nullptr, 0) != UNZ_OK) {
         throw TTabulixError(NotAnArchive);
     }
-    entry.Name = Utf8ToUtf16(name);
-    entry.StoredName = std::move(name);
-    entry.Utf8Name = (info.flag & Utf8NameFlag) != 0;
+    name = Utf8ToUtf16(stored);
+    storedName = std::move(stored);
+    utf8Name = (info.flag & Utf8NameFlag) != 0;
+    return info;
 }
 
-std::string InflateCurrentEntry(unzFile file, const std::u16string& name, uint64_t& total, const TZipLimits& limits) {
+// Inflates the current entry, handing every piece to take, counting the bytes against the limits and
+// checking the checksum at the end; the number of bytes it inflated to.
+template <typename TTake>
+uint64_t InflateCurrentEntry(unzFile file, const std::u16string& name, uint64_t& total, const TZipLimits& limits,
+                             TTake&& take) {
     if (unzOpenCurrentFile(file) != UNZ_OK) FailDamaged(name);
-    std::string bytes;
+    uint64_t size = 0;
     char buffer[65536];
     for (;;) {
         const int read = unzReadCurrentFile(file, buffer, sizeof buffer);
@@ -131,19 +142,93 @@ std::string InflateCurrentEntry(unzFile file, const std::u16string& name, uint64
         }
         if (read == 0) break;
         total += uint64_t(read);
+        size += uint64_t(read);
         if (total > limits.MaxTotalBytes) {
             unzCloseCurrentFile(file);
             throw TTabulixError(TooLarge);
         }
-        bytes.append(buffer, size_t(read));
+        take(std::string_view(buffer, size_t(read)));
     }
     if (unzCloseCurrentFile(file) != UNZ_OK) FailDamaged(name); // a CRC mismatch
-    return bytes;
+    return size;
 }
+
+// The current entry's data as stored.
+std::string ReadStoredData(unzFile file, const std::u16string& name, uint64_t storedSize, size_t archiveSize) {
+    int method = 0;
+    int level = 0;
+    if (unzOpenCurrentFile2(file, &method, &level, 1) != UNZ_OK) FailDamaged(name);
+    std::string data;
+    data.reserve(size_t(std::min<uint64_t>(storedSize, archiveSize)));
+    char buffer[65536];
+    for (;;) {
+        const int read = unzReadCurrentFile(file, buffer, sizeof buffer);
+        if (read < 0) {
+            unzCloseCurrentFile(file);
+            FailDamaged(name);
+        }
+        if (read == 0) break;
+        data.append(buffer, size_t(read));
+    }
+    unzCloseCurrentFile(file);
+    return data;
+}
+
+constexpr uLong EncryptedFlag = 1;
+
+// The current entry's data as stored; none when minizip does not give all of it.
+std::optional<std::string> TryReadStoredData(unzFile file, const unz_file_info64& info, size_t archiveSize) {
+    int method = 0;
+    int level = 0;
+    if (unzOpenCurrentFile2(file, &method, &level, 1) != UNZ_OK) return std::nullopt;
+    std::string data;
+    data.reserve(size_t(std::min<uint64_t>(info.compressed_size, archiveSize)));
+    char buffer[65536];
+    for (;;) {
+        const int read = unzReadCurrentFile(file, buffer, sizeof buffer);
+        if (read < 0) {
+            unzCloseCurrentFile(file);
+            return std::nullopt;
+        }
+        if (read == 0) break;
+        data.append(buffer, size_t(read));
+    }
+    unzCloseCurrentFile(file);
+    if (data.size() != info.compressed_size) return std::nullopt;
+    return data;
+}
+
+// Inflates an entry whose data is regular: stored or deflated, not encrypted, inflating (within what
+// deflate can expand to, and within room) to exactly the size the archive gives, with the checksum it
+// gives. False for anything else, which minizip then reads as it always has, to the same verdict.
+bool InflateRegular(const unz_file_info64& info, const std::string& data, uint64_t room, std::string& out) {
+    if ((info.flag & EncryptedFlag) != 0 || info.uncompressed_size > room) return false;
+    if (info.compression_method == 0) {
+        if (info.compressed_size != info.uncompressed_size) return false;
+        out = data;
+    } else if (info.compression_method == Z_DEFLATED) {
+        if (info.uncompressed_size > uint64_t(data.size()) * 1032 + 1024) return false;
+        libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+        if (!decompressor) return false;
+        out.resize(size_t(info.uncompressed_size));
+        const libdeflate_result result =
+            libdeflate_deflate_decompress(decompressor, data.data(), data.size(), out.data(), out.size(), nullptr);
+        libdeflate_free_decompressor(decompressor);
+        if (result != LIBDEFLATE_SUCCESS) return false;
+    } else {
+        return false;
+    }
+    return libdeflate_crc32(0, out.data(), out.size()) == info.crc;
+}
+
+// Entries larger than this that are not kept inflated are checked by minizip a piece at a time rather
+// than whole, so that checking an image does not take its full size at once.
+constexpr uint64_t WholeCheckLimit = 4 * 1024 * 1024;
 
 } // namespace
 
-std::vector<TZipEntry> ReadZipArchive(std::string_view archive, const TZipLimits& limits) {
+std::vector<TPackageEntry> ReadZipPackage(std::string_view archive, const TZipLimits& limits,
+                                          std::vector<std::string>* xmlBytes) {
     TMemoryStream stream;
     stream.ReadData = archive.data();
     stream.Size = archive.size();
@@ -157,19 +242,177 @@ std::vector<TZipEntry> ReadZipArchive(std::string_view archive, const TZipLimits
                                                      {IntToText(int64_t(limits.MaxEntries))});
     if (global.number_entry > limits.MaxEntries) throw TTabulixError(tooMany);
 
-    std::vector<TZipEntry> entries;
+    std::vector<TPackageEntry> entries;
     uint64_t total = 0;
     int status = unzGoToFirstFile(file.Get());
     while (status == UNZ_OK) {
         if (entries.size() >= limits.MaxEntries) throw TTabulixError(tooMany);
-        TZipEntry entry;
-        ReadCurrentEntryName(file.Get(), entry);
-        entry.Bytes = InflateCurrentEntry(file.Get(), entry.Name, total, limits);
+        TPackageEntry entry;
+        const unz_file_info64 info = ReadCurrentEntryName(file.Get(), entry.Name, entry.StoredName, entry.Utf8Name);
+        const uint64_t before = total;
+        std::string inflated;
+        const bool keep = xmlBytes && (EndsWithTextAscii(entry.Name, u".xml") || EndsWithTextAscii(entry.Name, u".rels"));
+        // The usual entry is checked whole, by libdeflate; anything else by minizip, a piece at a time.
+        if (keep || info.uncompressed_size <= WholeCheckLimit) {
+            std::optional<std::string> data = TryReadStoredData(file.Get(), info, archive.size());
+            if (data && InflateRegular(info, *data, limits.MaxTotalBytes - total, inflated)) {
+                total += info.uncompressed_size;
+                entry.Size = info.uncompressed_size;
+                entry.Crc = uint32_t(info.crc);
+                entry.Method = uint16_t(info.compression_method);
+                entry.Data = std::move(*data);
+                if (!keep) inflated = std::string();
+                entries.push_back(std::move(entry));
+                if (xmlBytes) xmlBytes->push_back(std::move(inflated));
+                status = unzGoToNextFile(file.Get());
+                continue;
+            }
+            inflated = std::string();
+        }
+        if (keep) {
+            // Room for what the archive declares, within what deflate can expand to and the limit.
+            const uint64_t bound = std::min<uint64_t>(info.compressed_size, archive.size()) * 1032 + 65536;
+            inflated.reserve(size_t(std::min<uint64_t>({uint64_t(info.uncompressed_size), bound, limits.MaxTotalBytes - total + 1})));
+        }
+        entry.Size = InflateCurrentEntry(file.Get(), entry.Name, total, limits, [&](std::string_view bytes) {
+            if (keep) inflated.append(bytes);
+        });
+        entry.Crc = uint32_t(info.crc);
+        entry.Method = uint16_t(info.compression_method);
+        // Data is kept as stored when it inflates to exactly the size the archive gives, so that the
+        // checksum was verified and the entry can be written again with that size and checksum.
+        bool asStored = (entry.Method == 0 || entry.Method == Z_DEFLATED) && (info.flag & EncryptedFlag) == 0 &&
+                        entry.Size == info.uncompressed_size &&
+                        (entry.Method != 0 || info.compressed_size == info.uncompressed_size);
+        if (asStored) {
+            entry.Data = ReadStoredData(file.Get(), entry.Name, info.compressed_size, archive.size());
+            asStored = entry.Data.size() == info.compressed_size;
+        }
+        if (!asStored) {
+            // Anything else is kept as what it inflates to, deflated again.
+            TEntryDeflater deflater;
+            total = before;
+            InflateCurrentEntry(file.Get(), entry.Name, total, limits, [&](std::string_view bytes) { deflater.Write(bytes); });
+            deflater.FinishInto(entry);
+        }
         entries.push_back(std::move(entry));
+        if (xmlBytes) xmlBytes->push_back(std::move(inflated));
         status = unzGoToNextFile(file.Get());
     }
     if (status != UNZ_END_OF_LIST_OF_FILE) throw TTabulixError(NotAnArchive);
     return entries;
+}
+
+std::vector<TZipEntry> ReadZipArchive(std::string_view archive, const TZipLimits& limits) {
+    std::vector<TZipEntry> entries;
+    for (TPackageEntry& entry : ReadZipPackage(archive, limits)) {
+        entries.push_back({std::move(entry.Name), InflateEntry(entry), std::move(entry.StoredName), entry.Utf8Name});
+    }
+    return entries;
+}
+
+void InflateEntryInto(const TPackageEntry& entry, char* out) {
+    if (entry.Size == 0) return;
+    if (entry.Method == 0) {
+        std::memcpy(out, entry.Data.data(), size_t(entry.Size));
+        return;
+    }
+    // libdeflate takes the whole stream at once; one whose data goes on past the entry's size, which
+    // reading cut there, is inflated by zlib, which stops there too.
+    if (libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor()) {
+        const libdeflate_result result = libdeflate_deflate_decompress(decompressor, entry.Data.data(), entry.Data.size(),
+                                                                       out, size_t(entry.Size), nullptr);
+        libdeflate_free_decompressor(decompressor);
+        if (result == LIBDEFLATE_SUCCESS) return;
+    }
+    z_stream stream{};
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(entry.Data.data()));
+    stream.avail_in = uInt(entry.Data.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out);
+    stream.avail_out = uInt(entry.Size);
+    int status = Z_OK;
+    while (status == Z_OK && stream.avail_out > 0) status = inflate(&stream, Z_NO_FLUSH);
+    inflateEnd(&stream);
+    // Reading checked the data: it inflates at least to its size.
+    if (stream.avail_out > 0) FailDamaged(entry.Name);
+}
+
+std::string InflateEntry(const TPackageEntry& entry) {
+    std::string bytes(size_t(entry.Size), '\0');
+    InflateEntryInto(entry, bytes.data());
+    return bytes;
+}
+
+struct TEntryDeflater::TState {
+    z_stream Stream{};
+    bool Open = false;
+    std::string Out;
+    uint32_t Crc = 0;
+    uint64_t Size = 0;
+
+    void Deflate(int flush) {
+        for (;;) {
+            if (Stream.avail_out == 0) {
+                const size_t used = Out.size();
+                Out.resize(std::max<size_t>({used * 2, size_t(65536), Out.capacity()}));
+                Stream.next_out = reinterpret_cast<Bytef*>(Out.data() + used);
+                Stream.avail_out = uInt(Out.size() - used);
+            }
+            const int status = deflate(&Stream, flush);
+            if (status == Z_STREAM_END) return;
+            if (status != Z_OK && status != Z_BUF_ERROR) throw TTabulixError(u"Could not compress a part of the workbook.");
+            if (flush == Z_NO_FLUSH && Stream.avail_in == 0) return;
+        }
+    }
+};
+
+TEntryDeflater::TEntryDeflater(size_t expectedSize) : FState(new TState) {
+    FState->Out.reserve(expectedSize);
+    if (deflateInit2(&FState->Stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+        delete FState;
+        throw std::bad_alloc();
+    }
+    FState->Open = true;
+}
+
+TEntryDeflater::~TEntryDeflater() {
+    if (FState->Open) deflateEnd(&FState->Stream);
+    delete FState;
+}
+
+void TEntryDeflater::Write(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const size_t chunk = std::min<size_t>(bytes.size(), 1u << 30);
+        FState->Crc = uint32_t(crc32(FState->Crc, reinterpret_cast<const Bytef*>(bytes.data()), uInt(chunk)));
+        FState->Size += chunk;
+        FState->Stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+        FState->Stream.avail_in = uInt(chunk);
+        FState->Deflate(Z_NO_FLUSH);
+        bytes.remove_prefix(chunk);
+    }
+}
+
+void TEntryDeflater::FinishInto(TPackageEntry& entry) {
+    FState->Stream.next_in = nullptr;
+    FState->Stream.avail_in = 0;
+    FState->Deflate(Z_FINISH);
+    FState->Out.resize(FState->Out.size() - FState->Stream.avail_out);
+    // Kept as the entry's data for as long as the workbook lives: no more room than it needs, unless
+    // the copy would cost more than the few bytes it saves.
+    if (FState->Out.capacity() - FState->Out.size() > FState->Out.size() / 16) FState->Out.shrink_to_fit();
+    deflateEnd(&FState->Stream);
+    FState->Open = false;
+    entry.Data = std::move(FState->Out);
+    entry.Method = Z_DEFLATED;
+    entry.Crc = FState->Crc;
+    entry.Size = FState->Size;
+}
+
+void DeflateInto(std::string_view bytes, TPackageEntry& entry) {
+    TEntryDeflater deflater;
+    deflater.Write(bytes);
+    deflater.FinishInto(entry);
 }
 
 struct TZipWriter::TState {
@@ -197,6 +440,28 @@ TZipWriter::~TZipWriter() {
 void TZipWriter::Add(std::u16string_view name, std::string_view bytes) {
     const std::string utf8Name = Utf16ToUtf8(name);
     AddStored(utf8Name, Utf16ToAsciiLossy(name) != utf8Name, bytes);
+}
+
+void TZipWriter::Reserve(size_t size) { FState->Archive.reserve(size); }
+
+void TZipWriter::AddEntry(const TPackageEntry& entry) {
+    if (!FState->File) throw TTabulixError(u"Could not write the ZIP archive.");
+    zip_fileinfo info{};
+    info.tmz_date.tm_year = 1980;
+    info.tmz_date.tm_mday = 1;
+    int status = zipOpenNewFileInZip4_64(FState->File, entry.StoredName.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                         entry.Method, Z_DEFAULT_COMPRESSION, 1, -MAX_WBITS, DEF_MEM_LEVEL,
+                                         Z_DEFAULT_STRATEGY, nullptr, 0, 0, entry.Utf8Name ? Utf8NameFlag : 0, 0);
+    size_t written = 0;
+    while (status == ZIP_OK && written < entry.Data.size()) {
+        const unsigned chunk = unsigned(std::min<size_t>(entry.Data.size() - written, 1u << 24));
+        status = zipWriteInFileInZip(FState->File, entry.Data.data() + written, chunk);
+        written += chunk;
+    }
+    if (status == ZIP_OK) status = zipCloseFileInZipRaw64(FState->File, entry.Size, entry.Crc);
+    if (status != ZIP_OK) {
+        throw TTabulixError(FormatMessageText(u"Could not add %s to the ZIP archive.", {entry.Name}));
+    }
 }
 
 void TZipWriter::AddStored(std::string_view storedName, bool utf8Name, std::string_view bytes) {

@@ -1,4 +1,5 @@
 #include "base/Numbers.h"
+#include "base/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,11 @@ TEST(DecimalInteger, ReadsOnlySignedDecimal) {
     EXPECT_EQ(ReadDecimalInteger(u"18446744073709551617"), std::nullopt); // would wrap around to 1
     EXPECT_EQ(ReadDecimalInteger(u"-9223372036854775808"), INT64_MIN);
     EXPECT_EQ(ReadDecimalIntegerOr(u"", 3), 3);
+    // The same reading of bytes, as attribute values come.
+    for (const char* text : {"-12", "+7", "0007", "-0", "$10", " 1", "1 ", "", "-", "\xC3\xA9", "18446744073709551617",
+                             "-9223372036854775808", "9223372036854775808"}) {
+        EXPECT_EQ(ReadDecimalInteger(std::string_view(text)), ReadDecimalInteger(Utf8ToUtf16(text))) << text;
+    }
 }
 
 TEST(DecimalNumber, ReadsTheFileFormatNotation) {

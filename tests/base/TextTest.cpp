@@ -56,6 +56,15 @@ TEST(Utf8, InvalidInputBecomesReplacementCharacters) {
     EXPECT_EQ(Utf8ToUtf16(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));
 }
 
+TEST(Utf8, AppendingKeepsWhatWasThereAndConvertsRunsOfAsciiAndTheRest) {
+    std::u16string wide = u"x";
+    AppendUtf8AsUtf16(wide, "ab\xC3\xA9" "cd\xFF" "e\xF0\x9F\x98\x80");
+    EXPECT_EQ(wide, u"xab\u00e9cd\uFFFDe\U0001F600");
+    std::string narrow = "x";
+    AppendUtf16AsUtf8(narrow, u"ab\u00e9c" + std::u16string(1, char16_t(0xD800)) + u"\U0001F600");
+    EXPECT_EQ(narrow, "xab\xC3\xA9" "c\xEF\xBF\xBD\xF0\x9F\x98\x80");
+}
+
 TEST(Utf8, UnpairedSurrogatesAreWrittenAsReplacementCharacters) {
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xDC00))), "\xEF\xBF\xBD");

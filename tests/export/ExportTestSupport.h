@@ -21,12 +21,7 @@ using TGrid = std::vector<std::vector<std::u16string>>;
 class TGridWorkbook : public TXlsxWorkbook {
 public:
     TGridWorkbook& Add(const std::u16string& name, const TGrid& rows) {
-        TXlsxSheet sheet;
-        sheet.Name = name;
-        sheet.RowCount = int32_t(rows.size());
-        sheet.ColCount = rows.empty() ? 0 : int32_t(rows[0].size());
-        sheet.Data = rows;
-        FSheets.push_back(std::move(sheet));
+        FSheets.push_back(TXlsxSheet::FromRows(name, rows));
         return *this;
     }
     // rows x cols cells, each "R<row>C<col>" counted from 1.

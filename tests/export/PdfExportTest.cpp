@@ -139,11 +139,7 @@ TEST(PdfWriter, WorkbookWithoutWorksheetsHasAnEmptyPageTree) {
 }
 
 TEST(PdfLayout, PageContentToTheByte) {
-    TXlsxSheet sheet;
-    sheet.Name = u"T (1)";
-    sheet.RowCount = 1;
-    sheet.ColCount = 2;
-    sheet.Data = {{u"a\\b", u""}};
+    const TXlsxSheet sheet = TXlsxSheet::FromRows(u"T (1)", {{u"a\\b", u""}});
     EXPECT_EQ(BuildPdfPageContent(sheet, 0, 0, 0, 1, {140, 140}, 792, 612, 30, 30, 7, 12, sheet.Name),
               "BT\n/F1 11 Tf\n1 0 0 1 30 582 Tm\n(T \\(1\\)) Tj\nET\n"
               "BT\n/F1 7 Tf\n"

@@ -35,7 +35,7 @@ protected:
     TWindowHandle EditBox() const { return FWindows.ChildOfKind(TScriptedWindow::TKind::CellEditor); }
     TWindowHandle FindBox() const { return FWindows.ChildOfKind(TScriptedWindow::TKind::FindBox); }
     std::pair<int32_t, int32_t> Selected() const { return {FViewer->FSelectedCol, FViewer->FSelectedRow}; }
-    const std::u16string& Cell(int32_t row, int32_t col) const { return FViewer->FWorkbook->Sheet(FViewer->FCurrentSheet).Data[size_t(row)][size_t(col)]; }
+    std::u16string_view Cell(int32_t row, int32_t col) const { return FViewer->FWorkbook->Sheet(FViewer->FCurrentSheet).Text(row, col); }
 };
 
 } // namespace
@@ -215,7 +215,7 @@ TEST_F(ViewerInput, ActionToolbarButtonsAndSaving) {
     Click(330, 15); // Save: the box stores its text, the file holds it
     TXlsxWorkbook saved;
     saved.LoadFromFile(book);
-    EXPECT_EQ(saved.Sheet(0).Data[0][0], u"42");
+    EXPECT_EQ(saved.Sheet(0).Text(0, 0), u"42");
 
     const std::u16string other = PathToText(FFolder / u"other.xlsx");
     viewer.SaveWorkbook(other);

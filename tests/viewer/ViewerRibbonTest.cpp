@@ -39,8 +39,7 @@ protected:
         FViewer->FSelectedRow = row;
     }
     std::u16string Cell(int32_t row, int32_t col) const {
-        const auto& data = FViewer->FWorkbook->Sheet(0).Data;
-        return size_t(row) < data.size() && size_t(col) < data[size_t(row)].size() ? data[size_t(row)][size_t(col)] : u"";
+        return std::u16string(FViewer->FWorkbook->Sheet(0).Text(row, col));
     }
     TRecordingCanvas& Drawn(uint32_t id, bool selected = false) {
         TItemRequest request;
@@ -221,7 +220,7 @@ TEST_F(Ribbon, FileCommandsGoThroughTheirDialogs) {
     EXPECT_EQ(created.InitialFolder, PathToText(FFolder.Path()));
     TXlsxWorkbook blank;
     blank.LoadFromFile(FBook);
-    EXPECT_EQ(blank.Sheet(0).Data[0][0], u"");
+    EXPECT_EQ(blank.Sheet(0).Text(0, 0), u"");
     EXPECT_EQ(viewer.SheetCount(), 1);
 
     const std::u16string copy = PathToText(FFolder / u"copy.xlsx");

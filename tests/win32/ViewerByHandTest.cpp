@@ -74,8 +74,8 @@ TEST(ViewerByHand, TypeIntoACellAndSaveWithTheActionToolbar) {
                            "exec TabulixClose Rect1\nexpect-result true\n"));
     TXlsxWorkbook saved;
     saved.LoadFromFile(Utf8ToUtf16(scene.Book));
-    EXPECT_EQ(saved.Sheet(0).Data[0][1], u"Plum");
-    EXPECT_EQ(saved.Sheet(0).Data[1][0], u"Snapper");
+    EXPECT_EQ(saved.Sheet(0).Text(0, 1), u"Plum");
+    EXPECT_EQ(saved.Sheet(0).Text(1, 0), u"Snapper");
     scene.Keep({u"edit-box.png"});
 }
 

@@ -1,4 +1,5 @@
 #include "base/Error.h"
+#include "base/Numbers.h"
 #include "base/Text.h"
 #include "support/XlsxFixture.h"
 #include "workbook/XlsxReader.h"
@@ -49,7 +50,7 @@ TEST(SetCellValue, WritesNumbersInGeneralFormatAndOtherTextsAsInlineStrings) {
     EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"A1\" s=\"3\" t=\"n\"><v>12</v></c></row></sheetData>");
     workbook.SetCellValue(0, 0, 0, u"1e5");
     EXPECT_NE(workbook.SheetDataXml().find("<v>100000</v>"), std::string::npos);
-    EXPECT_EQ(workbook.Grid().Data[0][0], u"1e5"); // the grid shows what was typed
+    EXPECT_EQ(workbook.Grid().Text(0, 0), u"1e5"); // the grid shows what was typed
     workbook.SetCellValue(0, 0, 0, u" 0.50 ");
     EXPECT_NE(workbook.SheetDataXml().find("<v>0.5</v>"), std::string::npos);
     workbook.SetCellValue(0, 0, 0, u"1,5");
@@ -58,7 +59,7 @@ TEST(SetCellValue, WritesNumbersInGeneralFormatAndOtherTextsAsInlineStrings) {
     EXPECT_NE(workbook.SheetDataXml().find("<is><t>12 kg</t></is>"), std::string::npos);
     workbook.SetCellValue(0, 0, 0, u"   ");
     EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"A1\" s=\"3\" t=\"n\"/></row></sheetData>");
-    EXPECT_EQ(workbook.Grid().Data[0][0], u"   ");
+    EXPECT_EQ(workbook.Grid().Text(0, 0), u"   ");
     workbook.SetCellValue(0, 0, 0, u"INF");
     EXPECT_NE(workbook.SheetDataXml().find("<t>INF</t>"), std::string::npos);
 }
@@ -85,13 +86,37 @@ TEST(SetCellValue, NewRowsAndCellsGoInAscendingOrder) {
     EXPECT_LT(xml.find("<row r=\"2\""), xml.find("<row r=\"3\""));
 }
 
+TEST(SetCellValue, LongTextsAndManyEditsKeepEveryText) {
+    TEditedWorkbook workbook("");
+    const std::u16string longText(40000, u'w'); // a length that takes two units in the pool
+    workbook.SetCellValue(0, 0, 0, longText);
+    for (int n = 0; n < 3000; ++n) workbook.SetCellValue(0, 1 + n % 3, 0, u"edit " + IntToText(n) + u" " + std::u16string(40, u'x'));
+    EXPECT_EQ(workbook.Grid().Text(0, 0), longText);
+    EXPECT_EQ(workbook.Grid().Text(3, 0), u"edit 2999 " + std::u16string(40, u'x'));
+    EXPECT_EQ(workbook.Grid().Text(1, 0), u"edit 2997 " + std::u16string(40, u'x'));
+}
+
+TEST(SetCellValue, FindsRowsAfterStructuralEditsAndInAnyOrder) {
+    TEditedWorkbook workbook("<row r=\"3\">" + CellXml("A3", "c") + "</row><row r=\"1\">" + CellXml("A1", "a") + "</row>");
+    workbook.SetCellValue(0, 1, 0, u"b"); // before the first row of a greater number
+    workbook.InsertRow(0, 0);             // renumbered and put in order
+    workbook.SetCellValue(0, 2, 1, u"x");
+    workbook.SetCellValue(0, 4, 1, u"y");
+    EXPECT_EQ(workbook.SheetDataXml(),
+              "<sheetData><row r=\"2\"><c r=\"A2\"><v>a</v></c></row>"
+              "<row r=\"3\"><c r=\"A3\" t=\"inlineStr\"><is><t>b</t></is></c><c r=\"B3\" t=\"inlineStr\"><is><t>x</t></is></c></row>"
+              "<row r=\"4\"><c r=\"A4\"><v>c</v></c></row>"
+              "<row r=\"5\"><c r=\"B5\" t=\"inlineStr\"><is><t>y</t></is></c></row></sheetData>");
+}
+
 TEST(SetCellValue, GrowsTheGridAndIgnoresPositionsOutsideTheSheet) {
     TEditedWorkbook workbook("");
     workbook.SetCellValue(0, 149, 0, u"x");
     EXPECT_EQ(workbook.Grid().RowCount, 150);
     workbook.SetCellValue(0, 0, 29, u"y");
     EXPECT_EQ(workbook.Grid().ColCount, 30);
-    for (const auto& row : workbook.Grid().Data) EXPECT_EQ(row.size(), 30u);
+    EXPECT_EQ(workbook.Grid().Text(149, 0), u"x");
+    EXPECT_EQ(workbook.Grid().Text(0, 29), u"y");
     workbook.SetCellValue(0, -1, 0, u"no");
     workbook.SetCellValue(0, 0, -1, u"no");
     workbook.SetCellValue(1, 0, 0, u"no");
@@ -108,7 +133,7 @@ TEST(SetCellValue, TextsReadBackExactlyAsTyped) {
                                     u"emoji \U0001F600"};
     for (int i = 0; i < 7; ++i) workbook.SetCellValue(0, i, 0, typed[i]);
     const auto reloaded = workbook.Reloaded();
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(reloaded->Sheet(0).Data[size_t(i)][0], typed[i]) << i;
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(reloaded->Sheet(0).Text(i, 0), typed[i]) << i;
 }
 
 TEST(StructuralEdits, InsertRowMovesCellsWithTheirContentStyleAndRowAttributes) {
@@ -124,23 +149,23 @@ TEST(StructuralEdits, InsertRowMovesCellsWithTheirContentStyleAndRowAttributes) 
               "<c r=\"B2\" s=\"2\"><v>45292</v></c></row><row r=\"3\" hidden=\"1\"><c r=\"A3\" t=\"b\"><v>1</v></c>"
               "<c r=\"B3\"><v>4</v></c></row><row r=\"4\"><c r=\"GS4\"><v>wide</v></c></row>"
               "<row r=\"2501\"><c r=\"A2501\"><v>far</v></c></row></sheetData>");
-    EXPECT_EQ(workbook.Grid().Data[1][0], u"shared");
-    EXPECT_EQ(workbook.Grid().Data[0][0], u"");
+    EXPECT_EQ(workbook.Grid().Text(1, 0), u"shared");
+    EXPECT_EQ(workbook.Grid().Text(0, 0), u"");
     const auto reloaded = workbook.Reloaded();
-    EXPECT_EQ(reloaded->Sheet(0).Data[1][1], u"2024-01-01"); // still a date
-    EXPECT_EQ(reloaded->Sheet(0).Data[2][0], u"TRUE");
+    EXPECT_EQ(reloaded->Sheet(0).Text(1, 1), u"2024-01-01"); // still a date
+    EXPECT_EQ(reloaded->Sheet(0).Text(2, 0), u"TRUE");
 }
 
 TEST(StructuralEdits, InsertRowClampsAndDeleteRowNeedsTwoRows) {
     TEditedWorkbook workbook(Row(1, CellXml("A1", "a")) + Row(2, CellXml("A2", "b")));
     workbook.InsertRow(0, -5);
     EXPECT_EQ(workbook.Grid().RowCount, 3);
-    EXPECT_EQ(workbook.Grid().Data[1][0], u"a");
+    EXPECT_EQ(workbook.Grid().Text(1, 0), u"a");
     workbook.InsertRow(0, 99);
     EXPECT_EQ(workbook.Grid().RowCount, 4);
-    EXPECT_EQ(workbook.Grid().Data[2][0], u"b");
+    EXPECT_EQ(workbook.Grid().Text(2, 0), u"b");
     workbook.DeleteRow(0, 1); // the row holding a
-    EXPECT_EQ(workbook.Grid().Data[1][0], u"b");
+    EXPECT_EQ(workbook.Grid().Text(1, 0), u"b");
     EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"2\"><c r=\"A2\"><v>b</v></c></row></sheetData>");
     workbook.DeleteRow(0, 2);
     workbook.DeleteRow(0, 7);  // beyond: nothing
@@ -152,7 +177,7 @@ TEST(StructuralEdits, InsertRowClampsAndDeleteRowNeedsTwoRows) {
     single.DeleteColumn(0, 0);
     EXPECT_EQ(single.Grid().RowCount, 1);
     EXPECT_EQ(single.Grid().ColCount, 1);
-    EXPECT_EQ(single.Grid().Data[0][0], u"only");
+    EXPECT_EQ(single.Grid().Text(0, 0), u"only");
 }
 
 TEST(StructuralEdits, ColumnsMoveWithinEveryRow) {
@@ -162,13 +187,13 @@ TEST(StructuralEdits, ColumnsMoveWithinEveryRow) {
     EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"A1\"><v>a</v></c><c r=\"C1\" s=\"4\"><v>b</v></c>"
                                        "<c r=\"D1\"><v>c</v></c></row><row r=\"2\"><c r=\"C2\"><v>b2</v></c></row></sheetData>");
     EXPECT_EQ(workbook.Grid().ColCount, 4);
-    EXPECT_EQ(workbook.Grid().Data[0][1], u"");
-    EXPECT_EQ(workbook.Grid().Data[0][2], u"b");
+    EXPECT_EQ(workbook.Grid().Text(0, 1), u"");
+    EXPECT_EQ(workbook.Grid().Text(0, 2), u"b");
     workbook.DeleteColumn(0, 0);
     EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"B1\" s=\"4\"><v>b</v></c><c r=\"C1\"><v>c</v></c></row>"
                                        "<row r=\"2\"><c r=\"B2\"><v>b2</v></c></row></sheetData>");
-    EXPECT_EQ(workbook.Grid().Data[0][0], u"");
-    EXPECT_EQ(workbook.Grid().Data[0][1], u"b");
+    EXPECT_EQ(workbook.Grid().Text(0, 0), u"");
+    EXPECT_EQ(workbook.Grid().Text(0, 1), u"b");
 }
 
 TEST(StructuralEdits, AMovedFormulaKeepsItsValueAndASharedGroupGoesWhole) {
@@ -186,28 +211,64 @@ TEST(StructuralEdits, RefusedWithoutChangeWhenTheSheetHasNoRoomLeft) {
     EXPECT_THROW(workbook.InsertColumn(0, 0), TTabulixError);
     EXPECT_EQ(workbook.SheetDataXml(), before);
     EXPECT_EQ(workbook.Grid().ColCount, 200);
-    EXPECT_EQ(workbook.Grid().Data[0][0], u"a");
+    EXPECT_EQ(workbook.Grid().Text(0, 0), u"a");
     TEditedWorkbook tall(Row(1, CellXml("A1", "a")) + Row(1048576, CellXml("A1048576", "last")));
     EXPECT_THROW(tall.InsertRow(0, 0), TTabulixError);
     EXPECT_EQ(tall.Grid().RowCount, 2000);
+}
+
+TEST(StructuralEdits, RoomIsJudgedByWhatEarlierEditsLeft) {
+    // Each edit after the first judges the room left without reading every cell again: what earlier
+    // edits moved, added or removed must count.
+    TEditedWorkbook rows(Row(1, CellXml("A1", "a")) + Row(1048574, CellXml("A1048574", "near")));
+    rows.InsertRow(0, 0);                   // the far cell to row 1048575
+    rows.SetCellValue(0, 0, 1, u"b");
+    rows.InsertRow(0, 0);                   // to 1048576, the last row
+    EXPECT_THROW(rows.InsertRow(0, 0), TTabulixError);
+    rows.DeleteRow(0, 0);                   // room again
+    EXPECT_NO_THROW(rows.InsertRow(0, 5));
+
+    TEditedWorkbook cols(Row(1, CellXml("A1", "a")));
+    cols.InsertColumn(0, 0);
+    cols.SetCellValue(0, 0, 16383, u"edge"); // a cell set in the last column
+    EXPECT_THROW(cols.InsertColumn(0, 0), TTabulixError);
+    EXPECT_EQ(cols.Grid().Text(0, 16383), u"edge");
+}
+
+TEST(StructuralEdits, AFormulaLeftInPlaceByOneEditGoesWithTheNextThatMovesIt) {
+    TEditedWorkbook workbook(Row(1, "<c r=\"A1\"><f>1+1</f><v>2</v></c>") + Row(2, CellXml("A2", "x")));
+    workbook.InsertRow(0, 1); // below the formula, which stays
+    workbook.InsertRow(0, 0); // above it: it moves and keeps only its value
+    EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"2\"><c r=\"A2\"><v>2</v></c></row>"
+                                       "<row r=\"4\"><c r=\"A4\"><v>x</v></c></row></sheetData>");
+}
+
+TEST(SetCellValue, SeesRowsAddedThroughThePartDocument) {
+    TEditedWorkbook workbook(Row(1, CellXml("A1", "a")));
+    workbook.SetCellValue(0, 0, 1, u"b");
+    pugi::xml_node sheetData = FirstChildNamed(RootElement(*workbook.GetPartDocument(u"xl/worksheets/sheet1.xml")), "sheetData");
+    sheetData.append_child("row").append_attribute("r").set_value("7");
+    workbook.SetCellValue(0, 6, 0, u"x");
+    EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"A1\"><v>a</v></c><c r=\"B1\" t=\"inlineStr\"><is><t>b</t></is></c></row>"
+                                       "<row r=\"7\"><c r=\"A7\" t=\"inlineStr\"><is><t>x</t></is></c></row></sheetData>");
 }
 
 TEST(SortByColumn, NumbersAsNumbersTextsIgnoringLetterCase) {
     TEditedWorkbook numbers(Row(1, CellXml("A1", "Head")) + Row(2, CellXml("A2", "10")) + Row(3, CellXml("A3", "9")) +
                             Row(4, CellXml("A4", "100")));
     numbers.SortByColumn(0, 0, true, true);
-    EXPECT_EQ(numbers.Grid().Data[0][0], u"Head");
-    EXPECT_EQ(numbers.Grid().Data[1][0], u"9");
-    EXPECT_EQ(numbers.Grid().Data[2][0], u"10");
-    EXPECT_EQ(numbers.Grid().Data[3][0], u"100");
+    EXPECT_EQ(numbers.Grid().Text(0, 0), u"Head");
+    EXPECT_EQ(numbers.Grid().Text(1, 0), u"9");
+    EXPECT_EQ(numbers.Grid().Text(2, 0), u"10");
+    EXPECT_EQ(numbers.Grid().Text(3, 0), u"100");
 
     TEditedWorkbook texts(Row(1, CellXml("A1", "cherry")) + Row(2, CellXml("A2", "apple")) + Row(3, CellXml("A3", "Banana")));
     texts.SortByColumn(0, 0, true, false);
-    EXPECT_EQ(texts.Grid().Data[0][0], u"apple");
-    EXPECT_EQ(texts.Grid().Data[1][0], u"Banana");
-    EXPECT_EQ(texts.Grid().Data[2][0], u"cherry");
+    EXPECT_EQ(texts.Grid().Text(0, 0), u"apple");
+    EXPECT_EQ(texts.Grid().Text(1, 0), u"Banana");
+    EXPECT_EQ(texts.Grid().Text(2, 0), u"cherry");
     texts.SortByColumn(0, 0, false, false);
-    EXPECT_EQ(texts.Grid().Data[0][0], u"cherry");
+    EXPECT_EQ(texts.Grid().Text(0, 0), u"cherry");
 }
 
 TEST(SortByColumn, StableAndMovesWholeRowElementsInOrder) {
@@ -217,9 +278,9 @@ TEST(SortByColumn, StableAndMovesWholeRowElementsInOrder) {
                              Row(4, CellXml("A4", "b") + CellXml("B4", "second")) + Row(2100, CellXml("A2100", "stays")));
     // Descending, so that the empty rows of the 2000-row grid sort after these.
     workbook.SortByColumn(0, 0, false, true);
-    EXPECT_EQ(workbook.Grid().Data[1][1], u"first");
-    EXPECT_EQ(workbook.Grid().Data[2][1], u"second");
-    EXPECT_EQ(workbook.Grid().Data[3][1], u"x");
+    EXPECT_EQ(workbook.Grid().Text(1, 1), u"first");
+    EXPECT_EQ(workbook.Grid().Text(2, 1), u"second");
+    EXPECT_EQ(workbook.Grid().Text(3, 1), u"x");
     EXPECT_EQ(workbook.SheetDataXml(),
               "<sheetData><row r=\"1\"><c r=\"A1\"><v>k</v></c><c r=\"B1\"><v>h</v></c></row>"
               "<row r=\"2\"><c r=\"A2\"><v>b</v></c><c r=\"B2\"><v>first</v></c><c r=\"GZ2\"><v>beyond</v></c></row>"
@@ -234,9 +295,9 @@ TEST(SortByColumn, MixedColumnsFollowTheAdjacentSwapProcedure) {
                              Row(4, CellXml("A4", "")));
     workbook.SortByColumn(0, 0, true, false);
     std::u16string order;
-    for (int r = 0; r < 4; ++r) order += workbook.Grid().Data[size_t(r)][0] + u",";
+    for (int r = 0; r < 4; ++r) (order += workbook.Grid().Text(r, 0)) += u",";
     EXPECT_EQ(order, u",3,5,a,");
     workbook.SortByColumn(0, 5, true, false); // no such column: nothing
     workbook.SortByColumn(0, -1, true, false);
-    EXPECT_EQ(workbook.Grid().Data[1][0], u"3");
+    EXPECT_EQ(workbook.Grid().Text(1, 0), u"3");
 }

@@ -158,8 +158,9 @@ TEST(SaveToFile, UntouchedEntriesKeepTheirBytes) {
     const std::string original = fixture.Bytes();
     const auto workbook = LoadBytes(original);
     workbook->SetCellValue(1, 0, 0, u"changed");
+    const std::string saved = workbook->SaveToBytes();
     const auto before = EntriesOf(original);
-    const auto after = EntriesOf(workbook->SaveToBytes());
+    const auto after = EntriesOf(saved);
     ASSERT_EQ(after.size(), before.size());
     for (const auto& [name, bytes] : before) {
         if (name == u"xl/worksheets/sheet2.xml") {
@@ -167,6 +168,15 @@ TEST(SaveToFile, UntouchedEntriesKeepTheirBytes) {
         } else {
             EXPECT_EQ(after.at(name), bytes) << Utf16ToUtf8(name);
         }
+    }
+    // Untouched entries are copied as stored, not deflated again.
+    const std::vector<TPackageEntry> stored = ReadZipPackage(original);
+    const std::vector<TPackageEntry> copied = ReadZipPackage(saved);
+    ASSERT_EQ(copied.size(), stored.size());
+    for (size_t i = 0; i < stored.size(); ++i) {
+        if (stored[i].Name == u"xl/worksheets/sheet2.xml") continue;
+        EXPECT_EQ(copied[i].Data, stored[i].Data) << Utf16ToUtf8(stored[i].Name);
+        EXPECT_EQ(copied[i].Crc, stored[i].Crc);
     }
 }
 
@@ -183,8 +193,8 @@ TEST(SaveToFile, OntoTheLoadedFileTwiceWithTwoEdits) {
     EXPECT_EQ(workbook.FileName(), PathToText(path));
     TXlsxWorkbook reloaded;
     reloaded.LoadFromFile(PathToText(path));
-    EXPECT_EQ(reloaded.Sheet(0).Data[0][0], u"first");
-    EXPECT_EQ(reloaded.Sheet(0).Data[1][0], u"second");
+    EXPECT_EQ(reloaded.Sheet(0).Text(0, 0), u"first");
+    EXPECT_EQ(reloaded.Sheet(0).Text(1, 0), u"second");
 }
 
 TEST(SaveToFile, AFailedSaveLeavesThePreviousFileAndAUsableWorkbook) {
@@ -205,7 +215,7 @@ TEST(SaveToFile, AFailedSaveLeavesThePreviousFileAndAUsableWorkbook) {
     workbook.SaveToFile(PathToText(path));
     TXlsxWorkbook reloaded;
     reloaded.LoadFromFile(PathToText(path));
-    EXPECT_EQ(reloaded.Sheet(0).Data[0][0], u"edit");
+    EXPECT_EQ(reloaded.Sheet(0).Text(0, 0), u"edit");
 }
 
 TEST(SaveToFile, TheCalculationChainGoesOnlyWhenAFormulaWasRemoved) {
@@ -225,7 +235,7 @@ TEST(SaveToFile, TheCalculationChainGoesOnlyWhenAFormulaWasRemoved) {
     EXPECT_EQ(entries.count(u"xl/calcChain.xml"), 0u);
     EXPECT_EQ(entries.at(u"xl/_rels/workbook.xml.rels").find("calcChain"), std::string::npos);
     EXPECT_EQ(entries.at(u"[Content_Types].xml").find("calcChain"), std::string::npos);
-    EXPECT_EQ(LoadBytes(workbook->SaveToBytes())->Sheet(0).Data[0][0], u"5");
+    EXPECT_EQ(LoadBytes(workbook->SaveToBytes())->Sheet(0).Text(0, 0), u"5");
 }
 
 TEST(SaveToFile, EntryNamesAreWrittenBackAsStored) {
@@ -256,7 +266,7 @@ TEST(SaveToFile, AnEditedPartKeepsCommentsInstructionsAndControlCharacters) {
     pugi::xml_document document; // as any reader reads it, normalising line ends and blanks
     ASSERT_TRUE(document.load_string(part.c_str()));
     EXPECT_STREQ(document.select_node("//dataValidation").node().attribute("prompt").value(), "one\ttwo\nthree\rfour");
-    EXPECT_EQ(LoadBytes(saved)->Sheet(0).Data[0][0], u"a\rb");
+    EXPECT_EQ(LoadBytes(saved)->Sheet(0).Text(0, 0), u"a\rb");
 }
 
 TEST(Parts, NamesThatDifferOnlyInCaseAreOnePart) {

@@ -57,10 +57,16 @@ int Sheets(const std::vector<std::string>& args, std::ostream& out) {
 void WriteSheetJson(const TXlsxSheet& sheet, std::ostream& out) {
     out << "{\"name\":" << JsonString(sheet.Name) << ",\"part\":" << JsonString(sheet.PartName)
         << ",\"rows\":" << sheet.RowCount << ",\"cols\":" << sheet.ColCount << ",\"cells\":[";
-    for (size_t r = 0; r < sheet.Data.size(); ++r) {
-        out << (r ? ",[" : "[");
-        for (size_t c = 0; c < sheet.Data[r].size(); ++c) out << (c ? "," : "") << JsonString(sheet.Data[r][c]);
-        out << ']';
+    // A row at a time, so that the stream is handed few large pieces.
+    std::string row;
+    for (int32_t r = 0; r < sheet.RowCount; ++r) {
+        row.assign(r ? ",[" : "[");
+        for (int32_t c = 0; c < sheet.ColCount; ++c) {
+            if (c) row += ',';
+            AppendJsonString(row, sheet.Text(r, c));
+        }
+        row += ']';
+        out << row;
     }
     out << "]}";
 }

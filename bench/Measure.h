@@ -1,0 +1,42 @@
+#pragma once
+
+// What the benchmarks share: samples with their median and spread, other processes timed from outside
+// or by their own report, and the baselines of openpyxl.
+
+#include <string>
+#include <vector>
+
+namespace tabulix::bench {
+
+// Repeated measurements of one figure.
+class TSamples {
+public:
+    void Add(double value) { FValues.push_back(value); }
+    bool Empty() const { return FValues.empty(); }
+    double Median() const;
+    double Min() const;
+    double Max() const;
+    // "12.3 ms (11.9 to 13.0, n 7)": the median, then the lowest and highest sample.
+    std::string Describe(const char* unit, double scale = 1.0) const;
+
+private:
+    std::vector<double> FValues;
+};
+
+// Runs a program to its end with its output discarded (or kept in output); the wall-clock seconds from
+// start to exit. Throws std::runtime_error when it cannot be started or exits with a failure.
+double RunProcess(const std::vector<std::string>& arguments, std::string* output = nullptr);
+
+// openpyxl, run by the system Python in a process of its own, times itself after its import:
+// "read FILE" loads a workbook and reads every value; "edit FILE OUT" loads it, inserts a row at the
+// top of the first sheet and saves it. The seconds it reports, or a negative number when openpyxl is
+// not there.
+double OpenpyxlSeconds(const std::vector<std::string>& arguments);
+
+// The tabulix command of the same build.
+std::string CliPath();
+
+// How many rounds the comparisons with openpyxl run, interleaved (TABULIX_BENCH_ROUNDS, default 5).
+int Rounds();
+
+} // namespace tabulix::bench

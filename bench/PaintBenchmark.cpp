@@ -1,0 +1,80 @@
+// One paint of a 1920 x 1080 viewer over a worksheet at the load limit, on a canvas that draws nothing,
+// beside the same paint over an empty sheet: what reading the cells' texts adds.
+#include "LimitWorkbook.h"
+#include "Measure.h"
+
+#include "base/Files.h"
+#include "viewer/NeoSpreadsheet.h"
+#include "viewer/ViewerDoubles.h"
+#include "workbook/XlsxBlankTemplate.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include <unistd.h>
+
+namespace {
+
+using namespace tabulix;
+using namespace tabulix::bench;
+
+class TNullCanvas final : public TCanvas {
+public:
+    int64_t Texts = 0; // clipped texts asked for: every cell and header painted
+    void SetFont(const std::u16string&, int32_t, TFontStyle) override {}
+    void SetDialogFont(TFontStyle) override {}
+    void FillRect(const TRect&, TColor) override {}
+    void OutlineRect(const TRect&, TColor) override {}
+    void Line(TPoint, TPoint, TColor) override {}
+    void Polyline(const std::vector<TPoint>&, TColor) override {}
+    void Ellipse(const TRect&, TColor) override {}
+    void Text(TPoint, const std::u16string&, std::optional<TColor>, TColor) override {}
+    void TextClipped(const TRect&, TPoint, const std::u16string&, TColor, TColor) override { ++Texts; }
+    TSize TextExtent(const std::u16string& text) override { return TSize{int32_t(text.size()) * 7, 15}; }
+    void SetClip(const TRect&) override {}
+    void ClearClip() override {}
+};
+
+TSamples PaintTimes(TNeoSpreadsheet& viewer, const TRect& client, int64_t& textsPerPaint) {
+    TNullCanvas canvas;
+    TSamples samples;
+    for (int n = 0; n < 200; ++n) {
+        const auto start = std::chrono::steady_clock::now();
+        viewer.Paint(canvas, client);
+        samples.Add(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    textsPerPaint = canvas.Texts / 200;
+    return samples;
+}
+
+} // namespace
+
+int main() {
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / ("tabulix-paint-bench-" + std::to_string(::getpid()) + ".xlsx");
+    WriteFileBytes(file, MakeLimitWorkbook());
+    testing::TScriptedWindows windows;
+    testing::TViewerHostDouble host;
+    host.Window = windows.Add(nullptr, TRect{0, 0, 1920, 1080}, TPoint{0, 0});
+    const TWindowHandle rectangle = windows.Add(host.Window, TRect{0, 0, 1920, 1080}, TPoint{0, 0});
+    host.Objects[u"Rect1"] = rectangle;
+    const auto viewer = TNeoSpreadsheet::CreateAttached(rectangle, host, windows);
+    viewer->SetRectangleName(u"Rect1");
+    viewer->ShowSpreadsheet();
+    const TRect client = viewer->ClientRect();
+    viewer->LoadWorkbook(PathToText(file));
+    int64_t fullTexts = 0, blankTexts = 0;
+    const TSamples full = PaintTimes(*viewer, client, fullTexts);
+    WriteFileBytes(file, BlankWorkbookBytes());
+    viewer->LoadWorkbook(PathToText(file));
+    const TSamples blank = PaintTimes(*viewer, client, blankTexts);
+    std::filesystem::remove(file);
+
+    std::printf("\nOne Paint of a %d x %d viewer on a canvas that draws nothing (200 paints):\n", client.Width(), client.Height());
+    std::printf("  over the %d x %d sheet, %lld cells and headers a paint: %s (target below 2 ms: %s)\n", MaxLoadedRows,
+                MaxLoadedCols, static_cast<long long>(fullTexts), full.Describe("us", 1e6).c_str(),
+                full.Median() < 2e-3 ? "met" : "NOT met");
+    std::printf("  over the blank workbook's empty sheet, %lld cells and headers without texts: %s\n",
+                static_cast<long long>(blankTexts), blank.Describe("us", 1e6).c_str());
+    return 0;
+}
