@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -24,11 +25,27 @@ struct TSheetDataIndex {
     // has looked at every cell and found none, later ones need not look for any.
     bool FormulasKnown = false;
     bool HasFormulas = true;
+    // Whether every cell stands in the row its row element has: its reference names that row, or it
+    // has none. Edits keep it so. Then inserting a row or sorting moves and renumbers row elements
+    // only, and the references of their cells are written later, all at once (WriteDeferredReferences).
+    bool FollowKnown = false;
+    bool CellsFollowRows = false;
+    // The row elements renumbered since their cells' references were last written: those references
+    // still name the row each cell stood in before, and are written before anything reads the cells'
+    // references or the part (the one sheetData row, an edit of another sheetData, saving, the part's
+    // document handed out).
+    std::unordered_set<const void*> DeferredRows;
 
     void Include(int64_t rowNumber, int64_t col) {
         MaxRowNumber = std::max(MaxRowNumber, rowNumber);
         MaxCol = std::max(MaxCol, col);
     }
 };
+
+// Writes the references that moves of whole rows left for later: every cell of a renumbered row gets
+// the reference of its column in the row's number, exactly as a move that rewrote them at once would
+// have written it. For one row, or for all of them.
+void WriteDeferredReferences(TSheetDataIndex& index, const pugi::xml_node& row);
+void WriteDeferredReferences(TSheetDataIndex& index);
 
 } // namespace tabulix

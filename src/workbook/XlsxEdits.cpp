@@ -3,7 +3,8 @@
 // A structural edit moves the cells of the XML the way it moves the rows or columns of the grid: every
 // cell keeps its content, type and style, a row element keeps its attributes, and cells outside the
 // loaded grid move with the shift. Only a moved formula is not carried, since its references would be
-// wrong: the cell keeps its cached value.
+// wrong: the cell keeps its cached value. Inserting a row and sorting, which move whole rows, write
+// the references of the moved cells later, before anything reads them (XlsxEditIndex.h).
 #include "workbook/XlsxReader.h"
 
 #include "base/Error.h"
@@ -145,6 +146,33 @@ void RemoveSharedFormulas(const pugi::xml_node& sheetData, const std::set<std::s
     }
 }
 
+// The first row element of each number while the rows stand in ascending order, as RowNumberOf reads
+// their numbers with no fallback.
+void IndexRows(const pugi::xml_node& sheetData, TSheetDataIndex& index) {
+    index.Rows.clear();
+    index.Ascending = true;
+    for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
+        const int64_t number = RowNumberOf(row, -1);
+        if (!index.Rows.empty() && number < index.Rows.back().first) index.Ascending = false;
+        if (index.Rows.empty() || number != index.Rows.back().first) index.Rows.emplace_back(number, row);
+    }
+    index.RowsKnown = true;
+}
+
+// Every cell of a row given the reference of its column in the row's number, as a structural edit
+// writes a moved cell's reference; a reference that already reads so is left as it is.
+void WriteCellReferences(const pugi::xml_node& row) {
+    const int64_t number = RowNumberOf(row, 0);
+    int64_t previousCol = -1;
+    for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
+        const pugi::xml_attribute ref = AttributeNamed(cell, 'r');
+        const int64_t col = CellPositionOf(ref, number, previousCol).Col;
+        previousCol = col;
+        const TCellRefText text(col, number);
+        if (!ref || std::strcmp(ref.value(), text.c_str()) != 0) SetAttribute(cell, ref, "r", text.c_str());
+    }
+}
+
 bool MustSwap(const TSortKey& previous, const TSortKey& current, bool ascending) {
     if (previous.IsNumber && current.IsNumber) {
         return ascending ? previous.Number > current.Number : current.Number > previous.Number;
@@ -155,8 +183,21 @@ bool MustSwap(const TSortKey& previous, const TSortKey& current, bool ascending)
 
 } // namespace
 
+void WriteDeferredReferences(TSheetDataIndex& index, const pugi::xml_node& row) {
+    if (!index.DeferredRows.empty() && index.DeferredRows.erase(row.internal_object())) WriteCellReferences(row);
+}
+
+void WriteDeferredReferences(TSheetDataIndex& index) {
+    if (index.DeferredRows.empty()) return;
+    for (pugi::xml_node row = FirstElement(index.SheetData); row; row = NextElement(row)) {
+        if (index.DeferredRows.count(row.internal_object())) WriteCellReferences(row);
+    }
+    index.DeferredRows.clear();
+}
+
 TSheetDataIndex& TXlsxWorkbook::EditIndex(const pugi::xml_node& sheetData) {
     if (!FEditIndex || FEditIndex->SheetData != sheetData) {
+        ForgetEditIndex();
         FEditIndex = std::make_unique<TSheetDataIndex>();
         FEditIndex->SheetData = sheetData;
     }
@@ -183,16 +224,7 @@ void TXlsxWorkbook::RemoveChildNamed(pugi::xml_node element, std::string_view na
 
 pugi::xml_node TXlsxWorkbook::FindOrAddRow(pugi::xml_node sheetData, int64_t rowNumber) {
     TSheetDataIndex& index = EditIndex(sheetData);
-    if (!index.RowsKnown) {
-        index.Rows.clear();
-        index.Ascending = true;
-        for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
-            const int64_t number = RowNumberOf(row, -1);
-            if (!index.Rows.empty() && number < index.Rows.back().first) index.Ascending = false;
-            if (index.Rows.empty() || number != index.Rows.back().first) index.Rows.emplace_back(number, row);
-        }
-        index.RowsKnown = true;
-    }
+    if (!index.RowsKnown) IndexRows(sheetData, index);
     // The first row of the number, and otherwise the first row of a greater number, before which the
     // new one goes: rows stay in ascending order, as spreadsheet applications require. Rows in another
     // order are searched one by one.
@@ -269,8 +301,9 @@ void TXlsxWorkbook::SetCellValue(int32_t sheetIndex, int32_t row, int32_t col, c
     const pugi::xml_node sheetData = SheetDataForChange(sheet);
     if (!sheetData) return;
     const pugi::xml_node rowElement = FindOrAddRow(sheetData, int64_t(row) + 1);
-    const pugi::xml_node cell = FindOrAddCell(rowElement, TCellRefText(col, int64_t(row) + 1).c_str());
     TSheetDataIndex& index = EditIndex(sheetData);
+    WriteDeferredReferences(index, rowElement);
+    const pugi::xml_node cell = FindOrAddCell(rowElement, TCellRefText(col, int64_t(row) + 1).c_str());
     if (index.ExtentKnown) index.Include(int64_t(row) + 1, col);
     WriteCellContent(cell, newValue);
 }
@@ -304,22 +337,47 @@ struct TStructuralMove {
     bool ColumnsMove() const { return Kind == TKind::InsertColumn || Kind == TKind::DeleteColumn; }
 };
 
+// What a first look at every cell tells, for whatever the index does not know yet: the extent in use,
+// whether any cell holds a formula, and whether every cell stands in its row element's row.
+void Survey(const pugi::xml_node& sheetData, TSheetDataIndex& index) {
+    if (index.ExtentKnown && index.FormulasKnown && index.FollowKnown) return;
+    WriteDeferredReferences(index); // none: nothing is deferred before all of it is known
+    TSheetDataIndex found;
+    bool formulas = false;
+    bool follow = true;
+    ForEachRow(sheetData, [&](const pugi::xml_node& row, int64_t number) {
+        found.Include(number, -1);
+        int64_t previousCol = -1;
+        for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
+            const TCellPosition position = CellPositionOf(cell, number, previousCol);
+            found.Include(position.RowNumber, position.Col);
+            previousCol = position.Col;
+            follow = follow && position.RowNumber == number;
+            for (pugi::xml_node child = FirstElement(cell); child && !formulas; child = NextElement(child)) {
+                formulas = IsFormula(child);
+            }
+        }
+    });
+    if (!index.ExtentKnown) {
+        index.ExtentKnown = true;
+        index.MaxRowNumber = found.MaxRowNumber;
+        index.MaxCol = found.MaxCol;
+    }
+    if (!index.FormulasKnown) {
+        index.FormulasKnown = true;
+        index.HasFormulas = formulas;
+    }
+    if (!index.FollowKnown) {
+        index.FollowKnown = true;
+        index.CellsFollowRows = follow;
+    }
+}
+
 // Refuses a move that would push a row or a cell past the last row or column of a worksheet. An insert
 // moves rows and columns up or keeps them, never down, so the largest row number and column in use
 // tell.
 void RefuseOverflow(const pugi::xml_node& sheetData, TSheetDataIndex& index, const TStructuralMove& move) {
-    if (!index.ExtentKnown) {
-        ForEachRow(sheetData, [&](pugi::xml_node row, int64_t number) {
-            index.Include(number, -1);
-            int64_t previousCol = -1;
-            for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
-                const TCellPosition position = CellPositionOf(cell, number, previousCol);
-                index.Include(position.RowNumber, position.Col);
-                previousCol = position.Col;
-            }
-        });
-        index.ExtentKnown = true;
-    }
+    Survey(sheetData, index);
     if (move.NewRow(index.MaxRowNumber) > MaxSheetRows) {
         throw TTabulixError(u"The row cannot be inserted: the worksheet already uses its last row.");
     }
@@ -328,16 +386,76 @@ void RefuseOverflow(const pugi::xml_node& sheetData, TSheetDataIndex& index, con
     }
 }
 
+// Rows numbered as given, put in ascending order (rows of one number keep their order) unless they
+// stand so; the index learns the order.
+void PutRowsInOrder(pugi::xml_node sheetData, TSheetDataIndex& index, std::vector<std::pair<int64_t, pugi::xml_node>>& rows) {
+    const auto later = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(rows.begin(), rows.end(), later)) {
+        std::stable_sort(rows.begin(), rows.end(), later);
+        for (const auto& entry : rows) sheetData.append_move(entry.second);
+    }
+    IndexRows(sheetData, index);
+}
+
+// The most rows whose cells' references are left for later: a move that would leave more (of a
+// worksheet far beyond the load limit) writes them at once rather than hold a large set in the host.
+constexpr size_t MaxDeferredRows = 1 << 16;
+
+// A move of whole rows while every cell stands in its row element's row: each row element renumbered
+// takes its cells with it, so only the row elements are renumbered now, their cells' references are
+// left for later (WriteDeferredReferences), and the cells of a renumbered row lose their formulas.
+// False, changing nothing, when too many rows would be left so.
+bool MoveWholeRows(pugi::xml_node sheetData, TSheetDataIndex& index, const TStructuralMove& move, bool& formulasRemoved) {
+    std::vector<std::pair<int64_t, pugi::xml_node>> rows;
+    size_t renumbered = 0;
+    ForEachRow(sheetData, [&](const pugi::xml_node& row, int64_t number) {
+        rows.emplace_back(number, row);
+        if (move.NewRow(number) != number && !index.DeferredRows.count(row.internal_object())) ++renumbered;
+    });
+    if (index.DeferredRows.size() + renumbered > MaxDeferredRows) return false;
+
+    const bool formulasPossible = index.HasFormulas;
+    std::set<std::string> sharedGroups;
+    formulasRemoved = false;
+    int64_t maxRowNumber = 0;
+    for (auto& [number, row] : rows) {
+        const int64_t newNumber = move.NewRow(number);
+        const pugi::xml_attribute rowRef = AttributeNamed(row, 'r');
+        if (newNumber != number || !rowRef) SetAttribute(row, rowRef, "r", TDecimalText(newNumber).c_str());
+        if (newNumber != number) {
+            index.DeferredRows.insert(row.internal_object());
+            if (formulasPossible) {
+                for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
+                    formulasRemoved = RemoveFormula(cell, sharedGroups) || formulasRemoved;
+                }
+            }
+        }
+        maxRowNumber = std::max(maxRowNumber, newNumber);
+        number = newNumber;
+    }
+    RemoveSharedFormulas(sheetData, sharedGroups);
+    formulasRemoved = formulasRemoved || !sharedGroups.empty();
+    PutRowsInOrder(sheetData, index, rows);
+    index.MaxRowNumber = maxRowNumber; // every cell in its row's; no cell changes its column
+    return true;
+}
+
 // Applies the move; returns whether a moved cell lost its formula. The index learns the rows' new order
 // and the extent of what the move leaves.
 bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const TStructuralMove& move) {
+    if (move.Kind == TStructuralMove::TKind::InsertRow || move.Kind == TStructuralMove::TKind::Reorder) {
+        Survey(sheetData, index);
+        bool formulasRemoved = false;
+        if (index.CellsFollowRows && MoveWholeRows(sheetData, index, move, formulasRemoved)) return formulasRemoved;
+    }
+    WriteDeferredReferences(index);
     std::vector<std::pair<int64_t, pugi::xml_node>> rows;
     TSheetDataIndex extent;
     const bool formulasPossible = !index.FormulasKnown || index.HasFormulas;
     bool formulaKept = false; // in a cell that stays where it is
     std::set<std::string> sharedGroups;
     bool formulasRemoved = false;
-    bool ordered = true;
+    bool follow = true; // every cell in its row element's row
     ForEachRow(sheetData, [&](pugi::xml_node row, int64_t number) {
         const int64_t newNumber = move.NewRow(number);
         if (newNumber <= 0) {
@@ -354,6 +472,7 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const
             const pugi::xml_attribute ref = AttributeNamed(cell, 'r');
             const TCellPosition position = CellPositionOf(ref, number, previousCol);
             previousCol = position.Col;
+            follow = follow && position.RowNumber == number;
             const int64_t newCol = move.NewCol(position.Col);
             const int64_t newCellRow = move.NewRow(position.RowNumber);
             if (newCol < 0 || newCellRow <= 0) {
@@ -376,27 +495,17 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const
             extent.Include(newCellRow, newCol);
             cell = next;
         }
-        if (!rows.empty() && rows.back().first > newNumber) ordered = false;
         rows.emplace_back(newNumber, row);
     });
     RemoveSharedFormulas(sheetData, sharedGroups);
-    if (!ordered) {
-        std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (const auto& entry : rows) sheetData.append_move(entry.second);
-    }
-    // Rows numbered after the previous one: their numbers as RowNumberOf reads them with no fallback.
-    index.Rows.clear();
-    index.Ascending = true;
-    for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
-        const int64_t number = RowNumberOf(row, -1);
-        if (!index.Rows.empty() && number < index.Rows.back().first) index.Ascending = false;
-        if (index.Rows.empty() || number != index.Rows.back().first) index.Rows.emplace_back(number, row);
-    }
-    index.RowsKnown = true;
+    PutRowsInOrder(sheetData, index, rows);
     if (!index.FormulasKnown) {
         index.FormulasKnown = true;
         index.HasFormulas = formulaKept;
     }
+    // Cells that stood in their row elements' rows still do.
+    index.FollowKnown = true;
+    index.CellsFollowRows = follow;
     index.ExtentKnown = true;
     index.MaxRowNumber = extent.MaxRowNumber;
     index.MaxCol = extent.MaxCol;

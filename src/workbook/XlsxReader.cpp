@@ -122,7 +122,10 @@ bool SplitCellRef(const char* ref, int32_t& col, int32_t& row) {
 TXlsxWorkbook::TXlsxWorkbook() = default;
 TXlsxWorkbook::~TXlsxWorkbook() = default;
 
-void TXlsxWorkbook::ForgetEditIndex() { FEditIndex.reset(); }
+void TXlsxWorkbook::ForgetEditIndex() {
+    if (FEditIndex) WriteDeferredReferences(*FEditIndex);
+    FEditIndex.reset();
+}
 
 void TXlsxWorkbook::LoadFromFile(const std::u16string& fileName) {
     const std::filesystem::path path = TextToPath(fileName);
@@ -137,7 +140,7 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
 }
 
 void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view package, std::string* release) {
-    ForgetEditIndex();
+    FEditIndex.reset(); // with the documents it refers to
     FOriginalEntries.Clear();
     FSheetDocs.clear();
     FSheets.clear();

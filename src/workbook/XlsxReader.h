@@ -169,7 +169,8 @@ protected:
     pugi::xml_node FindOrAddRow(pugi::xml_node sheetData, int64_t rowNumber);
     // What edits know of sheetData, made afresh when it is another sheetData than last time.
     TSheetDataIndex& EditIndex(const pugi::xml_node& sheetData);
-    // Forgets it, whenever a part may have been changed in another way.
+    // Forgets it, whenever a part may have been changed in another way, once the references it left
+    // for later are written.
     void ForgetEditIndex();
     pugi::xml_node FindOrAddCell(pugi::xml_node rowElement, std::string_view ref);
     void WriteCellContent(pugi::xml_node cell, const std::u16string& text);

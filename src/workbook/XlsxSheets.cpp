@@ -265,6 +265,10 @@ void TXlsxWorkbook::RemovePart(std::u16string_view entryName) {
     const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
     if (!entry) return;
     const std::u16string name = entry->Name;
+    const auto open = FSheetDocs.find(name);
+    if (FEditIndex && open != FSheetDocs.end() && FEditIndex->SheetData.root() == open->second->root()) {
+        FEditIndex.reset(); // nothing left to write into
+    }
     ForgetEditIndex();
     FSheetDocs.erase(name);
     FOriginalEntries.Remove(name);
@@ -296,6 +300,7 @@ std::string TXlsxWorkbook::SaveToBytes() {
         FFormulasRemoved = false;
     }
     // Every opened part is deflated as the serialiser writes it; every other entry is copied as stored.
+    if (FEditIndex) WriteDeferredReferences(*FEditIndex);
     for (auto& [name, document] : FSheetDocs) {
         TPackageEntry& entry = FOriginalEntries.ForName(name);
         // About as large as the part was: what it held before, deflated, and a little more.

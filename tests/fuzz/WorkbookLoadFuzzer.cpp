@@ -68,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         workbook.SetCellValue(0, 0, 0, u"x\ty");
         workbook.InsertRow(0, 0);
+        workbook.SortByColumn(0, 0, false, false);
     } catch (const tabulix::TTabulixError&) {
     }
     tabulix::TXlsxWorkbook saved;

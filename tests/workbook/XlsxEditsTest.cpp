@@ -301,3 +301,41 @@ TEST(SortByColumn, MixedColumnsFollowTheAdjacentSwapProcedure) {
     workbook.SortByColumn(0, -1, true, false);
     EXPECT_EQ(workbook.Grid().Text(1, 0), u"3");
 }
+
+TEST(SortByColumn, MovedCellsReferencesReadAsAMoveWritesThem) {
+    // A lower-case reference and a cell without one, in a row sorted away and back; a cell set in a
+    // moved row finds its cell.
+    TEditedWorkbook workbook(Row(1, "<c r=\"a1\"><v>2</v></c><c><v>x</v></c>") + Row(2, CellXml("A2", "1")));
+    workbook.SortByColumn(0, 0, true, false);
+    workbook.SortByColumn(0, 0, false, false);
+    workbook.SetCellValue(0, 0, 1, u"y");
+    EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"A1\"><v>2</v></c><c r=\"B1\" t=\"inlineStr\"><is><t>y</t></is></c></row>"
+                                       "<row r=\"2\"><c r=\"A2\"><v>1</v></c></row></sheetData>");
+}
+
+TEST(SortByColumn, ReferencesLeftForLaterAreWrittenBeforeAnythingReadsThem) {
+    TEditedWorkbook workbook(TXlsxFixture()
+        .Sheet("S", Row(1, CellXml("A1", "2")) + Row(2, CellXml("A2", "1")) + Row(3, CellXml("A3", "3")))
+        .Sheet("T", ""));
+    const auto savedColumn = [&workbook] {
+        const auto reloaded = workbook.Reloaded();
+        std::u16string column;
+        for (int r = 0; r < reloaded->Sheet(0).RowCount; ++r) (column += reloaded->Sheet(0).Text(r, 0)) += u",";
+        return column;
+    };
+    workbook.SortByColumn(0, 0, true, false);
+    EXPECT_EQ(savedColumn(), u"1,2,3,"); // by saving
+    workbook.SortByColumn(0, 0, false, false);
+    workbook.DeleteRow(0, 0); // by another structural edit
+    EXPECT_EQ(savedColumn(), u"2,1,");
+    workbook.SortByColumn(0, 0, true, false);
+    workbook.SetCellValue(1, 0, 0, u"t"); // by an edit of another sheet
+    EXPECT_EQ(savedColumn(), u"1,2,");
+}
+
+TEST(StructuralEdits, ACellNamingAnotherRowMovesByItsOwnReference) {
+    TEditedWorkbook workbook(Row(2, CellXml("A5", "x")) + Row(3, CellXml("A3", "y")));
+    workbook.InsertRow(0, 3); // before row 4: the rows stay, the cell of row 5 moves
+    EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"2\"><c r=\"A6\"><v>x</v></c></row>"
+                                       "<row r=\"3\"><c r=\"A3\"><v>y</v></c></row></sheetData>");
+}
