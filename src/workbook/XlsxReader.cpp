@@ -438,11 +438,19 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
     }
     maxRow = std::min(maxRow, MaxLoadedRows - 1);
     maxCol = std::min(std::max(maxCol, int32_t(0)), MaxLoadedCols - 1);
-    sheet.Reset(maxRow + 1, maxCol + 1);
-    for (int32_t r = 0; r <= maxRow; ++r) {
-        std::copy_n(cells.begin() + ptrdiff_t(size_t(r) * size_t(MaxLoadedCols)), maxCol + 1,
-                    sheet.FCells.begin() + ptrdiff_t(size_t(r) * size_t(maxCol + 1)));
+    // The grid is cut where it lies: each row moves left to its place in the narrower grid (a place
+    // never after the row's own), so a sheet at the limit is taken as it is, without a copy.
+    const size_t width = size_t(maxCol + 1);
+    if (width < size_t(MaxLoadedCols)) {
+        for (size_t r = 1; r <= size_t(maxRow); ++r) {
+            std::copy_n(cells.begin() + ptrdiff_t(r * size_t(MaxLoadedCols)), width, cells.begin() + ptrdiff_t(r * width));
+        }
     }
+    cells.resize(size_t(maxRow + 1) * width);
+    cells.shrink_to_fit();
+    sheet.RowCount = maxRow + 1;
+    sheet.ColCount = maxCol + 1;
+    sheet.FCells = std::move(cells);
     sheet.FTexts.ShrinkToFit();
     return sheet;
 }

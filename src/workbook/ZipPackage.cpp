@@ -126,13 +126,10 @@ unz_file_info64 ReadCurrentEntryName(unzFile file, std::u16string& name, std::st
     return info;
 }
 
-// Inflates the current entry, handing every piece to take, counting the bytes against the limits and
-// checking the checksum at the end; the number of bytes it inflated to.
+// Reads the opened current entry to its end, handing every piece to take; the entry is closed before
+// anything thrown leaves.
 template <typename TTake>
-uint64_t InflateCurrentEntry(unzFile file, const std::u16string& name, uint64_t& total, const TZipLimits& limits,
-                             TTake&& take) {
-    if (unzOpenCurrentFile(file) != UNZ_OK) FailDamaged(name);
-    uint64_t size = 0;
+void ReadOpenedEntry(unzFile file, const std::u16string& name, TTake&& take) {
     char buffer[65536];
     for (;;) {
         const int read = unzReadCurrentFile(file, buffer, sizeof buffer);
@@ -140,15 +137,29 @@ uint64_t InflateCurrentEntry(unzFile file, const std::u16string& name, uint64_t&
             unzCloseCurrentFile(file);
             FailDamaged(name);
         }
-        if (read == 0) break;
-        total += uint64_t(read);
-        size += uint64_t(read);
-        if (total > limits.MaxTotalBytes) {
+        if (read == 0) return;
+        try {
+            take(std::string_view(buffer, size_t(read)));
+        } catch (...) {
             unzCloseCurrentFile(file);
-            throw TTabulixError(TooLarge);
+            throw;
         }
-        take(std::string_view(buffer, size_t(read)));
     }
+}
+
+// Inflates the current entry, handing every piece to take, counting the bytes against the limits and
+// checking the checksum at the end; the number of bytes it inflated to.
+template <typename TTake>
+uint64_t InflateCurrentEntry(unzFile file, const std::u16string& name, uint64_t& total, const TZipLimits& limits,
+                             TTake&& take) {
+    if (unzOpenCurrentFile(file) != UNZ_OK) FailDamaged(name);
+    uint64_t size = 0;
+    ReadOpenedEntry(file, name, [&](std::string_view piece) {
+        total += piece.size();
+        size += piece.size();
+        if (total > limits.MaxTotalBytes) throw TTabulixError(TooLarge);
+        take(piece);
+    });
     if (unzCloseCurrentFile(file) != UNZ_OK) FailDamaged(name); // a CRC mismatch
     return size;
 }
@@ -160,16 +171,7 @@ std::string ReadStoredData(unzFile file, const std::u16string& name, uint64_t st
     if (unzOpenCurrentFile2(file, &method, &level, 1) != UNZ_OK) FailDamaged(name);
     std::string data;
     data.reserve(size_t(std::min<uint64_t>(storedSize, archiveSize)));
-    char buffer[65536];
-    for (;;) {
-        const int read = unzReadCurrentFile(file, buffer, sizeof buffer);
-        if (read < 0) {
-            unzCloseCurrentFile(file);
-            FailDamaged(name);
-        }
-        if (read == 0) break;
-        data.append(buffer, size_t(read));
-    }
+    ReadOpenedEntry(file, name, [&](std::string_view piece) { data.append(piece); });
     unzCloseCurrentFile(file);
     return data;
 }
