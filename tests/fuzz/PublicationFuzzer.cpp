@@ -23,19 +23,19 @@ void Check(bool promise) {
     if (!promise) __builtin_trap();
 }
 
-void FuzzSheetSpec(std::u16string_view spec) {
-    const std::vector<std::u16string> items = ParseSheetSpec(spec);
+void FuzzSheetSpec(std::u16string_view sheetList) {
+    const std::vector<std::u16string> items = ParseSheetSpec(sheetList);
     size_t total = 0;
     for (const std::u16string& item : items) {
         Check(!item.empty() && item == TrimView(item));
         total += item.size();
         // Every item selects a worksheet of its own name.
-        Check(IsSheetRequested(item, spec));
-        Check(spec.find(item) != std::u16string_view::npos);
+        Check(IsSheetRequested(item, sheetList));
+        Check(sheetList.find(item) != std::u16string_view::npos);
     }
-    Check(total <= spec.size());
-    const std::u16string_view trimmed = TrimView(spec);
-    if (trimmed.empty() || SameTextAscii(trimmed, u"ALL")) Check(items.empty() && IsSheetRequested(u"x", spec));
+    Check(total <= sheetList.size());
+    const std::u16string_view trimmed = TrimView(sheetList);
+    if (trimmed.empty() || SameTextAscii(trimmed, u"ALL")) Check(items.empty() && IsSheetRequested(u"x", sheetList));
 }
 
 void FuzzPublication(const std::u16string& text, const std::vector<std::u16string>& sheetNames) {
@@ -85,11 +85,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const size_t nul = input.find('\0');
     const std::string_view publication = input.substr(0, nul);
-    const std::string_view spec = nul == std::string_view::npos ? std::string_view() : input.substr(nul + 1);
+    const std::string_view sheetList = nul == std::string_view::npos ? std::string_view() : input.substr(nul + 1);
 
-    const std::u16string specText = Utf8ToUtf16(spec);
-    FuzzSheetSpec(specText);
-    std::vector<std::u16string> sheetNames = ParseSheetSpec(specText);
+    const std::u16string sheetListText = Utf8ToUtf16(sheetList);
+    FuzzSheetSpec(sheetListText);
+    std::vector<std::u16string> sheetNames = ParseSheetSpec(sheetListText);
     if (sheetNames.size() > 8) sheetNames.resize(8);
     if (sheetNames.empty()) sheetNames = {u"Sheet", u"Q1 2024", u"Q1-2024"};
     FuzzPublication(DecodePublicationBytes(publication), sheetNames);

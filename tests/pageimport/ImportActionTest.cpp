@@ -73,8 +73,8 @@ struct TImportScene {
         Host.Variables[u"[PubDir]"] = Text(Folder.Path());
         Host.Variables[u"[PubTitle]"] = u"Demo";
     }
-    bool Run(const std::u16string& target, const std::u16string& spec = u"ALL") {
-        return RunImportAction(Host, u"[PubDir]Book.xlsx", spec, target);
+    bool Run(const std::u16string& target, const std::u16string& sheetList = u"ALL") {
+        return RunImportAction(Host, u"[PubDir]Book.xlsx", sheetList, target);
     }
     std::string Log() const {
         const auto log = Folder / u"Tabulix_import.log";

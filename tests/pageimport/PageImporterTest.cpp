@@ -41,8 +41,8 @@ struct TImportFiles {
         fixture.WriteTo(Workbook);
         WriteFileBytes(Publication, publication);
     }
-    void Import(const std::u16string& spec = u"ALL") const {
-        ImportWorkbookToVisualNeoPages(Text(Workbook), spec, Text(Publication));
+    void Import(const std::u16string& sheetList = u"ALL") const {
+        ImportWorkbookToVisualNeoPages(Text(Workbook), sheetList, Text(Publication));
     }
     std::string PublicationNow() const { return ReadFileBytes(Publication); }
 };
@@ -51,9 +51,9 @@ struct TImportFiles {
 } // namespace
 
 TEST(SheetSpec, AllOrEmptySelectsEverySheet) {
-    for (const std::u16string spec : {u"ALL", u"  all \r\n", u"", u" \t "}) {
-        EXPECT_TRUE(IsSheetRequested(u"Anything", spec)) << Utf16ToUtf8(spec);
-        EXPECT_TRUE(ParseSheetSpec(spec).empty());
+    for (const std::u16string sheetList : {u"ALL", u"  all \r\n", u"", u" \t "}) {
+        EXPECT_TRUE(IsSheetRequested(u"Anything", sheetList)) << Utf16ToUtf8(sheetList);
+        EXPECT_TRUE(ParseSheetSpec(sheetList).empty());
     }
     EXPECT_FALSE(IsSheetRequested(u"ALL2", u"ALL|x"));
     EXPECT_TRUE(IsSheetRequested(u"all", u"ALL|x")); // a list that holds the word is a list of names

@@ -29,7 +29,7 @@ constexpr const char* Usage =
     "  tabulix new FILE                    write a new blank workbook\n"
     "  tabulix edit FILE -o OUT OP...      apply edits in order and save to OUT\n"
     "  tabulix export FILE OUT --format F [--scope S] [--sheet N]\n"
-    "  tabulix import WORKBOOK PUB [--sheets SPEC]\n";
+    "  tabulix import WORKBOOK PUB [--sheets NAMES]\n";
 
 std::u16string Text(const std::string& utf8) { return Utf8ToUtf16(utf8); }
 

@@ -1,4 +1,4 @@
-// tabulix import WORKBOOK PUB [--sheets SPEC]: the chosen worksheets become pages of the publication,
+// tabulix import WORKBOOK PUB [--sheets NAMES]: the chosen worksheets become pages of the publication,
 // which is replaced in place once the new text has been verified.
 #include "SubCommands.h"
 

@@ -149,14 +149,14 @@ void TImportForm::LoadSheets() {
     FLoading = false;
 }
 
-void TImportForm::RestoreSheetSpec(const std::u16string& specification) {
+void TImportForm::RestoreSheetSpec(const std::u16string& sheetList) {
     TDialogControl& list = Control(u"Sheet");
-    const std::u16string_view trimmed = TrimView(specification);
+    const std::u16string_view trimmed = TrimView(sheetList);
     const bool all = trimmed.empty() || SameTextAscii(trimmed, u"ALL");
     Control(u"CheckAll").Checked = all;
     for (TCheckListItem& item : list.Checks) item.Checked = all;
     if (all) return;
-    for (const std::u16string& name : ParseSheetSpec(specification)) {
+    for (const std::u16string& name : ParseSheetSpec(sheetList)) {
         for (TCheckListItem& item : list.Checks) {
             if (SameTextAscii(item.Text, TrimView(name))) item.Checked = true;
         }
@@ -165,15 +165,15 @@ void TImportForm::RestoreSheetSpec(const std::u16string& specification) {
 
 std::u16string TImportForm::SheetSpec() {
     if (Control(u"CheckAll").Checked) return u"ALL";
-    std::u16string specification;
+    std::u16string sheetList;
     for (const TCheckListItem& item : Control(u"Sheet").Checks) {
         if (!item.Checked) continue;
         std::u16string name = item.Text;
         std::replace(name.begin(), name.end(), u'|', u' ');
-        if (!specification.empty()) specification += u'|';
-        specification += name;
+        if (!sheetList.empty()) sheetList += u'|';
+        sheetList += name;
     }
-    return specification;
+    return sheetList;
 }
 
 void TImportForm::OnClick(const std::u16string& name) {
@@ -219,13 +219,13 @@ void TImportForm::OnExit(const std::u16string& name) {
 }
 
 bool TImportForm::Save(TParameterSlots& slots) {
-    const std::u16string specification = SheetSpec();
-    if (TrimView(specification).empty()) {
+    const std::u16string sheetList = SheetSpec();
+    if (TrimView(sheetList).empty()) {
         FServices.WriteVariable(u"[LastError]", u"Select at least one worksheet to import.");
         return false;
     }
     slots.Write(0, Control(u"EditExcel").Text);
-    slots.Write(1, specification);
+    slots.Write(1, sheetList);
     const std::u16string& target = Control(u"EditTarget").Text;
     if (Control(u"RadioCurrent").Checked) {
         const std::u16string trimmed = Trim(target);

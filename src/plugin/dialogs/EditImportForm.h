@@ -18,8 +18,8 @@ public:
 
     // Fills the sheet list from the workbook named in EditExcel, every sheet checked.
     void LoadSheets();
-    // Checks the sheets a stored specification names ("ALL" or empty: all of them).
-    void RestoreSheetSpec(const std::u16string& specification);
+    // Checks the sheets a stored list of sheet names holds ("ALL" or empty: all of them).
+    void RestoreSheetSpec(const std::u16string& sheetList);
     // "ALL", or the checked sheets' names in list order joined by "|" (a "|" in a name becomes a blank).
     std::u16string SheetSpec();
     // What the destination field shows for the publication open in the host.
