@@ -86,36 +86,38 @@ int32_t ColumnLettersToIndex(std::u16string_view letters) {
 }
 
 bool SplitCellRef(std::u16string_view ref, int32_t& col, int32_t& row) { return SplitCellRefOf(ref, col, row); }
-bool SplitCellRef(std::string_view ref, int32_t& col, int32_t& row) {
-    // The usual form, up to three upper-case letters and up to seven digits without a leading zero,
-    // read directly; anything else by the general rule.
+namespace {
+
+// The usual form of a reference, up to three upper-case letters and up to seven digits without a
+// leading zero, read directly: how many characters it takes (0 when ref does not start so). charAt(i)
+// is the character at i, or NUL past the end.
+template <typename TCharAt>
+size_t ReadUsualCellRef(TCharAt&& charAt, int32_t& col, int32_t& row) {
     size_t i = 0;
     int32_t letters = 0;
-    while (i < ref.size() && i < 3 && ref[i] >= 'A' && ref[i] <= 'Z') letters = letters * 26 + (ref[i++] - 'A' + 1);
+    for (char c = charAt(i); i < 3 && c >= 'A' && c <= 'Z'; c = charAt(++i)) letters = letters * 26 + (c - 'A' + 1);
     const size_t digitsStart = i;
     int32_t number = 0;
-    while (i < ref.size() && i - digitsStart < 7 && ref[i] >= '0' && ref[i] <= '9') number = number * 10 + (ref[i++] - '0');
-    if (i == ref.size() && digitsStart > 0 && i > digitsStart && ref[digitsStart] != '0') {
-        col = letters - 1;
-        row = number - 1;
-        return true;
-    }
+    for (char c = charAt(i); i - digitsStart < 7 && c >= '0' && c <= '9'; c = charAt(++i)) number = number * 10 + (c - '0');
+    if (digitsStart == 0 || i == digitsStart || charAt(digitsStart) == '0') return 0;
+    col = letters - 1;
+    row = number - 1;
+    return i;
+}
+
+} // namespace
+
+bool SplitCellRef(std::string_view ref, int32_t& col, int32_t& row) {
+    const auto charAt = [ref](size_t i) { return i < ref.size() ? ref[i] : '\0'; };
+    const size_t read = ReadUsualCellRef(charAt, col, row);
+    if (read > 0 && read == ref.size()) return true;
     return SplitCellRefOf(ref, col, row);
 }
 
 bool SplitCellRef(const char* ref, int32_t& col, int32_t& row) {
-    // The usual form read up to its end without measuring it first.
-    size_t i = 0;
-    int32_t letters = 0;
-    while (i < 3 && ref[i] >= 'A' && ref[i] <= 'Z') letters = letters * 26 + (ref[i++] - 'A' + 1);
-    const size_t digitsStart = i;
-    int32_t number = 0;
-    while (i - digitsStart < 7 && ref[i] >= '0' && ref[i] <= '9') number = number * 10 + (ref[i++] - '0');
-    if (ref[i] == '\0' && digitsStart > 0 && i > digitsStart && ref[digitsStart] != '0') {
-        col = letters - 1;
-        row = number - 1;
-        return true;
-    }
+    // Read up to its end without measuring it first.
+    const size_t read = ReadUsualCellRef([ref](size_t i) { return ref[i]; }, col, row);
+    if (read > 0 && ref[read] == '\0') return true;
     return SplitCellRef(std::string_view(ref), col, row);
 }
 
@@ -382,7 +384,6 @@ public:
         FText.clear();
         return FText;
     }
-    std::u16string& Text() { return FText; }
     std::string& Scratch() { return FScratch; }
 
 private:

@@ -71,12 +71,6 @@ void AppendText(const pugi::xml_node& root, std::string& out) {
 
 } // namespace
 
-std::string TextContentUtf8(const pugi::xml_node& node) {
-    std::string text;
-    AppendText(node, text);
-    return text;
-}
-
 std::string_view TextContentView(const pugi::xml_node& node, std::string& scratch) {
     // The usual cases, one text in the element or one text child, without a copy.
     const pugi::xml_node only = node.first_child();
@@ -88,8 +82,6 @@ std::string_view TextContentView(const pugi::xml_node& node, std::string& scratc
     AppendText(node, scratch);
     return scratch;
 }
-
-std::u16string TextContent(const pugi::xml_node& node) { return Utf8ToUtf16(TextContentUtf8(node)); }
 
 std::u16string AttrOrDefault(const pugi::xml_node& element, std::string_view name, std::u16string_view fallback) {
     if (element) {
@@ -208,12 +200,6 @@ private:
     pugi::xml_writer& FNext;
 };
 
-class TStringWriter : public pugi::xml_writer {
-public:
-    std::string Bytes;
-    void write(const void* data, size_t size) override { Bytes.append(static_cast<const char*>(data), size); }
-};
-
 } // namespace
 
 void WriteXmlPart(pugi::xml_document& document, pugi::xml_writer& writer) {
@@ -233,12 +219,6 @@ void WriteXmlPart(pugi::xml_document& document, pugi::xml_writer& writer) {
     // it writes as it is, and only text can still hold one here (see TLineEndFolder).
     TCarriageReturnWriter out(writer);
     document.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-}
-
-std::string SerializeXmlPart(pugi::xml_document& document) {
-    TStringWriter writer;
-    WriteXmlPart(document, writer);
-    return std::move(writer.Bytes);
 }
 
 pugi::xml_node RootElement(const pugi::xml_document& document) { return FirstElement(document); }

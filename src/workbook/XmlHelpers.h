@@ -17,10 +17,8 @@ pugi::xml_node FirstChildNamed(const pugi::xml_node& parent, std::string_view na
 // in the parent's namespace without a declaration of its own.
 std::string ChildName(const pugi::xml_node& parent, std::string_view localName);
 
-// The text of every text and CDATA node below the node, in document order.
-std::u16string TextContent(const pugi::xml_node& node);
-std::string TextContentUtf8(const pugi::xml_node& node);
-// The same text, without copying when it is a single text node; otherwise built in scratch.
+// The UTF-8 text of every text and CDATA node below the node, in document order: a view of the
+// document's own text when it is a single one, otherwise built in scratch.
 std::string_view TextContentView(const pugi::xml_node& node, std::string& scratch);
 
 // The attribute's value when the element has it, otherwise the default.
@@ -46,7 +44,6 @@ char* AllocateXmlBuffer(size_t size);
 // that a reader's normalisation of line ends and blanks gives back exactly the characters the document
 // holds.
 void WriteXmlPart(pugi::xml_document& document, pugi::xml_writer& writer);
-std::string SerializeXmlPart(pugi::xml_document& document);
 
 // The root element of a parsed document; empty when there is none.
 pugi::xml_node RootElement(const pugi::xml_document& document);

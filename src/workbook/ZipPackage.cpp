@@ -179,25 +179,15 @@ std::string ReadStoredData(unzFile file, const std::u16string& name, uint64_t st
 constexpr uLong EncryptedFlag = 1;
 
 // The current entry's data as stored; none when minizip does not give all of it.
-std::optional<std::string> TryReadStoredData(unzFile file, const unz_file_info64& info, size_t archiveSize) {
-    int method = 0;
-    int level = 0;
-    if (unzOpenCurrentFile2(file, &method, &level, 1) != UNZ_OK) return std::nullopt;
-    std::string data;
-    data.reserve(size_t(std::min<uint64_t>(info.compressed_size, archiveSize)));
-    char buffer[65536];
-    for (;;) {
-        const int read = unzReadCurrentFile(file, buffer, sizeof buffer);
-        if (read < 0) {
-            unzCloseCurrentFile(file);
-            return std::nullopt;
-        }
-        if (read == 0) break;
-        data.append(buffer, size_t(read));
+std::optional<std::string> TryReadStoredData(unzFile file, const std::u16string& name, const unz_file_info64& info,
+                                             size_t archiveSize) {
+    try {
+        std::string data = ReadStoredData(file, name, info.compressed_size, archiveSize);
+        if (data.size() == info.compressed_size) return data;
+    } catch (const TTabulixError&) {
+        // Damaged: read again by minizip, which reports it.
     }
-    unzCloseCurrentFile(file);
-    if (data.size() != info.compressed_size) return std::nullopt;
-    return data;
+    return std::nullopt;
 }
 
 // Inflates an entry whose data is regular: stored or deflated, not encrypted, inflating (within what
@@ -256,7 +246,7 @@ std::vector<TPackageEntry> ReadZipPackage(std::string_view archive, const TZipLi
         const bool keep = xmlBytes && (EndsWithTextAscii(entry.Name, u".xml") || EndsWithTextAscii(entry.Name, u".rels"));
         // The usual entry is checked whole, by libdeflate; anything else by minizip, a piece at a time.
         if (keep || info.uncompressed_size <= WholeCheckLimit) {
-            std::optional<std::string> data = TryReadStoredData(file.Get(), info, archive.size());
+            std::optional<std::string> data = TryReadStoredData(file.Get(), entry.Name, info, archive.size());
             if (data && InflateRegular(info, *data, limits.MaxTotalBytes - total, inflated)) {
                 total += info.uncompressed_size;
                 entry.Size = info.uncompressed_size;
