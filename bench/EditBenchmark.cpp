@@ -9,7 +9,6 @@
 #include "workbook/XlsxReader.h"
 #include "workbook/ZipPackage.h"
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -21,22 +20,12 @@ namespace {
 
 using namespace tabulix;
 using namespace tabulix::bench;
-using Clock = std::chrono::steady_clock;
-
-template <typename TWork>
-double Seconds(TWork&& work) {
-    const auto start = Clock::now();
-    work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 std::unique_ptr<TXlsxWorkbook> Load(const std::string& package) {
     auto workbook = std::make_unique<TXlsxWorkbook>();
     workbook->LoadFromBytes(u"bench.xlsx", package);
     return workbook;
 }
-
-const char* Verdict(bool met) { return met ? "met" : "NOT met"; }
 
 } // namespace
 

@@ -94,8 +94,6 @@ std::pair<size_t, size_t> HeapOf(TWork&& work) {
     return {gPeakBytes.load() - before, gLiveBytes.load() - before};
 }
 
-const char* Verdict(bool met) { return met ? "met" : "NOT met"; }
-
 } // namespace
 
 int main() {

@@ -3,6 +3,7 @@
 // What the benchmarks share: samples with their median and spread, other processes timed from outside
 // or by their own report, and the baselines of openpyxl.
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,17 @@ public:
 private:
     std::vector<double> FValues;
 };
+
+// The wall-clock seconds one call of work takes.
+template <typename TWork>
+double Seconds(TWork&& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// "met" or "NOT met", for the line of a target.
+inline const char* Verdict(bool met) { return met ? "met" : "NOT met"; }
 
 // Runs a program to its end with its output discarded (or kept in output); the wall-clock seconds from
 // start to exit. Throws std::runtime_error when it cannot be started or exits with a failure.

@@ -8,7 +8,6 @@
 #include "viewer/ViewerDoubles.h"
 #include "workbook/XlsxBlankTemplate.h"
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 
@@ -40,9 +39,7 @@ TSamples PaintTimes(TNeoSpreadsheet& viewer, const TRect& client, int64_t& texts
     TNullCanvas canvas;
     TSamples samples;
     for (int n = 0; n < 200; ++n) {
-        const auto start = std::chrono::steady_clock::now();
-        viewer.Paint(canvas, client);
-        samples.Add(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        samples.Add(Seconds([&] { viewer.Paint(canvas, client); }));
     }
     textsPerPaint = canvas.Texts / 200;
     return samples;
@@ -73,7 +70,7 @@ int main() {
     std::printf("\nOne Paint of a %d x %d viewer on a canvas that draws nothing (200 paints):\n", client.Width(), client.Height());
     std::printf("  over the %d x %d sheet, %lld cells and headers a paint: %s (target below 2 ms: %s)\n", MaxLoadedRows,
                 MaxLoadedCols, static_cast<long long>(fullTexts), full.Describe("us", 1e6).c_str(),
-                full.Median() < 2e-3 ? "met" : "NOT met");
+                Verdict(full.Median() < 2e-3));
     std::printf("  over the blank workbook's empty sheet, %lld cells and headers without texts: %s\n",
                 static_cast<long long>(blankTexts), blank.Describe("us", 1e6).c_str());
     return 0;

@@ -16,8 +16,6 @@ namespace {
 constexpr int RedField = 706;
 constexpr int GreenField = 707;
 constexpr int BlueField = 708;
-// A message range nothing posts: peeking it lets the system put what was painted on the screen.
-constexpr UINT NothingPosted = WM_APP + 0x42;
 
 struct TStepSyntax {
     const char* Name;
@@ -166,15 +164,6 @@ std::string JoinedItems(HWND control, TKind kind) {
     return joined;
 }
 
-// Lets the controls have their say on what a step set off (a box's answer, a posted close).
-void HandleWaitingMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
 // The focus moves to the control as the dialog moves it (an edit field gets its text selected); the
 // control that had it sees it leave.
 void MoveFocus(HWND dialog, HWND control) { SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE); }
@@ -312,13 +301,8 @@ bool ExpectItems(const TControlStep& step, const std::string& expected) {
 
 bool Screenshot(HWND dialog, const std::string& file, std::string& failure) {
     // The dialog paints now; peeking at an idle queue puts it on the screen.
-    RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    GdiFlush();
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < 30;) {
-        MSG message;
-        PeekMessageW(&message, nullptr, NothingPosted, NothingPosted, PM_NOREMOVE);
-        Sleep(5);
-    }
+    PaintNow(dialog);
+    LetPaintReachScreen();
     RECT area{};
     GetWindowRect(dialog, &area);
     std::string reason;
@@ -399,10 +383,7 @@ void THostDialogs::DialogShown(HWND dialog) {
         return;
     }
     if (!IsColorDialog(dialog)) return;
-    for (auto it = FSeenColorDialogs.begin(); it != FSeenColorDialogs.end();) {
-        it = IsWindow(*it) ? std::next(it) : FSeenColorDialogs.erase(it);
-    }
-    if (FSeenColorDialogs.insert(dialog).second) {
+    if (FirstSight(FSeenColorDialogs, dialog)) {
         PostMessageW(FMainWindow, ColorDialogMessage, reinterpret_cast<WPARAM>(dialog), 0);
     }
 }
@@ -419,7 +400,8 @@ void THostDialogs::RunSteps(HWND dialog) {
         FLog("dialog step: " + step.Text);
         std::string failure;
         const bool held = RunStep(dialog, step, failure);
-        HandleWaitingMessages();
+        // The controls have their say on what the step set off (a box's answer, a posted close).
+        DispatchWaitingMessages();
         if (!held) {
             FSteps.clear();
             const bool open = IsWindow(dialog) && IsWindowVisible(dialog);
@@ -501,8 +483,8 @@ bool THostDialogs::ExpectColorStart(const std::string& expected, std::string& fa
 
 void THostDialogs::Cancel(HWND dialog) {
     FLog("property dialog cancelled");
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
-    HandleWaitingMessages();
+    ClickButton(dialog, IDCANCEL, true);
+    DispatchWaitingMessages();
     if (IsWindow(dialog) && IsWindowVisible(dialog)) {
         // A dialog that keeps itself open would leave the edit waiting for a person: it is ended here.
         Miss("the property dialog stayed open after its Cancel; it was ended");
@@ -521,7 +503,7 @@ void THostDialogs::ColorDialogWaiting(HWND dialog) {
     }
     if (answer.Cancel) {
         FLog("colour dialog cancelled");
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+        ClickButton(dialog, IDCANCEL);
         return;
     }
     // The colour is typed into the red, green and blue fields, as the author types it; the dialog takes
@@ -530,7 +512,7 @@ void THostDialogs::ColorDialogWaiting(HWND dialog) {
     const int fields[] = {RedField, GreenField, BlueField};
     for (int i = 0; i < 3; ++i) SetDlgItemInt(dialog, fields[i], UINT(parts[i]), FALSE);
     FLog("colour dialog answered " + ColourHex(answer.Color));
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    ClickButton(dialog, IDOK);
 }
 
 void THostDialogs::Miss(const std::string& why) {

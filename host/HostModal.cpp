@@ -12,8 +12,6 @@ namespace {
 
 // MN_GETHMENU: the menu a popup menu window shows.
 constexpr UINT GetMenuOfWindow = 0x01E1;
-// A message range nothing posts: peeking it lets the system put what was painted on the screen.
-constexpr UINT NothingPosted = WM_APP + 0x42;
 // How often a menu window not yet shown is looked at again before it is taken as it is.
 constexpr LPARAM ShowWaits = 50;
 // How often a menu still open after the Return that chose its item is looked at again before it is closed.
@@ -221,11 +219,7 @@ bool THostModal::Photograph(HWND menuWindow, const std::string& file) {
     // The menu and what lies under it paint now; peeking at an idle queue puts it on the screen.
     RedrawWindow(menuWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     PaintNow(FMainWindow);
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < 30;) {
-        MSG message;
-        PeekMessageW(&message, nullptr, NothingPosted, NothingPosted, PM_NOREMOVE);
-        Sleep(5);
-    }
+    LetPaintReachScreen();
     RECT area = ClientRectOnScreen(FMainWindow);
     RECT menuArea{};
     GetWindowRect(menuWindow, &menuArea);
@@ -251,10 +245,7 @@ bool THostModal::TakeMenu(std::string& items) {
 void THostModal::DialogActivated(HWND dialog) {
     // A dialog activated again (after another window had the focus, or a box above it closed) was
     // recorded already; a file dialog that stays open is looked at after each answer it takes.
-    for (auto it = FSeenDialogs.begin(); it != FSeenDialogs.end();) {
-        it = IsWindow(*it) ? std::next(it) : FSeenDialogs.erase(it);
-    }
-    if (!FSeenDialogs.insert(dialog).second) return;
+    if (!FirstSight(FSeenDialogs, dialog)) return;
 
     if (IsFileDialog(dialog)) {
         const std::string title = WindowText(dialog);
@@ -288,7 +279,7 @@ void THostModal::BoxOpen(HWND box) {
         else Miss("the answer " + ButtonName(queued) + " is no button of the box; it was answered " + ButtonName(answer));
     }
     FLog("message box answered " + ButtonName(answer));
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+    ClickButton(box, answer);
 }
 
 // The dialog's loop dispatches this message while the dialog waits for the reader. A dialog that showed
@@ -316,12 +307,12 @@ void THostModal::FileDialogWaiting(HWND dialog, LPARAM polls) {
     }
     if (answer.Cancel) {
         FLog("file dialog cancelled");
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+        ClickButton(dialog, IDCANCEL);
         return;
     }
     SetWindowTextW(typingBox, Widen(answer.Path).c_str());
     FLog("file dialog answered: " + answer.Path);
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    ClickButton(dialog, IDOK);
     // Whether the dialog closed, showed a box or stays open is seen once the confirmation was handled.
     PostMessageW(FMainWindow, FileDialogMessage, reinterpret_cast<WPARAM>(dialog), 0);
 }

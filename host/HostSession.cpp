@@ -304,11 +304,7 @@ int32_t THostSession::ActionNumber(const std::string& word) const {
 void THostSession::Pump(DWORD milliseconds) {
     const DWORD until = GetTickCount() + milliseconds;
     for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        DispatchWaitingMessages();
         const DWORD now = GetTickCount();
         if (int32_t(until - now) <= 0) break;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, until - now, QS_ALLINPUT);

@@ -112,6 +112,39 @@ void PaintNow(HWND mainWindow) {
     GdiFlush();
 }
 
+void LetPaintReachScreen() {
+    // A message nothing posts: peeking for it lets the system put what was painted on the screen.
+    constexpr UINT NothingPosted = WM_APP + 0x42;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 30;) {
+        MSG message;
+        PeekMessageW(&message, nullptr, NothingPosted, NothingPosted, PM_NOREMOVE);
+        Sleep(5);
+    }
+}
+
+void DispatchWaitingMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void ClickButton(HWND dialog, int id, bool send) {
+    const WPARAM command = MAKEWPARAM(id, BN_CLICKED);
+    const LPARAM button = reinterpret_cast<LPARAM>(GetDlgItem(dialog, id));
+    if (send) {
+        SendMessageW(dialog, WM_COMMAND, command, button);
+    } else {
+        PostMessageW(dialog, WM_COMMAND, command, button);
+    }
+}
+
+bool FirstSight(std::set<HWND>& seen, HWND window) {
+    for (auto it = seen.begin(); it != seen.end();) it = IsWindow(*it) ? std::next(it) : seen.erase(it);
+    return seen.insert(window).second;
+}
+
 COLORREF ScreenColour(POINT point) {
     HBITMAP bitmap = CaptureScreen({point.x, point.y, point.x + 1, point.y + 1});
     if (!bitmap) return CLR_INVALID;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,15 @@ HWND ViewerOver(HWND mainWindow, HWND rectangle, bool visibleOnly);
 
 // Lets every window in the main window paint what it has pending.
 void PaintNow(HWND mainWindow);
+// Waits a moment at an idle queue, which puts what was painted on the screen.
+void LetPaintReachScreen();
+// Dispatches every message already waiting for the thread.
+void DispatchWaitingMessages();
+
+// A click on a dialog's button, as the WM_COMMAND the button gives it: posted, or sent with send.
+void ClickButton(HWND dialog, int id, bool send = false);
+// True the first time the window is seen; handles of windows destroyed since are forgotten first.
+bool FirstSight(std::set<HWND>& seen, HWND window);
 
 // What the screen shows at a point, and in an area saved as a PNG file.
 COLORREF ScreenColour(POINT point);
