@@ -20,17 +20,6 @@ int HexValue(char16_t c) {
     return -1;
 }
 
-std::optional<uint32_t> ReadHexDigits(std::u16string_view digits) {
-    if (digits.empty() || digits.size() > 8) return std::nullopt;
-    uint32_t value = 0;
-    for (char16_t c : digits) {
-        const int v = HexValue(c);
-        if (v < 0) return std::nullopt;
-        value = (value << 4) | uint32_t(v);
-    }
-    return value;
-}
-
 // Decimal digits into a magnitude no larger than limit.
 template <typename CharT>
 std::optional<uint64_t> ReadDecimalDigits(std::basic_string_view<CharT> digits, uint64_t limit) {
@@ -57,6 +46,17 @@ bool TakeSign(std::basic_string_view<CharT>& text) {
 }
 
 } // namespace
+
+std::optional<uint32_t> ReadHexDigits(std::u16string_view digits) {
+    if (digits.empty() || digits.size() > 8) return std::nullopt;
+    uint32_t value = 0;
+    for (char16_t c : digits) {
+        const int v = HexValue(c);
+        if (v < 0) return std::nullopt;
+        value = (value << 4) | uint32_t(v);
+    }
+    return value;
+}
 
 std::optional<int32_t> ReadHostInteger(std::u16string_view text) {
     while (!text.empty() && IsBlankChar(text.front())) text.remove_prefix(1);

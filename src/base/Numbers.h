@@ -13,6 +13,9 @@ namespace tabulix {
 std::optional<int32_t> ReadHostInteger(std::u16string_view text);
 int32_t ReadHostIntegerOr(std::u16string_view text, int32_t fallback);
 
+// One to eight hexadecimal digits, nothing else.
+std::optional<uint32_t> ReadHexDigits(std::u16string_view digits);
+
 // An optionally signed decimal integer, nothing else (the workbook's style, string and row numbers).
 std::optional<int64_t> ReadDecimalInteger(std::u16string_view text);
 int64_t ReadDecimalIntegerOr(std::u16string_view text, int64_t fallback);

@@ -2,6 +2,7 @@
 
 #include "base/Numbers.h"
 #include "pageimport/HostVariables.h"
+#include "plugin/PlugInActions.h"
 #include "plugin/ViewerRegistry.h"
 
 #include <climits>
@@ -118,10 +119,7 @@ std::optional<std::u16string> PickHostObject(const std::u16string& typed) { retu
 
 std::optional<std::u16string> BrowseHostFile(const std::u16string& request) { return AskHost(RequestBrowseFile, request); }
 
-std::u16string THostSlots::Read(int32_t index) const {
-    if (!FSlots || index < 0 || index > FLastIndex) return u"";
-    return ReadHostString(FSlots[index]);
-}
+std::u16string THostSlots::Read(int32_t index) const { return THostParameters{FSlots, FLastIndex}.Read(index); }
 
 void THostSlots::Write(int32_t index, const std::u16string& text) {
     if (!FSlots || index < 0 || index > FLastIndex) return;

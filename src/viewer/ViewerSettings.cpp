@@ -12,13 +12,6 @@ namespace {
 bool IsLineBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
 bool IsSeparator(char16_t c) { return c == u';' || IsLineBreak(c); }
 
-int HexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-    return -1;
-}
-
 // An integer setting within its range, bounds included.
 std::optional<int32_t> ReadSizeSetting(std::u16string_view value, int32_t lowest, int32_t highest) {
     const std::optional<int32_t> number = ReadHostInteger(value);
@@ -61,13 +54,9 @@ std::optional<TColor> ParseHexColor(std::u16string_view text) {
     std::u16string_view digits = TrimView(text);
     if (!digits.empty() && digits.front() == u'#') digits.remove_prefix(1);
     if (digits.size() != 6) return std::nullopt;
-    uint32_t value = 0;
-    for (char16_t c : digits) {
-        const int digit = HexDigit(c);
-        if (digit < 0) return std::nullopt;
-        value = (value << 4) | uint32_t(digit);
-    }
-    return RgbColor(uint8_t(value >> 16), uint8_t(value >> 8), uint8_t(value));
+    const std::optional<uint32_t> value = ReadHexDigits(digits);
+    if (!value) return std::nullopt;
+    return RgbColor(uint8_t(*value >> 16), uint8_t(*value >> 8), uint8_t(*value));
 }
 
 void TNeoSpreadsheet::ApplySettings(const std::u16string& settings) noexcept {

@@ -37,16 +37,6 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     }
 }
 
-// The library's own module. The viewer class belongs to it, not to the host's program: a class
-// registered for the program would outlive an unloaded library and send a reloaded one's windows to a
-// window procedure that is no longer there.
-HINSTANCE LibraryInstance() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ViewerWindowProc), &module);
-    return module;
-}
-
 bool ViewerClassRegistered = false;
 
 bool IsViewerWindow(HWND window) {
@@ -309,6 +299,16 @@ private:
 };
 
 } // namespace
+
+// The viewer class belongs to the library's module, not to the host's program: a class registered for
+// the program would outlive an unloaded library and send a reloaded one's windows to a window procedure
+// that is no longer there.
+HINSTANCE LibraryInstance() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&LibraryInstance), &module);
+    return module;
+}
 
 void UnregisterViewerClass() {
     if (!ViewerClassRegistered) return;

@@ -14,13 +14,6 @@ TDialogControl& TDialogForm::Control(const std::u16string& name) {
     throw std::out_of_range("the dialog has no control " + Utf16ToUtf8(name));
 }
 
-bool TDialogForm::HasControl(const std::u16string& name) const {
-    for (const TDialogControl& control : FControls) {
-        if (control.Name == name) return true;
-    }
-    return false;
-}
-
 TDialogControl& TDialogForm::Add(TControlKind kind, const std::u16string& name, const std::u16string& caption) {
     TDialogControl control;
     control.Kind = kind;

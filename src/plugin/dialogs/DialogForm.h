@@ -98,7 +98,6 @@ public:
     std::vector<TDialogControl>& Controls() { return FControls; }
     // The control of that name; throws std::out_of_range for a name the form does not have.
     TDialogControl& Control(const std::u16string& name);
-    bool HasControl(const std::u16string& name) const;
 
     // Fills the controls from the parameter slots (before the dialog is shown): by default each bound
     // control from its parameter.

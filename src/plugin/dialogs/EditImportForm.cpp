@@ -150,17 +150,9 @@ void TImportForm::LoadSheets() {
 }
 
 void TImportForm::RestoreSheetSpec(const std::u16string& sheetList) {
-    TDialogControl& list = Control(u"Sheet");
     const std::u16string_view trimmed = TrimView(sheetList);
-    const bool all = trimmed.empty() || SameTextAscii(trimmed, u"ALL");
-    Control(u"CheckAll").Checked = all;
-    for (TCheckListItem& item : list.Checks) item.Checked = all;
-    if (all) return;
-    for (const std::u16string& name : ParseSheetSpec(sheetList)) {
-        for (TCheckListItem& item : list.Checks) {
-            if (SameTextAscii(item.Text, TrimView(name))) item.Checked = true;
-        }
-    }
+    Control(u"CheckAll").Checked = trimmed.empty() || SameTextAscii(trimmed, u"ALL");
+    for (TCheckListItem& item : Control(u"Sheet").Checks) item.Checked = IsSheetRequested(item.Text, sheetList);
 }
 
 std::u16string TImportForm::SheetSpec() {

@@ -1,5 +1,6 @@
 #include "plugin/dialogs/EditSettingsForm.h"
 
+#include "base/Numbers.h"
 #include "base/Text.h"
 #include "viewer/ViewerSettings.h"
 
@@ -24,18 +25,9 @@ constexpr TSettingsField SettingsFields[] = {
 } // namespace
 
 std::optional<TColor> ColorOfField(const std::u16string& text) {
-    const std::u16string_view digits = TrimView(text);
-    if (digits.empty() || digits.size() > 8) return std::nullopt;
-    uint32_t value = 0;
-    for (char16_t c : digits) {
-        int digit = -1;
-        if (c >= u'0' && c <= u'9') digit = c - u'0';
-        else if (c >= u'a' && c <= u'f') digit = c - u'a' + 10;
-        else if (c >= u'A' && c <= u'F') digit = c - u'A' + 10;
-        if (digit < 0) return std::nullopt;
-        value = (value << 4) | uint32_t(digit);
-    }
-    return RgbColor(uint8_t(value >> 16), uint8_t(value >> 8), uint8_t(value));
+    const std::optional<uint32_t> value = ReadHexDigits(TrimView(text));
+    if (!value) return std::nullopt;
+    return RgbColor(uint8_t(*value >> 16), uint8_t(*value >> 8), uint8_t(*value));
 }
 
 std::u16string ColorFieldText(TColor color) {

@@ -4,6 +4,7 @@
 #include "platform/win32/dialogs/Win32DialogView.h"
 
 #include "platform/win32/Win32Text.h"
+#include "platform/win32/Win32ViewerWindows.h"
 
 #include <algorithm>
 #include <vector>
@@ -33,13 +34,6 @@ constexpr const wchar_t* DialogProperty = L"TabulixDialog";
 constexpr const wchar_t* NameProperty = L"TabulixName";
 const std::u16string OkName = u"OK";
 const std::u16string CancelName = u"Cancel";
-
-HINSTANCE LibraryModule() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&LibraryModule), &module);
-    return module;
-}
 
 // The platform's dialog font: the one message boxes use.
 HFONT CreateDialogFont() {
@@ -76,7 +70,7 @@ public:
             WORD Menu, Class, Title;
         } dialog{};
         dialog.Header.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-        const INT_PTR result = DialogBoxIndirectParamW(LibraryModule(), &dialog.Header, GetActiveWindow(), DialogProc,
+        const INT_PTR result = DialogBoxIndirectParamW(LibraryInstance(), &dialog.Header, GetActiveWindow(), DialogProc,
                                                        reinterpret_cast<LPARAM>(this));
         return result == IDOK;
     }
@@ -121,7 +115,7 @@ private:
     HWND Make(const wchar_t* className, const std::u16string& text, DWORD style, DWORD exStyle, int x, int y, int width,
               int height, UINT id, const std::u16string& name) {
         HWND window = CreateWindowExW(exStyle, className, WidePtr(text), WS_CHILD | WS_VISIBLE | style, x, y, width, height,
-                                      FDialog, reinterpret_cast<HMENU>(UINT_PTR(id)), LibraryModule(), nullptr);
+                                      FDialog, reinterpret_cast<HMENU>(UINT_PTR(id)), LibraryInstance(), nullptr);
         SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
         SetPropW(window, NameProperty, reinterpret_cast<HANDLE>(const_cast<char16_t*>(name.c_str())));
         return window;
@@ -144,7 +138,7 @@ private:
         SetPropW(FDialog, DialogProperty, reinterpret_cast<HANDLE>(this));
         SetWindowTextW(FDialog, WidePtr(FForm.Caption()));
         FTooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, FDialog, nullptr,
-                                   LibraryModule(), nullptr);
+                                   LibraryInstance(), nullptr);
 
         std::vector<TDialogControl>& controls = FForm.Controls();
         FWindows.assign(controls.size(), nullptr);
@@ -155,13 +149,17 @@ private:
         };
         std::vector<TOpenGroup> groups;
         int y = Margin;
-        int buttonRowX = -1;
-        for (size_t i = 0; i < controls.size(); ++i) {
-            while (!groups.empty() && groups.back().End <= i) {
+        // Every open group whose controls end by the given one is closed around them.
+        const auto closeGroupsEndingBy = [&](size_t end) {
+            while (!groups.empty() && groups.back().End <= end) {
                 CloseGroup(groups.back().Index, groups.back().Top, y, int(groups.size()) - 1);
                 y += 12;
                 groups.pop_back();
             }
+        };
+        int buttonRowX = -1;
+        for (size_t i = 0; i < controls.size(); ++i) {
+            closeGroupsEndingBy(i);
             const TDialogControl& control = controls[i];
             const int left = Margin + GroupIndent * int(groups.size());
             const int width = DialogWidth - 2 * left;
@@ -252,18 +250,13 @@ private:
                 SetWindowLongPtrW(FWindows[i], GWL_STYLE, GetWindowLongPtrW(FWindows[i], GWL_STYLE) | WS_GROUP);
             }
         }
-        while (!groups.empty()) {
-            CloseGroup(groups.back().Index, groups.back().Top, y, int(groups.size()) - 1);
-            y += 12;
-            groups.pop_back();
-        }
+        closeGroupsEndingBy(controls.size());
 
         // OK (the default button) and Cancel at the bottom right; Enter and Escape reach them.
         const int okLeft = DialogWidth - Margin - 2 * 88 - 8;
-        HWND ok = Make(L"BUTTON", u"OK", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, okLeft, y + 4, 88, ButtonHeight, IDOK, OkName);
+        Make(L"BUTTON", u"OK", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, okLeft, y + 4, 88, ButtonHeight, IDOK, OkName);
         Make(L"BUTTON", u"Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, okLeft + 96, y + 4, 88, ButtonHeight, IDCANCEL, CancelName);
         SendMessageW(FDialog, DM_SETDEFID, IDOK, 0);
-        (void)ok;
         PlaceOnScreen(y + 4 + ButtonHeight + Margin);
     }
 
