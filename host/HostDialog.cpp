@@ -113,23 +113,19 @@ HWND FindControl(HWND dialog, const std::string& name) {
 bool IsOn(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 const char* OnOff(bool on) { return on ? "on" : "off"; }
 
-std::string ComboItem(HWND combo, int index) {
-    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, WPARAM(index), 0);
-    if (length == CB_ERR) return {};
+// An item's text by the list's pair of messages for its length and its text (both answer -1 for an
+// index the list does not have).
+std::string ItemText(HWND list, UINT lengthMessage, UINT textMessage, int index) {
+    const LRESULT length = SendMessageW(list, lengthMessage, WPARAM(index), 0);
+    if (length < 0) return {};
     std::wstring text(size_t(length) + 1, L'\0');
-    SendMessageW(combo, CB_GETLBTEXT, WPARAM(index), reinterpret_cast<LPARAM>(text.data()));
+    SendMessageW(list, textMessage, WPARAM(index), reinterpret_cast<LPARAM>(text.data()));
     text.resize(std::wcslen(text.c_str()));
     return Narrow(text);
 }
 
-std::string ListBoxItem(HWND list, int index) {
-    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, WPARAM(index), 0);
-    if (length == LB_ERR) return {};
-    std::wstring text(size_t(length) + 1, L'\0');
-    SendMessageW(list, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(std::wcslen(text.c_str()));
-    return Narrow(text);
-}
+std::string ComboItem(HWND combo, int index) { return ItemText(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, index); }
+std::string ListBoxItem(HWND list, int index) { return ItemText(list, LB_GETTEXTLEN, LB_GETTEXT, index); }
 
 std::string ListViewItem(HWND list, int index) {
     wchar_t text[1024] = {};
