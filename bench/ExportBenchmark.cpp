@@ -6,7 +6,7 @@
 #include "base/Files.h"
 #include "base/Text.h"
 #include "export/XlsxExporter.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 #include "workbook/ZipPackage.h"
 
 #include <benchmark/benchmark.h>

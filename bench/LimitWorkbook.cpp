@@ -1,6 +1,6 @@
 #include "LimitWorkbook.h"
 
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 #include "workbook/ZipPackage.h"
 
 namespace tabulix::bench {

@@ -4,7 +4,7 @@
 #include "LimitWorkbook.h"
 #include "Measure.h"
 #include "base/Files.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 #include "workbook/ZipPackage.h"
 
 #include <malloc.h>

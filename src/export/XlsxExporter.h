@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include <cstdint>
 #include <string>

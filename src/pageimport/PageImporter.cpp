@@ -6,7 +6,7 @@
 #include "base/Text.h"
 #include "pageimport/ImportPaths.h"
 #include "pageimport/PublicationText.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include <algorithm>
 #include <climits>

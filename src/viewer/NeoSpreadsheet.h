@@ -1,7 +1,7 @@
 #pragma once
 
 #include "viewer/ViewerPorts.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include <cstdint>
 #include <memory>

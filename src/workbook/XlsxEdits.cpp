@@ -5,7 +5,7 @@
 // loaded grid move with the shift. Only a moved formula is not carried, since its references would be
 // wrong: the cell keeps its cached value. Inserting a row and sorting, which move whole rows, write
 // the references of the moved cells later, before anything reads them (XlsxEditIndex.h).
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include "base/Error.h"
 #include "base/Numbers.h"

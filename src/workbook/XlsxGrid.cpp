@@ -1,5 +1,5 @@
 // The grid of a worksheet: cell handles row by row, and the pools their texts live in.
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include "base/Error.h"
 #include "base/Files.h"

@@ -1,5 +1,5 @@
 // Adding and deleting worksheets, and saving the package.
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include "base/Error.h"
 #include "base/Files.h"

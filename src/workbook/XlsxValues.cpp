@@ -1,5 +1,5 @@
 // How cell values of a workbook become display texts: escaped characters, date formats, date serials.
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include "base/Text.h"
 

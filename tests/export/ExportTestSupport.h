@@ -2,7 +2,7 @@
 
 #include "base/Error.h"
 #include "base/Files.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 // NUL bytes into the texts of the worksheet, the shared strings, the styles and the workbook part, and
 // packed into an archive first, so that mutations reach the XML readers and not only the ZIP reader.
 #include "base/Error.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 #include "workbook/ZipPackage.h"
 
 #include <cstddef>

@@ -2,7 +2,7 @@
 // action toolbar and saving, each through the messages Windows would send.
 #include "base/Error.h"
 #include "viewer/ViewerFixture.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 
 using namespace tabulix;
 using namespace tabulix::testing;

@@ -1,7 +1,7 @@
 // The ribbon natively: its menus, the owner-drawn items and their glyphs, and the commands they run.
 #include "base/Error.h"
 #include "viewer/ViewerFixture.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 
 using namespace tabulix;
 using namespace tabulix::testing;

@@ -5,7 +5,7 @@
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
 #include "win32/HostProcess.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "support/XlsxFixture.h"
 #include "workbook/XlsxBlankTemplate.h"
 #include "workbook/XlsxBlankTemplateParts.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 #include "workbook/ZipPackage.h"
 
 #include <gtest/gtest.h>

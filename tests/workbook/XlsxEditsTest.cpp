@@ -2,7 +2,7 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "support/XlsxFixture.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 #include "workbook/XmlHelpers.h"
 
 #include <gtest/gtest.h>

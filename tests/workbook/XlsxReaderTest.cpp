@@ -3,7 +3,7 @@
 #include "base/Text.h"
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 #include "workbook/ZipPackage.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
 #include "workbook/XlsxBlankTemplate.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 #include "workbook/ZipPackage.h"
 
 #include <gtest/gtest.h>

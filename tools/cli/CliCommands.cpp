@@ -8,7 +8,7 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "workbook/XlsxBlankTemplate.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include <algorithm>
 #include <climits>

@@ -4,7 +4,7 @@
 #include "base/Error.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include <climits>
 #include <functional>

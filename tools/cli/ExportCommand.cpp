@@ -4,7 +4,7 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "export/XlsxExporter.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include <climits>
 

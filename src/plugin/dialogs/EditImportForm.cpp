@@ -7,7 +7,7 @@
 #include "pageimport/ImportPaths.h"
 #include "pageimport/PageImporter.h"
 #include "plugin/dialogs/DialogFilters.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include <algorithm>
 
