@@ -67,11 +67,13 @@ TRun Rewrite(const std::vector<std::string>& formulas, const TReferenceShift& sh
     for (int round = 0; round < 15; ++round) {
         const size_t allocationsBefore = gAllocations.load();
         size_t changed = 0;
-        run.Seconds.Add(Seconds([&] {
+        const double seconds = Seconds([&] {
             for (const std::string& formula : formulas) changed += shift.RewriteFormula(formula, "Data", out).Changed;
-        }));
+        });
+        const size_t allocations = gAllocations.load() - allocationsBefore;
         // The first round lets out grow to the longest text; later ones show the steady state.
-        if (round > 0) run.Allocations = std::max(run.Allocations, gAllocations.load() - allocationsBefore);
+        if (round > 0) run.Allocations = std::max(run.Allocations, allocations);
+        run.Seconds.Add(seconds);
         run.Changed = changed;
     }
     return run;

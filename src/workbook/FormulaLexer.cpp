@@ -112,8 +112,8 @@ size_t BracketEnd(std::string_view text, size_t pos, bool& nested) {
 
 // The error values a formula can hold as literals.
 constexpr std::string_view ErrorLiterals[] = {
-    "#NULL!", "#DIV/0!", "#VALUE!", "#REF!",     "#NAME?",   "#NUM!",    "#N/A",  "#GETTING_DATA",
-    "#SPILL!", "#CALC!", "#FIELD!", "#BLOCKED!", "#CONNECT!", "#UNKNOWN!", "#BUSY!", "#EXTERNAL!"};
+    "#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A", "#GETTING_DATA", "#SPILL!",
+    "#CALC!", "#FIELD!", "#BLOCKED!", "#CONNECT!", "#UNKNOWN!", "#BUSY!", "#EXTERNAL!"};
 
 bool StartsWithAscii(std::string_view text, size_t pos, std::string_view prefix) {
     return text.size() - pos >= prefix.size() && SameTextAscii(text.substr(pos, prefix.size()), prefix);
