@@ -7,7 +7,7 @@
 //
 // The rewriting functions write a new text into out only when something moved; out keeps its
 // capacity from call to call, so a caller that reuses it allocates nothing once it is large enough, and
-// a text in which nothing moves costs no allocation at all.
+// a text in which nothing moves costs no allocation at all. The text read must not be a view into out.
 
 #include "workbook/FormulaLexer.h"
 
