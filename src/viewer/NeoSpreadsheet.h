@@ -28,9 +28,6 @@ std::u16string RibbonTabCaption(int32_t id);
 // Whether the ribbon tab has commands; one without is drawn greyed.
 bool RibbonTabHasCommands(int32_t id);
 
-// The command captions of a ribbon tab, in menu order; none for a tab without commands.
-const std::vector<std::u16string>& RibbonTabCommands(int32_t id);
-
 // The highlight colours by name (trimmed, ASCII case ignored): Yellow, Green, Red, Blue, Orange; none for
 // any other name.
 std::optional<TColor> HighlightColorFromName(const std::u16string& name);
@@ -151,7 +148,6 @@ protected:
     intptr_t OnMeasureItem(intptr_t request);
     intptr_t OnDrawItem(intptr_t request);
     void DrawMenuItem(TCanvas& canvas, const TMenuItemState& item);
-    void DrawCommandGlyph(TCanvas& canvas, const TRect& box, const std::u16string& caption, TColor background);
     void ExecuteRibbonCommand(int32_t tab, int32_t index);
     bool HasSelection() const;
     void ToggleFontStyle(std::unordered_map<int64_t, bool>& marks);
