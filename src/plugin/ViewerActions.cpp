@@ -47,7 +47,7 @@ bool OpenViewer(const TOpenParameters& open) {
     }
     try {
         THostBridge& bridge = Bridge();
-        std::unique_ptr<TNeoSpreadsheet> viewer = TNeoSpreadsheet::CreateAttached(
+        TOwnedViewer viewer = TNeoSpreadsheet::CreateAttached(
             reinterpret_cast<TWindowHandle>(rectangle), *bridge.ViewerHost, *bridge.ViewerWindows);
         viewer->SetRectangleName(open.RectangleName);
         viewer->SetVariableName(open.VariableName);

@@ -186,7 +186,7 @@ void TNeoSpreadsheet::ShowRibbonMenu(int32_t tab) {
     }
     if (items.empty()) items.push_back({1, u"(No actions on this tab yet)", false, false});
     // The command runs once the menu is gone.
-    const uint32_t chosen = FWindows.TrackPopupMenu(FWnd, items, at);
+    const uint32_t chosen = AskMenuChoice(items, at);
     if (chosen < FirstCommandId) return;
     try {
         ExecuteRibbonCommand(int32_t((chosen - FirstCommandId) / 100), int32_t((chosen - FirstCommandId) % 100));
