@@ -3,9 +3,10 @@
 #include "base/Error.h"
 #include "base/Files.h"
 #include "base/Text.h"
-#include "workbook/XlsxBlankTemplate.h"
-#include "plugin/PlugInUtils.h"
+#include "plugin/HostBridge.h"
+#include "plugin/HostCallbacks.h"
 #include "plugin/ViewerRegistry.h"
+#include "workbook/XlsxBlankTemplate.h"
 
 namespace tabulix {
 
