@@ -171,7 +171,9 @@ void FreeHostString(char*& slot) {
 }
 
 THostSession::THostSession(bool verbose)
-    : FVerbose(verbose), FMainWindow(CreateMainWindow()), FModal(FMainWindow, [this](const std::string& line) { Log(line); }),
+    : FVerbose(verbose), FMainWindow(CreateMainWindow()),
+      FModal(FMainWindow, [this](const std::string& line) { Log(line); },
+             [this](const TScriptLine& line) { return RunLineDuringModal(line); }),
       FDialogs(FMainWindow, [this](const std::string& line) { Log(line); }) {
     CurrentSession = this;
     FWindowHook = SetWindowsHookExW(WH_CBT, WindowHook, nullptr, GetCurrentThreadId());
@@ -330,7 +332,12 @@ int THostSession::Run(const std::vector<TScriptLine>& script) {
         }
         if (quit) break;
     }
-    // Steps queued for a dialog that never came would pass unnoticed.
+    // Lines and steps queued for a modal or a dialog that never came would pass unnoticed.
+    if (const TScriptLine* line = FModal.UnrunLine()) {
+        std::printf("FAILED at line %d (%s): queued to run during a menu, box or file dialog that did not come\n",
+                    line->Number, line->Text.c_str());
+        return 1;
+    }
     if (const TScriptLine* step = FDialogs.UnrunStep()) {
         std::printf("FAILED at line %d (%s): queued for the property dialog of an edit that did not follow\n", step->Number,
                     step->Text.c_str());
@@ -338,6 +345,13 @@ int THostSession::Run(const std::vector<TScriptLine>& script) {
     }
     std::printf("script passed\n");
     return 0;
+}
+
+std::string THostSession::RunLineDuringModal(const TScriptLine& line) {
+    std::string failure;
+    bool quit = false;
+    if (!RunLine(line, failure, quit)) return failure;
+    return quit ? "quit cannot end the script while a menu, box or file dialog is open" : std::string();
 }
 
 bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& quit) {
@@ -524,6 +538,10 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& 
     } else if (command == "answer-object") {
         if (!need(2)) return false;
         FObjectAnswers[Upper(w[1])] = w[2];
+    } else if (command == "during-next-modal") {
+        // during-next-modal LINE: one word, the line as a script would hold it.
+        if (w.size() != 2 || SplitWords(w[1]).empty()) return fail("during-next-modal needs one LINE, in double quotes");
+        FModal.QueueLineDuringModal(TScriptLine{line.Number, w[1], SplitWords(w[1])});
     } else if (command == "message") {
         if (!need(1)) return false;
         int code = 0;
