@@ -78,12 +78,13 @@ LRESULT CALLBACK WindowHook(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 // Each dialog once it has handled WM_INITDIALOG (the property dialog has marked itself, a colour dialog
-// has been handed its start) and once it is shown.
+// has been handed its start) and once it is shown; every window once it has handled WM_DESTROY.
 LRESULT CALLBACK MessageHook(int code, WPARAM wParam, LPARAM lParam) {
     const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     if (CurrentSession && code == HC_ACTION && sent->message == WM_INITDIALOG) {
         CurrentSession->Dialogs().DialogInitialized(sent->hwnd, sent->lParam);
     }
+    if (CurrentSession && code == HC_ACTION && sent->message == WM_DESTROY) CurrentSession->Dialogs().WindowDestroyed(sent->hwnd);
     if (CurrentSession && code == HC_ACTION && sent->message == WM_WINDOWPOSCHANGED &&
         (reinterpret_cast<const WINDOWPOS*>(sent->lParam)->flags & SWP_SHOWWINDOW) && HasClass(sent->hwnd, L"#32770")) {
         CurrentSession->Dialogs().DialogShown(sent->hwnd);
