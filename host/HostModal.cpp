@@ -347,7 +347,8 @@ void THostModal::RunLineDuringModal(const std::string& modal) {
     FDuringModal.pop_front();
     FLog("during " + modal + ": " + line.Text);
     const std::string failure = FRunLine(line);
-    if (!failure.empty()) Miss("the line " + std::to_string(line.Number) + " run during " + modal + " (" + line.Text + ") failed: " + failure);
+    if (failure.empty()) return;
+    Miss("the line " + std::to_string(line.Number) + " run during " + modal + " (" + line.Text + ") failed: " + failure);
 }
 
 // ---- misses

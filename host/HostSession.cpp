@@ -84,7 +84,9 @@ LRESULT CALLBACK MessageHook(int code, WPARAM wParam, LPARAM lParam) {
     if (CurrentSession && code == HC_ACTION && sent->message == WM_INITDIALOG) {
         CurrentSession->Dialogs().DialogInitialized(sent->hwnd, sent->lParam);
     }
-    if (CurrentSession && code == HC_ACTION && sent->message == WM_DESTROY) CurrentSession->Dialogs().WindowDestroyed(sent->hwnd);
+    if (CurrentSession && code == HC_ACTION && sent->message == WM_DESTROY) {
+        CurrentSession->Dialogs().WindowDestroyed(sent->hwnd);
+    }
     if (CurrentSession && code == HC_ACTION && sent->message == WM_WINDOWPOSCHANGED &&
         (reinterpret_cast<const WINDOWPOS*>(sent->lParam)->flags & SWP_SHOWWINDOW) && HasClass(sent->hwnd, L"#32770")) {
         CurrentSession->Dialogs().DialogShown(sent->hwnd);
