@@ -511,6 +511,13 @@ void THostDialogs::ColorDialogWaiting(HWND dialog) {
     ClickButton(dialog, IDOK);
 }
 
+void THostDialogs::WindowDestroyed(HWND window) {
+    if (const auto* name = static_cast<const wchar_t*>(GetPropW(window, L"TabulixName"))) {
+        Miss("the control " + Narrow(name) + " was destroyed with its TabulixName property");
+    }
+    if (GetPropW(window, L"TabulixDialog")) Miss("the property dialog was destroyed with its TabulixDialog property");
+}
+
 void THostDialogs::Miss(const std::string& why) {
     FLog("missed: " + why);
     if (FMiss.empty()) FMiss = why;

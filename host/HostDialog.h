@@ -56,6 +56,9 @@ public:
     void DialogInitialized(HWND dialog, LPARAM parameter);
     bool DialogActivated(HWND dialog);
     void DialogShown(HWND dialog);
+    // A window has handled WM_DESTROY. The property dialog takes the names it gave away as it goes, its
+    // own first: a control still named then keeps a property Windows never frees.
+    void WindowDestroyed(HWND window);
     // The messages posted by DialogShown.
     void RunSteps(HWND dialog);
     void ColorDialogWaiting(HWND dialog);

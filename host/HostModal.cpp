@@ -155,6 +155,8 @@ void THostModal::FirstLook(HWND menuWindow) {
     }
     FMenus.push_back(joined);
     FLog("menu: " + joined);
+    RunLineDuringModal("the menu " + joined);
+    if (!IsWindow(menuWindow)) return;
 
     TMenuAnswer answer;
     answer.None = true;
@@ -268,6 +270,8 @@ void THostModal::DialogActivated(HWND dialog) {
 
 void THostModal::BoxOpen(HWND box) {
     if (!IsWindow(box)) return;
+    RunLineDuringModal("the message box \"" + WindowText(box) + "\"");
+    if (!IsWindow(box)) return;
     const TButtons buttons = BoxButtons(box);
     int answer = buttons.Default;
     if (!FBoxAnswers.empty()) {
@@ -293,6 +297,10 @@ void THostModal::FileDialogWaiting(HWND dialog, LPARAM polls) {
         Sleep(1);
         PostMessageW(FMainWindow, FileDialogMessage, reinterpret_cast<WPARAM>(dialog), polls + 1);
         return;
+    }
+    if (FirstSight(FWaitedDialogs, dialog)) {
+        RunLineDuringModal("the file dialog \"" + WindowText(dialog) + "\"");
+        if (!IsWindow(dialog)) return;
     }
     TFileAnswer answer;
     answer.Cancel = true;
@@ -329,6 +337,18 @@ bool THostModal::TakeMessage(TShownMessage& message) {
     message = FMessages.front();
     FMessages.pop_front();
     return true;
+}
+
+// ---- lines run while a modal waits
+
+void THostModal::RunLineDuringModal(const std::string& modal) {
+    if (FDuringModal.empty()) return;
+    const TScriptLine line = std::move(FDuringModal.front());
+    FDuringModal.pop_front();
+    FLog("during " + modal + ": " + line.Text);
+    const std::string failure = FRunLine(line);
+    if (failure.empty()) return;
+    Miss("the line " + std::to_string(line.Number) + " run during " + modal + " (" + line.Text + ") failed: " + failure);
 }
 
 // ---- misses

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HostScript.h"
+
 #include <deque>
 #include <functional>
 #include <set>
@@ -47,12 +49,20 @@ constexpr UINT FileDialogMessage = WM_APP + 0x44;
 class THostModal {
 public:
     using TLog = std::function<void(const std::string&)>;
+    // Runs a script line; the reason it failed, or empty.
+    using TRunLine = std::function<std::string(const TScriptLine&)>;
 
-    THostModal(HWND mainWindow, TLog log) : FMainWindow(mainWindow), FLog(std::move(log)) {}
+    THostModal(HWND mainWindow, TLog log, TRunLine runLine)
+        : FMainWindow(mainWindow), FLog(std::move(log)), FRunLine(std::move(runLine)) {}
 
     void QueueMenuAnswer(TMenuAnswer answer) { FMenuAnswers.push_back(std::move(answer)); }
     void QueueBoxAnswer(int button) { FBoxAnswers.push_back(button); }
     void QueueFileAnswer(TFileAnswer answer) { FFileAnswers.push_back(std::move(answer)); }
+    // A line run while the next menu, box or file dialog is open, before it is answered, as a
+    // publication's timer script runs while the reader looks at it. Each takes the oldest line queued.
+    void QueueLineDuringModal(TScriptLine line) { FDuringModal.push_back(std::move(line)); }
+    // The oldest line queued that no menu, box or file dialog took; null when there is none.
+    const TScriptLine* UnrunLine() const { return FDuringModal.empty() ? nullptr : &FDuringModal.front(); }
 
     // From the host's window hook and its main window.
     void MenuWindowCreated(HWND menuWindow) const;
@@ -84,6 +94,8 @@ private:
         bool Separator = false;
     };
 
+    // Runs the oldest line queued for a modal, if any, while the menu, box or dialog named waits.
+    void RunLineDuringModal(const std::string& modal);
     void FirstLook(HWND menuWindow);
     void StepTowardsTarget(HWND menuWindow);
     void CloseMenu(const std::string& miss);
@@ -92,6 +104,11 @@ private:
 
     HWND FMainWindow;
     TLog FLog;
+    TRunLine FRunLine;
+    std::deque<TScriptLine> FDuringModal;
+    // The file dialogs that waited for the reader once: one that comes back after an answer is the same
+    // modal, and takes no second line.
+    std::set<HWND> FWaitedDialogs;
     std::deque<TMenuAnswer> FMenuAnswers;
     std::deque<int> FBoxAnswers;
     std::deque<TFileAnswer> FFileAnswers;

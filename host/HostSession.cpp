@@ -78,11 +78,14 @@ LRESULT CALLBACK WindowHook(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 // Each dialog once it has handled WM_INITDIALOG (the property dialog has marked itself, a colour dialog
-// has been handed its start) and once it is shown.
+// has been handed its start) and once it is shown; every window once it has handled WM_DESTROY.
 LRESULT CALLBACK MessageHook(int code, WPARAM wParam, LPARAM lParam) {
     const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     if (CurrentSession && code == HC_ACTION && sent->message == WM_INITDIALOG) {
         CurrentSession->Dialogs().DialogInitialized(sent->hwnd, sent->lParam);
+    }
+    if (CurrentSession && code == HC_ACTION && sent->message == WM_DESTROY) {
+        CurrentSession->Dialogs().WindowDestroyed(sent->hwnd);
     }
     if (CurrentSession && code == HC_ACTION && sent->message == WM_WINDOWPOSCHANGED &&
         (reinterpret_cast<const WINDOWPOS*>(sent->lParam)->flags & SWP_SHOWWINDOW) && HasClass(sent->hwnd, L"#32770")) {
@@ -171,7 +174,9 @@ void FreeHostString(char*& slot) {
 }
 
 THostSession::THostSession(bool verbose)
-    : FVerbose(verbose), FMainWindow(CreateMainWindow()), FModal(FMainWindow, [this](const std::string& line) { Log(line); }),
+    : FVerbose(verbose), FMainWindow(CreateMainWindow()),
+      FModal(FMainWindow, [this](const std::string& line) { Log(line); },
+             [this](const TScriptLine& line) { return RunLineDuringModal(line); }),
       FDialogs(FMainWindow, [this](const std::string& line) { Log(line); }) {
     CurrentSession = this;
     FWindowHook = SetWindowsHookExW(WH_CBT, WindowHook, nullptr, GetCurrentThreadId());
@@ -330,7 +335,12 @@ int THostSession::Run(const std::vector<TScriptLine>& script) {
         }
         if (quit) break;
     }
-    // Steps queued for a dialog that never came would pass unnoticed.
+    // Lines and steps queued for a modal or a dialog that never came would pass unnoticed.
+    if (const TScriptLine* line = FModal.UnrunLine()) {
+        std::printf("FAILED at line %d (%s): queued to run during a menu, box or file dialog that did not come\n",
+                    line->Number, line->Text.c_str());
+        return 1;
+    }
     if (const TScriptLine* step = FDialogs.UnrunStep()) {
         std::printf("FAILED at line %d (%s): queued for the property dialog of an edit that did not follow\n", step->Number,
                     step->Text.c_str());
@@ -338,6 +348,13 @@ int THostSession::Run(const std::vector<TScriptLine>& script) {
     }
     std::printf("script passed\n");
     return 0;
+}
+
+std::string THostSession::RunLineDuringModal(const TScriptLine& line) {
+    std::string failure;
+    bool quit = false;
+    if (!RunLine(line, failure, quit)) return failure;
+    return quit ? "quit cannot end the script while a menu, box or file dialog is open" : std::string();
 }
 
 bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& quit) {
@@ -524,6 +541,10 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& 
     } else if (command == "answer-object") {
         if (!need(2)) return false;
         FObjectAnswers[Upper(w[1])] = w[2];
+    } else if (command == "during-next-modal") {
+        // during-next-modal LINE: one word, the line as a script would hold it.
+        if (w.size() != 2 || SplitWords(w[1]).empty()) return fail("during-next-modal needs one LINE, in double quotes");
+        FModal.QueueLineDuringModal(TScriptLine{line.Number, w[1], SplitWords(w[1])});
     } else if (command == "message") {
         if (!need(1)) return false;
         int code = 0;

@@ -77,6 +77,9 @@ public:
 
 private:
     bool RunLine(const TScriptLine& line, std::string& failure, bool& quit);
+    // A line queued by during-next-modal, run from the loop of the menu, box or file dialog that took it:
+    // the reason it failed, or empty.
+    std::string RunLineDuringModal(const TScriptLine& line);
     bool Edit(const std::vector<std::string>& words, std::string& failure);
     int32_t ActionNumber(const std::string& word) const;
 

@@ -3,7 +3,9 @@
 #include "base/Error.h"
 #include "base/Text.h"
 #include "pageimport/ImportAction.h"
-#include "plugin/PlugInUtils.h"
+#include "plugin/BridgePorts.h"
+#include "plugin/HostCallbacks.h"
+#include "plugin/HostStrings.h"
 #include "plugin/ViewerActions.h"
 
 namespace tabulix {

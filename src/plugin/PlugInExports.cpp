@@ -1,8 +1,10 @@
 // The seven entry points the host calls. No exception leaves them: each has a last guard of its own,
 // whatever the routines below it promise.
+#include "plugin/BridgePorts.h"
+#include "plugin/HostBridge.h"
+#include "plugin/HostStrings.h"
 #include "plugin/PlugInActions.h"
 #include "plugin/PlugInInterface.h"
-#include "plugin/PlugInUtils.h"
 #include "plugin/dialogs/PropertyDialogs.h"
 
 using namespace tabulix;

@@ -3,9 +3,10 @@
 #include "base/Error.h"
 #include "base/Files.h"
 #include "base/Text.h"
-#include "workbook/XlsxBlankTemplate.h"
-#include "plugin/PlugInUtils.h"
+#include "plugin/HostBridge.h"
+#include "plugin/HostCallbacks.h"
 #include "plugin/ViewerRegistry.h"
+#include "workbook/XlsxBlankTemplate.h"
 
 namespace tabulix {
 
@@ -47,7 +48,7 @@ bool OpenViewer(const TOpenParameters& open) {
     }
     try {
         THostBridge& bridge = Bridge();
-        std::unique_ptr<TNeoSpreadsheet> viewer = TNeoSpreadsheet::CreateAttached(
+        TOwnedViewer viewer = TNeoSpreadsheet::CreateAttached(
             reinterpret_cast<TWindowHandle>(rectangle), *bridge.ViewerHost, *bridge.ViewerWindows);
         viewer->SetRectangleName(open.RectangleName);
         viewer->SetVariableName(open.VariableName);

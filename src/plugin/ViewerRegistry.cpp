@@ -11,7 +11,7 @@ TNeoSpreadsheet* TViewerRegistry::Find(const std::u16string& rectangleName) cons
     return found == FViewers.end() ? nullptr : found->second.get();
 }
 
-void TViewerRegistry::Add(const std::u16string& rectangleName, std::unique_ptr<TNeoSpreadsheet> viewer) {
+void TViewerRegistry::Add(const std::u16string& rectangleName, TOwnedViewer viewer) {
     FViewers[KeyOf(rectangleName)] = std::move(viewer);
 }
 
@@ -19,7 +19,7 @@ bool TViewerRegistry::Remove(const std::u16string& rectangleName) {
     const auto found = FViewers.find(KeyOf(rectangleName));
     if (found == FViewers.end()) return false;
     // Out of the map first, so that the registry never holds a viewer being destroyed.
-    std::unique_ptr<TNeoSpreadsheet> viewer = std::move(found->second);
+    TOwnedViewer viewer = std::move(found->second);
     FViewers.erase(found);
     viewer.reset();
     return true;

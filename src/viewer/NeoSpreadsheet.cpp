@@ -15,11 +15,29 @@ int64_t CellKey(int32_t sheet, int32_t row, int32_t col) {
 TNeoSpreadsheet::TNeoSpreadsheet(TWindowHandle rectangleHandle, TViewerHost& host, TViewerWindows& windows)
     : FHost(host), FWindows(windows), FRectangleHandle(rectangleHandle) {}
 
-std::unique_ptr<TNeoSpreadsheet> TNeoSpreadsheet::CreateAttached(TWindowHandle rectangleHandle, TViewerHost& host,
-                                                                 TViewerWindows& windows) {
-    std::unique_ptr<TNeoSpreadsheet> viewer(new TNeoSpreadsheet(rectangleHandle, host, windows));
+TOwnedViewer TNeoSpreadsheet::CreateAttached(TWindowHandle rectangleHandle, TViewerHost& host, TViewerWindows& windows) {
+    TOwnedViewer viewer(new TNeoSpreadsheet(rectangleHandle, host, windows));
     viewer->Attach();
     return viewer;
+}
+
+void TViewerRelease::operator()(TNeoSpreadsheet* viewer) const noexcept {
+    if (viewer->FHandlersRunning == 0) {
+        delete viewer;
+    } else {
+        viewer->Detach();
+    }
+}
+
+void TNeoSpreadsheet::Detach() noexcept {
+    FDetached = true;
+    if (!FWnd) return;
+    try {
+        FWindows.StopTimer(FWnd, FollowTimerId);
+        FWindows.Show(FWnd, TShowMode::Hide);
+    } catch (...) {
+        // Shown or not, it goes with its window once its handler returns.
+    }
 }
 
 void TNeoSpreadsheet::Attach() {
@@ -220,14 +238,49 @@ void TNeoSpreadsheet::SetToolbarPlacement(const std::u16string& placement) {
     InvalidateAll();
 }
 
+namespace {
+
+// What a viewer let go of still handles while a handler of it waits: the drawing of a menu still open,
+// and the end of its window.
+bool HandledWhileDetached(uint32_t message) {
+    return message == messages::MeasureItem || message == messages::DrawItem || message == messages::NcDestroy;
+}
+
+} // namespace
+
 intptr_t TNeoSpreadsheet::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (FDetached && !HandledWhileDetached(message)) return FWindows.DefaultProcessing(FWnd, message, wParam, lParam);
+    ++FHandlersRunning;
+    intptr_t result = 0;
     // Nothing leaves a window procedure: a failure of any handler is reported in "[LastError]".
     try {
-        return RouteMessage(message, wParam, lParam);
+        result = RouteMessage(message, wParam, lParam);
     } catch (...) {
         ReportError(CurrentExceptionMessage());
     }
-    return 0;
+    --FHandlersRunning;
+    // Let go of while a handler ran: the outermost one destroys it on its way out, touching nothing after.
+    if (FDetached && FHandlersRunning == 0) delete this;
+    return result;
+}
+
+uint32_t TNeoSpreadsheet::AskMenuChoice(const std::vector<TMenuItem>& items, TPoint screenPoint) {
+    if (FDetached || !FWnd) return 0;
+    const uint32_t chosen = FWindows.TrackPopupMenu(FWnd, items, screenPoint);
+    return FDetached ? 0 : chosen;
+}
+
+bool TNeoSpreadsheet::AskYesNo(const std::u16string& question) {
+    if (FDetached || !FWnd) return false;
+    const bool yes = FWindows.ConfirmYesNo(FWnd, question);
+    return yes && !FDetached;
+}
+
+std::optional<std::u16string> TNeoSpreadsheet::AskForFile(const TFileDialog& dialog) {
+    if (FDetached) return std::nullopt;
+    std::optional<std::u16string> file = FWindows.ChooseFile(dialog);
+    if (FDetached) return std::nullopt;
+    return file;
 }
 
 namespace {

@@ -28,12 +28,22 @@ std::u16string RibbonTabCaption(int32_t id);
 // Whether the ribbon tab has commands; one without is drawn greyed.
 bool RibbonTabHasCommands(int32_t id);
 
-// The command captions of a ribbon tab, in menu order; none for a tab without commands.
-const std::vector<std::u16string>& RibbonTabCommands(int32_t id);
-
 // The highlight colours by name (trimmed, ASCII case ignored): Yellow, Green, Red, Blue, Orange; none for
 // any other name.
 std::optional<TColor> HighlightColorFromName(const std::u16string& name);
+
+class TNeoSpreadsheet;
+
+// How the owner of a viewer lets go of it (a Close, an Open or New over the same Rectangle, nbMessage 2).
+// A viewer none of whose handlers runs is destroyed at once. One whose handler waits in a message loop
+// (a menu, a box or a file dialog of it, while a publication's timer script closes it) is hidden and
+// stops following its Rectangle now, and is destroyed when its outermost handler returns: meanwhile it
+// takes no answer from the reader, so the handler stops there, and it handles no message but the drawing
+// of a menu still open and the end of its window.
+struct TViewerRelease {
+    void operator()(TNeoSpreadsheet* viewer) const noexcept;
+};
+using TOwnedViewer = std::unique_ptr<TNeoSpreadsheet, TViewerRelease>;
 
 // The spreadsheet viewer attached to a Rectangle of a publication page: a window of its own kept over
 // the Rectangle, the workbook it shows, its sheet navigation, the variables it publishes, its layout
@@ -42,8 +52,7 @@ class TNeoSpreadsheet {
 public:
     // The viewer and its window over the Rectangle's window, with the follow timer running. Throws
     // TTabulixError, leaving no window, when no parent window is valid or the window cannot be made.
-    static std::unique_ptr<TNeoSpreadsheet> CreateAttached(TWindowHandle rectangleHandle, TViewerHost& host,
-                                                           TViewerWindows& windows);
+    static TOwnedViewer CreateAttached(TWindowHandle rectangleHandle, TViewerHost& host, TViewerWindows& windows);
     virtual ~TNeoSpreadsheet();
     TNeoSpreadsheet(const TNeoSpreadsheet&) = delete;
     TNeoSpreadsheet& operator=(const TNeoSpreadsheet&) = delete;
@@ -102,9 +111,21 @@ public:
     void Paint(TCanvas& canvas, const TRect& client);
 
 protected:
+    friend struct TViewerRelease;
+
     TNeoSpreadsheet(TWindowHandle rectangleHandle, TViewerHost& host, TViewerWindows& windows);
     // Makes the window over the chosen parent and starts the follow timer; throws on failure.
     void Attach();
+    // Let go of while a handler runs: hidden, no longer following its Rectangle, destroyed once the
+    // outermost handler returns.
+    void Detach() noexcept;
+
+    // The reader's answers to the viewer's menus, boxes and file dialogs. Each runs a message loop in
+    // which a script may let go of this viewer; one let go of meanwhile takes no answer (no item, No, no
+    // file), so the handler that asked stops there.
+    uint32_t AskMenuChoice(const std::vector<TMenuItem>& items, TPoint screenPoint);
+    bool AskYesNo(const std::u16string& question);
+    std::optional<std::u16string> AskForFile(const TFileDialog& dialog);
 
     intptr_t RouteMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     intptr_t ForgetDestroyedWindow(uint32_t message, uintptr_t wParam, intptr_t lParam);
@@ -151,7 +172,6 @@ protected:
     intptr_t OnMeasureItem(intptr_t request);
     intptr_t OnDrawItem(intptr_t request);
     void DrawMenuItem(TCanvas& canvas, const TMenuItemState& item);
-    void DrawCommandGlyph(TCanvas& canvas, const TRect& box, const std::u16string& caption, TColor background);
     void ExecuteRibbonCommand(int32_t tab, int32_t index);
     bool HasSelection() const;
     void ToggleFontStyle(std::unordered_map<int64_t, bool>& marks);
@@ -182,6 +202,10 @@ protected:
 
     TViewerHost& FHost;
     TViewerWindows& FWindows;
+    // The handlers of this viewer on the stack (a message handled inside a menu's loop is a second), and
+    // whether its owner let go of it meanwhile.
+    int32_t FHandlersRunning = 0;
+    bool FDetached = false;
 
     TWindowHandle FWnd = nullptr;
     TWindowHandle FRectangleHandle = nullptr;

@@ -93,7 +93,7 @@ void TNeoSpreadsheet::ShowSheetTabMenu(int32_t sheet, TPoint screenPoint) {
     const bool canDelete = SheetCount() > 1;
     const std::vector<TMenuItem> items = {{InsertSheetItem, u"Insert Sheet", true, false},
                                           {DeleteSheetItem, u"Delete Sheet", canDelete, false}};
-    const uint32_t chosen = FWindows.TrackPopupMenu(FWnd, items, screenPoint);
+    const uint32_t chosen = AskMenuChoice(items, screenPoint);
     if (chosen == InsertSheetItem) {
         AddNewSheet();
     } else if (chosen == DeleteSheetItem && canDelete) {
@@ -113,7 +113,7 @@ void TNeoSpreadsheet::DeleteSheetWithConfirm(int32_t sheet) {
     const std::u16string question =
         FormatMessageText(u"Delete worksheet \"%s\"? This cannot be undone once the workbook is saved.",
                           {FWorkbook->Sheet(sheet).Name});
-    if (!FWnd || !FWindows.ConfirmYesNo(FWnd, question)) return;
+    if (!AskYesNo(question)) return;
     EndCellEdit(true);
     CloseFindBox(false);
     const int32_t current = FCurrentSheet;
@@ -267,7 +267,7 @@ TFileDialog WorkbookSaveDialog(const std::u16string& title) {
 void TNeoSpreadsheet::NewWorkbookDialog() {
     TFileDialog dialog = WorkbookSaveDialog(u"New Excel Workbook");
     if (!FFileName.empty()) dialog.InitialFolder = FolderOf(FFileName);
-    const std::optional<std::u16string> file = FWindows.ChooseFile(dialog);
+    const std::optional<std::u16string> file = AskForFile(dialog);
     if (!file) return;
     const std::u16string folder = FolderPartOf(*file);
     if (!folder.empty()) CreateFolders(folder);
@@ -282,7 +282,7 @@ void TNeoSpreadsheet::OpenWorkbookDialog() {
     dialog.Filter = u"Excel Workbook (*.xlsx;*.xlsm)|*.xlsx;*.xlsm|All Files (*.*)|*.*";
     dialog.FileMustExist = true;
     if (!FFileName.empty()) dialog.InitialFolder = FolderOf(FFileName);
-    const std::optional<std::u16string> file = FWindows.ChooseFile(dialog);
+    const std::optional<std::u16string> file = AskForFile(dialog);
     if (!file) return;
     LoadWorkbook(*file);
     InvalidateAll();
@@ -291,7 +291,7 @@ void TNeoSpreadsheet::OpenWorkbookDialog() {
 void TNeoSpreadsheet::SaveAsDialog() {
     TFileDialog dialog = WorkbookSaveDialog(u"Save Excel Workbook As");
     dialog.InitialFile = FFileName;
-    const std::optional<std::u16string> file = FWindows.ChooseFile(dialog);
+    const std::optional<std::u16string> file = AskForFile(dialog);
     if (file) SaveWorkbook(*file);
 }
 

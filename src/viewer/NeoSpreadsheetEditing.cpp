@@ -91,7 +91,7 @@ void TNeoSpreadsheet::ShowFindBox() {
 }
 
 bool TNeoSpreadsheet::HandleFindBoxKey(uint32_t key) {
-    if (key != keys::Return && key != keys::Escape) return false;
+    if (FDetached || (key != keys::Return && key != keys::Escape)) return false;
     try {
         if (key == keys::Return) {
             if (FFindEdit) FindNext(FWindows.GetText(FFindEdit, MaxFindLength));

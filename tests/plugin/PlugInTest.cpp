@@ -3,9 +3,12 @@
 #include "base/Files.h"
 #include "base/HostMemory.h"
 #include "base/Text.h"
+#include "plugin/BridgePorts.h"
+#include "plugin/HostBridge.h"
+#include "plugin/HostCallbacks.h"
+#include "plugin/HostStrings.h"
 #include "plugin/PlugInActions.h"
 #include "plugin/PlugInInterface.h"
-#include "plugin/PlugInUtils.h"
 #include "plugin/ViewerActions.h"
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
@@ -512,4 +515,66 @@ TEST_F(ViewerActions, NewWritesABlankWorkbookAndOpensAViewerOnIt) {
     EXPECT_EQ(LastError(), "An object named Nowhere does not exist.");
     EXPECT_TRUE(FileExists(other)); // written before the Rectangle was looked up
     EXPECT_TRUE(FHost.Variables.count("[_Count]") == 0); // an empty variable publishes nothing
+}
+
+TEST_F(ViewerActions, AViewerClosedWhileItsMenuBoxOrDialogWaitsIsDestroyedOnceItsHandlerReturns) {
+    // Every way a reader's click waits in a message loop of the viewer's, with the answer the reader gives.
+    const intptr_t onFirstTab = 30 | (45 << 16);
+    const intptr_t onFileTab = 10 | (10 << 16);
+    const std::filesystem::path written = FFolder / u"Written.xlsx";
+    TXlsxFixture().Sheet("Only", "").WriteTo(FFolder / u"Single.xlsx");
+    struct TPath {
+        const char* Name;
+        uint32_t Message;
+        intptr_t Point;
+        std::deque<uint32_t> Menu;
+        std::deque<bool> Confirm;
+        std::u16string File;
+        int Modal; // the one during which the script runs: 0 the first, 1 the one after it
+    };
+    const TPath paths[] = {
+        {"tab menu: Insert Sheet", messages::RightButtonDown, onFirstTab, {1}, {}, u"", 0},
+        {"delete confirmation: Yes", messages::RightButtonDown, onFirstTab, {2}, {true}, u"", 1},
+        {"ribbon menu: Save", messages::LeftButtonDown, onFileTab, {1002}, {}, u"", 0},
+        {"New dialog", messages::LeftButtonDown, onFileTab, {1000}, {}, PathToText(written), 1},
+        {"Open dialog", messages::LeftButtonDown, onFileTab, {1001}, {}, PathToText(FFolder / u"Single.xlsx"), 1},
+        {"Save As dialog", messages::LeftButtonDown, onFileTab, {1003}, {}, PathToText(written), 1},
+    };
+    const std::string newBook = Utf16ToUtf8(PathToText(FFolder / u"New.xlsx"));
+    const std::vector<std::pair<const char*, std::function<void()>>> closers = {
+        {"TabulixClose", [&] { EXPECT_TRUE(Exec(5, {"Rect1"})); }},
+        {"TabulixOpen", [&] { EXPECT_TRUE(Exec(1, {"Rect1", FBook, "Again", "Top", "No"})); }},
+        {"TabulNew", [&] { EXPECT_TRUE(Exec(12, {"Rect1", newBook})); }},
+        {"nbMessage 2", [] { nbMessage(2, 0); }},
+    };
+    const std::string book = ReadFileBytes(FFolder / u"Book.xlsx");
+    for (const TPath& path : paths) {
+        for (const auto& [closerName, close] : closers) {
+            SCOPED_TRACE(std::string(path.Name) + ", closed by " + closerName);
+            nbMessage(2, 0);
+            ASSERT_TRUE(Exec(1, {"Rect1", FBook, "Grid", "Top", "No"}));
+            TNeoSpreadsheet* viewer = FindViewer(u"Rect1");
+            const TWindowHandle window = viewer->Window();
+            FWindows.MenuAnswers = path.Menu;
+            FWindows.ConfirmAnswers = path.Confirm;
+            FWindows.FileAnswers = {path.File};
+            FWindows.DuringModals.assign(size_t(path.Modal), nullptr);
+            FWindows.DuringModals.push_back([&, close = close] {
+                close();
+                // Let go of at once: out of the registry, hidden, no longer following its Rectangle.
+                EXPECT_NE(FindViewer(u"Rect1"), viewer);
+                const TScriptedWindow* hidden = FWindows.Window(window);
+                EXPECT_TRUE(hidden && !hidden->Visible);
+                EXPECT_EQ(FWindows.Timers[window], 0);
+            });
+            viewer->HandleMessage(path.Message, 1, path.Point);
+            EXPECT_TRUE(FWindows.DuringModals.empty());
+            // Destroyed once its handler returned, and the reader's answer went nowhere.
+            EXPECT_FALSE(FWindows.IsWindow(window));
+            EXPECT_EQ(ViewerWindows(), FindViewer(u"Rect1") ? 1 : 0);
+            EXPECT_EQ(FHost.Variables["[Grid_Count]"], "3");
+            EXPECT_EQ(ReadFileBytes(FFolder / u"Book.xlsx"), book);
+            EXPECT_FALSE(FileExists(written));
+        }
+    }
 }

@@ -195,9 +195,17 @@ void TScriptedWindows::DestroyWindowSoon(TWindowHandle window) {
     Windows.erase(window);
 }
 
+void TScriptedWindows::RunDuringModal() {
+    if (DuringModals.empty()) return;
+    const std::function<void()> during = std::move(DuringModals.front());
+    DuringModals.pop_front();
+    if (during) during();
+}
+
 uint32_t TScriptedWindows::TrackPopupMenu(TWindowHandle, const std::vector<TMenuItem>& items, TPoint screenPoint) {
     Menus.push_back(items);
     LastMenuPoint = screenPoint;
+    RunDuringModal();
     if (MenuAnswers.empty()) return 0;
     const uint32_t answer = MenuAnswers.front();
     MenuAnswers.pop_front();
@@ -206,6 +214,7 @@ uint32_t TScriptedWindows::TrackPopupMenu(TWindowHandle, const std::vector<TMenu
 
 bool TScriptedWindows::ConfirmYesNo(TWindowHandle, const std::u16string& text) {
     Confirmations.push_back(text);
+    RunDuringModal();
     if (ConfirmAnswers.empty()) return false;
     const bool answer = ConfirmAnswers.front();
     ConfirmAnswers.pop_front();
@@ -229,6 +238,7 @@ bool TScriptedWindows::DrawMenuItem(intptr_t request, const std::function<void(T
 
 std::optional<std::u16string> TScriptedWindows::ChooseFile(const TFileDialog& dialog) {
     FileDialogs.push_back(dialog);
+    RunDuringModal();
     if (FileAnswers.empty()) return std::nullopt;
     const std::optional<std::u16string> answer = FileAnswers.front();
     FileAnswers.pop_front();

@@ -86,6 +86,9 @@ public:
     std::vector<std::u16string> Confirmations; // every question asked
     std::deque<std::optional<std::u16string>> FileAnswers; // none left: cancelled
     std::vector<TFileDialog> FileDialogs;                  // every dialog shown
+    // What runs while each menu, box or file dialog waits for the reader, oldest first, as a
+    // publication's timer script would; an empty one lets that modal pass.
+    std::deque<std::function<void()>> DuringModals;
 
     // The edit box or find box of the window, or null.
     TWindowHandle ChildOfKind(TScriptedWindow::TKind kind) const;
@@ -124,6 +127,7 @@ public:
     std::optional<std::u16string> ChooseFile(const TFileDialog& dialog) override;
 
 private:
+    void RunDuringModal();
     TWindowHandle AddChild(TWindowHandle parent, const TRect& rect, TScriptedWindow::TKind kind, const std::u16string& text);
     intptr_t FNext = 0x100;
 };

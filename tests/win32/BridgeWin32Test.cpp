@@ -1,5 +1,6 @@
 // The bridge against the real Windows ports: the global-memory allocator and the ANSI code page.
-#include "plugin/PlugInUtils.h"
+#include "plugin/HostBridge.h"
+#include "plugin/HostStrings.h"
 
 #include <gtest/gtest.h>
 

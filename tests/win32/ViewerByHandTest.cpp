@@ -98,6 +98,29 @@ TEST(ViewerByHand, TheTabMenuAddsASheetAndDeletesOneOnlyWhenConfirmed) {
                            "expect-var [Grid] Sheet3\nexpect-var [Grid_Count] 3\n"));
 }
 
+TEST(ViewerByHand, ATimerScriptClosesTheViewerWhileItsBoxOrMenuWaits) {
+    TByHand scene;
+    const std::string book = ReadFileBytes(Utf8ToUtf16(scene.Book));
+    ExpectPassed(scene.Run(scene.Open("Top") +
+                           // Closed while the delete confirmation waits: its Yes deletes nothing.
+                           "answer-menu \"Delete Sheet\"\nanswer-box yes\n"
+                           "during-next-modal \"expect-viewers 1\"\n" // the tab menu comes first
+                           "during-next-modal \"exec TabulixClose Rect1\"\n"
+                           "rclick Rect1 30 45\n"
+                           "expect-menu \"Insert Sheet|Delete Sheet\"\nexpect-message Confirm "
+                           "\"Delete worksheet {QUOTE}Fruit{QUOTE}? This cannot be undone once the workbook is saved.\"\n"
+                           "expect-viewers 0\nexpect-var [Grid] Fruit\nexpect-var [Grid_Count] 2\n"
+                           "exec TabulixNext Rect1\nexpect-result false\n" +
+                           // Opened anew while the owner-drawn Formulas menu waits: its AutoSum runs nowhere.
+                           scene.Open("Top").substr(std::string("init\nregister\n").size()) +
+                           "var [LastError] none\nanswer-menu AutoSum\n"
+                           "during-next-modal \"exec TabulixOpen Rect1 {QUOTE}" + scene.Book + "{QUOTE} Again Top No\"\n"
+                           "click Rect1 340 10\nexpect-menu \"AutoSum|Average|Count|Max|Min\"\n"
+                           "expect-viewers 1\nexpect-var [Again_Count] 2\nexpect-var [LastError] none\n"
+                           "exec TabulixClose Rect1\nexpect-result true\nexpect-viewers 0\n"));
+    EXPECT_EQ(ReadFileBytes(Utf8ToUtf16(scene.Book)), book);
+}
+
 TEST(ViewerByHand, FindFromTheRibbonSelectsTheMatchOrSaysThereIsNone) {
     TByHand scene;
     // Review is the sixth ribbon tab; the find box lies at the top right, 30 pixels down.

@@ -1,9 +1,9 @@
 // The plug-in's platform on Windows: message boxes, the library's own file, local time; and the
 // library's unload.
-#include "plugin/PlugInPlatform.h"
-#include "plugin/PlugInUtils.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32ViewerWindows.h"
+#include "plugin/HostBridge.h"
+#include "plugin/PlugInPlatform.h"
 
 namespace tabulix {
 

@@ -102,7 +102,7 @@ private:
         case WM_NOTIFY:
             return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
         case WM_DESTROY:
-            for (HWND control : FWindows) RemovePropW(control, NameProperty);
+            for (HWND control : FNamedWindows) RemovePropW(control, NameProperty);
             RemovePropW(dialog, DialogProperty);
             return FALSE;
         default:
@@ -118,6 +118,7 @@ private:
                                       FDialog, reinterpret_cast<HMENU>(UINT_PTR(id)), LibraryInstance(), nullptr);
         SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
         SetPropW(window, NameProperty, reinterpret_cast<HANDLE>(const_cast<char16_t*>(name.c_str())));
+        FNamedWindows.push_back(window);
         return window;
     }
 
@@ -434,6 +435,7 @@ private:
     HWND FTooltip = nullptr;
     HFONT FFont = nullptr;
     std::vector<HWND> FWindows; // by control index
+    std::vector<HWND> FNamedWindows; // every window given a name, OK and Cancel included
     bool FPushing = false;      // the view's own changes are not the author's
     bool FClosing = false;      // OK or Cancel was pressed
 };
