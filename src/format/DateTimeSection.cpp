@@ -39,10 +39,11 @@ int32_t TwelveHourClock(int32_t hour) {
 } // namespace
 
 bool AppendDateTimeSection(const TFormatSection& section, double value, TDateSystem dates, TShownText& out) {
-    // The time is rounded to the millisecond, or to the fraction of a second the section shows; the
-    // fields shown are then cut, not rounded (12:00:59.6 is 12:00 under h:mm).
-    const std::optional<TSerialDateTime> when =
-        SplitDateSerial(value, dates, section.SecondDigits > 0 ? section.SecondDigits : 3);
+    // A time of day is rounded to the millisecond, or to the fraction of a second the section shows,
+    // and its fields are then cut, as a clock shows them (12:00:59.6 is 12:00 under h:mm). An elapsed
+    // time is a quantity, rounded to the last unit shown (106.6 seconds are 0:01:47 under [h]:mm:ss).
+    const int32_t secondDigits = section.SecondDigits > 0 ? section.SecondDigits : section.Elapsed ? 0 : 3;
+    const std::optional<TSerialDateTime> when = SplitDateSerial(value, dates, secondDigits);
     if (!when) return false;
     const int64_t totalSeconds = when->SerialDay * 86400 + when->Hour * 3600 + when->Minute * 60 + when->Second;
     for (const TFormatToken& token : section.Tokens) {

@@ -71,6 +71,7 @@ struct TFormatSection {
 
     // Dates and times.
     bool TwelveHour = false;
+    bool Elapsed = false;
     int32_t SecondDigits = 0;
 
     bool Matches(double value) const;

@@ -44,7 +44,7 @@ bool IsAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 bool IsDateTimeKind(TTokenKind kind) { return kind >= TTokenKind::Year && kind <= TTokenKind::AmPm; }
 
-// A date or time code that is not a marker of the morning: what the m of minutes looks around for.
+// A date or time field, AM/PM aside: what the m of minutes looks around for.
 bool IsDateTimeField(TTokenKind kind) { return kind >= TTokenKind::Year && kind <= TTokenKind::ElapsedSeconds; }
 
 bool IsHourKind(TTokenKind kind) { return kind == TTokenKind::Hour || kind == TTokenKind::ElapsedHours; }
@@ -255,13 +255,14 @@ std::optional<uint32_t> ReadColor(std::u16string_view content) {
 // A colour, a condition, a currency or locale, an elapsed time; anything else (a calendar or numeral
 // system) changes nothing here.
 void TSectionScanner::ScanBracket(TFormatSection& section) {
-    const size_t close = FCode.find(u']', FPos + 1);
+    const size_t open = FPos;
+    const size_t close = FCode.find(u']', open + 1);
     if (close == std::u16string_view::npos) {
         AddLiteral(section, u"[");
         ++FPos;
         return;
     }
-    const std::u16string_view content = FCode.substr(FPos + 1, close - FPos - 1);
+    const std::u16string_view content = FCode.substr(open + 1, close - open - 1);
     FPos = close + 1;
     if (content.empty()) return;
     if (content[0] == u'$') {
@@ -271,7 +272,7 @@ void TSectionScanner::ScanBracket(TFormatSection& section) {
     } else if (content[0] == u'<' || content[0] == u'>' || content[0] == u'=') {
         ReadCondition(section, content);
     } else if (const std::optional<TTokenKind> elapsed = ElapsedKind(content)) {
-        section.Tokens.push_back(MakeToken(*elapsed, FCode.substr(FPos - content.size() - 2, content.size() + 2), 0,
+        section.Tokens.push_back(MakeToken(*elapsed, FCode.substr(open, FPos - open), 0,
                                            int32_t(std::min<size_t>(content.size(), 64))));
     } else if (const std::optional<uint32_t> color = ReadColor(content)) {
         section.Color = color;
@@ -336,6 +337,8 @@ void ResolveDateTime(TFormatSection& section) {
             section.TwelveHour = true;
         } else if (token.Kind == TTokenKind::SecondFraction) {
             section.SecondDigits = std::max(section.SecondDigits, token.Count);
+        } else if (token.Kind >= TTokenKind::ElapsedHours && token.Kind <= TTokenKind::ElapsedSeconds) {
+            section.Elapsed = true;
         } else if (!IsDateTimeKind(token.Kind) && token.Kind != TTokenKind::Fill) {
             TurnLiteral(token);
         }
@@ -382,11 +385,9 @@ void AssignFractionRoles(TFormatSection& section, size_t bar) {
             } else {
                 TurnLiteral(token);
             }
-        } else if (i != bar && token.Kind != TTokenKind::Comma) {
-            if (token.Kind != TTokenKind::Literal && token.Kind != TTokenKind::Fill &&
-                token.Kind != TTokenKind::General) {
-                TurnLiteral(token);
-            }
+        } else if (token.Kind == TTokenKind::DecimalPoint || token.Kind == TTokenKind::Exponent ||
+                   (token.Kind == TTokenKind::FractionBar && i != bar)) {
+            TurnLiteral(token);
         }
     }
 }

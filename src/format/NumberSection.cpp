@@ -177,8 +177,8 @@ TFraction NearestFraction(double x, int64_t limit) {
     double rest = x;
     for (int step = 0; step < 64; ++step) {
         const double whole = std::floor(rest);
-        if (whole > double(limit)) break;
-        const int64_t a = int64_t(whole);
+        // A term past the limit only needs to be known to be past it.
+        const int64_t a = whole > double(limit) ? limit + 1 : int64_t(whole);
         if (q1 != 0 && a > (limit - q0) / q1) {
             const int64_t t = (limit - q0) / q1;
             const TFraction semi{p0 + t * p1, q0 + t * q1};
@@ -199,8 +199,10 @@ TFraction NearestFraction(double x, int64_t limit) {
 // code writes or the nearest one its placeholders allow; without a whole part the fraction is
 // improper (1.3 under ?/8 is 10/8).
 TNumberParts FractionParts(const TFormatSection& section, double magnitude) {
-    double value = section.DecimalShift == 0 ? magnitude : magnitude * std::pow(10.0, section.DecimalShift);
-    value = std::min(value, std::numeric_limits<double>::max());
+    double value = magnitude;
+    if (section.DecimalShift != 0 && magnitude != 0) {
+        value = std::min(magnitude * std::pow(10.0, section.DecimalShift), std::numeric_limits<double>::max());
+    }
     double whole = std::floor(value);
     const double fraction = value - whole;
     TFraction shown{0, 1};
@@ -245,10 +247,11 @@ void BlankRange(const std::vector<TFormatToken>& tokens, size_t& from, size_t& t
     }
 }
 
+// A denominator the code writes takes no room of its own: 5 under # ?/8 is "5" and three spaces.
 size_t BlankWidth(const TFormatToken& token) {
     switch (token.Kind) {
-    case TTokenKind::Literal:
-    case TTokenKind::FractionBar: return token.Text.size();
+    case TTokenKind::Literal: return token.Text.size();
+    case TTokenKind::FractionBar:
     case TTokenKind::Digit: return 1;
     default: return 0;
     }

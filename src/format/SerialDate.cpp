@@ -12,7 +12,6 @@ constexpr int64_t SerialOfUnixEpoch = 25569;   // 1970-01-01, counted from 1899-
 constexpr int64_t LastSerial = 2958465;        // 9999-12-31 in the 1900 system
 constexpr int64_t SerialOf1904 = 1462;         // 1904-01-01 in the 1900 system
 constexpr int64_t LeapDaySerial = 60;          // 1900-02-29, a day the calendar never had
-constexpr int64_t MillisecondsPerDay = 86400000;
 
 struct TCivilDate {
     int64_t Year;
