@@ -1,8 +1,12 @@
 // Writes the seed corpus of the workbook fuzzer: the test fixtures' kinds of workbook, as whole
-// packages (first byte 0) and as parts (first byte 1).
+// packages (first byte 0) and as parts (first byte 1); and that of the number format fuzzer: values
+// under every built-in code and a few that use what the built-in ones do not.
+#include "base/Text.h"
+#include "format/NumberFormat.h"
 #include "support/XlsxFixture.h"
 #include "workbook/XlsxBlankTemplate.h"
 
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -11,8 +15,8 @@
 using namespace tabulix::testing;
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: tabulix_fuzz_seeds FOLDER\n";
+    if (argc != 3) {
+        std::cerr << "usage: tabulix_fuzz_seeds WORKBOOK_FOLDER NUMBER_FORMAT_FOLDER\n";
         return 2;
     }
     const std::string rows = "<row r=\"1\">" + CellXml("A1", "0", "s") + CellXml("B1", "45292.75", "", "1") +
@@ -33,5 +37,19 @@ int main(int argc, char** argv) {
     int n = 0;
     for (const std::string& package : packages) std::ofstream(std::string(argv[1]) + "/package" + std::to_string(n++), std::ios::binary) << '\0' << package;
     for (const std::string& parts : partSets) std::ofstream(std::string(argv[1]) + "/parts" + std::to_string(n++), std::ios::binary) << '\1' << parts;
+
+    std::vector<std::string> codes = {"[>=100][Red]#,##0.00;[Blue]-0.0%;\"zero\";\"Text: \"@",
+                                      "[$\xE2\x82\xAC-407]* #,##0_);(#,##0,,\"M\")", "y yy mmmmm dddd [mm]:ss.00 A/P"};
+    for (int32_t id = 0; id < 50; ++id) codes.push_back(tabulix::Utf16ToUtf8(tabulix::BuiltInFormatCode(id)));
+    n = 0;
+    for (const double value : {1234.5, -45292.75, 0.125}) {
+        for (const std::string& code : codes) {
+            char head[9];
+            std::memcpy(head, &value, sizeof value);
+            head[8] = char(n % 2);
+            std::ofstream(std::string(argv[2]) + "/code" + std::to_string(n++), std::ios::binary)
+                << std::string(head, sizeof head) << code << '\0' << "text";
+        }
+    }
     return 0;
 }
