@@ -151,6 +151,7 @@ public:
 
     pugi::xml_node SheetData() const { return FSheetData; }
     TSheetDataIndex& Index() { return FWorkbook.EditIndex(FSheetData); }
+    // The XML side is done: a part that the edit opened is kept. The grid changes after this.
     void Done() { FWorkbook.KeepOpened(FPartName, FScratch); }
 
 private:
@@ -279,8 +280,8 @@ void TXlsxWorkbook::SetCellValue(int32_t sheetIndex, int32_t row, int32_t col, c
     if (index.ExtentKnown) index.Include(rowNumber, col);
     WriteCellContent(cell, newValue);
 
-    sheet.CommitCellChange(change);
     edit.Done();
+    sheet.CommitCellChange(change);
 }
 
 namespace {
@@ -492,7 +493,7 @@ std::vector<uint32_t> ReshapedColumns(const TXlsxSheet& sheet, const std::vector
 } // namespace
 
 // Each structural edit opens the part and makes ready whatever the grid needs before it changes
-// anything; the grid changes last, in ways that cannot fail.
+// anything; the grid changes last, once the part is kept, in ways that cannot fail.
 
 void TXlsxWorkbook::InsertRow(int32_t sheetIndex, int32_t atRow) {
     if (!IsSheetIndex(sheetIndex)) return;
@@ -507,9 +508,9 @@ void TXlsxWorkbook::InsertRow(int32_t sheetIndex, int32_t atRow) {
         sheet.FCells.reserve(sheet.FCells.size() + sheet.FCells.size() / 64 + size_t(sheet.ColCount));
     }
     if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
+    edit.Done();
     sheet.FCells.insert(sheet.FCells.begin() + ptrdiff_t(size_t(atRow) * size_t(sheet.ColCount)), size_t(sheet.ColCount), 0);
     ++sheet.RowCount;
-    edit.Done();
 }
 
 void TXlsxWorkbook::DeleteRow(int32_t sheetIndex, int32_t atRow) {
@@ -520,10 +521,10 @@ void TXlsxWorkbook::DeleteRow(int32_t sheetIndex, int32_t atRow) {
     TSheetDataEdit edit(*this, sheet);
     const TStructuralMove move{TStructuralMove::TKind::DeleteRow, int64_t(atRow) + 1};
     if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
+    edit.Done();
     const auto first = sheet.FCells.begin() + ptrdiff_t(size_t(atRow) * size_t(sheet.ColCount));
     sheet.FCells.erase(first, first + sheet.ColCount);
     --sheet.RowCount;
-    edit.Done();
 }
 
 void TXlsxWorkbook::InsertColumn(int32_t sheetIndex, int32_t atCol) {
@@ -536,9 +537,9 @@ void TXlsxWorkbook::InsertColumn(int32_t sheetIndex, int32_t atCol) {
     RefuseOverflow(edit.SheetData(), edit.Index(), move);
     std::vector<uint32_t> cells = ReshapedColumns(sheet, sheet.FCells, atCol, true);
     if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
+    edit.Done();
     sheet.FCells = std::move(cells);
     ++sheet.ColCount;
-    edit.Done();
 }
 
 void TXlsxWorkbook::DeleteColumn(int32_t sheetIndex, int32_t atCol) {
@@ -550,9 +551,9 @@ void TXlsxWorkbook::DeleteColumn(int32_t sheetIndex, int32_t atCol) {
     std::vector<uint32_t> cells = ReshapedColumns(sheet, sheet.FCells, atCol, false);
     const TStructuralMove move{TStructuralMove::TKind::DeleteColumn, atCol};
     if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
+    edit.Done();
     sheet.FCells = std::move(cells);
     --sheet.ColCount;
-    edit.Done();
 }
 
 void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending, bool hasHeaderRow) {
@@ -593,8 +594,8 @@ void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending
     TStructuralMove move{TStructuralMove::TKind::Reorder};
     move.NewRowOf = &newRowOf;
     if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
-    sheet.FCells = std::move(sorted);
     edit.Done();
+    sheet.FCells = std::move(sorted);
 }
 
 } // namespace tabulix
