@@ -64,41 +64,28 @@ std::string EntryOf(const std::string& package, const std::u16string& name) {
 }
 
 // What a worksheet part written back must be: rows in strictly ascending order, every cell in its row
-// and its row's cells in ascending column order, no r on anything but rows and cells, and sheetData
-// after the elements that must come before it.
+// and its row's cells in ascending column order before anything else of the row, no r on anything but
+// rows and cells, and sheetData after the elements that must come before it.
 std::string PartFault(const std::string& part) {
     pugi::xml_document document;
     if (!document.load_string(part.c_str())) return "does not parse";
     const pugi::xml_node sheetData = FirstChildNamed(RootElement(document), "sheetData");
-    for (pugi::xml_node after = sheetData.next_sibling(); after; after = after.next_sibling()) {
-        for (const char* before : {"sheetPr", "dimension", "sheetViews", "sheetFormatPr", "cols"}) {
-            if (HasLocalName(after, before)) return std::string(before) + " after sheetData";
-        }
-    }
+    if (sheetData.select_node("following-sibling::*[local-name()='sheetViews' or local-name()='cols']")) return "sheetData too early";
+    if (sheetData.select_node(".//*[@r][local-name()!='row' and local-name()!='c']")) return "an r on neither a row nor a cell";
+    if (sheetData.select_node("*/*[local-name()!='c']/following-sibling::*[local-name()='c']")) return "a cell after an extLst";
     int64_t previousRow = 0;
-    for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
-        if (LocalName(row) != "row") return "a " + std::string(row.name()) + " in sheetData";
-        const int64_t number = row.attribute("r") ? row.attribute("r").as_llong() : previousRow + 1;
+    for (const pugi::xpath_node& row : sheetData.select_nodes("*")) {
+        const int64_t number = row.node().attribute("r") ? row.node().attribute("r").as_llong() : previousRow + 1;
         if (number <= previousRow) return "row " + std::to_string(number) + " after row " + std::to_string(previousRow);
         previousRow = number;
         int32_t previousCol = -1;
-        bool other = false;
-        for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
-            if (LocalName(cell) != "c") {
-                other = true;
-                continue;
-            }
-            if (other) return "a cell after a row's " + std::string(cell.previous_sibling().name());
+        for (const pugi::xpath_node& cell : row.node().select_nodes("*[local-name()='c']")) {
             int32_t col = previousCol + 1;
             int32_t r = int32_t(number - 1);
-            if (cell.attribute("r") && !SplitCellRef(std::string_view(cell.attribute("r").value()), col, r)) return "a cell's r names no cell";
-            if (r != number - 1) return std::string(cell.attribute("r").value()) + " in row " + std::to_string(number);
-            if (col <= previousCol) return "cells of row " + std::to_string(number) + " out of column order";
+            if (cell.node().attribute("r")) SplitCellRef(std::string_view(cell.node().attribute("r").value()), col, r);
+            if (r != number - 1 || col <= previousCol) return "a cell out of place in row " + std::to_string(number);
             previousCol = col;
         }
-    }
-    for (const pugi::xpath_node& node : sheetData.select_nodes(".//*[@r]")) {
-        if (LocalName(node.node()) != "row" && LocalName(node.node()) != "c") return "an r on a " + std::string(node.node().name());
     }
     return "";
 }
