@@ -49,7 +49,7 @@ struct TSheetDataIndex {
 // ascending order.
 bool IndexRows(TSheetDataIndex& index);
 
-// Whether a cell holds a formula (its first f child, as a move removes it).
+// Whether a cell holds a formula: an f child, whatever its prefix.
 bool HasFormula(const pugi::xml_node& cell);
 
 // What is wrong with the index, measured against its sheetData afresh: the first fault found, empty
