@@ -192,10 +192,12 @@ void AddSheetPdfPages(const TXlsxSheet& sheet, TPdfWriter& writer) {
 }
 
 void ExportPdf(const TXlsxWorkbook& workbook, int32_t currentIndex, bool allSheets, const std::u16string& fileName) {
+    const std::vector<int32_t> indexes = SheetIndexesToExport(workbook, currentIndex, allSheets);
+    // Each cell is placed with a text matrix of its own, and its text is cut to what its column shows.
+    RefuseOversizedExport(workbook, indexes, std::string_view("1 0 0 1 0 0 Tm\n() Tj\n").size(),
+                          size_t(WidestColumn / (CharWidthPerFontSize * CellFontSize)));
     TPdfWriter writer;
-    for (const int32_t index : SheetIndexesToExport(workbook, currentIndex, allSheets)) {
-        AddSheetPdfPages(workbook.Sheet(index), writer);
-    }
+    for (const int32_t index : indexes) AddSheetPdfPages(workbook.Sheet(index), writer);
     writer.SaveToFile(fileName);
 }
 

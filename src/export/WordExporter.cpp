@@ -102,6 +102,7 @@ void AddZipTextEntry(TZipWriter& package, std::u16string_view entryName, std::st
 
 void ExportWord(const TXlsxWorkbook& workbook, int32_t currentIndex, bool allSheets, const std::u16string& fileName) {
     const std::vector<int32_t> indexes = SheetIndexesToExport(workbook, currentIndex, allSheets);
+    RefuseOversizedExport(workbook, indexes, CellStart.size() + CellEnd.size());
     // Most of a large document is the markup around its cells: reserving for it up front spares
     // copying tens of megabytes each time the text outgrows its buffer.
     size_t expected = 4096;

@@ -121,6 +121,16 @@ std::vector<int32_t> SheetIndexesToExport(const TXlsxWorkbook& workbook, int32_t
     return indexes;
 }
 
+void RefuseOversizedExport(const TXlsxWorkbook& workbook, const std::vector<int32_t>& indexes, uint64_t perCell,
+                           size_t maxUnits) {
+    uint64_t bytes = 0;
+    for (const int32_t index : indexes) {
+        if (bytes > MaxOutputBytes) break;
+        bytes += SheetOutputBytes(workbook.Sheet(index), perCell, maxUnits);
+    }
+    RefuseOversizedOutput(bytes, u"export");
+}
+
 std::u16string SanitizeFileNamePart(std::u16string_view text) {
     std::u16string result(text);
     for (char16_t& c : result) {
@@ -196,6 +206,7 @@ void WriteDelimitedSheet(const TXlsxSheet& sheet, const std::u16string& fileName
 void ExportDelimited(const TXlsxWorkbook& workbook, int32_t currentIndex, bool allSheets,
                      const std::u16string& fileName, char16_t separator) {
     const std::vector<int32_t> indexes = SheetIndexesToExport(workbook, currentIndex, allSheets);
+    RefuseOversizedExport(workbook, indexes, 1); // a separator or a line's end
     if (!allSheets || indexes.size() == 1) {
         WriteDelimitedSheet(workbook.Sheet(indexes.front()), fileName, separator);
         return;
@@ -221,6 +232,7 @@ void ExportDelimited(const TXlsxWorkbook& workbook, int32_t currentIndex, bool a
 
 void ExportHtml(const TXlsxWorkbook& workbook, int32_t currentIndex, bool allSheets, const std::u16string& fileName) {
     const std::vector<int32_t> indexes = SheetIndexesToExport(workbook, currentIndex, allSheets);
+    RefuseOversizedExport(workbook, indexes, std::string_view("<td></td>\r\n").size());
     TExportLines lines;
     lines.Reserve(ExpectedBytes(workbook, indexes, 11));
     lines.AddAscii("<!DOCTYPE html><html><head><meta charset=\"utf-8\">");
@@ -245,6 +257,7 @@ void ExportHtml(const TXlsxWorkbook& workbook, int32_t currentIndex, bool allShe
 void ExportXmlSpreadsheet(const TXlsxWorkbook& workbook, int32_t currentIndex, bool allSheets,
                           const std::u16string& fileName) {
     const std::vector<int32_t> indexes = SheetIndexesToExport(workbook, currentIndex, allSheets);
+    RefuseOversizedExport(workbook, indexes, std::string_view("    <Cell><Data ss:Type=\"String\"></Data></Cell>\r\n").size());
     TExportLines lines;
     lines.Reserve(ExpectedBytes(workbook, indexes, 44));
     lines.AddAscii("<?xml version=\"1.0\"?>");

@@ -31,6 +31,11 @@ bool ParseAllSheets(std::u16string_view scopeText);
 // so that no writer ever looks outside the sheet list.
 std::vector<int32_t> SheetIndexesToExport(const TXlsxWorkbook& workbook, int32_t currentIndex, bool allSheets);
 
+// Refuses, before anything is written, an export of these worksheets that would take more than
+// MaxOutputBytes: perCell bytes of markup for every cell besides its text, cut to maxUnits units.
+void RefuseOversizedExport(const TXlsxWorkbook& workbook, const std::vector<int32_t>& indexes, uint64_t perCell,
+                           size_t maxUnits = SIZE_MAX);
+
 // The characters a file name cannot hold (\ / : * ? " < > |) replaced by "_".
 std::u16string SanitizeFileNamePart(std::u16string_view text);
 // &, <, >, the double quote, and CR LF as <br>; lone CR or LF and the apostrophe stay.

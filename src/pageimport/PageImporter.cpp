@@ -305,6 +305,7 @@ void ImportWorkbookToVisualNeoPages(const std::u16string& workbookFileName, cons
                            screenHeight, reference);
     }
     const std::u16string newText = InsertAfterMasterPage(text, generated);
+    RefuseOversizedOutput(newText.size(), u"publication");
     VerifyImportedPublication(newText, firstGrid, count, existingPages);
 
     ReplacePublication(publicationFileName, newText);

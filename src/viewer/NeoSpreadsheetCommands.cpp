@@ -205,6 +205,7 @@ void TNeoSpreadsheet::SortBySelectedColumn(bool ascending) {
 
 void TNeoSpreadsheet::AggregateAbove(int32_t kind) {
     if (!HasSelection()) return;
+    FWorkbook->CheckEditable(FCurrentSheet); // before the search finds nothing on a chart sheet
     const TXlsxSheet& sheet = FWorkbook->Sheet(FCurrentSheet);
     double sum = 0;
     double largest = 0;

@@ -20,6 +20,7 @@ constexpr int32_t FindBoxHeight = 22;
 void TNeoSpreadsheet::StartEditSelection() {
     const TXlsxSheet* sheet = CurrentSheet();
     if (!sheet || FEdit || !FWnd) return;
+    FWorkbook->CheckEditable(FCurrentSheet); // a chart sheet has no cell to edit: say so
     if (FSelectedCol < 0 || FSelectedCol >= sheet->ColCount || FSelectedRow < 0 || FSelectedRow >= sheet->RowCount) return;
     const TRect grid = GridRect();
     const int32_t x = grid.Left + RowHeaderWidth + (FSelectedCol - FLeftCol) * FCellWidth;

@@ -183,6 +183,15 @@ void TNeoSpreadsheet::PaintGrid(TCanvas& canvas) {
     canvas.FillRect(grid, White);
     const TXlsxSheet* sheet = CurrentSheet();
     if (!sheet) return;
+    if (!sheet->IsWorksheet && sheet->RowCount == 0) {
+        // A chart sheet (or a dialog sheet) has no cells: a short note in the middle says why.
+        const std::u16string note = u"This sheet holds a chart, not a worksheet.";
+        const TSize extent = canvas.TextExtent(note);
+        const TPoint at{grid.Left + std::max(0, (grid.Width() - extent.Width) / 2),
+                        grid.Top + std::max(0, (grid.Height() - extent.Height) / 2)};
+        canvas.TextClipped(grid, at, note, DisabledText, White);
+        return;
+    }
     // The partly visible last column and row stop at the grid's edge, clear of a Right or Bottom toolbar.
     canvas.SetClip(grid);
     const int32_t lastCol = std::min(FLeftCol + (grid.Width() - RowHeaderWidth) / FCellWidth, sheet->ColCount - 1);

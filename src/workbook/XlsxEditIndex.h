@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -12,11 +13,13 @@ namespace tabulix {
 
 // What edits know of the sheetData they last changed, so that repeated edits of a large worksheet need
 // not walk all of it: the first row element of each number, while the rows stand in ascending order of
-// their numbers, and the largest row number and column that any row or cell uses.
+// their numbers, and the largest row number and column that any row or cell uses. Rows and cells stand
+// where SheetDataPositions.h says. Whatever part of it is known must be what a fresh look at the
+// sheetData would find (IndexFault tells).
 struct TSheetDataIndex {
     pugi::xml_node SheetData;
+    // Known only while the rows stand in ascending order: edits put them so.
     bool RowsKnown = false;
-    bool Ascending = false;
     std::vector<std::pair<int64_t, pugi::xml_node>> Rows; // by number, the first of each
     bool ExtentKnown = false;
     int64_t MaxRowNumber = 0;
@@ -42,10 +45,21 @@ struct TSheetDataIndex {
     }
 };
 
+// Rows read afresh from the sheetData; false, with the rows unknown, when they do not stand in
+// ascending order.
+bool IndexRows(TSheetDataIndex& index);
+
+// Whether a cell holds a formula: an f child, whatever its prefix.
+bool HasFormula(const pugi::xml_node& cell);
+
+// What is wrong with the index, measured against its sheetData afresh: the first fault found, empty
+// when whatever it claims to know is true.
+std::string IndexFault(const TSheetDataIndex& index);
+
 // Writes the references that moves of whole rows left for later: every cell of a renumbered row gets
 // the reference of its column in the row's number, exactly as a move that rewrote them at once would
 // have written it. For one row, or for all of them.
-void WriteDeferredReferences(TSheetDataIndex& index, const pugi::xml_node& row);
+void WriteDeferredReferences(TSheetDataIndex& index, const pugi::xml_node& row, int64_t rowNumber);
 void WriteDeferredReferences(TSheetDataIndex& index);
 
 } // namespace tabulix

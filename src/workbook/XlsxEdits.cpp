@@ -10,11 +10,11 @@
 #include "base/Error.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "workbook/SheetDataPositions.h"
 #include "workbook/XlsxEditIndex.h"
 #include "workbook/XmlHelpers.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <numeric>
 #include <set>
@@ -22,16 +22,6 @@
 namespace tabulix {
 
 namespace {
-
-// The first attribute of that one-letter name, as pugixml's lookup by name finds it, without comparing
-// strings: structural edits look at the reference of every cell.
-pugi::xml_attribute AttributeNamed(const pugi::xml_node& element, char name) {
-    for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
-        const char* attributeName = attribute.name();
-        if (attributeName[0] == name && attributeName[1] == '\0') return attribute;
-    }
-    return {};
-}
 
 // Writes a value over an attribute, appended when the element has none.
 void SetAttribute(pugi::xml_node element, pugi::xml_attribute attribute, const char* name, const char* value) {
@@ -43,72 +33,21 @@ void SetAttribute(pugi::xml_node element, const char* name, const char* value) {
     SetAttribute(element, name[1] ? element.attribute(name) : AttributeNamed(element, name[0]), name, value);
 }
 
-int64_t RowNumberOf(const pugi::xml_node& row, int64_t fallback) {
-    const char* r = AttributeNamed(row, 'r').value();
-    return *r ? ReadDecimalIntegerOr(std::string_view(r), fallback) : fallback;
+// Gives a row element its number, unless its r already reads so: a row without a usable r is numbered
+// after the row before it, which a move or a new row may change.
+void NumberRow(pugi::xml_node row, int64_t number) {
+    const pugi::xml_attribute r = AttributeNamed(row, 'r');
+    if (r && ReadDecimalInteger(std::string_view(r.value())) == number) return;
+    SetAttribute(row, r, "r", TDecimalText(number).c_str());
 }
 
-// A number or a cell reference written into a buffer of its own, without building a string.
-class TDecimalText {
-public:
-    explicit TDecimalText(int64_t value) { *std::to_chars(FText, FText + sizeof FText - 1, value).ptr = '\0'; }
-    const char* c_str() const { return FText; }
-
-private:
-    char FText[24];
-};
-
-class TCellRefText {
-public:
-    TCellRefText(int64_t col, int64_t rowNumber) {
-        char letters[8];
-        char* start = letters + sizeof letters;
-        for (int64_t n = col + 1; n > 0 && col >= 0; n = (n - 1) / 26) *--start = char('A' + (n - 1) % 26);
-        char* at = std::copy(start, letters + sizeof letters, FText);
-        *std::to_chars(at, FText + sizeof FText - 1, rowNumber).ptr = '\0';
-    }
-    const char* c_str() const { return FText; }
-
-private:
-    char FText[40];
-};
-
-// Where a cell of the XML stands: 0-based column, 1-based row number.
-struct TCellPosition {
-    int64_t Col = 0;
-    int64_t RowNumber = 0;
-};
-
-// The position of every cell as a reader sees it: its own reference, or, without one, the column after
-// the previous cell in the row it stands in.
-TCellPosition CellPositionOf(const pugi::xml_attribute& ref, int64_t rowNumber, int64_t previousCol) {
-    int32_t col = 0;
-    int32_t row = 0;
-    if (SplitCellRef(ref.value(), col, row)) return {col, int64_t(row) + 1};
-    return {previousCol + 1, rowNumber};
-}
-
-TCellPosition CellPositionOf(const pugi::xml_node& cell, int64_t rowNumber, int64_t previousCol) {
-    return CellPositionOf(AttributeNamed(cell, 'r'), rowNumber, previousCol);
-}
-
-// Whether an element's name is f, whatever its prefix, without measuring it first.
-bool IsFormula(const pugi::xml_node& node) {
-    const char* name = node.name();
-    if (name[0] == 'f' && name[1] == '\0') return node.type() == pugi::node_element;
-    return std::strchr(name, ':') && HasLocalName(node, "f");
-}
-
-// Calls visit(rowElement, rowNumber) for every row of sheetData, numbering rows without "r" after the
-// previous one.
+// Calls visit(rowElement, rowNumber) for every row of sheetData; visit may remove the row it is given.
 template <typename TVisit>
 void ForEachRow(const pugi::xml_node& sheetData, TVisit&& visit) {
-    int64_t previous = 0;
-    for (pugi::xml_node row = FirstElement(sheetData); row; ) {
-        const pugi::xml_node next = NextElement(row);
-        const int64_t number = RowNumberOf(row, previous + 1);
-        visit(row, number);
-        previous = number;
+    TRowNumbering numbering;
+    for (pugi::xml_node row = FirstRow(sheetData); row;) {
+        const pugi::xml_node next = NextRow(row);
+        visit(row, numbering.Next(row));
         row = next;
     }
 }
@@ -121,12 +60,20 @@ struct TSortKey {
     std::u16string_view Text;
 };
 
+bool MustSwap(const TSortKey& previous, const TSortKey& current, bool ascending) {
+    if (previous.IsNumber && current.IsNumber) {
+        return ascending ? previous.Number > current.Number : current.Number > previous.Number;
+    }
+    const int order = CompareTextAscii(previous.Text, current.Text);
+    return ascending ? order > 0 : order < 0;
+}
+
 // Removes a cell's formula, keeping its cached value. The group of a shared formula is noted: its
 // other members refer to the cell that carried the formula's text, so they lose theirs too.
 bool RemoveFormula(pugi::xml_node cell, std::set<std::string>& sharedGroups) {
+    if (!HasFormula(cell)) return false;
     pugi::xml_node formula = FirstElement(cell);
-    while (formula && !IsFormula(formula)) formula = NextElement(formula);
-    if (!formula) return false;
+    while (!HasLocalName(formula, "f")) formula = NextElement(formula);
     if (std::string_view(formula.attribute("t").value()) == "shared" && *formula.attribute("si").value()) {
         sharedGroups.insert(formula.attribute("si").value());
     }
@@ -136,8 +83,8 @@ bool RemoveFormula(pugi::xml_node cell, std::set<std::string>& sharedGroups) {
 
 void RemoveSharedFormulas(const pugi::xml_node& sheetData, const std::set<std::string>& sharedGroups) {
     if (sharedGroups.empty()) return;
-    for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
-        for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
+    for (pugi::xml_node row = FirstRow(sheetData); row; row = NextRow(row)) {
+        for (pugi::xml_node cell = FirstCell(row); cell; cell = NextCell(cell)) {
             const pugi::xml_node f = FirstChildNamed(cell, "f");
             if (f && std::string_view(f.attribute("t").value()) == "shared" && sharedGroups.count(f.attribute("si").value())) {
                 cell.remove_child(f);
@@ -146,53 +93,78 @@ void RemoveSharedFormulas(const pugi::xml_node& sheetData, const std::set<std::s
     }
 }
 
-// The first row element of each number while the rows stand in ascending order, as RowNumberOf reads
-// their numbers with no fallback.
-void IndexRows(const pugi::xml_node& sheetData, TSheetDataIndex& index) {
-    index.Rows.clear();
-    index.Ascending = true;
-    for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
-        const int64_t number = RowNumberOf(row, -1);
-        if (!index.Rows.empty() && number < index.Rows.back().first) index.Ascending = false;
-        if (index.Rows.empty() || number != index.Rows.back().first) index.Rows.emplace_back(number, row);
+// Rows numbered as given, put in ascending order (rows of one number keep their order) unless they
+// stand so. The rows take the places that rows held, so whatever else sheetData holds keeps its place;
+// a row that moves is given its number, which its place no longer tells. The index learns the order.
+void PutRowsInOrder(pugi::xml_node sheetData, TSheetDataIndex& index, std::vector<std::pair<int64_t, pugi::xml_node>>& rows) {
+    const auto earlier = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(rows.begin(), rows.end(), earlier)) {
+        for (const auto& [number, row] : rows) NumberRow(row, number);
+        std::stable_sort(rows.begin(), rows.end(), earlier);
+        std::vector<pugi::xml_node> children;
+        size_t nextRow = 0;
+        for (pugi::xml_node child = sheetData.first_child(); child; child = child.next_sibling()) {
+            children.push_back(IsRowElement(child) && nextRow < rows.size() ? rows[nextRow++].second : child);
+        }
+        for (const pugi::xml_node& child : children) sheetData.append_move(child);
     }
-    index.RowsKnown = true;
+    IndexRows(index);
 }
 
-// Every cell of a row given the reference of its column in the row's number, as a structural edit
-// writes a moved cell's reference; a reference that already reads so is left as it is.
-void WriteCellReferences(const pugi::xml_node& row) {
-    const int64_t number = RowNumberOf(row, 0);
-    int64_t previousCol = -1;
-    for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
-        const pugi::xml_attribute ref = AttributeNamed(cell, 'r');
-        const int64_t col = CellPositionOf(ref, number, previousCol).Col;
-        previousCol = col;
-        const TCellRefText text(col, number);
-        if (!ref || std::strcmp(ref.value(), text.c_str()) != 0) SetAttribute(cell, ref, "r", text.c_str());
+// A sheetData for a worksheet that has none, where the worksheet's schema puts it: after the sheet's
+// properties, dimension, views, format and columns.
+pugi::xml_node AddSheetData(pugi::xml_node root) {
+    pugi::xml_node after;
+    for (pugi::xml_node child = FirstElement(root); child; child = NextElement(child)) {
+        for (const char* name : {"sheetPr", "dimension", "sheetViews", "sheetFormatPr", "cols"}) {
+            if (HasLocalName(child, name)) after = child;
+        }
     }
-}
-
-bool MustSwap(const TSortKey& previous, const TSortKey& current, bool ascending) {
-    if (previous.IsNumber && current.IsNumber) {
-        return ascending ? previous.Number > current.Number : current.Number > previous.Number;
-    }
-    const int order = CompareTextAscii(previous.Text, current.Text);
-    return ascending ? order > 0 : order < 0;
+    const std::string name = ChildName(root, "sheetData");
+    return after ? root.insert_child_after(name.c_str(), after) : root.prepend_child(name.c_str());
 }
 
 } // namespace
 
-void WriteDeferredReferences(TSheetDataIndex& index, const pugi::xml_node& row) {
-    if (!index.DeferredRows.empty() && index.DeferredRows.erase(row.internal_object())) WriteCellReferences(row);
-}
-
-void WriteDeferredReferences(TSheetDataIndex& index) {
-    if (index.DeferredRows.empty()) return;
-    for (pugi::xml_node row = FirstElement(index.SheetData); row; row = NextElement(row)) {
-        if (index.DeferredRows.count(row.internal_object())) WriteCellReferences(row);
+// A sheet's sheetData opened for one edit. A part that the edit opens is kept open, to be written by
+// saving, only once the edit is done: an edit that fails, in opening the part or later, leaves such a
+// part as it was read.
+class TXlsxWorkbook::TSheetDataEdit {
+public:
+    TSheetDataEdit(TXlsxWorkbook& workbook, const TXlsxSheet& sheet) : FWorkbook(workbook), FPartName(sheet.PartName) {
+        pugi::xml_document* document = sheet.PartName.empty() ? nullptr : workbook.PartForChange(sheet.PartName, FScratch);
+        const pugi::xml_node root = document ? RootElement(*document) : pugi::xml_node();
+        if (!root) {
+            throw TTabulixError(FormatMessageText(u"The sheet \"%s\" cannot be edited: the workbook has no worksheet part for it.",
+                                                  {sheet.Name}));
+        }
+        FSheetData = FirstChildNamed(root, "sheetData");
+        if (!FSheetData) FSheetData = AddSheetData(root);
     }
-    index.DeferredRows.clear();
+    TSheetDataEdit(const TSheetDataEdit&) = delete;
+    TSheetDataEdit& operator=(const TSheetDataEdit&) = delete;
+    ~TSheetDataEdit() {
+        if (FScratch && FWorkbook.FEditIndex && FWorkbook.FEditIndex->SheetData.root() == FScratch->root()) {
+            FWorkbook.FEditIndex.reset(); // it knew a part that goes unchanged
+        }
+    }
+
+    pugi::xml_node SheetData() const { return FSheetData; }
+    TSheetDataIndex& Index() { return FWorkbook.EditIndex(FSheetData); }
+    // The XML side is done: a part that the edit opened is kept. The grid changes after this.
+    void Done() { FWorkbook.KeepOpened(FPartName, FScratch); }
+
+private:
+    TXlsxWorkbook& FWorkbook;
+    std::u16string FPartName;
+    std::unique_ptr<pugi::xml_document> FScratch;
+    pugi::xml_node FSheetData;
+};
+
+void TXlsxWorkbook::CheckEditable(int32_t sheetIndex) const {
+    if (!IsSheetIndex(sheetIndex) || Sheet(sheetIndex).IsWorksheet) return;
+    throw TTabulixError(FormatMessageText(u"The sheet \"%s\" holds a chart, not a worksheet, and cannot be edited.",
+                                          {Sheet(sheetIndex).Name}));
 }
 
 TSheetDataIndex& TXlsxWorkbook::EditIndex(const pugi::xml_node& sheetData) {
@@ -204,19 +176,6 @@ TSheetDataIndex& TXlsxWorkbook::EditIndex(const pugi::xml_node& sheetData) {
     return *FEditIndex;
 }
 
-pugi::xml_node TXlsxWorkbook::SheetDataForChange(const TXlsxSheet& sheet) {
-    if (sheet.PartName.empty()) return {};
-    std::unique_ptr<pugi::xml_document> scratch;
-    pugi::xml_document* document = PartForChange(sheet.PartName, scratch);
-    KeepOpened(sheet.PartName, scratch);
-    if (!document) return {};
-    pugi::xml_node root = RootElement(*document);
-    if (!root) return {};
-    pugi::xml_node sheetData = FirstChildNamed(root, "sheetData");
-    if (!sheetData) sheetData = root.append_child(ChildName(root, "sheetData").c_str());
-    return sheetData;
-}
-
 void TXlsxWorkbook::RemoveChildNamed(pugi::xml_node element, std::string_view name) {
     const pugi::xml_node child = FirstChildNamed(element, name);
     if (child) element.remove_child(child);
@@ -224,47 +183,60 @@ void TXlsxWorkbook::RemoveChildNamed(pugi::xml_node element, std::string_view na
 
 pugi::xml_node TXlsxWorkbook::FindOrAddRow(pugi::xml_node sheetData, int64_t rowNumber) {
     TSheetDataIndex& index = EditIndex(sheetData);
-    if (!index.RowsKnown) IndexRows(sheetData, index);
-    // The first row of the number, and otherwise the first row of a greater number, before which the
-    // new one goes: rows stay in ascending order, as spreadsheet applications require. Rows in another
-    // order are searched one by one.
-    pugi::xml_node before;
-    auto at = index.Rows.end();
-    if (index.Ascending) {
-        at = std::lower_bound(index.Rows.begin(), index.Rows.end(), rowNumber,
-                              [](const auto& entry, int64_t number) { return entry.first < number; });
-        if (at != index.Rows.end() && at->first == rowNumber) return at->second;
-        if (at != index.Rows.end()) before = at->second;
-    } else {
-        for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
-            const int64_t number = RowNumberOf(row, -1);
-            if (number == rowNumber) return row;
-            if (!before && number > rowNumber) before = row;
-        }
+    if (!index.RowsKnown && !IndexRows(index)) {
+        // Spreadsheet applications require rows in ascending order: they are put so once, and then
+        // found by their numbers.
+        std::vector<std::pair<int64_t, pugi::xml_node>> rows;
+        ForEachRow(sheetData, [&rows](const pugi::xml_node& row, int64_t number) { rows.emplace_back(number, row); });
+        PutRowsInOrder(sheetData, index, rows);
     }
+    const auto at = std::lower_bound(index.Rows.begin(), index.Rows.end(), rowNumber,
+                                     [](const auto& entry, int64_t number) { return entry.first < number; });
+    if (at != index.Rows.end() && at->first == rowNumber) {
+        NumberRow(at->second, rowNumber);
+        return at->second;
+    }
+    // Before the first row of a greater number, otherwise after the last row.
     const std::string name = ChildName(sheetData, "row");
-    pugi::xml_node row = before ? sheetData.insert_child_before(name.c_str(), before) : sheetData.append_child(name.c_str());
+    pugi::xml_node row;
+    if (at != index.Rows.end()) {
+        row = sheetData.insert_child_before(name.c_str(), at->second);
+    } else if (const pugi::xml_node last = LastRow(sheetData)) {
+        row = sheetData.insert_child_after(name.c_str(), last);
+    } else {
+        row = sheetData.append_child(name.c_str());
+    }
     SetAttribute(row, "r", TDecimalText(rowNumber).c_str());
-    if (index.Ascending) index.Rows.emplace(at, rowNumber, row);
+    index.Rows.emplace(at, rowNumber, row);
     if (index.ExtentKnown) index.Include(rowNumber, -1);
     return row;
 }
 
-pugi::xml_node TXlsxWorkbook::FindOrAddCell(pugi::xml_node rowElement, std::string_view refText) {
-    int32_t col = 0;
-    int32_t row = 0;
-    SplitCellRef(refText, col, row);
+pugi::xml_node TXlsxWorkbook::FindOrAddCell(pugi::xml_node rowElement, int64_t rowNumber, int64_t col) {
     pugi::xml_node before;
-    int64_t previousCol = -1;
-    for (pugi::xml_node cell = FirstElement(rowElement); cell; cell = NextElement(cell)) {
-        if (SameTextAscii(std::string_view(AttributeNamed(cell, 'r').value()), refText)) return cell;
-        const TCellPosition position = CellPositionOf(cell, 0, previousCol);
-        if (!before && position.Col > col) before = cell;
-        previousCol = position.Col;
+    TCellPlacing placing(rowNumber);
+    for (pugi::xml_node cell = FirstCell(rowElement); cell; cell = NextCell(cell)) {
+        const pugi::xml_attribute ref = AttributeNamed(cell, 'r');
+        const auto position = placing.Next(ref ? ref.value() : nullptr);
+        if (!position) continue;
+        if (position->Col == col && position->RowNumber == rowNumber) {
+            if (!ref) SetAttribute(cell, ref, "r", TCellRefText(col, rowNumber).c_str());
+            return cell;
+        }
+        if (!before && position->Col > col) before = cell;
     }
+    // Before the first cell of a greater column, otherwise after the last cell: never after a row's
+    // extLst, which comes last.
     const std::string name = ChildName(rowElement, "c");
-    pugi::xml_node cell = before ? rowElement.insert_child_before(name.c_str(), before) : rowElement.append_child(name.c_str());
-    SetAttribute(cell, "r", std::string(refText).c_str());
+    pugi::xml_node cell;
+    if (before) {
+        cell = rowElement.insert_child_before(name.c_str(), before);
+    } else if (const pugi::xml_node last = LastCell(rowElement)) {
+        cell = rowElement.insert_child_after(name.c_str(), last);
+    } else {
+        cell = rowElement.prepend_child(name.c_str());
+    }
+    SetAttribute(cell, "r", TCellRefText(col, rowNumber).c_str());
     return cell;
 }
 
@@ -293,19 +265,23 @@ void TXlsxWorkbook::WriteCellContent(pugi::xml_node cell, const std::u16string& 
 }
 
 void TXlsxWorkbook::SetCellValue(int32_t sheetIndex, int32_t row, int32_t col, const std::u16string& newValue) {
-    if (!IsSheetIndex(sheetIndex) || row < 0 || col < 0 || row >= MaxSheetRows || col >= MaxSheetCols) return;
+    if (!IsSheetIndex(sheetIndex)) return;
+    CheckEditable(sheetIndex);
+    if (row < 0 || col < 0 || row >= MaxSheetRows || col >= MaxSheetCols) return;
     TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
-    sheet.GrowTo(row + 1, col + 1);
-    sheet.SetText(row, col, newValue);
+    TSheetDataEdit edit(*this, sheet);
+    TXlsxSheet::TCellChange change = sheet.PrepareCellChange(row, col, newValue);
 
-    const pugi::xml_node sheetData = SheetDataForChange(sheet);
-    if (!sheetData) return;
-    const pugi::xml_node rowElement = FindOrAddRow(sheetData, int64_t(row) + 1);
-    TSheetDataIndex& index = EditIndex(sheetData);
-    WriteDeferredReferences(index, rowElement);
-    const pugi::xml_node cell = FindOrAddCell(rowElement, TCellRefText(col, int64_t(row) + 1).c_str());
-    if (index.ExtentKnown) index.Include(int64_t(row) + 1, col);
+    const int64_t rowNumber = int64_t(row) + 1;
+    const pugi::xml_node rowElement = FindOrAddRow(edit.SheetData(), rowNumber);
+    TSheetDataIndex& index = edit.Index();
+    WriteDeferredReferences(index, rowElement, rowNumber);
+    const pugi::xml_node cell = FindOrAddCell(rowElement, rowNumber, col);
+    if (index.ExtentKnown) index.Include(rowNumber, col);
     WriteCellContent(cell, newValue);
+
+    edit.Done();
+    sheet.CommitCellChange(change);
 }
 
 namespace {
@@ -347,15 +323,13 @@ void Survey(const pugi::xml_node& sheetData, TSheetDataIndex& index) {
     bool follow = true;
     ForEachRow(sheetData, [&](const pugi::xml_node& row, int64_t number) {
         found.Include(number, -1);
-        int64_t previousCol = -1;
-        for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
-            const TCellPosition position = CellPositionOf(cell, number, previousCol);
-            found.Include(position.RowNumber, position.Col);
-            previousCol = position.Col;
-            follow = follow && position.RowNumber == number;
-            for (pugi::xml_node child = FirstElement(cell); child && !formulas; child = NextElement(child)) {
-                formulas = IsFormula(child);
-            }
+        TCellPlacing placing(number);
+        for (pugi::xml_node cell = FirstCell(row); cell; cell = NextCell(cell)) {
+            const auto position = placing.Next(cell);
+            if (!position) continue;
+            found.Include(position->RowNumber, position->Col);
+            follow = follow && position->RowNumber == number;
+            formulas = formulas || HasFormula(cell);
         }
     });
     if (!index.ExtentKnown) {
@@ -386,17 +360,6 @@ void RefuseOverflow(const pugi::xml_node& sheetData, TSheetDataIndex& index, con
     }
 }
 
-// Rows numbered as given, put in ascending order (rows of one number keep their order) unless they
-// stand so; the index learns the order.
-void PutRowsInOrder(pugi::xml_node sheetData, TSheetDataIndex& index, std::vector<std::pair<int64_t, pugi::xml_node>>& rows) {
-    const auto later = [](const auto& a, const auto& b) { return a.first < b.first; };
-    if (!std::is_sorted(rows.begin(), rows.end(), later)) {
-        std::stable_sort(rows.begin(), rows.end(), later);
-        for (const auto& entry : rows) sheetData.append_move(entry.second);
-    }
-    IndexRows(sheetData, index);
-}
-
 // The most rows whose cells' references are left for later: a move that would leave more (of a
 // worksheet far beyond the load limit) writes them at once rather than hold a large set in the host.
 constexpr size_t MaxDeferredRows = 1 << 16;
@@ -413,6 +376,7 @@ bool MoveWholeRows(pugi::xml_node sheetData, TSheetDataIndex& index, const TStru
         if (move.NewRow(number) != number && !index.DeferredRows.count(row.internal_object())) ++renumbered;
     });
     if (index.DeferredRows.size() + renumbered > MaxDeferredRows) return false;
+    index.DeferredRows.reserve(index.DeferredRows.size() + renumbered);
 
     const bool formulasPossible = index.HasFormulas;
     std::set<std::string> sharedGroups;
@@ -420,12 +384,11 @@ bool MoveWholeRows(pugi::xml_node sheetData, TSheetDataIndex& index, const TStru
     int64_t maxRowNumber = 0;
     for (auto& [number, row] : rows) {
         const int64_t newNumber = move.NewRow(number);
-        const pugi::xml_attribute rowRef = AttributeNamed(row, 'r');
-        if (newNumber != number || !rowRef) SetAttribute(row, rowRef, "r", TDecimalText(newNumber).c_str());
+        NumberRow(row, newNumber);
         if (newNumber != number) {
             index.DeferredRows.insert(row.internal_object());
             if (formulasPossible) {
-                for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
+                for (pugi::xml_node cell = FirstCell(row); cell; cell = NextCell(cell)) {
                     formulasRemoved = RemoveFormula(cell, sharedGroups) || formulasRemoved;
                 }
             }
@@ -450,6 +413,9 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const
     }
     WriteDeferredReferences(index);
     std::vector<std::pair<int64_t, pugi::xml_node>> rows;
+    size_t rowCount = 0;
+    for (pugi::xml_node row = FirstRow(sheetData); row; row = NextRow(row)) ++rowCount;
+    rows.reserve(rowCount);
     TSheetDataIndex extent;
     const bool formulasPossible = !index.FormulasKnown || index.HasFormulas;
     bool formulaKept = false; // in a cell that stays where it is
@@ -462,36 +428,33 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const
             sheetData.remove_child(row);
             return;
         }
-        const pugi::xml_attribute rowRef = AttributeNamed(row, 'r');
-        if (newNumber != number || !rowRef) SetAttribute(row, rowRef, "r", TDecimalText(newNumber).c_str());
+        NumberRow(row, newNumber);
         extent.Include(newNumber, -1);
         if (move.ColumnsMove()) row.remove_attribute("spans"); // a hint of the columns in use, now stale
-        int64_t previousCol = -1;
-        for (pugi::xml_node cell = FirstElement(row); cell;) {
-            const pugi::xml_node next = NextElement(cell);
+        TCellPlacing placing(number);
+        for (pugi::xml_node cell = FirstCell(row); cell;) {
+            const pugi::xml_node next = NextCell(cell);
             const pugi::xml_attribute ref = AttributeNamed(cell, 'r');
-            const TCellPosition position = CellPositionOf(ref, number, previousCol);
-            previousCol = position.Col;
-            follow = follow && position.RowNumber == number;
-            const int64_t newCol = move.NewCol(position.Col);
-            const int64_t newCellRow = move.NewRow(position.RowNumber);
+            const auto position = placing.Next(ref ? ref.value() : nullptr);
+            if (!position) {
+                cell = next; // stands nowhere, so goes nowhere
+                continue;
+            }
+            follow = follow && position->RowNumber == number;
+            const int64_t newCol = move.NewCol(position->Col);
+            const int64_t newCellRow = move.NewRow(position->RowNumber);
             if (newCol < 0 || newCellRow <= 0) {
                 row.remove_child(cell);
                 cell = next;
                 continue;
             }
-            const bool moved = newCol != position.Col || newCellRow != position.RowNumber;
-            if (moved) {
-                SetAttribute(cell, ref, "r", TCellRefText(newCol, newCellRow).c_str());
-                if (formulasPossible) formulasRemoved = RemoveFormula(cell, sharedGroups) || formulasRemoved;
-            }
+            // A cell without a reference is given one: the cells before it may not stay as they were.
+            const bool moved = newCol != position->Col || newCellRow != position->RowNumber;
+            if (moved || !ref) SetAttribute(cell, ref, "r", TCellRefText(newCol, newCellRow).c_str());
+            if (moved && formulasPossible) formulasRemoved = RemoveFormula(cell, sharedGroups) || formulasRemoved;
             // Only the first formula of a cell goes with a move: a second one, which a well-formed
             // worksheet does not have, stays for the next.
-            if (!index.FormulasKnown && !formulaKept) {
-                for (pugi::xml_node child = FirstElement(cell); child && !formulaKept; child = NextElement(child)) {
-                    formulaKept = IsFormula(child);
-                }
-            }
+            if (!index.FormulasKnown && !formulaKept) formulaKept = HasFormula(cell);
             extent.Include(newCellRow, newCol);
             cell = next;
         }
@@ -512,42 +475,8 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const
     return formulasRemoved || !sharedGroups.empty();
 }
 
-} // namespace
-
-void TXlsxWorkbook::InsertRow(int32_t sheetIndex, int32_t atRow) {
-    if (!IsSheetIndex(sheetIndex)) return;
-    TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
-    atRow = std::clamp(atRow, int32_t(0), sheet.RowCount);
-    const TStructuralMove move{TStructuralMove::TKind::InsertRow, int64_t(atRow) + 1};
-    const pugi::xml_node sheetData = SheetDataForChange(sheet);
-    if (sheetData) RefuseOverflow(sheetData, EditIndex(sheetData), move);
-    // Room for a few more rows at once, so that inserting row after row does not copy the grid each time.
-    if (sheet.FCells.capacity() < sheet.FCells.size() + size_t(sheet.ColCount)) {
-        sheet.FCells.reserve(sheet.FCells.size() + sheet.FCells.size() / 64 + size_t(sheet.ColCount));
-    }
-    sheet.FCells.insert(sheet.FCells.begin() + ptrdiff_t(size_t(atRow) * size_t(sheet.ColCount)), size_t(sheet.ColCount), 0);
-    ++sheet.RowCount;
-    if (sheetData && ApplyStructuralMove(sheetData, EditIndex(sheetData), move)) FFormulasRemoved = true;
-}
-
-void TXlsxWorkbook::DeleteRow(int32_t sheetIndex, int32_t atRow) {
-    if (!IsSheetIndex(sheetIndex)) return;
-    TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
-    if (sheet.RowCount <= 1 || atRow < 0 || atRow >= sheet.RowCount) return;
-    const auto first = sheet.FCells.begin() + ptrdiff_t(size_t(atRow) * size_t(sheet.ColCount));
-    sheet.FCells.erase(first, first + sheet.ColCount);
-    --sheet.RowCount;
-    const pugi::xml_node sheetData = SheetDataForChange(sheet);
-    if (!sheetData) return;
-    if (ApplyStructuralMove(sheetData, EditIndex(sheetData), TStructuralMove{TStructuralMove::TKind::DeleteRow, int64_t(atRow) + 1})) {
-        FFormulasRemoved = true;
-    }
-}
-
-namespace {
-
 // The grid with one column inserted before atCol (an empty one) or deleted at atCol.
-void ReshapeColumns(TXlsxSheet& sheet, std::vector<uint32_t>& cells, int32_t atCol, bool insert) {
+std::vector<uint32_t> ReshapedColumns(const TXlsxSheet& sheet, const std::vector<uint32_t>& cells, int32_t atCol, bool insert) {
     const size_t oldCols = size_t(sheet.ColCount);
     const size_t newCols = insert ? oldCols + 1 : oldCols - 1;
     std::vector<uint32_t> reshaped(size_t(sheet.RowCount) * newCols, 0);
@@ -558,40 +487,81 @@ void ReshapeColumns(TXlsxSheet& sheet, std::vector<uint32_t>& cells, int32_t atC
         if (insert) std::copy(from + atCol, from + oldCols, to + atCol + 1);
         else std::copy(from + atCol + 1, from + oldCols, to + atCol);
     }
-    cells = std::move(reshaped);
+    return reshaped;
 }
 
 } // namespace
 
+// Each structural edit opens the part and makes ready whatever the grid needs before it changes
+// anything; the grid changes last, once the part is kept, in ways that cannot fail.
+
+void TXlsxWorkbook::InsertRow(int32_t sheetIndex, int32_t atRow) {
+    if (!IsSheetIndex(sheetIndex)) return;
+    CheckEditable(sheetIndex);
+    TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
+    atRow = std::clamp(atRow, int32_t(0), sheet.RowCount);
+    const TStructuralMove move{TStructuralMove::TKind::InsertRow, int64_t(atRow) + 1};
+    TSheetDataEdit edit(*this, sheet);
+    RefuseOverflow(edit.SheetData(), edit.Index(), move);
+    // Room for a few more rows at once, so that inserting row after row does not copy the grid each time.
+    if (sheet.FCells.capacity() < sheet.FCells.size() + size_t(sheet.ColCount)) {
+        sheet.FCells.reserve(sheet.FCells.size() + sheet.FCells.size() / 64 + size_t(sheet.ColCount));
+    }
+    if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
+    edit.Done();
+    sheet.FCells.insert(sheet.FCells.begin() + ptrdiff_t(size_t(atRow) * size_t(sheet.ColCount)), size_t(sheet.ColCount), 0);
+    ++sheet.RowCount;
+}
+
+void TXlsxWorkbook::DeleteRow(int32_t sheetIndex, int32_t atRow) {
+    if (!IsSheetIndex(sheetIndex)) return;
+    CheckEditable(sheetIndex);
+    TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
+    if (sheet.RowCount <= 1 || atRow < 0 || atRow >= sheet.RowCount) return;
+    TSheetDataEdit edit(*this, sheet);
+    const TStructuralMove move{TStructuralMove::TKind::DeleteRow, int64_t(atRow) + 1};
+    if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
+    edit.Done();
+    const auto first = sheet.FCells.begin() + ptrdiff_t(size_t(atRow) * size_t(sheet.ColCount));
+    sheet.FCells.erase(first, first + sheet.ColCount);
+    --sheet.RowCount;
+}
+
 void TXlsxWorkbook::InsertColumn(int32_t sheetIndex, int32_t atCol) {
     if (!IsSheetIndex(sheetIndex)) return;
+    CheckEditable(sheetIndex);
     TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
     atCol = std::clamp(atCol, int32_t(0), sheet.ColCount);
     const TStructuralMove move{TStructuralMove::TKind::InsertColumn, atCol};
-    const pugi::xml_node sheetData = SheetDataForChange(sheet);
-    if (sheetData) RefuseOverflow(sheetData, EditIndex(sheetData), move);
-    ReshapeColumns(sheet, sheet.FCells, atCol, true);
+    TSheetDataEdit edit(*this, sheet);
+    RefuseOverflow(edit.SheetData(), edit.Index(), move);
+    std::vector<uint32_t> cells = ReshapedColumns(sheet, sheet.FCells, atCol, true);
+    if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
+    edit.Done();
+    sheet.FCells = std::move(cells);
     ++sheet.ColCount;
-    if (sheetData && ApplyStructuralMove(sheetData, EditIndex(sheetData), move)) FFormulasRemoved = true;
 }
 
 void TXlsxWorkbook::DeleteColumn(int32_t sheetIndex, int32_t atCol) {
     if (!IsSheetIndex(sheetIndex)) return;
+    CheckEditable(sheetIndex);
     TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
     if (sheet.ColCount < 2 || atCol < 0 || atCol >= sheet.ColCount) return;
-    ReshapeColumns(sheet, sheet.FCells, atCol, false);
+    TSheetDataEdit edit(*this, sheet);
+    std::vector<uint32_t> cells = ReshapedColumns(sheet, sheet.FCells, atCol, false);
+    const TStructuralMove move{TStructuralMove::TKind::DeleteColumn, atCol};
+    if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
+    edit.Done();
+    sheet.FCells = std::move(cells);
     --sheet.ColCount;
-    const pugi::xml_node sheetData = SheetDataForChange(sheet);
-    if (!sheetData) return;
-    if (ApplyStructuralMove(sheetData, EditIndex(sheetData), TStructuralMove{TStructuralMove::TKind::DeleteColumn, atCol})) {
-        FFormulasRemoved = true;
-    }
 }
 
 void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending, bool hasHeaderRow) {
     if (!IsSheetIndex(sheetIndex)) return;
+    CheckEditable(sheetIndex);
     TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
     if (col < 0 || col >= sheet.ColCount) return;
+    TSheetDataEdit edit(*this, sheet);
     const int32_t first = hasHeaderRow ? 1 : 0;
 
     // The keys are read once; the sort itself is the adjacent-swap insertion sort over them.
@@ -620,13 +590,12 @@ void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending
         newRowOf[size_t(order[n])] = int64_t(n);
         std::copy_n(sheet.FCells.begin() + ptrdiff_t(size_t(order[n]) * cols), cols, sorted.begin() + ptrdiff_t(n * cols));
     }
-    sheet.FCells = std::move(sorted);
 
-    const pugi::xml_node sheetData = SheetDataForChange(sheet);
-    if (!sheetData) return;
     TStructuralMove move{TStructuralMove::TKind::Reorder};
     move.NewRowOf = &newRowOf;
-    if (ApplyStructuralMove(sheetData, EditIndex(sheetData), move)) FFormulasRemoved = true;
+    if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
+    edit.Done();
+    sheet.FCells = std::move(sorted);
 }
 
 } // namespace tabulix

@@ -6,6 +6,7 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "workbook/PackageParts.h"
+#include "workbook/SheetDataPositions.h"
 #include "workbook/XlsxEditIndex.h"
 #include "workbook/XmlHelpers.h"
 
@@ -285,6 +286,27 @@ pugi::xml_document* TXlsxWorkbook::GetPartDocument(std::u16string_view entryName
     return document;
 }
 
+namespace {
+
+// The text of a shared-string item or an inline string: every t child, and the first t of each
+// rich-text run, in document order; run properties and phonetic runs add nothing.
+void AppendRichText(const pugi::xml_node& item, std::string& text, std::string& scratch) {
+    for (pugi::xml_node part = FirstElement(item); part; part = NextElement(part)) {
+        if (HasLocalNameIgnoringCase(part, "t")) {
+            text += TextContentView(part, scratch);
+        } else if (HasLocalNameIgnoringCase(part, "r")) {
+            for (pugi::xml_node runPart = FirstElement(part); runPart; runPart = NextElement(runPart)) {
+                if (HasLocalNameIgnoringCase(runPart, "t")) {
+                    text += TextContentView(runPart, scratch);
+                    break;
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+
 void TXlsxWorkbook::LoadSharedStrings() {
     FSharedTexts = std::make_shared<TTextPool>();
     FSharedHandles.clear();
@@ -297,19 +319,7 @@ void TXlsxWorkbook::LoadSharedStrings() {
     std::u16string decoded;
     for (pugi::xml_node item = FirstElement(root); item; item = NextElement(item)) {
         text.clear();
-        for (pugi::xml_node part = FirstElement(item); part; part = NextElement(part)) {
-            if (HasLocalNameIgnoringCase(part, "t")) {
-                text += TextContentView(part, scratch);
-            } else if (HasLocalNameIgnoringCase(part, "r")) {
-                // A rich-text run: its text, without its run properties.
-                for (pugi::xml_node runPart = FirstElement(part); runPart; runPart = NextElement(runPart)) {
-                    if (HasLocalNameIgnoringCase(runPart, "t")) {
-                        text += TextContentView(runPart, scratch);
-                        break;
-                    }
-                }
-            }
-        }
+        AppendRichText(item, text, scratch);
         decoded.clear();
         AppendUtf8AsUtf16(decoded, text);
         const bool escaped = decoded.find(u"_x") != std::u16string::npos;
@@ -348,7 +358,7 @@ bool TXlsxWorkbook::IsDateStyle(int64_t styleIndex) const {
 
 // The attributes of a c element, read in one pass.
 struct TCellAttributes {
-    const char* Ref = "";
+    const char* Ref = nullptr; // none when the cell has no r
     std::string_view Type;
     std::string_view Style;
 };
@@ -384,10 +394,15 @@ public:
         FText.clear();
         return FText;
     }
+    std::string& Utf8() {
+        FUtf8.clear();
+        return FUtf8;
+    }
     std::string& Scratch() { return FScratch; }
 
 private:
     std::u16string FText;
+    std::string FUtf8;
     std::string FScratch;
 };
 
@@ -397,6 +412,14 @@ struct TSheetReading {
     uint32_t True = 0;
     uint32_t False = 0;
 };
+
+namespace {
+
+// Whether a part's root is a worksheet: a chart sheet, a dialog sheet and a macro sheet have parts of
+// their own kinds.
+bool IsWorksheetRoot(const pugi::xml_node& root) { return !root || HasLocalName(root, "worksheet"); }
+
+} // namespace
 
 TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const std::u16string& name) {
     TXlsxSheet sheet;
@@ -411,46 +434,51 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
     const size_t mark = ByteOrderMarkLength(bytes);
     pugi::xml_document document;
     ParseXmlPart(bytes.data() + mark, bytes.size() - mark, entry->Name, document);
-    const pugi::xml_node sheetData = FirstChildNamed(RootElement(document), "sheetData");
+    const pugi::xml_node root = RootElement(document);
+    sheet.IsWorksheet = IsWorksheetRoot(root);
+    const pugi::xml_node sheetData = FirstChildNamed(root, "sheetData");
     if (!sheetData) return sheet;
 
     // One pass: every cell within the load limit goes into a grid of the limit's size, which is cut to
-    // the rows and columns in use (those of every usable reference, limited) at the end.
-    int32_t maxRow = -1;
-    int32_t maxCol = -1;
+    // the rows and columns in use (those of every cell that stands somewhere, limited) at the end.
+    int64_t maxRow = -1;
+    int64_t maxCol = -1;
     std::vector<uint32_t> cells(size_t(MaxLoadedRows) * size_t(MaxLoadedCols), 0);
     TSheetReading reading;
-    for (pugi::xml_node row = FirstElement(sheetData); row; row = NextElement(row)) {
-        for (pugi::xml_node cell = FirstElement(row); cell; cell = NextElement(cell)) {
+    TRowNumbering numbering;
+    for (pugi::xml_node row = FirstRow(sheetData); row; row = NextRow(row)) {
+        TCellPlacing placing(numbering.Next(row));
+        for (pugi::xml_node cell = FirstCell(row); cell; cell = NextCell(cell)) {
             const TCellAttributes attributes = ReadCellAttributes(cell);
-            int32_t col = 0;
-            int32_t r = 0;
-            if (!SplitCellRef(attributes.Ref, col, r)) continue;
-            if (r > maxRow) maxRow = r;
-            if (col > maxCol) maxCol = col;
+            const auto position = placing.Next(attributes.Ref);
+            if (!position) continue;
+            const int64_t r = position->RowNumber - 1;
+            const int64_t col = position->Col;
+            maxRow = std::max(maxRow, r);
+            maxCol = std::max(maxCol, col);
             if (r < 0 || r >= MaxLoadedRows || col < 0 || col >= MaxLoadedCols) continue;
             cells[size_t(r) * size_t(MaxLoadedCols) + size_t(col)] = CellText(cell, attributes, sheet, reading);
         }
     }
     if (maxRow < 0) {
-        // Nothing but cells without a usable reference: an empty grid of the viewer's default size.
+        // No cell that stands in a row: an empty grid of the viewer's default size.
         sheet.Reset(100, 26);
         return sheet;
     }
-    maxRow = std::min(maxRow, MaxLoadedRows - 1);
-    maxCol = std::min(std::max(maxCol, int32_t(0)), MaxLoadedCols - 1);
+    const int32_t lastRow = int32_t(std::min<int64_t>(maxRow, MaxLoadedRows - 1));
+    const int32_t lastCol = int32_t(std::clamp<int64_t>(maxCol, 0, MaxLoadedCols - 1));
     // The grid is cut where it lies: each row moves left to its place in the narrower grid (a place
     // never after the row's own), so a sheet at the limit is taken as it is, without a copy.
-    const size_t width = size_t(maxCol + 1);
+    const size_t width = size_t(lastCol + 1);
     if (width < size_t(MaxLoadedCols)) {
-        for (size_t r = 1; r <= size_t(maxRow); ++r) {
+        for (size_t r = 1; r <= size_t(lastRow); ++r) {
             std::copy_n(cells.begin() + ptrdiff_t(r * size_t(MaxLoadedCols)), width, cells.begin() + ptrdiff_t(r * width));
         }
     }
-    cells.resize(size_t(maxRow + 1) * width);
+    cells.resize(size_t(lastRow + 1) * width);
     cells.shrink_to_fit();
-    sheet.RowCount = maxRow + 1;
-    sheet.ColCount = maxCol + 1;
+    sheet.RowCount = lastRow + 1;
+    sheet.ColCount = lastCol + 1;
     sheet.FCells = std::move(cells);
     sheet.FTexts.ShrinkToFit();
     return sheet;
@@ -460,10 +488,11 @@ uint32_t TXlsxWorkbook::CellText(const pugi::xml_node& cell, const TCellAttribut
                                   TSheetReading& reading) const {
     TTextBuilder& builder = reading.Builder;
     if (SameTextAscii(attributes.Type, "inlineStr")) {
-        const pugi::xml_node text = FirstChildNamed(FirstChildNamed(cell, "is"), "t");
-        if (!text) return 0;
+        std::string& text = builder.Utf8();
+        AppendRichText(FirstChildNamed(cell, "is"), text, builder.Scratch());
+        if (text.empty()) return 0;
         std::u16string& decoded = builder.Start();
-        AppendUtf8AsUtf16(decoded, TextContentView(text, builder.Scratch()));
+        AppendUtf8AsUtf16(decoded, text);
         if (decoded.find(u"_x") == std::u16string::npos) return sheet.FTexts.Add(decoded);
         return sheet.FTexts.Add(DecodeEscapedCharacters(decoded));
     }

@@ -83,9 +83,28 @@ std::u16string RelationshipsPartOf(const std::u16string& partName) {
     return folder + u"_rels/" + file + u".rels";
 }
 
+bool IsHiddenSheet(const pugi::xml_node& sheet) {
+    const std::u16string state = AttrOrDefault(sheet, "state", u"visible");
+    return SameTextAscii(state, u"hidden") || SameTextAscii(state, u"veryHidden");
+}
+
+// Among the sheet elements, the visible one nearest to position: itself, else the first visible one
+// after it, else the last one before it.
+int64_t NearestVisibleSheet(const pugi::xml_node& sheets, int64_t position) {
+    int64_t before = -1;
+    int64_t at = 0;
+    for (pugi::xml_node sheet = FirstElement(sheets); sheet; sheet = NextElement(sheet), ++at) {
+        if (IsHiddenSheet(sheet)) continue;
+        if (at >= position) return at;
+        before = at;
+    }
+    return before >= 0 ? before : position;
+}
+
 // Keeps the defined names and the workbook view pointing at the same sheets once the sheet element
-// at position has gone; remaining is the number of sheet elements left.
-void AdjustSheetPositions(const pugi::xml_node& root, int64_t position, int64_t remaining) {
+// at position has gone. The view's active and first tabs stay on visible sheets: spreadsheet
+// applications repair a file whose active tab is hidden.
+void AdjustSheetPositions(const pugi::xml_node& root, const pugi::xml_node& sheets, int64_t position) {
     pugi::xml_node definedNames = FirstChildNamed(root, "definedNames");
     for (pugi::xml_node name = FirstElement(definedNames); name;) {
         const pugi::xml_node next = NextElement(name);
@@ -97,14 +116,18 @@ void AdjustSheetPositions(const pugi::xml_node& root, int64_t position, int64_t 
         }
         name = next;
     }
+    int64_t remaining = 0;
+    for (pugi::xml_node sheet = FirstElement(sheets); sheet; sheet = NextElement(sheet)) ++remaining;
     const pugi::xml_node bookViews = FirstChildNamed(root, "bookViews");
     for (pugi::xml_node view = FirstElement(bookViews); view; view = NextElement(view)) {
         for (const char* attribute : {"activeTab", "firstSheet"}) {
-            if (!view.attribute(attribute)) continue;
-            int64_t index = ReadIntegerAttribute(view, attribute, 0);
+            int64_t index = ReadIntegerAttribute(view, attribute, 0); // 0 when absent
             if (index > position) --index;
             index = std::clamp<int64_t>(index, 0, std::max<int64_t>(remaining - 1, 0));
-            view.attribute(attribute).set_value(std::to_string(index).c_str());
+            index = NearestVisibleSheet(sheets, index);
+            if (!view.attribute(attribute) && index == 0) continue;
+            (view.attribute(attribute) ? view.attribute(attribute) : view.append_attribute(attribute))
+                .set_value(std::to_string(index).c_str());
         }
     }
 }
@@ -138,12 +161,19 @@ int64_t TXlsxWorkbook::NextSheetId(const pugi::xml_document& workbook) const {
     return max + 1;
 }
 
-std::u16string TXlsxWorkbook::UniqueSheetName(const std::u16string& base) const {
+std::u16string TXlsxWorkbook::UniqueSheetName(const std::u16string& base, const pugi::xml_document& workbook) const {
+    // Every sheet element's name, hidden sheets and sheets that were not loaded included, and every
+    // loaded sheet's (which may be a name given for want of one).
+    std::vector<std::u16string> taken;
+    for (const TXlsxSheet& sheet : FSheets) taken.push_back(sheet.Name);
+    const pugi::xml_node sheets = FirstChildNamed(RootElement(workbook), "sheets");
+    for (pugi::xml_node sheet = FirstElement(sheets); sheet; sheet = NextElement(sheet)) {
+        if (sheet.attribute("name")) taken.push_back(AttrOrDefault(sheet, "name", u""));
+    }
     std::u16string candidate = base;
     for (int64_t counter = 1;;) {
-        const bool taken = std::any_of(FSheets.begin(), FSheets.end(),
-                                       [&](const TXlsxSheet& sheet) { return SameTextAscii(sheet.Name, candidate); });
-        if (!taken) return candidate;
+        const bool used = std::any_of(taken.begin(), taken.end(), [&](const std::u16string& name) { return SameTextAscii(name, candidate); });
+        if (!used) return candidate;
         candidate = base + IntToText(++counter);
     }
 }
@@ -180,8 +210,7 @@ int32_t TXlsxWorkbook::AddSheet(const std::u16string& sheetName) {
     const std::u16string partName = NextWorksheetPartName();
     const std::u16string relId = NextRelationshipId(*rels);
     const int64_t sheetId = NextSheetId(*workbook);
-    std::u16string name = UniqueSheetName(Trim(sheetName));
-    if (TrimView(sheetName).empty()) name = UniqueSheetName(u"Sheet1");
+    const std::u16string name = UniqueSheetName(TrimView(sheetName).empty() ? u"Sheet1" : Trim(sheetName), *workbook);
 
     pugi::xml_node sheet = AppendChild(sheets, "sheet");
     sheet.append_attribute("name").set_value(Utf8(name).c_str());
@@ -233,9 +262,7 @@ void TXlsxWorkbook::DeleteSheet(int32_t sheetIndex) {
             if (!SameTextAscii(ResolveRelTarget(rels, rid), partName)) continue;
             relId = rid;
             sheets.remove_child(sheet);
-            int64_t remaining = 0;
-            for (pugi::xml_node other = FirstElement(sheets); other; other = NextElement(other)) ++remaining;
-            AdjustSheetPositions(workbookRoot, position, remaining);
+            AdjustSheetPositions(workbookRoot, sheets, position);
             KeepOpened(parts::Workbook, parsedWorkbook);
             break;
         }

@@ -55,6 +55,7 @@ void CivilFromDays(int64_t days, int64_t& year, int& month, int& day) {
 constexpr int64_t SerialOfUnixEpoch = 25569;   // 1970-01-01
 constexpr int64_t LastSerial = 2958465;        // 9999-12-31
 constexpr int64_t SerialOf1904 = 1462;         // 1904-01-01, day 0 of workbooks that count from 1904
+constexpr int64_t SerialOfLeapDay1900 = 60;    // 1900-02-29, a day that spreadsheet applications count
 constexpr int64_t MillisecondsPerDay = 86400000;
 
 } // namespace
@@ -152,7 +153,20 @@ std::optional<std::u16string> SerialToDateText(double serial, std::u16string_vie
     int64_t year = 0;
     int month = 0;
     int day = 0;
-    CivilFromDays(days - SerialOfUnixEpoch, year, month, day);
+    if (!date1904 && days >= 1 && days <= SerialOfLeapDay1900) {
+        // Spreadsheet applications count 1900 as a leap year, as the first of them did: serial 1 is
+        // 1900-01-01, 59 is 1900-02-28 and 60 the 1900-02-29 that never was. From 61 on the count is
+        // the calendar's again.
+        if (days == SerialOfLeapDay1900) {
+            year = 1900;
+            month = 2;
+            day = 29;
+        } else {
+            CivilFromDays(days + 1 - SerialOfUnixEpoch, year, month, day);
+        }
+    } else {
+        CivilFromDays(days - SerialOfUnixEpoch, year, month, day);
+    }
     char date[16];
     std::snprintf(date, sizeof date, "%04d-%02d-%02d", int(year), month, day);
     std::u16string text = AsciiToUtf16(date);

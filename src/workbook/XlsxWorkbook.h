@@ -4,6 +4,7 @@
 
 #include <pugixml.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -16,9 +17,11 @@ namespace tabulix {
 
 // Texts one after another in UTF-16 blocks of 64 Ki units, each found by a 32-bit handle: the block
 // in the upper half, in the lower the offset at which its length stands, one unit (below 0x8000) or
-// two, before its characters. A text too long for a block gets a block of its own. Blocks are never
-// moved, so a pool grows without copying what it holds. Handle 0 is the empty text. Texts are only
-// added; a text that is no longer used stays until the pool is built anew.
+// two, before its characters. A text too long for a block gets a block of its own. A block never moves
+// while the pool grows: a text that does not fit in the room left starts a new block, and the room
+// stays unused, so a growing pool never copies what it holds. ShrinkToFit, once a pool is complete,
+// is the one operation that moves a block. Handle 0 is the empty text. Texts are only added; a text
+// that is no longer used stays until the pool is built anew.
 class TTextPool {
 public:
     TTextPool();
@@ -32,13 +35,12 @@ public:
     }
     // Units in use, lengths included.
     size_t Units() const { return FUnits; }
-    // Gives back the unused room of the last block.
-    void ShrinkToFit() {
-        if (!FBlocks.empty()) FBlocks.back().shrink_to_fit();
-    }
+    // Gives back the unused room of the block being filled, moving it.
+    void ShrinkToFit() { FBlocks[FFilling].shrink_to_fit(); }
 
 private:
     std::vector<std::vector<char16_t>> FBlocks;
+    size_t FFilling = 0; // the block that takes the next text that fits in a block
     size_t FUnits = 0;
 };
 
@@ -50,6 +52,9 @@ struct TXlsxSheet {
     std::u16string PartName; // entry name of the worksheet part, without a leading "/"
     int32_t RowCount = 0;
     int32_t ColCount = 0;
+    // False when the part holds a chart, a dialog or macros instead of a worksheet: such a sheet is
+    // listed and read like a worksheet, but no edit may touch its part.
+    bool IsWorksheet = true;
 
     // The cell's text; empty outside the grid. The view stays valid until the sheet is next changed.
     std::u16string_view Text(int32_t row, int32_t col) const {
@@ -69,14 +74,23 @@ private:
     friend class TXlsxWorkbook;
     static constexpr uint32_t SharedText = 0x80000000u; // a handle into the shared pool
 
+    // A cell's new text made ready without changing what the grid shows: the room or the wider grid
+    // it needs, and the text in the pool. Committing it cannot fail, so an edit whose other half
+    // fails in between leaves the grid as it was.
+    struct TCellChange {
+        int32_t Row = 0, Col = 0, Rows = 0, Cols = 0;
+        uint32_t Handle = 0;
+        std::vector<uint32_t> Widened; // the grid with more columns, when it needs them
+    };
+    TCellChange PrepareCellChange(int32_t row, int32_t col, std::u16string_view text);
+    void CommitCellChange(TCellChange& change) noexcept;
+
     // An empty grid of rows x cols.
     void Reset(int32_t rows, int32_t cols);
     uint32_t& Cell(int32_t row, int32_t col) { return FCells[size_t(row) * size_t(ColCount) + size_t(col)]; }
-    void SetText(int32_t row, int32_t col, std::u16string_view text);
-    // Grows the grid to at least rows x cols.
-    void GrowTo(int32_t rows, int32_t cols);
-    // Builds the pool anew from the texts the grid still shows, once edits have left enough behind.
-    void CompactWhenWasteful();
+    // Builds the pool anew from the texts the grid still shows, once edits have left enough behind; a
+    // pool that cannot be built anew for want of memory stays as it is.
+    void CompactWhenWasteful() noexcept;
 
     std::vector<uint32_t> FCells; // RowCount x ColCount handles, row by row
     TTextPool FTexts;
@@ -112,16 +126,21 @@ public:
     const std::u16string& FileName() const { return FFileName; }
     bool IsLoaded() const { return !FOriginalEntries.Empty(); }
 
-    // Edits of one worksheet: the grid and the worksheet's XML change together. A sheet index, row or
-    // column outside the sheet changes nothing. Structural edits move cells with their content, type
-    // and style (a moved formula keeps its cached value and loses its formula); they throw
-    // TTabulixError, changing nothing, when the worksheet has no room left for the shift.
+    // Edits of one worksheet: the grid and the worksheet's XML change together, or neither does. A
+    // sheet index, row or column outside the sheet changes nothing. Structural edits move cells with
+    // their content, type and style (a moved formula keeps its cached value and loses its formula).
+    // Each throws TTabulixError, changing nothing, when the sheet is not a worksheet (CheckEditable),
+    // when its part is missing, when its part cannot be opened, or when the worksheet has no room left
+    // for the shift.
     void SetCellValue(int32_t sheetIndex, int32_t row, int32_t col, const std::u16string& newValue);
     void InsertRow(int32_t sheetIndex, int32_t atRow);
     void DeleteRow(int32_t sheetIndex, int32_t atRow);
     void InsertColumn(int32_t sheetIndex, int32_t atCol);
     void DeleteColumn(int32_t sheetIndex, int32_t atCol);
     void SortByColumn(int32_t sheetIndex, int32_t col, bool ascending, bool hasHeaderRow);
+    // Throws TTabulixError when no edit may change the sheet at sheetIndex, because its part holds a
+    // chart (or a dialog or macros), not a worksheet.
+    void CheckEditable(int32_t sheetIndex) const;
 
     // A new empty worksheet at the end; its index. Throws TTabulixError on failure.
     int32_t AddSheet(const std::u16string& sheetName);
@@ -162,24 +181,29 @@ protected:
     void RemovePart(std::u16string_view entryName);
 
     bool IsSheetIndex(int32_t sheetIndex) const { return sheetIndex >= 0 && sheetIndex < SheetCount(); }
-    // The sheetData element of a sheet's part opened for change (added when missing); none when the
-    // sheet has no part in the package.
-    pugi::xml_node SheetDataForChange(const TXlsxSheet& sheet);
+    // A sheet's sheetData opened for one edit (XlsxEdits.cpp).
+    class TSheetDataEdit;
     void RemoveChildNamed(pugi::xml_node element, std::string_view name);
+    // The first row element of that number, added in ascending order when there is none; the rows are
+    // put in ascending order first when they stand otherwise.
     pugi::xml_node FindOrAddRow(pugi::xml_node sheetData, int64_t rowNumber);
     // What edits know of sheetData, made afresh when it is another sheetData than last time.
     TSheetDataIndex& EditIndex(const pugi::xml_node& sheetData);
     // Forgets it, whenever a part may have been changed in another way, once the references it left
     // for later are written.
     void ForgetEditIndex();
-    pugi::xml_node FindOrAddCell(pugi::xml_node rowElement, std::string_view ref);
+    // The cell of the row element that stands at col, given its reference when it has none; otherwise
+    // a new one, before the first cell of a greater column, or after the last cell.
+    pugi::xml_node FindOrAddCell(pugi::xml_node rowElement, int64_t rowNumber, int64_t col);
     void WriteCellContent(pugi::xml_node cell, const std::u16string& text);
     void DropCalculationChain();
 
     std::u16string NextWorksheetPartName() const;
     std::u16string NextRelationshipId(const pugi::xml_document& rels) const;
     int64_t NextSheetId(const pugi::xml_document& workbook) const;
-    std::u16string UniqueSheetName(const std::u16string& base) const;
+    // Base, or base followed by 2, 3 and so on: the first that no sheet of the workbook has, ignoring
+    // ASCII case, hidden sheets included.
+    std::u16string UniqueSheetName(const std::u16string& base, const pugi::xml_document& workbook) const;
     std::u16string ResolveRelTarget(const pugi::xml_document* rels, std::u16string_view relId) const;
 
     void LoadSharedStrings();
@@ -204,6 +228,18 @@ protected:
     bool FDate1904 = false;         // date serials count from 1904-01-01, not 1899-12-30
     bool FFormulasRemoved = false;  // the calculation chain is stale and is dropped at the next save
 };
+
+// The most bytes that any output made from a workbook may take (a dump, an export, a publication): a
+// small package can fill thousands of cells with one large shared string.
+constexpr uint64_t MaxOutputBytes = uint64_t(512) << 20;
+
+// The bytes that writing a sheet's grid would take: perCell for every cell besides the cell's text in
+// UTF-8, each text cut to its first maxUnits units, every repeat counted. Counting stops once the total
+// passes MaxOutputBytes.
+uint64_t SheetOutputBytes(const TXlsxSheet& sheet, uint64_t perCell, size_t maxUnits = SIZE_MAX);
+// Throws TTabulixError naming the output ("export", "dump") when bytes pass MaxOutputBytes; called
+// before anything is written.
+void RefuseOversizedOutput(uint64_t bytes, std::u16string_view output);
 
 // The largest worksheet the file format allows.
 constexpr int64_t MaxSheetRows = 1048576;
@@ -232,8 +268,9 @@ std::u16string EncodeEscapedCharacters(std::u16string_view text);
 bool IsDateFormatCode(std::u16string_view code);
 
 // A serial day count (day 0 is 1899-12-30, or 1904-01-01 in a workbook that counts from 1904) as
-// "yyyy-mm-dd", or "yyyy-mm-dd hh" sep "nn" when it has a time of day. None when the value is not a
-// calendar date from day 0 to 9999-12-31.
+// "yyyy-mm-dd", or "yyyy-mm-dd hh" sep "nn" when it has a time of day. Days 1 to 60 of the 1900 count
+// are shown as spreadsheet applications show them, which count a 1900-02-29: 1 is 1900-01-01 and 60
+// is 1900-02-29. None when the value is not a calendar date from day 0 to 9999-12-31.
 std::optional<std::u16string> SerialToDateText(double serial, std::u16string_view timeSeparator, bool date1904 = false);
 
 } // namespace tabulix

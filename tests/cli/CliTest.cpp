@@ -6,6 +6,7 @@
 #include "support/CliRun.h"
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
+#include "workbook/XlsxWorkbook.h"
 #include "workbook/ZipPackage.h"
 
 #include <gtest/gtest.h>
@@ -139,3 +140,30 @@ TEST(CliCommands, EditLeavesEveryEntryNoEditChangedByteForByte) {
     }
 }
 
+
+TEST(CliCommands, OutputsPastTheLimitAreRefusedBeforeAnythingIsWritten) {
+    // A small package whose one large shared string fills 600 cells: 600 MiB of text to write.
+    std::string rows;
+    for (int r = 1; r <= 3; ++r) {
+        rows += "<row r=\"" + std::to_string(r) + "\">";
+        for (int32_t c = 0; c < 200; ++c) rows += CellXml(Utf16ToUtf8(ColumnIndexToLetters(c)) + std::to_string(r), "0", "s");
+        rows += "</row>";
+    }
+    TTempFolder folder;
+    const auto book = folder / u"bomb.xlsx";
+    TXlsxFixture().Sheet("S", rows).SharedStrings({"<t>" + std::string(size_t(1) << 20, 'x') + "</t>"}).WriteTo(book);
+
+    const TCliRun dump = RunCli({"dump", Utf8(book)});
+    EXPECT_EQ(dump.Code, 1);
+    EXPECT_EQ(dump.Err, "This dump would be too large (more than 512 MB); nothing was written.\n");
+    EXPECT_EQ(dump.Out, "");
+    for (const char* format : {"CSV", "Text", "HTML", "XMLSpreadsheet", "Word"}) {
+        const auto out = folder / u"out";
+        const TCliRun run = RunCli({"export", Utf8(book), Utf8(out), "--format", format});
+        EXPECT_EQ(run.Err, "This export would be too large (more than 512 MB); nothing was written.\n") << format;
+        EXPECT_FALSE(std::filesystem::exists(out)) << format;
+    }
+    // A PDF shows what fits in a cell's column: a few characters of each.
+    EXPECT_EQ(RunCli({"export", Utf8(book), Utf8(folder / u"out.pdf"), "--format", "PDF"}).Code, 0);
+    EXPECT_LT(std::filesystem::file_size(folder / u"out.pdf"), 200000u);
+}

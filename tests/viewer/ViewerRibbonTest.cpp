@@ -3,6 +3,8 @@
 #include "viewer/ViewerFixture.h"
 #include "workbook/XlsxWorkbook.h"
 
+#include <array>
+
 using namespace tabulix;
 using namespace tabulix::testing;
 
@@ -241,4 +243,25 @@ TEST_F(Ribbon, FileCommandsGoThroughTheirDialogs) {
     FWindows.FileAnswers = {copy};
     Choose(0, 0, 1);
     EXPECT_EQ(Cell(0, 0), u"saved");
+}
+
+TEST_F(Ribbon, AChartSheetShowsANoteAndRefusesEveryEdit) {
+    TProbe& viewer = MakeViewer(800, 400);
+    const auto book = FFolder / u"chart.xlsx";
+    TXlsxFixture().Sheet("Data", Column({"1"})).Sheet("Chart", "")
+        .Entry("xl/worksheets/sheet2.xml", "<chartsheet><drawing/></chartsheet>").WriteTo(book);
+    viewer.LoadWorkbook(PathToText(book));
+    ASSERT_TRUE(viewer.GotoSheet(1));
+    const TDrawCall* note = Painted().TextCall(u"This sheet holds a chart, not a worksheet.");
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->At.X, (800 - 7 * int32_t(note->Text.size())) / 2); // in the middle of the grid, as wide as the window
+
+    // Insert and delete rows and columns, sort both ways, AutoSum, then F2 to type into the cell.
+    const std::vector<std::array<int32_t, 3>> edits = {{1, 1, 6}, {1, 1, 7}, {1, 1, 8}, {1, 1, 9}, {1, 1, 10},
+                                                       {1, 1, 11}, {2, 2, 0}, {2, 2, 1}, {4, 5, 0}, {4, 5, 3}};
+    for (const auto& [position, tab, index] : edits) Choose(position, tab, index);
+    viewer.HandleMessage(messages::KeyDown, keys::F2, 0);
+    EXPECT_EQ(FHost.Errors, std::vector<std::u16string>(edits.size() + 1,
+                                                        u"The sheet \"Chart\" holds a chart, not a worksheet, and cannot be edited."));
+    EXPECT_EQ(viewer.FWorkbook->Sheet(1).RowCount, 0);
 }

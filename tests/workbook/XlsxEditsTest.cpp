@@ -2,11 +2,16 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "support/XlsxFixture.h"
+#include "support/Messages.h"
+#include "workbook/XlsxEditIndex.h"
 #include "workbook/XlsxWorkbook.h"
 #include "workbook/XmlHelpers.h"
+#include "workbook/ZipPackage.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <sstream>
 
 using namespace tabulix;
@@ -36,7 +41,56 @@ public:
         return reloaded;
     }
     const TXlsxSheet& Grid() const { return Sheet(0); }
+    // What is wrong with what the edits know of the sheetData they last changed; empty when nothing is.
+    std::string EditIndexFault() const { return FEditIndex ? IndexFault(*FEditIndex) : ""; }
+    // The worksheet part replaced by bytes that do not parse, as a part that cannot be opened.
+    void BreakPart() { FOriginalEntries.Put(u"xl/worksheets/sheet1.xml", "<worksheet><sheetData>"); }
 };
+
+// The texts of a grid, row by row, as far as either of two grids reaches.
+std::vector<std::u16string> Texts(const TXlsxSheet& sheet, int32_t rows, int32_t cols) {
+    std::vector<std::u16string> texts;
+    for (int32_t r = 0; r < rows; ++r) {
+        for (int32_t c = 0; c < cols; ++c) texts.emplace_back(sheet.Text(r, c));
+    }
+    return texts;
+}
+
+std::string EntryOf(const std::string& package, const std::u16string& name) {
+    for (TZipEntry& entry : ReadZipArchive(package)) {
+        if (entry.Name == name) return std::move(entry.Bytes);
+    }
+    return "(missing)";
+}
+
+// What a worksheet part written back must be: rows in strictly ascending order, every cell in its row
+// and its row's cells in ascending column order before anything else of the row, no r on anything but
+// rows and cells, and sheetData after the elements that must come before it.
+std::string PartFault(const std::string& part) {
+    pugi::xml_document document;
+    if (!document.load_string(part.c_str())) return "does not parse";
+    const pugi::xml_node sheetData = FirstChildNamed(RootElement(document), "sheetData");
+    if (sheetData.select_node("following-sibling::*[local-name()='sheetViews' or local-name()='cols']")) return "sheetData too early";
+    if (sheetData.select_node(".//*[@r][local-name()!='row' and local-name()!='c']")) return "an r on neither a row nor a cell";
+    if (sheetData.select_node("*/*[local-name()!='c']/following-sibling::*[local-name()='c']")) return "a cell after an extLst";
+    int64_t previousRow = 0;
+    for (const pugi::xpath_node& row : sheetData.select_nodes("*")) {
+        const int64_t number = row.node().attribute("r") ? row.node().attribute("r").as_llong() : previousRow + 1;
+        if (number <= previousRow) return "row " + std::to_string(number) + " after row " + std::to_string(previousRow);
+        previousRow = number;
+        int32_t previousCol = -1;
+        for (const pugi::xpath_node& cell : row.node().select_nodes("*[local-name()='c']")) {
+            int32_t col = previousCol + 1;
+            int32_t r = int32_t(number - 1);
+            if (cell.node().attribute("r")) SplitCellRef(std::string_view(cell.node().attribute("r").value()), col, r);
+            if (r != number - 1 || col <= previousCol) return "a cell out of place in row " + std::to_string(number);
+            previousCol = col;
+        }
+    }
+    return "";
+}
+
+const std::string MainNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 
 std::string Row(int r, const std::string& cells, const std::string& attributes = "") {
     return "<row r=\"" + std::to_string(r) + "\"" + attributes + ">" + cells + "</row>";
@@ -338,4 +392,96 @@ TEST(StructuralEdits, ACellNamingAnotherRowMovesByItsOwnReference) {
     workbook.InsertRow(0, 3); // before row 4: the rows stay, the cell of row 5 moves
     EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"2\"><c r=\"A6\"><v>x</v></c></row>"
                                        "<row r=\"3\"><c r=\"A3\"><v>y</v></c></row></sheetData>");
+}
+
+TEST(StructuralEdits, UnusualSheetShapesStayValidAndReloadAsShown) {
+    // Rows and cells as streaming writers leave them (without r), a row's extLst, rows out of order, a
+    // worksheet without sheetData: every edit leaves a part that reloads to the grid it shows.
+    const std::map<std::string, std::string> shapes = {
+        {"without r", "<sheetData><row><c><v>1</v></c><c><v>2</v></c></row><row><c><v>3</v></c></row>"
+                      "<row r=\"5\"><c><v>5</v></c></row><row><c r=\"C6\"><v>6</v></c><c><v>7</v></c></row></sheetData>"},
+        {"row extLst", "<sheetData><row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"B1\"><v>2</v></c>"
+                       "<extLst><ext uri=\"u\"/></extLst></row><row r=\"2\"><extLst><ext uri=\"v\"/></extLst></row>"
+                       "<row r=\"3\"><c r=\"B3\"><v>3</v></c></row></sheetData>"},
+        {"out of order", "<sheetData><row r=\"3\"><c r=\"A3\"><v>3</v></c></row><row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"
+                         "<row><c r=\"B2\"><v>2</v></c></row></sheetData>"},
+        {"no sheetData", "<sheetViews/><cols><col min=\"1\" max=\"1\"/></cols><pageMargins/>"},
+    };
+    const std::vector<std::pair<std::string, std::function<void(TXlsxWorkbook&)>>> edits = {
+        {"set", [](TXlsxWorkbook& w) { w.SetCellValue(0, 1, 0, u"x"); w.SetCellValue(0, 0, 2, u"y"); w.SetCellValue(0, 3, 1, u"z"); }},
+        {"insert row", [](TXlsxWorkbook& w) { w.InsertRow(0, 0); }},
+        {"insert row, set", [](TXlsxWorkbook& w) { w.InsertRow(0, 1); w.SetCellValue(0, 2, 3, u"x"); }},
+        {"insert column", [](TXlsxWorkbook& w) { w.InsertColumn(0, 0); }},
+        {"delete row", [](TXlsxWorkbook& w) { w.DeleteRow(0, 0); }},
+        {"delete column", [](TXlsxWorkbook& w) { w.DeleteColumn(0, 0); }},
+        {"sort", [](TXlsxWorkbook& w) { w.SortByColumn(0, 0, false, false); }},
+        {"sort, set, sort", [](TXlsxWorkbook& w) { w.SortByColumn(0, 0, false, false); w.SetCellValue(0, 0, 1, u"x"); w.SortByColumn(0, 1, true, true); }},
+    };
+    for (const auto& [shape, part] : shapes) {
+        for (const auto& [name, edit] : edits) {
+            SCOPED_TRACE(shape + ", " + name);
+            TEditedWorkbook workbook(TXlsxFixture().Sheet("S", "").Entry(Sheet1, "<worksheet xmlns=\"" + MainNs + "\">" + part + "</worksheet>"));
+            edit(workbook);
+            EXPECT_EQ(workbook.EditIndexFault(), "");
+            const std::string saved = workbook.SaveToBytes();
+            EXPECT_EQ(PartFault(EntryOf(saved, Utf8ToUtf16(Sheet1))), "");
+            TXlsxWorkbook reloaded;
+            reloaded.LoadFromBytes(u"again.xlsx", saved);
+            const int32_t rows = std::max(workbook.Grid().RowCount, reloaded.Sheet(0).RowCount);
+            const int32_t cols = std::max(workbook.Grid().ColCount, reloaded.Sheet(0).ColCount);
+            EXPECT_EQ(Texts(reloaded.Sheet(0), rows, cols), Texts(workbook.Grid(), rows, cols));
+        }
+    }
+}
+
+TEST(StructuralEdits, ChartSheetsAreListedButNeverEdited) {
+    const std::string chart = "<chartsheet xmlns=\"" + MainNs + "\"><sheetPr/><drawing/></chartsheet>";
+    TEditedWorkbook workbook(TXlsxFixture().Sheet("Data", Row(1, CellXml("A1", "1"))).Sheet("Chart", "")
+                                 .Entry("xl/worksheets/sheet2.xml", chart));
+    ASSERT_EQ(workbook.SheetCount(), 2);
+    EXPECT_FALSE(workbook.Sheet(1).IsWorksheet);
+    EXPECT_EQ(workbook.Sheet(1).RowCount, 0);
+    const std::u16string refusal = u"The sheet \"Chart\" holds a chart, not a worksheet, and cannot be edited.";
+    EXPECT_EQ(MessageOf([&] { workbook.SetCellValue(1, 0, 0, u"x"); }), refusal);
+    EXPECT_EQ(MessageOf([&] { workbook.InsertRow(1, 0); }), refusal);
+    EXPECT_EQ(MessageOf([&] { workbook.DeleteRow(1, 0); }), refusal);
+    EXPECT_EQ(MessageOf([&] { workbook.InsertColumn(1, 0); }), refusal);
+    EXPECT_EQ(MessageOf([&] { workbook.DeleteColumn(1, 5); }), refusal);
+    EXPECT_EQ(MessageOf([&] { workbook.SortByColumn(1, 0, true, true); }), refusal);
+    workbook.SetCellValue(0, 0, 1, u"data is edited");
+    EXPECT_EQ(workbook.Sheet(1).RowCount, 0);
+    EXPECT_EQ(EntryOf(workbook.SaveToBytes(), u"xl/worksheets/sheet2.xml"), chart);
+}
+
+TEST(StructuralEdits, AnEditWhosePartCannotBeOpenedChangesNothing) {
+    // The part fails to open on the first edit of each kind: the grid and the package stay exactly as
+    // they were, and the next edit lands where it should.
+    const std::vector<std::pair<std::string, std::function<void(TXlsxWorkbook&)>>> edits = {
+        {"set", [](TXlsxWorkbook& w) { w.SetCellValue(0, 5, 7, u"x"); }},
+        {"insert row", [](TXlsxWorkbook& w) { w.InsertRow(0, 0); }},
+        {"delete row", [](TXlsxWorkbook& w) { w.DeleteRow(0, 0); }},
+        {"insert column", [](TXlsxWorkbook& w) { w.InsertColumn(0, 0); }},
+        {"delete column", [](TXlsxWorkbook& w) { w.DeleteColumn(0, 0); }},
+        {"sort", [](TXlsxWorkbook& w) { w.SortByColumn(0, 0, true, false); }},
+    };
+    for (const auto& [name, edit] : edits) {
+        SCOPED_TRACE(name);
+        TEditedWorkbook workbook(Row(1, CellXml("A1", "b") + CellXml("B1", "1")) + Row(2, CellXml("A2", "a") + CellXml("B2", "2")));
+        workbook.BreakPart();
+        const std::vector<std::u16string> grid = Texts(workbook.Grid(), 2, 2);
+        const std::string package = workbook.SaveToBytes();
+        EXPECT_THROW(edit(workbook), TTabulixError);
+        EXPECT_EQ(workbook.Grid().RowCount, 2);
+        EXPECT_EQ(workbook.Grid().ColCount, 2);
+        EXPECT_EQ(Texts(workbook.Grid(), 2, 2), grid);
+        EXPECT_EQ(workbook.SaveToBytes(), package);
+    }
+
+    TEditedWorkbook missing(TXlsxFixture().Sheet("Gone", "").Without(Sheet1));
+    const std::string package = missing.SaveToBytes();
+    const std::u16string refusal = u"The sheet \"Gone\" cannot be edited: the workbook has no worksheet part for it.";
+    EXPECT_EQ(MessageOf([&] { missing.SetCellValue(0, 0, 0, u"shown but never saved"); }), refusal);
+    EXPECT_EQ(MessageOf([&] { missing.InsertRow(0, 0); }), refusal);
+    EXPECT_EQ(missing.Grid().RowCount, 0);
+    EXPECT_EQ(missing.SaveToBytes(), package);
 }

@@ -95,6 +95,18 @@ TEST(XlsxDates, BuiltInDateFormatsShowDates) {
     for (int id : {0, 1, 2, 13, 23, 44, 48, 49, 163}) EXPECT_EQ(DisplayedAs("45292", id), u"45292") << id;
 }
 
+TEST(XlsxDates, TheFirstSixtyDaysCountTheLeapDayOf1900) {
+    EXPECT_EQ(DisplayedAs("1", 14), u"1900-01-01");
+    EXPECT_EQ(DisplayedAs("59", 14), u"1900-02-28");
+    EXPECT_EQ(DisplayedAs("60", 14), u"1900-02-29");
+    EXPECT_EQ(DisplayedAs("60.75", 22), u"1900-02-29 18:00");
+    EXPECT_EQ(DisplayedAs("61", 14), u"1900-03-01");
+    EXPECT_EQ(DisplayedAs("0.5", 20), u"1899-12-30 12:00"); // below 1 as before
+    EXPECT_EQ(DisplayedAs("0.9999999999", 22), u"1900-01-01 00:00");
+    EXPECT_EQ(DisplayedAs("59.9999999999", 22), u"1900-02-29 00:00");
+    EXPECT_EQ(*SerialToDateText(60, u":", true), u"1904-03-01"); // the 1904 count has no such day
+}
+
 TEST(XlsxDates, SecondsAreDroppedAfterRoundingToTheMillisecond) {
     // 12:00:59.9 and 12:00:59.996 stay 12:00; 12:00:59.9996 rounds to 12:01:00.000.
     EXPECT_EQ(DisplayedAs("0.500693287", 20), u"1899-12-30 12:00");
@@ -153,7 +165,11 @@ TEST(XlsxCells, ValuesByType) {
 TEST(XlsxCells, InlineStrings) {
     EXPECT_EQ(A1Of("<c r=\"A1\" t=\"inlineStr\"><is><t>hello</t></is></c>"), u"hello");
     EXPECT_EQ(A1Of("<c r=\"A1\" t=\"InlineStr\"><is><t xml:space=\"preserve\"> </t></is></c>"), u" ");
-    EXPECT_EQ(A1Of("<c r=\"A1\" t=\"inlineStr\"><is><r><t>run</t></r></is></c>"), u"");
+    // Read as shared strings are: every t, the first t of each run, phonetic runs left out.
+    EXPECT_EQ(A1Of("<c r=\"A1\" t=\"inlineStr\"><is><r><rPr><b/></rPr><t>abc</t></r><r><t>defg</t><t>no</t></r></is></c>"),
+              u"abcdefg");
+    EXPECT_EQ(A1Of("<c r=\"A1\" t=\"inlineStr\"><is><t>base</t><rPh sb=\"0\" eb=\"1\"><t>phonetic</t></rPh><t>!</t></is></c>"),
+              u"base!");
     EXPECT_EQ(A1Of("<c r=\"A1\" t=\"inlineStr\"><v>ignored</v></c>"), u"");
     EXPECT_EQ(A1Of("<c r=\"A1\" t=\"inlineStr\"><is><t>a_x000D_&#10;b</t></is></c>"), u"a\r\nb");
 }
@@ -177,23 +193,32 @@ TEST(XlsxCells, SharedStringsWithRunsAndPhoneticRuns) {
     EXPECT_EQ(A1Of(CellXml("A1", "0", "s")), u""); // no shared-strings part
 }
 
-TEST(XlsxGrid, SizedByTheFurthestReferenceAndFilledInDocumentOrder) {
+TEST(XlsxGrid, SizedByTheFurthestCellAndFilledInDocumentOrder) {
+    // A row without r follows the row before it, a cell without r the cell before it in its row
+    // element; a reference that names no cell is skipped; a row's extLst is no cell.
     TXlsxFixture fixture;
-    fixture.Sheet("S", "<row><c r=\"C2\"><v>1</v></c><c><v>no ref</v></c><c r=\"123\"><v>digits</v></c>"
-                       "<c r=\"AB\"><v>letters</v></c><c r=\"A0\"><v>row 0</v></c><c r=\"2B\"><v>2B</v></c>"
-                       "<c r=\"C2\"><v>later</v></c></row><row><c r=\"E5\" s=\"1\"/></row>");
+    fixture.Sheet("S", "<row><c r=\"C2\"><v>1</v></c><c><v>after C2</v></c><c r=\"123\"><v>digits</v></c>"
+                       "<c r=\"AB\"><v>letters</v></c><c><v>after that</v></c><c r=\"A0\"><v>row 0</v></c>"
+                       "<c r=\"2B\"><v>2B</v></c><c r=\"C2\"><v>later</v></c></row>"
+                       "<row><c><v>a2</v></c><c><v>b2</v></c><extLst><ext uri=\"x\"/></extLst></row>"
+                       "<row r=\"5\"><c r=\"E5\" s=\"1\"/></row><row><c r=\"A9\"><v>a9</v></c><c><v>b6</v></c></row>");
     const auto workbook = Load(fixture);
     const TXlsxSheet& sheet = workbook->Sheet(0);
-    EXPECT_EQ(sheet.RowCount, 5);
+    EXPECT_EQ(sheet.RowCount, 9);
     EXPECT_EQ(sheet.ColCount, 5);
     EXPECT_EQ(sheet.Text(1, 2), u"later");
-    EXPECT_EQ(sheet.Text(1, 1), u"2B");
+    EXPECT_EQ(sheet.Text(0, 3), u"after C2");
+    EXPECT_EQ(sheet.Text(0, 4), u"after that");
+    EXPECT_EQ(sheet.Text(1, 1), u"b2"); // replaces 2B, as a later element does
+    EXPECT_EQ(sheet.Text(1, 0), u"a2");
+    EXPECT_EQ(sheet.Text(8, 0), u"a9");
+    EXPECT_EQ(sheet.Text(5, 1), u"b6");
     EXPECT_EQ(sheet.Text(0, 0), u"");
 }
 
-TEST(XlsxGrid, NoUsableReferenceGivesTheEmptyDefaultGrid) {
+TEST(XlsxGrid, NoCellThatStandsInARowGivesTheEmptyDefaultGrid) {
     TXlsxFixture fixture;
-    fixture.Sheet("Empty", "").Sheet("NoRefs", "<row><c><v>1</v></c></row>");
+    fixture.Sheet("Empty", "").Sheet("Unusable", "<row><c r=\"123\"><v>1</v></c><c r=\"A0\"/></row>");
     const auto workbook = Load(fixture);
     for (int32_t i = 0; i < 2; ++i) {
         EXPECT_EQ(workbook->Sheet(i).RowCount, 100);

@@ -150,6 +150,21 @@ TEST(DeleteSheet, DefinedNamesAndTheWorkbookViewFollowTheRemainingSheets) {
     EXPECT_NE(xml.find("name=\"global\">"), std::string::npos);
 }
 
+TEST(DeleteSheet, HiddenSheetsKeepTheirNamesAndNeverBecomeTheActiveTab) {
+    TXlsxFixture fixture;
+    fixture.Sheet("First", "").Sheet("sheet3", "", "hidden").Sheet("Last", "")
+        .Entry("xl/workbook.xml",
+               "<workbook xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+               "<bookViews><workbookView/></bookViews><sheets>"
+               "<sheet name=\"First\" sheetId=\"1\" r:id=\"rId1\"/><sheet name=\"sheet3\" state=\"hidden\" sheetId=\"2\" r:id=\"rId2\"/>"
+               "<sheet name=\"Last\" sheetId=\"3\" r:id=\"rId3\"/></sheets></workbook>");
+    const auto workbook = LoadBytes(fixture.Bytes());
+    EXPECT_EQ(workbook->Sheet(workbook->AddSheet(u"Sheet3")).Name, u"Sheet32"); // as the viewer's "+" names a third sheet
+    workbook->DeleteSheet(0);
+    const std::string xml = Part(workbook->SaveToBytes(), u"xl/workbook.xml");
+    EXPECT_NE(xml.find("<workbookView activeTab=\"1\" firstSheet=\"1\"/>"), std::string::npos) << xml;
+}
+
 TEST(SaveToFile, UntouchedEntriesKeepTheirBytes) {
     TXlsxFixture fixture;
     fixture.Sheet("A", "<row r=\"1\">" + CellXml("A1", "1") + "</row>").Sheet("B", "<row r=\"1\">" + CellXml("A1", "2") + "</row>")

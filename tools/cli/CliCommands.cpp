@@ -79,6 +79,13 @@ int Dump(const std::vector<std::string>& args, std::ostream& out) {
         throw TTabulixError(FormatMessageText(u"The workbook has no sheet %s (it has %s).",
                                               {IntToText(only), IntToText(workbook->SheetCount())}));
     }
+    // Nothing is printed when the whole would be too large: a small package can fill thousands of
+    // cells with one large text.
+    uint64_t bytes = 0;
+    for (int32_t i = 0; i < workbook->SheetCount() && bytes <= MaxOutputBytes; ++i) {
+        if (only < 0 || i == only) bytes += SheetOutputBytes(workbook->Sheet(i), 3); // quotes and a comma
+    }
+    RefuseOversizedOutput(bytes, u"dump");
     out << "{\"sheets\":[";
     bool first = true;
     for (int32_t i = 0; i < workbook->SheetCount(); ++i) {
