@@ -327,6 +327,9 @@ TEST(NumberFormat, ShowsValuesAsTheirCodesSay) {
             EXPECT_EQ(shown.FillAt, row.FillAt);
         }
     }
+    // A text repeated by many @ stops at what a cell can hold.
+    const std::u16string text(20000, u'x');
+    EXPECT_EQ(TNumberFormat(std::u16string(1000, u'@')).FormatText(text).Text, std::u16string(32767, u'x'));
 }
 
 } // namespace
