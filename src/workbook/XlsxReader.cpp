@@ -563,13 +563,19 @@ uint32_t TXlsxWorkbook::CellText(const pugi::xml_node& cell, const TCellAttribut
     AppendUtf8AsUtf16(text, stored);
     if (SameTextAscii(attributes.Type, "e")) return sheet.FTexts.Add(text) | AsStored;
     if (SameTextAscii(attributes.Type, "str")) return sheet.FTexts.Add(text);
+    // A date keeps its serial beside its display text.
+    const auto addDate = [&sheet](std::u16string_view dateText, double serial) {
+        const uint32_t handle = sheet.FTexts.Add(dateText) | TXlsxSheet::KindMark(TCellKind::Date);
+        sheet.FSerials.emplace_back(handle, serial);
+        return handle;
+    };
+    if (SameTextAscii(attributes.Type, "d")) {
+        if (const auto serial = IsoDateTimeSerial(text, FDate1904)) return addDate(text, *serial);
+        return sheet.FTexts.Add(text) | AsStored;
+    }
     if (IsDateStyle(ReadIntegerOr(attributes.Style, -1))) {
         if (const auto serial = ReadDecimalNumber(text)) {
-            if (auto date = SerialToDateText(*serial, FTimeSeparator, FDate1904)) {
-                const uint32_t handle = sheet.FTexts.Add(*date) | TXlsxSheet::KindMark(TCellKind::Date);
-                sheet.FSerials.emplace_back(handle, *serial);
-                return handle;
-            }
+            if (const auto date = SerialToDateText(*serial, FTimeSeparator, FDate1904)) return addDate(*date, *serial);
         }
     }
     return sheet.FTexts.Add(text) | TXlsxSheet::KindMark(TCellKind::Number);

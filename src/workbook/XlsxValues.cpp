@@ -136,6 +136,58 @@ std::optional<std::u16string> SerialToDateText(double serial, std::u16string_vie
     return text;
 }
 
+namespace {
+
+// The digits of text at i, exactly count of them, as a number; i moves past them. None otherwise.
+std::optional<int32_t> ReadDigits(std::u16string_view text, size_t& i, size_t count) {
+    if (i + count > text.size()) return std::nullopt;
+    int32_t value = 0;
+    for (size_t end = i + count; i < end; ++i) {
+        if (text[i] < u'0' || text[i] > u'9') return std::nullopt;
+        value = value * 10 + (text[i] - u'0');
+    }
+    return value;
+}
+
+bool Skip(std::u16string_view text, size_t& i, char16_t c) {
+    if (i >= text.size() || text[i] != c) return false;
+    ++i;
+    return true;
+}
+
+} // namespace
+
+std::optional<double> IsoDateTimeSerial(std::u16string_view text, bool date1904) {
+    size_t i = 0;
+    const auto year = ReadDigits(text, i, 4);
+    const auto month = Skip(text, i, u'-') ? ReadDigits(text, i, 2) : std::nullopt;
+    const auto day = Skip(text, i, u'-') ? ReadDigits(text, i, 2) : std::nullopt;
+    if (!year || !month || !day) return std::nullopt;
+    const auto date = DateSerial(*year, *month, *day, date1904 ? TDateSystem::Days1904 : TDateSystem::Days1900);
+    if (!date) return std::nullopt;
+    double seconds = 0;
+    if (Skip(text, i, u'T')) {
+        const auto hour = ReadDigits(text, i, 2);
+        const auto minute = Skip(text, i, u':') ? ReadDigits(text, i, 2) : std::nullopt;
+        if (!hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
+        seconds = *hour * 3600.0 + *minute * 60.0;
+        if (Skip(text, i, u':')) {
+            const auto second = ReadDigits(text, i, 2);
+            if (!second || *second > 59) return std::nullopt;
+            seconds += *second;
+            if (Skip(text, i, u'.')) {
+                double unit = 0.1;
+                const size_t first = i;
+                for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i, unit /= 10) seconds += (text[i] - u'0') * unit;
+                if (i == first) return std::nullopt;
+            }
+        }
+        Skip(text, i, u'Z');
+    }
+    if (i != text.size()) return std::nullopt;
+    return double(*date) + seconds / 86400.0;
+}
+
 const TNumberFormat& TXlsxWorkbook::CellNumberFormat(int32_t styleIndex) const {
     static const TNumberFormat general;
     if (styleIndex < 0 || size_t(styleIndex) >= FCellFormats.size()) return general;

@@ -48,8 +48,9 @@ private:
 
 // What a cell holds, which decides how its style shows it: a text (a shared or inline string, the text
 // result of a formula, or nothing); a number, whose display text is the number as the file stores it;
-// a number that the loader shows as a date, whose display text is that date and whose serial is kept
-// beside it; a value shown as stored whatever its style (a truth value, an error).
+// a date, whose display text is a date (that the loader made of a number, or the ISO date a date cell
+// stores) and whose serial is kept beside it; a value shown as stored whatever its style (a truth
+// value, an error).
 enum class TCellKind : uint8_t { Text = 0, Number = 1, Date = 2, AsStored = 3 };
 
 // One worksheet's grid of display texts, RowCount rows of ColCount cells, 0-based: Text(r, c) is the
@@ -347,5 +348,10 @@ bool IsDateFormatCode(std::u16string_view code);
 // are shown as spreadsheet applications show them, which count a 1900-02-29: 1 is 1900-01-01 and 60
 // is 1900-02-29. None when the value is not a calendar date from day 0 to 9999-12-31.
 std::optional<std::u16string> SerialToDateText(double serial, std::u16string_view timeSeparator, bool date1904 = false);
+
+// The serial of a date cell's value as the file format writes it (t="d"), an ISO 8601 date with an
+// optional time: 2024-01-01, 2024-01-01T18:30:15.5, with a final Z; none for anything else and for a
+// day its date system does not have.
+std::optional<double> IsoDateTimeSerial(std::u16string_view text, bool date1904 = false);
 
 } // namespace tabulix

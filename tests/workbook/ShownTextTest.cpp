@@ -44,7 +44,8 @@ TEST(ShownText, EveryKindOfValueThroughItsStyle) {
                 CellXml("G1", "45292", "", "7"), CellXml("H1", "3.14159265358979"), CellXml("I1", "1", "b", "1"),
                 CellXml("J1", "#N/A", "e", "1"), CellXml("K1", "12", "str", "1"), inlineText, CellXml("M1", "0.5", "", "99"),
                 CellXml("N1", "abc", "", "2"), R"(<c r="O1" s="5"/>)", CellXml("P1", "2958466", "", "8"),
-                CellXml("Q1", "-1", "", "8")})));
+                CellXml("Q1", "-1", "", "8"), CellXml("R1", "1990-01-01T12:00:00Z", "d", "8"),
+                CellXml("S1", "1900-02-29", "d", "8"), CellXml("T1", "1900-02-30", "d", "8")})));
     const struct {
         int32_t Col;
         std::u16string Stored, Shown;
@@ -66,6 +67,9 @@ TEST(ShownText, EveryKindOfValueThroughItsStyle) {
         {14, u"", u""},                         // a styled empty cell shows nothing, text section or not
         {15, u"2958466", u"#"},                 // past 9999-12-31: filled with #
         {16, u"-1", u"#"},
+        {17, u"1990-01-01T12:00:00Z", u"1/1/1990"}, // a date cell: its ISO date stored, shown by its style
+        {18, u"1900-02-29", u"2/29/1900"},
+        {19, u"1900-02-30", u"1900-02-30"},
     };
     const TXlsxSheet& sheet = workbook->Sheet(0);
     for (const auto& expected : cases) {
@@ -77,7 +81,7 @@ TEST(ShownText, EveryKindOfValueThroughItsStyle) {
     EXPECT_EQ(workbook->ShownText(0, 0, 15).Fill, u'#');
     EXPECT_EQ(sheet.StyleIndex(0, 12), 99);
     EXPECT_EQ(sheet.StyleIndex(0, 7), 0);
-    for (auto [sheetIndex, row, col] : {std::tuple{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, 0, 17}, {0, -1, 0}}) {
+    for (auto [sheetIndex, row, col] : {std::tuple{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, 0, 20}, {0, -1, 0}}) {
         EXPECT_EQ(workbook->ShownText(sheetIndex, row, col).Text, u"");
     }
 
