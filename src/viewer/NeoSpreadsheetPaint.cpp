@@ -230,7 +230,7 @@ void TNeoSpreadsheet::PaintGrid(TCanvas& canvas) {
             if (const auto found = FHighlights.find(key); found != FHighlights.end()) look.Highlight = found->second;
             look.Style = TFontStyle{FCellBold.count(key) > 0, FCellItalic.count(key) > 0, FCellUnderline.count(key) > 0};
             if (const auto found = FCellAlign.find(key); found != FCellAlign.end()) look.Alignment = found->second;
-            TShownText shown = FWorkbook->ShownText(FCurrentSheet, j, k);
+            const TShownText shown = FWorkbook->ShownText(FCurrentSheet, j, k);
             look.TextColor = shown.Color.value_or(Black);
             look.Fill = shown.Fill;
             look.FillAt = shown.FillAt;
@@ -249,7 +249,9 @@ void TNeoSpreadsheet::PaintCell(TCanvas& canvas, const TRect& rect, const TCellL
     const bool styled = style.Bold || style.Italic || style.Underline;
     if (styled) canvas.SetFont(FGridFontName, FGridFontSize, style);
     const TRect inner{rect.Left + 4, rect.Top + 2, rect.Right - 4, rect.Bottom - 2};
-    const std::u16string& shown = look.Fill ? FilledToWidth(canvas, text, look.Fill, look.FillAt, inner.Width()) : text;
+    std::u16string filled;
+    if (look.Fill) filled = FilledToWidth(canvas, text, look.Fill, look.FillAt, inner.Width());
+    const std::u16string& shown = look.Fill ? filled : text;
     int32_t textX = rect.Left + 4;
     if (!look.Header && look.Alignment == 1) {
         textX = std::max(inner.Right - canvas.TextExtent(shown).Width, inner.Left);

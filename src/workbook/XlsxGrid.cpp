@@ -130,12 +130,6 @@ std::optional<double> TXlsxSheet::SerialOf(uint32_t handle) const {
 
 void TXlsxSheet::SortSerials() noexcept { std::sort(FSerials.begin(), FSerials.end()); }
 
-void TXlsxSheet::DropSerial(uint32_t handle) noexcept {
-    if (KindOf(handle) != TCellKind::Date) return;
-    const auto kept = std::lower_bound(FSerials.begin(), FSerials.end(), handle, BeforeHandle);
-    if (kept != FSerials.end() && kept->first == handle) FSerials.erase(kept);
-}
-
 TXlsxSheet::TCellChange TXlsxSheet::PrepareCellChange(int32_t row, int32_t col, std::u16string_view text, TCellKind kind) {
     TCellChange change;
     change.Row = row;
@@ -169,7 +163,6 @@ void TXlsxSheet::CommitCellChange(TCellChange& change) noexcept {
     ColCount = change.Cols;
     uint32_t& handle = Cell(change.Row, change.Col);
     if (!(handle & SharedText)) FUnusedUnits += FTexts.At(handle & PlaceBits).size();
-    DropSerial(handle);
     handle = change.Handle;
     CompactWhenWasteful();
 }
@@ -211,7 +204,6 @@ void TXlsxSheet::InsertEmptyRow(int32_t atRow) noexcept {
 
 void TXlsxSheet::EraseRow(int32_t atRow) noexcept {
     const size_t at = size_t(atRow) * size_t(ColCount);
-    for (size_t i = at; i < at + size_t(ColCount); ++i) DropSerial(FCells[i]);
     FCells.erase(FCells.begin() + ptrdiff_t(at), FCells.begin() + ptrdiff_t(at + size_t(ColCount)));
     if (!FStyles.empty()) FStyles.erase(FStyles.begin() + ptrdiff_t(at), FStyles.begin() + ptrdiff_t(at + size_t(ColCount)));
     --RowCount;
@@ -222,7 +214,7 @@ void TXlsxSheet::CompactWhenWasteful() noexcept {
     try {
         TTextPool texts;
         std::vector<uint32_t> cells(FCells);
-        std::vector<std::pair<uint32_t, double>> serials; // under the new handles
+        std::vector<std::pair<uint32_t, double>> serials; // under the new handles, of the cells still there
         serials.reserve(FSerials.size());
         for (uint32_t& handle : cells) {
             if (handle & SharedText) continue;
@@ -274,8 +266,8 @@ uint64_t ShownOutputBytes(const TXlsxWorkbook& workbook, int32_t sheetIndex, uin
     uint64_t bytes = 0;
     for (int32_t r = 0; r < sheet.RowCount && bytes <= MaxOutputBytes; ++r) {
         for (int32_t c = 0; c < sheet.ColCount; ++c) {
-            const std::u16string shown = workbook.ShownText(sheetIndex, r, c).Text;
-            bytes += perCell + shown.size() + ExtraUtf8Bytes(shown);
+            const TShownText shown = workbook.ShownText(sheetIndex, r, c);
+            bytes += perCell + shown.Text.size() + ExtraUtf8Bytes(shown.Text);
         }
     }
     return bytes;

@@ -571,7 +571,6 @@ uint32_t TXlsxWorkbook::CellText(const pugi::xml_node& cell, const TCellAttribut
     };
     if (SameTextAscii(attributes.Type, "d")) {
         if (const auto serial = IsoDateTimeSerial(text, FDate1904)) return addDate(text, *serial);
-        return sheet.FTexts.Add(text) | AsStored;
     }
     if (IsDateStyle(ReadIntegerOr(attributes.Style, -1))) {
         if (const auto serial = ReadDecimalNumber(text)) {

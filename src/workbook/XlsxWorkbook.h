@@ -144,17 +144,17 @@ private:
     // An empty grid of rows x cols.
     void Reset(int32_t rows, int32_t cols);
     uint32_t& Cell(int32_t row, int32_t col) { return FCells[size_t(row) * size_t(ColCount) + size_t(col)]; }
-    // The serial of a date cell's handle (kept in FSerials); forgetting it once the handle is replaced.
+    // The serial of a date cell's handle, kept in FSerials.
     std::optional<double> SerialOf(uint32_t handle) const;
     void SortSerials() noexcept;
-    void DropSerial(uint32_t handle) noexcept;
     // Builds the pool anew from the texts the grid still shows, once edits have left enough behind; a
     // pool that cannot be built anew for want of memory stays as it is.
     void CompactWhenWasteful() noexcept;
 
     std::vector<uint32_t> FCells;  // RowCount x ColCount handles, row by row
     std::vector<uint16_t> FStyles; // RowCount x ColCount cellXfs indexes, or none while every one is 0
-    // The serial of each date cell by its handle, which no other cell has; sorted by handle.
+    // The serial of each date cell by its handle, which no other cell has; sorted by handle. The serial
+    // of a cell replaced or removed stays until the pool is built anew.
     std::vector<std::pair<uint32_t, double>> FSerials;
     TTextPool FTexts;
     std::shared_ptr<const TTextPool> FShared;
