@@ -62,6 +62,7 @@ TMemory ReadMemory(const std::string& output) {
     std::istringstream lines(output);
     std::string line, step;
     while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.rfind("> ", 0) == 0 && line != "> print-memory") step = line.substr(2, 60);
         double current = 0, peak = 0, workingSet = 0;
         if (std::sscanf(line.c_str(), "memory: private %lf MiB, peak private %lf MiB, peak working set %lf MiB", &current,
