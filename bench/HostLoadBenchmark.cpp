@@ -56,18 +56,20 @@ struct TMemory {
 };
 
 // The largest of the figures the host printed ("memory: private P MiB, peak private Q MiB, peak working
-// set W MiB"), each printed as it comes after the command it followed (the host echoes commands as "> ...").
+// set W MiB"), each printed after the command it followed, expectations aside (the host echoes "> COMMAND").
 TMemory ReadMemory(const std::string& output) {
     TMemory memory;
     std::istringstream lines(output);
     std::string line, step;
     while (std::getline(lines, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("> ", 0) == 0 && line != "> print-memory") step = line.substr(2, 60);
+        if (line.rfind("> ", 0) == 0 && line != "> print-memory" && line.rfind("> expect", 0) != 0) {
+            step = line.substr(2, line.find('"') - 2); // the command without its file names
+        }
         double current = 0, peak = 0, workingSet = 0;
         if (std::sscanf(line.c_str(), "memory: private %lf MiB, peak private %lf MiB, peak working set %lf MiB", &current,
                         &peak, &workingSet) == 3) {
-            std::printf("  after %-60s private %6.1f MiB, peak working set %6.1f MiB\n", step.c_str(), current, workingSet);
+            std::printf("  after %-34s private %6.1f MiB, peak working set %6.1f MiB\n", step.c_str(), current, workingSet);
             memory.PeakPrivate = std::max({memory.PeakPrivate, current, peak});
             memory.PeakWorkingSet = std::max(memory.PeakWorkingSet, workingSet);
         }
