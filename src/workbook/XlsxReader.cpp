@@ -7,6 +7,7 @@
 #include "base/Text.h"
 #include "workbook/PackageParts.h"
 #include "workbook/SheetDataPositions.h"
+#include "workbook/SheetList.h"
 #include "workbook/XlsxEditIndex.h"
 #include "workbook/XmlHelpers.h"
 
@@ -17,10 +18,6 @@
 namespace tabulix {
 
 namespace {
-
-size_t ByteOrderMarkLength(std::string_view bytes) {
-    return bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-}
 
 bool IsAsciiLetter(char32_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -130,11 +127,15 @@ void TXlsxWorkbook::ForgetEditIndex() {
     FEditIndex.reset();
 }
 
-void TXlsxWorkbook::LoadFromFile(const std::u16string& fileName) {
+std::string ReadPackageFile(const std::u16string& fileName) {
     const std::filesystem::path path = TextToPath(fileName);
     if (!FileExists(path)) throw TTabulixError(FormatMessageText(u"File not found: %s", {fileName}));
+    return ReadFileBytes(path);
+}
+
+void TXlsxWorkbook::LoadFromFile(const std::u16string& fileName) {
     // Read once: loading and later saving never depend on the file staying in place.
-    std::string package = ReadFileBytes(path);
+    std::string package = ReadPackageFile(fileName);
     LoadPackage(fileName, package, &package);
 }
 
@@ -168,39 +169,17 @@ void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view
 
         pugi::xml_document workbook;
         std::string workbookBytes;
-        if (!ParsePart(parts::Workbook, workbook, workbookBytes)) {
-            throw TTabulixError(u"This does not look like a valid .xlsx workbook (xl/workbook.xml missing).");
-        }
-        const pugi::xml_node root = RootElement(workbook);
-        if (!root) throw TTabulixError(u"Could not parse xl/workbook.xml.");
-        const pugi::xml_node sheets = FirstChildNamed(root, "sheets");
-        if (!sheets) throw TTabulixError(u"Workbook contains no worksheets.");
-        const std::u16string date1904 = AttrOrDefault(FirstChildNamed(root, "workbookPr"), "date1904", u"");
+        const bool hasWorkbook = ParsePart(parts::Workbook, workbook, workbookBytes);
+        pugi::xml_document rels;
+        std::string relsBytes;
+        const std::vector<TListedSheet> listed = ListVisibleSheets(hasWorkbook ? &workbook : nullptr, [&]() -> const pugi::xml_document* {
+            return ParsePart(parts::WorkbookRels, rels, relsBytes) ? &rels : nullptr;
+        });
+        const std::u16string date1904 = AttrOrDefault(FirstChildNamed(RootElement(workbook), "workbookPr"), "date1904", u"");
         FDate1904 = date1904 == u"1" || SameTextAscii(date1904, u"true");
 
         std::vector<TXlsxSheet> loaded;
-        // The relationships part is read once, when the first visible sheet needs it.
-        std::unique_ptr<pugi::xml_document> rels;
-        std::string relsBytes;
-        bool relsRead = false;
-        int position = 0;
-        for (pugi::xml_node sheet = FirstElement(sheets); sheet; sheet = NextElement(sheet)) {
-            ++position;
-            const std::u16string state = AttrOrDefault(sheet, "state", u"visible");
-            if (SameTextAscii(state, u"hidden") || SameTextAscii(state, u"veryHidden")) continue;
-            const std::u16string name = AttrOrDefault(sheet, "name", u"Sheet" + IntToText(position));
-            std::u16string relId = AttrOrDefault(sheet, "r:id", u"");
-            if (relId.empty()) relId = AttrOrDefault(sheet, "id", u"");
-            if (!relsRead) {
-                relsRead = true;
-                rels = std::make_unique<pugi::xml_document>();
-                if (!ParsePart(parts::WorkbookRels, *rels, relsBytes)) rels.reset();
-            }
-            const std::u16string partName = ResolveRelTarget(rels.get(), relId);
-            if (partName.empty()) continue;
-            loaded.push_back(ReadWorksheet(partName, name));
-        }
-        if (loaded.empty()) throw TTabulixError(u"No visible worksheets were found in this workbook.");
+        for (const TListedSheet& sheet : listed) loaded.push_back(ReadWorksheet(sheet.PartName, sheet.Name));
         FSheets = std::move(loaded);
         // The sheets hold on to the shared texts; the table's index is only needed while loading.
         FSharedHandles = {};

@@ -275,7 +275,6 @@ protected:
     // Base, or base followed by 2, 3 and so on: the first that no sheet of the workbook has, ignoring
     // ASCII case, hidden sheets included.
     std::u16string UniqueSheetName(const std::u16string& base, const pugi::xml_document& workbook) const;
-    std::u16string ResolveRelTarget(const pugi::xml_document* rels, std::u16string_view relId) const;
 
     void LoadSharedStrings();
     // The number format of every style, and which of them give a date text.
@@ -316,6 +315,10 @@ uint64_t ShownOutputBytes(const TXlsxWorkbook& workbook, int32_t sheetIndex, uin
 // Throws TTabulixError naming the output ("export", "dump") when bytes pass MaxOutputBytes; called
 // before anything is written.
 void RefuseOversizedOutput(uint64_t bytes, std::u16string_view output);
+
+// The bytes of a workbook file, read whole; throws TTabulixError when there is no such file or it cannot
+// be read.
+std::string ReadPackageFile(const std::u16string& fileName);
 
 // The largest worksheet the file format allows.
 constexpr int64_t MaxSheetRows = 1048576;

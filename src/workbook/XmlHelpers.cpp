@@ -159,6 +159,10 @@ void CheckParsed(const pugi::xml_parse_result& result, std::u16string_view partN
 
 } // namespace
 
+size_t ByteOrderMarkLength(std::string_view bytes) {
+    return bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
+
 void ParseXmlPart(char* bytes, size_t size, std::u16string_view partName, pugi::xml_document& document) {
     CheckParsed(document.load_buffer_inplace(bytes, size, ReadFlags, pugi::encoding_utf8), partName, document);
 }
