@@ -143,10 +143,22 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
     LoadPackage(fileName, package, nullptr);
 }
 
+void TXlsxWorkbook::LoadFromFileToEdit(const std::u16string& fileName, const std::vector<int32_t>& sheetsToEdit) {
+    FSheetsToEdit = sheetsToEdit;
+    try {
+        LoadFromFile(fileName);
+    } catch (...) {
+        FSheetsToEdit.clear();
+        throw;
+    }
+    FSheetsToEdit.clear();
+}
+
 void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view package, std::string* release) {
     FEditIndex.reset(); // with the documents it refers to
     FOriginalEntries.Clear();
     FSheetDocs.clear();
+    FParsedToEdit.clear();
     FSheets.clear();
     FDate1904 = false;
     FFileName = fileName;
@@ -179,7 +191,10 @@ void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view
         FDate1904 = date1904 == u"1" || SameTextAscii(date1904, u"true");
 
         std::vector<TXlsxSheet> loaded;
-        for (const TListedSheet& sheet : listed) loaded.push_back(ReadWorksheet(sheet.PartName, sheet.Name));
+        for (size_t i = 0; i < listed.size(); ++i) {
+            const bool toEdit = std::find(FSheetsToEdit.begin(), FSheetsToEdit.end(), int32_t(i)) != FSheetsToEdit.end();
+            loaded.push_back(ReadWorksheet(listed[i].PartName, listed[i].Name, toEdit));
+        }
         FSheets = std::move(loaded);
         // The sheets hold on to the shared texts; the table's index is only needed while loading.
         FSharedHandles = {};
@@ -187,6 +202,7 @@ void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view
         FLoadingBytes.clear();
     } catch (...) {
         FLoadingBytes.clear();
+        FParsedToEdit.clear();
         FOriginalEntries.Clear();
         FSharedHandles = {};
         FSharedTexts.reset();
@@ -234,12 +250,23 @@ pugi::xml_document* TXlsxWorkbook::PartForChange(std::u16string_view entryName,
     if (!entry) return nullptr;
     const auto open = FSheetDocs.find(entry->Name);
     if (open != FSheetDocs.end()) return open->second.get();
-    scratch = std::make_unique<pugi::xml_document>();
+    const auto parsed = FParsedToEdit.find(entry->Name);
+    if (parsed != FParsedToEdit.end()) {
+        scratch = std::move(parsed->second);
+        FParsedToEdit.erase(parsed);
+    } else {
+        scratch = ParseToChange(*entry);
+    }
+    return scratch.get();
+}
+
+std::unique_ptr<pugi::xml_document> TXlsxWorkbook::ParseToChange(const TPackageEntry& entry) const {
+    auto document = std::make_unique<pugi::xml_document>();
     // Inflated into a buffer of its exact size that the document owns and parses in place.
-    size_t size = size_t(entry->Size);
+    size_t size = size_t(entry.Size);
     char* bytes = AllocateXmlBuffer(size);
     try {
-        InflateEntryInto(*entry, bytes);
+        InflateEntryInto(entry, bytes);
     } catch (...) {
         pugi::get_memory_deallocation_function()(bytes);
         throw;
@@ -249,8 +276,8 @@ pugi::xml_document* TXlsxWorkbook::PartForChange(std::u16string_view entryName,
         std::memmove(bytes, bytes + mark, size - mark);
         size -= mark;
     }
-    ParseXmlPartToChange(bytes, size, entry->Name, *scratch);
-    return scratch.get();
+    ParseXmlPartToChange(bytes, size, entry.Name, *document);
+    return document;
 }
 
 void TXlsxWorkbook::KeepOpened(std::u16string_view entryName, std::unique_ptr<pugi::xml_document>& scratch) {
@@ -449,7 +476,7 @@ void CutLoadedGrid(std::vector<T>& cells, int32_t lastRow, int32_t lastCol) {
 
 } // namespace
 
-TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const std::u16string& name) {
+TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const std::u16string& name, bool toEdit) {
     TXlsxSheet sheet;
     sheet.Name = name;
     sheet.PartName = partName;
@@ -458,11 +485,22 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
     if (!entry) return sheet;
     // The entry's own name, which edits and saving then reach whatever the case of the reference.
     sheet.PartName = entry->Name;
-    std::string bytes = TakeInflated(*entry);
-    const size_t mark = ByteOrderMarkLength(bytes);
-    pugi::xml_document document;
-    ParseXmlPart(bytes.data() + mark, bytes.size() - mark, entry->Name, document);
-    const pugi::xml_node root = RootElement(document);
+    std::string bytes;
+    pugi::xml_document readOnly;
+    const pugi::xml_document* document = &readOnly;
+    if (toEdit) {
+        // Parsed once, as the edit will open it. The bytes the check kept go first, so that the
+        // document's own buffer takes their memory.
+        FLoadingBytes.erase(entry);
+        std::unique_ptr<pugi::xml_document>& parsed = FParsedToEdit[entry->Name];
+        parsed = ParseToChange(*entry);
+        document = parsed.get();
+    } else {
+        bytes = TakeInflated(*entry);
+        const size_t mark = ByteOrderMarkLength(bytes);
+        ParseXmlPart(bytes.data() + mark, bytes.size() - mark, entry->Name, readOnly);
+    }
+    const pugi::xml_node root = RootElement(*document);
     sheet.IsWorksheet = IsWorksheetRoot(root);
     const pugi::xml_node sheetData = FirstChildNamed(root, "sheetData");
     if (!sheetData) return sheet;

@@ -287,6 +287,7 @@ void TXlsxWorkbook::RemovePart(std::u16string_view entryName) {
     }
     ForgetEditIndex();
     FSheetDocs.erase(name);
+    FParsedToEdit.erase(name);
     FOriginalEntries.Remove(name);
 }
 

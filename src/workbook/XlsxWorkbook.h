@@ -182,6 +182,10 @@ public:
     void LoadFromFile(const std::u16string& fileName);
     // The same load from bytes already in memory; fileName is only remembered.
     void LoadFromBytes(const std::u16string& fileName, std::string_view package);
+    // The same load for edits that follow at once: the parts of the worksheets at the given indexes are
+    // parsed as an edit opens them, and each document is kept until the first edit of its sheet takes
+    // it, so that the part is not read a second time. Until then the workbook holds those documents.
+    void LoadFromFileToEdit(const std::u16string& fileName, const std::vector<int32_t>& sheetsToEdit);
 
     int32_t SheetCount() const { return int32_t(FSheets.size()); }
     // The record at index, 0 <= index < SheetCount(); the grid is shared, not copied.
@@ -247,6 +251,8 @@ protected:
     // opened part through the serialiser, so a part is kept open only once something in it changes.
     // None when the package has no such part.
     pugi::xml_document* PartForChange(std::u16string_view entryName, std::unique_ptr<pugi::xml_document>& scratch);
+    // An entry's part parsed as an edit opens it, into a buffer the document owns.
+    std::unique_ptr<pugi::xml_document> ParseToChange(const TPackageEntry& entry) const;
     void KeepOpened(std::u16string_view entryName, std::unique_ptr<pugi::xml_document>& scratch);
     // Removes a part from the package, with its opened document.
     void RemovePart(std::u16string_view entryName);
@@ -280,7 +286,8 @@ protected:
     // The number format of every style, and which of them give a date text.
     void LoadStyles();
     bool IsDateStyle(int64_t styleIndex) const;
-    TXlsxSheet ReadWorksheet(const std::u16string& partName, const std::u16string& name);
+    // toEdit: the part is parsed as an edit opens it and its document kept for that edit.
+    TXlsxSheet ReadWorksheet(const std::u16string& partName, const std::u16string& name, bool toEdit);
     // The handle of a cell's display text, added to the sheet's pool unless it is a shared string.
     uint32_t CellText(const pugi::xml_node& cell, const TCellAttributes& attributes, TXlsxSheet& sheet,
                       TSheetReading& reading) const;
@@ -296,6 +303,10 @@ protected:
     std::unordered_map<const TPackageEntry*, std::string> FLoadingBytes; // only while loading
     std::unique_ptr<TSheetDataIndex> FEditIndex;
     std::unordered_map<std::u16string, std::unique_ptr<pugi::xml_document>> FSheetDocs;
+    // Worksheet documents parsed for change while loading to edit, by entry name, until an edit opens
+    // them; never written as they are.
+    std::unordered_map<std::u16string, std::unique_ptr<pugi::xml_document>> FParsedToEdit;
+    std::vector<int32_t> FSheetsToEdit; // only while loading
     std::u16string FFileName;
     std::u16string FTimeSeparator; // the system's, read once per load
     bool FDate1904 = false;         // date serials count from 1904-01-01, not 1899-12-30

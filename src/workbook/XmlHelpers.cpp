@@ -9,9 +9,14 @@
 namespace tabulix {
 
 std::string_view LocalName(const pugi::xml_node& node) {
-    std::string_view name = node.name();
-    const size_t colon = name.rfind(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+    // One pass over the name, which is short: loading asks this of every cell's children.
+    const char* name = node.name();
+    const char* local = name;
+    const char* end = name;
+    for (; *end; ++end) {
+        if (*end == ':') local = end + 1;
+    }
+    return {local, size_t(end - local)};
 }
 
 bool HasLocalName(const pugi::xml_node& node, std::string_view name) {
