@@ -10,6 +10,7 @@
 #include <pugixml.hpp>
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -18,8 +19,9 @@ namespace {
 using tabulix::cli::TLargeBlockArena;
 
 constexpr size_t LargeBlock = 32 * 1024;
-// Address space for the largest package a load accepts several times over; past it, malloc.
-constexpr size_t ArenaReserve = size_t(16) << 30;
+// Address space for the largest package a load accepts several times over; past it, malloc. Where
+// addresses have 32 bits there is no room for it, and everything comes from malloc.
+constexpr size_t ArenaReserve = sizeof(size_t) >= 8 ? size_t(uint64_t(1) << 34) : 0;
 
 TLargeBlockArena& Arena() {
     // Never destroyed: the destructors of other static objects may free blocks as the process ends.

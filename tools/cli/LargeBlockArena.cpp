@@ -29,6 +29,7 @@ size_t RoundUp(size_t value, size_t unit) { return (value + unit - 1) / unit * u
 
 TLargeBlockArena::TLargeBlockArena(size_t reserve) {
     reserve = RoundUp(reserve, HugePage);
+    if (reserve == 0) return;
     // Address space only: pages are taken when first touched, and never counted against the system's
     // commit limit before then.
     void* mapped = mmap(nullptr, reserve + HugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
@@ -50,7 +51,7 @@ TLargeBlockArena::~TLargeBlockArena() {
 }
 
 void* TLargeBlockArena::Allocate(size_t size) noexcept {
-    if (!FBase || size > FReserved - Header) return nullptr;
+    if (!FBase || size > FReserved || FReserved - size < Header) return nullptr;
     const size_t total = RoundUp(size + Header, Alignment);
     size_t offset = 0;
     {
