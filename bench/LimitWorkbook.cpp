@@ -3,6 +3,8 @@
 #include "workbook/XlsxWorkbook.h"
 #include "workbook/ZipPackage.h"
 
+#include <iterator>
+
 namespace tabulix::bench {
 
 namespace {
@@ -15,6 +17,42 @@ std::string Letters(int32_t col) {
     return letters;
 }
 
+const std::string MainNamespace = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+const std::string RelNamespace = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+
+// A package of one sheet "Data" holding sheetXml, with its shared strings and styles when given.
+std::string PackWorkbook(const std::string& sheetXml, const std::string& sharedStringsXml, const std::string& stylesXml) {
+    const std::string declaration = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)";
+    const std::string override = R"(<Override PartName="/xl/)";
+    std::string types = declaration + R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
+                        R"(<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>)"
+                        R"(<Default Extension="xml" ContentType="application/xml"/>)" +
+                        override + R"(workbook.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/>)" +
+                        override + R"(worksheets/sheet1.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>)";
+    std::string rels = declaration + R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+                       R"(<Relationship Id="rId1" Type=")" + RelNamespace + R"(/worksheet" Target="worksheets/sheet1.xml"/>)";
+    TZipWriter zip;
+    if (!sharedStringsXml.empty()) {
+        types += override + R"(sharedStrings.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml"/>)";
+        rels += R"(<Relationship Id="rId2" Type=")" + RelNamespace + R"(/sharedStrings" Target="sharedStrings.xml"/>)";
+        zip.Add(u"xl/sharedStrings.xml", declaration + sharedStringsXml);
+    }
+    if (!stylesXml.empty()) {
+        types += override + R"(styles.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml"/>)";
+        rels += R"(<Relationship Id="rId3" Type=")" + RelNamespace + R"(/styles" Target="styles.xml"/>)";
+        zip.Add(u"xl/styles.xml", declaration + R"(<styleSheet xmlns=")" + MainNamespace + R"(">)" + stylesXml + "</styleSheet>");
+    }
+    zip.Add(u"[Content_Types].xml", types + "</Types>");
+    zip.Add(u"_rels/.rels", declaration + R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+                            R"(<Relationship Id="rId1" Type=")" + RelNamespace + R"(/officeDocument" Target="xl/workbook.xml"/></Relationships>)");
+    zip.Add(u"xl/workbook.xml", declaration + R"(<workbook xmlns=")" + MainNamespace + R"(" xmlns:r=")" + RelNamespace +
+                                    R"("><sheets><sheet name="Data" sheetId="1" r:id="rId1"/></sheets></workbook>)");
+    zip.Add(u"xl/_rels/workbook.xml.rels", rels + "</Relationships>");
+    zip.Add(u"xl/worksheets/sheet1.xml", declaration + R"(<worksheet xmlns=")" + MainNamespace + R"("><sheetData>)" + sheetXml +
+                                             "</sheetData></worksheet>");
+    return zip.Finish();
+}
+
 } // namespace
 
 std::string StringText(int32_t row, int32_t col) { return "Row " + std::to_string(row + 1) + " " + Letters(col); }
@@ -22,9 +60,7 @@ std::string NumberText(int32_t row, int32_t col) { return std::to_string((row + 
 
 // One sheet "Data" of MaxLoadedRows x MaxLoadedCols cells, every cell filled, packed as .xlsx.
 std::string MakeLimitWorkbook() {
-    const std::string main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-    const std::string rels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-    std::string sheet = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?><worksheet xmlns=")" + main + R"("><sheetData>)";
+    std::string sheet;
     std::string strings;
     int32_t stringCount = 0;
     for (int32_t r = 0; r < MaxLoadedRows; ++r) {
@@ -40,30 +76,36 @@ std::string MakeLimitWorkbook() {
         }
         sheet += "</row>";
     }
-    sheet += "</sheetData></worksheet>";
     const std::string count = std::to_string(stringCount);
-
-    TZipWriter zip;
-    zip.Add(u"[Content_Types].xml",
-            R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
-            R"(<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>)"
-            R"(<Default Extension="xml" ContentType="application/xml"/>)"
-            R"(<Override PartName="/xl/workbook.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/>)"
-            R"(<Override PartName="/xl/worksheets/sheet1.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>)"
-            R"(<Override PartName="/xl/sharedStrings.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml"/></Types>)");
-    zip.Add(u"_rels/.rels", R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-                            R"(<Relationship Id="rId1" Type=")" + rels + R"(/officeDocument" Target="xl/workbook.xml"/></Relationships>)");
-    zip.Add(u"xl/workbook.xml", R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?><workbook xmlns=")" + main +
-                                    R"(" xmlns:r=")" + rels + R"("><sheets><sheet name="Data" sheetId="1" r:id="rId1"/></sheets></workbook>)");
-    zip.Add(u"xl/_rels/workbook.xml.rels",
-            R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-            R"(<Relationship Id="rId1" Type=")" + rels + R"(/worksheet" Target="worksheets/sheet1.xml"/>)"
-            R"(<Relationship Id="rId2" Type=")" + rels + R"(/sharedStrings" Target="sharedStrings.xml"/></Relationships>)");
-    zip.Add(u"xl/worksheets/sheet1.xml", sheet);
-    zip.Add(u"xl/sharedStrings.xml", R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?><sst xmlns=")" + main +
-                                         R"(" count=")" + count + R"(" uniqueCount=")" + count + R"(">)" + strings + "</sst>");
-    return zip.Finish();
+    return PackWorkbook(sheet, R"(<sst xmlns=")" + MainNamespace + R"(" count=")" + count + R"(" uniqueCount=")" + count + R"(">)" +
+                                   strings + "</sst>", "");
 }
 
+std::string MakeFormattedWorkbook(int32_t rows, int32_t cols) {
+    // Style k + 1 shows column k modulo the number of formats.
+    const char* const codes[] = {"&quot;$&quot;#,##0.00", "0.0%", "m/d/yyyy", "h:mm:ss AM/PM", "# ?/?",
+                                 "#,##0.00;[Red]-#,##0.00", "_(&quot;$&quot;* #,##0.00_);_(&quot;$&quot;* \\(#,##0.00\\);_(&quot;$&quot;* &quot;-&quot;??_);_(@_)"};
+    const int32_t formats = int32_t(std::size(codes));
+    std::string styles = "<numFmts count=\"" + std::to_string(formats) + "\">";
+    for (int32_t k = 0; k < formats; ++k) {
+        styles += "<numFmt numFmtId=\"" + std::to_string(164 + k) + "\" formatCode=\"" + codes[k] + "\"/>";
+    }
+    styles += "</numFmts><cellXfs count=\"" + std::to_string(formats + 1) + "\"><xf numFmtId=\"0\"/>";
+    for (int32_t k = 0; k < formats; ++k) styles += "<xf numFmtId=\"" + std::to_string(164 + k) + "\" applyNumberFormat=\"1\"/>";
+    styles += "</cellXfs>";
+    std::string sheet;
+    for (int32_t r = 0; r < rows; ++r) {
+        sheet += "<row r=\"" + std::to_string(r + 1) + "\">";
+        for (int32_t c = 0; c < cols; ++c) {
+            // Amounts of either sign, fractions of one, dates of the 21st century with their times.
+            const double value = c % formats == 2 || c % formats == 3 ? 36526 + r * 7.3 + c * 0.137
+                                                                        : (r % 3 == 1 ? -1 : 1) * (r * 1234.567 + c / 8.0);
+            sheet += "<c r=\"" + Letters(c) + std::to_string(r + 1) + "\" s=\"" + std::to_string(c % formats + 1) + "\"><v>" +
+                     std::to_string(value) + "</v></c>";
+        }
+        sheet += "</row>";
+    }
+    return PackWorkbook(sheet, "", styles);
+}
 
 } // namespace tabulix::bench

@@ -10,6 +10,10 @@ namespace tabulix::bench {
 // columns hold numbers (7003.25 for row 7, column 3).
 std::string MakeLimitWorkbook();
 
+// One sheet "Data" of rows x cols numbers, each column under one of seven number formats in turn:
+// currency, percent, date, time, fraction, red negatives and accounting (with its fill).
+std::string MakeFormattedWorkbook(int32_t rows, int32_t cols);
+
 std::string StringText(int32_t row, int32_t col);
 std::string NumberText(int32_t row, int32_t col);
 

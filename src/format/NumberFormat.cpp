@@ -98,12 +98,20 @@ void ShowUnrepresentable(TShownText& out) {
     out.FillAt = 1;
 }
 
+// A text section repeats its text at each @, but the whole never passes what a cell can hold: a code of
+// many @ over a long text would otherwise ask for gigabytes.
+constexpr size_t MaxShownTextLength = 32767;
+
+void AppendWithinLimit(std::u16string& out, std::u16string_view piece) {
+    if (out.size() < MaxShownTextLength) out.append(piece.substr(0, MaxShownTextLength - out.size()));
+}
+
 void AppendTextSection(const TFormatSection& section, std::u16string_view text, TShownText& out) {
     for (const TFormatToken& token : section.Tokens) {
         switch (token.Kind) {
-        case TTokenKind::TextValue: out.Text += text; break;
+        case TTokenKind::TextValue: AppendWithinLimit(out.Text, text); break;
         case TTokenKind::Fill: SetFill(out, token.Char); break;
-        default: out.Text += token.Text; break;
+        default: AppendWithinLimit(out.Text, token.Text); break;
         }
     }
 }

@@ -42,7 +42,8 @@ public:
     // NaN (shown as "#NUM!"), are shown as General.
     TShownText FormatNumber(double value, TDateSystem dates = TDateSystem::Days1900) const;
     // A text through the text section (the fourth, or the last when it holds @); without one, the text
-    // as it is.
+    // as it is. What a text section makes of a text is cut after 32,767 characters, as many as a cell
+    // holds.
     TShownText FormatText(std::u16string_view text) const;
 
     // Whether numbers are shown by the General rules alone.

@@ -32,6 +32,22 @@ TCivilDate CivilFromDays(int64_t days) {
     return {yearOfEra + era * 400 + (month <= 2 ? 1 : 0), month, day};
 }
 
+// Days since 1970-01-01 of a proleptic Gregorian date.
+int64_t DaysFromCivil(int64_t year, int32_t month, int32_t day) {
+    year -= month <= 2 ? 1 : 0;
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const int64_t yearOfEra = year - era * 400;
+    const int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+int32_t DaysInMonth(int32_t year, int32_t month) {
+    static constexpr int32_t days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
+}
+
 // A day of the 1900 system (0 is 1899-12-30 below 1 and from 61 on).
 TCivilDate DateOf1900Day(int64_t day) {
     if (day == LeapDaySerial) return {1900, 2, 29};
@@ -72,6 +88,23 @@ std::optional<TSerialDateTime> SplitDateSerial(double serial, TDateSystem system
     result.Second = int32_t(milliseconds / 1000 % 60);
     result.Millisecond = int32_t(milliseconds % 1000);
     return result;
+}
+
+std::optional<int64_t> DateSerial(int32_t year, int32_t month, int32_t day, TDateSystem system) {
+    if (year < 1899 || year > 9999 || month < 1 || month > 12 || day < 1) return std::nullopt;
+    const bool leapDay1900 = system == TDateSystem::Days1900 && year == 1900 && month == 2 && day == 29;
+    if (leapDay1900) return LeapDaySerial;
+    if (day > DaysInMonth(year, month)) return std::nullopt;
+    int64_t serial = DaysFromCivil(year, month, day) + SerialOfUnixEpoch; // the calendar's count from 1899-12-30
+    if (system == TDateSystem::Days1904) {
+        serial -= SerialOf1904;
+    } else if (serial == 1) {
+        return std::nullopt; // 1899-12-31: the 1900 system goes from day 0 to 1900-01-01
+    } else if (serial >= 2 && serial <= LeapDaySerial) {
+        --serial; // 1900-01-01 to 1900-02-28 come before the leap day that never was
+    }
+    if (serial < 0) return std::nullopt;
+    return serial;
 }
 
 } // namespace tabulix

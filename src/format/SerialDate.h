@@ -33,4 +33,9 @@ struct TSerialDateTime {
 // as those applications show it), so that they agree with the applications on every day.
 std::optional<TSerialDateTime> SplitDateSerial(double serial, TDateSystem system, int32_t secondDigits = 3);
 
+// The serial of a calendar date from day 0 of the system to 9999-12-31, as SplitDateSerial counts
+// them (so 1900-02-29 is serial 60 of the 1900 system); none for a day the calendar and the system do
+// not have.
+std::optional<int64_t> DateSerial(int32_t year, int32_t month, int32_t day, TDateSystem system);
+
 } // namespace tabulix

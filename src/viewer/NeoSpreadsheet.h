@@ -197,6 +197,10 @@ protected:
         std::optional<TColor> Highlight;
         bool Header = false;
         bool Selected = false;
+        TColor TextColor = RgbColor(0, 0, 0);
+        // A character repeated at FillAt in the text until the text fills the cell, or 0.
+        char16_t Fill = 0;
+        size_t FillAt = 0;
     };
     void PaintCell(TCanvas& canvas, const TRect& rect, const TCellLook& look, const std::u16string& text);
 

@@ -116,9 +116,11 @@ void TNeoSpreadsheet::CloseFindBox(bool refocus) {
 void TNeoSpreadsheet::FindNext(const std::u16string& text) {
     const TXlsxSheet* sheet = CurrentSheet();
     if (!sheet || TrimView(text).empty()) return;
-    // The needle is not trimmed: a leading blank must be found too.
+    // The needle is not trimmed: a leading blank must be found too. A cell matches by its text as
+    // stored (what the edit box holds) or as its format shows it.
     auto matches = [&](int32_t row, int32_t col) {
-        return FindTextAscii(sheet->Text(row, col), text) != std::u16string_view::npos;
+        if (FindTextAscii(sheet->Text(row, col), text) != std::u16string_view::npos) return true;
+        return FindTextAscii(FWorkbook->ShownText(FCurrentSheet, row, col).Text, text) != std::u16string_view::npos;
     };
     const int32_t firstRow = std::max(FSelectedRow, int32_t(0));
     const int32_t firstCol = FSelectedCol + 1;

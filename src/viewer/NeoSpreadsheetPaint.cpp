@@ -21,6 +21,21 @@ constexpr TColor Black = RgbColor(0, 0, 0);
 
 const std::u16string ActionButtonLabels[] = {u"< Prev", u"Next >", u"Edit", u"Highlight", u"Save"};
 
+// The most fill characters a cell repeats, whatever its width and font.
+constexpr int32_t MaxFillCharacters = 1000;
+
+// A text with its fill character repeated at its place as often as it fits in width, as spreadsheet
+// applications fill a cell ("$" at the left edge and the amount at the right under an accounting
+// format, a date too large to show as ####).
+std::u16string FilledToWidth(TCanvas& canvas, const std::u16string& text, char16_t fill, size_t at, int32_t width) {
+    const int32_t each = canvas.TextExtent(std::u16string(1, fill)).Width;
+    const int32_t room = width - canvas.TextExtent(text).Width;
+    if (each <= 0 || room < each) return text;
+    std::u16string filled = text;
+    filled.insert(std::min(at, filled.size()), size_t(std::min(room / each, MaxFillCharacters)), fill);
+    return filled;
+}
+
 } // namespace
 
 std::u16string RibbonTabCaption(int32_t id) {
@@ -201,8 +216,6 @@ void TNeoSpreadsheet::PaintGrid(TCanvas& canvas) {
 
     TCellLook header;
     header.Header = true;
-    // One buffer for every cell's text, which the canvas takes as a string.
-    std::u16string text;
     PaintCell(canvas, TRect{grid.Left, grid.Top, grid.Left + RowHeaderWidth, grid.Top + FRowHeight}, header, u"");
     for (int32_t k = FLeftCol; k <= lastCol; ++k) {
         PaintCell(canvas, TRect{x(k), grid.Top, x(k) + FCellWidth, grid.Top + FRowHeight}, header, ColumnIndexToLetters(k));
@@ -217,8 +230,11 @@ void TNeoSpreadsheet::PaintGrid(TCanvas& canvas) {
             if (const auto found = FHighlights.find(key); found != FHighlights.end()) look.Highlight = found->second;
             look.Style = TFontStyle{FCellBold.count(key) > 0, FCellItalic.count(key) > 0, FCellUnderline.count(key) > 0};
             if (const auto found = FCellAlign.find(key); found != FCellAlign.end()) look.Alignment = found->second;
-            text.assign(sheet->Text(j, k));
-            PaintCell(canvas, TRect{x(k), y(j), x(k) + FCellWidth, y(j) + FRowHeight}, look, text);
+            const TShownText shown = FWorkbook->ShownText(FCurrentSheet, j, k);
+            look.TextColor = shown.Color.value_or(Black);
+            look.Fill = shown.Fill;
+            look.FillAt = shown.FillAt;
+            PaintCell(canvas, TRect{x(k), y(j), x(k) + FCellWidth, y(j) + FRowHeight}, look, shown.Text);
         }
     }
     canvas.ClearClip();
@@ -233,13 +249,16 @@ void TNeoSpreadsheet::PaintCell(TCanvas& canvas, const TRect& rect, const TCellL
     const bool styled = style.Bold || style.Italic || style.Underline;
     if (styled) canvas.SetFont(FGridFontName, FGridFontSize, style);
     const TRect inner{rect.Left + 4, rect.Top + 2, rect.Right - 4, rect.Bottom - 2};
+    std::u16string filled;
+    if (look.Fill) filled = FilledToWidth(canvas, text, look.Fill, look.FillAt, inner.Width());
+    const std::u16string& shown = look.Fill ? filled : text;
     int32_t textX = rect.Left + 4;
     if (!look.Header && look.Alignment == 1) {
-        textX = std::max(inner.Right - canvas.TextExtent(text).Width, inner.Left);
+        textX = std::max(inner.Right - canvas.TextExtent(shown).Width, inner.Left);
     } else if (!look.Header && look.Alignment == 2) {
-        textX = inner.Left + std::max(int32_t(0), (inner.Width() - canvas.TextExtent(text).Width) / 2);
+        textX = inner.Left + std::max(int32_t(0), (inner.Width() - canvas.TextExtent(shown).Width) / 2);
     }
-    canvas.TextClipped(inner, TPoint{textX, rect.Top + 2}, text, Black, background);
+    canvas.TextClipped(inner, TPoint{textX, rect.Top + 2}, shown, look.TextColor, background);
     if (styled) canvas.SetFont(FGridFontName, FGridFontSize, TFontStyle{});
 }
 

@@ -124,6 +124,13 @@ pugi::xml_node AddSheetData(pugi::xml_node root) {
     return after ? root.insert_child_after(name.c_str(), after) : root.prepend_child(name.c_str());
 }
 
+// What a typed value becomes: a text that reads as a number a number, a blank text no value at all
+// (its blanks stay in the grid, shown as they are), anything else a text.
+TCellKind TypedValueKind(const std::u16string& text) {
+    if (TrimView(text).empty()) return TCellKind::AsStored;
+    return ReadDecimalNumber(text) ? TCellKind::Number : TCellKind::Text;
+}
+
 } // namespace
 
 // A sheet's sheetData opened for one edit. A part that the edit opens is kept open, to be written by
@@ -248,13 +255,15 @@ void TXlsxWorkbook::WriteCellContent(pugi::xml_node cell, const std::u16string& 
     }
     RemoveChildNamed(cell, "v");
     RemoveChildNamed(cell, "is");
-    if (TrimView(text).empty()) {
+    const TCellKind kind = TypedValueKind(text);
+    if (kind == TCellKind::AsStored) {
         SetAttribute(cell, "t", "n");
         return;
     }
-    if (const auto number = ReadDecimalNumber(text)) {
+    if (kind == TCellKind::Number) {
         SetAttribute(cell, "t", "n");
-        cell.append_child(ChildName(cell, "v").c_str()).text().set(Utf16ToUtf8(FormatGeneralNumber(*number)).c_str());
+        const std::u16string number = FormatGeneralNumber(*ReadDecimalNumber(text));
+        cell.append_child(ChildName(cell, "v").c_str()).text().set(Utf16ToUtf8(number).c_str());
         return;
     }
     SetAttribute(cell, "t", "inlineStr");
@@ -270,7 +279,7 @@ void TXlsxWorkbook::SetCellValue(int32_t sheetIndex, int32_t row, int32_t col, c
     if (row < 0 || col < 0 || row >= MaxSheetRows || col >= MaxSheetCols) return;
     TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
     TSheetDataEdit edit(*this, sheet);
-    TXlsxSheet::TCellChange change = sheet.PrepareCellChange(row, col, newValue);
+    TXlsxSheet::TCellChange change = sheet.PrepareCellChange(row, col, newValue, TypedValueKind(newValue));
 
     const int64_t rowNumber = int64_t(row) + 1;
     const pugi::xml_node rowElement = FindOrAddRow(edit.SheetData(), rowNumber);
@@ -475,21 +484,6 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const
     return formulasRemoved || !sharedGroups.empty();
 }
 
-// The grid with one column inserted before atCol (an empty one) or deleted at atCol.
-std::vector<uint32_t> ReshapedColumns(const TXlsxSheet& sheet, const std::vector<uint32_t>& cells, int32_t atCol, bool insert) {
-    const size_t oldCols = size_t(sheet.ColCount);
-    const size_t newCols = insert ? oldCols + 1 : oldCols - 1;
-    std::vector<uint32_t> reshaped(size_t(sheet.RowCount) * newCols, 0);
-    for (size_t r = 0; r < size_t(sheet.RowCount); ++r) {
-        const uint32_t* from = cells.data() + r * oldCols;
-        uint32_t* to = reshaped.data() + r * newCols;
-        std::copy_n(from, size_t(atCol), to);
-        if (insert) std::copy(from + atCol, from + oldCols, to + atCol + 1);
-        else std::copy(from + atCol + 1, from + oldCols, to + atCol);
-    }
-    return reshaped;
-}
-
 } // namespace
 
 // Each structural edit opens the part and makes ready whatever the grid needs before it changes
@@ -503,14 +497,10 @@ void TXlsxWorkbook::InsertRow(int32_t sheetIndex, int32_t atRow) {
     const TStructuralMove move{TStructuralMove::TKind::InsertRow, int64_t(atRow) + 1};
     TSheetDataEdit edit(*this, sheet);
     RefuseOverflow(edit.SheetData(), edit.Index(), move);
-    // Room for a few more rows at once, so that inserting row after row does not copy the grid each time.
-    if (sheet.FCells.capacity() < sheet.FCells.size() + size_t(sheet.ColCount)) {
-        sheet.FCells.reserve(sheet.FCells.size() + sheet.FCells.size() / 64 + size_t(sheet.ColCount));
-    }
+    sheet.ReserveRow();
     if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
     edit.Done();
-    sheet.FCells.insert(sheet.FCells.begin() + ptrdiff_t(size_t(atRow) * size_t(sheet.ColCount)), size_t(sheet.ColCount), 0);
-    ++sheet.RowCount;
+    sheet.InsertEmptyRow(atRow);
 }
 
 void TXlsxWorkbook::DeleteRow(int32_t sheetIndex, int32_t atRow) {
@@ -522,9 +512,7 @@ void TXlsxWorkbook::DeleteRow(int32_t sheetIndex, int32_t atRow) {
     const TStructuralMove move{TStructuralMove::TKind::DeleteRow, int64_t(atRow) + 1};
     if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
     edit.Done();
-    const auto first = sheet.FCells.begin() + ptrdiff_t(size_t(atRow) * size_t(sheet.ColCount));
-    sheet.FCells.erase(first, first + sheet.ColCount);
-    --sheet.RowCount;
+    sheet.EraseRow(atRow);
 }
 
 void TXlsxWorkbook::InsertColumn(int32_t sheetIndex, int32_t atCol) {
@@ -535,11 +523,10 @@ void TXlsxWorkbook::InsertColumn(int32_t sheetIndex, int32_t atCol) {
     const TStructuralMove move{TStructuralMove::TKind::InsertColumn, atCol};
     TSheetDataEdit edit(*this, sheet);
     RefuseOverflow(edit.SheetData(), edit.Index(), move);
-    std::vector<uint32_t> cells = ReshapedColumns(sheet, sheet.FCells, atCol, true);
+    TXlsxSheet::TGridShape shape = sheet.WithColumn(atCol, true);
     if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
     edit.Done();
-    sheet.FCells = std::move(cells);
-    ++sheet.ColCount;
+    sheet.TakeShape(shape);
 }
 
 void TXlsxWorkbook::DeleteColumn(int32_t sheetIndex, int32_t atCol) {
@@ -548,12 +535,11 @@ void TXlsxWorkbook::DeleteColumn(int32_t sheetIndex, int32_t atCol) {
     TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
     if (sheet.ColCount < 2 || atCol < 0 || atCol >= sheet.ColCount) return;
     TSheetDataEdit edit(*this, sheet);
-    std::vector<uint32_t> cells = ReshapedColumns(sheet, sheet.FCells, atCol, false);
+    TXlsxSheet::TGridShape shape = sheet.WithColumn(atCol, false);
     const TStructuralMove move{TStructuralMove::TKind::DeleteColumn, atCol};
     if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
     edit.Done();
-    sheet.FCells = std::move(cells);
-    --sheet.ColCount;
+    sheet.TakeShape(shape);
 }
 
 void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending, bool hasHeaderRow) {
@@ -584,18 +570,14 @@ void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending
     }
 
     std::vector<int64_t> newRowOf(size_t(sheet.RowCount)); // by old index
-    const size_t cols = size_t(sheet.ColCount);
-    std::vector<uint32_t> sorted(sheet.FCells.size());
-    for (size_t n = 0; n < order.size(); ++n) {
-        newRowOf[size_t(order[n])] = int64_t(n);
-        std::copy_n(sheet.FCells.begin() + ptrdiff_t(size_t(order[n]) * cols), cols, sorted.begin() + ptrdiff_t(n * cols));
-    }
+    for (size_t n = 0; n < order.size(); ++n) newRowOf[size_t(order[n])] = int64_t(n);
+    TXlsxSheet::TGridShape sorted = sheet.Reordered(order);
 
     TStructuralMove move{TStructuralMove::TKind::Reorder};
     move.NewRowOf = &newRowOf;
     if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
     edit.Done();
-    sheet.FCells = std::move(sorted);
+    sheet.TakeShape(sorted);
 }
 
 } // namespace tabulix

@@ -2,6 +2,7 @@
 #include "workbook/XlsxWorkbook.h"
 
 #include "base/Error.h"
+#include "base/Numbers.h"
 
 #include <algorithm>
 #include <new>
@@ -11,9 +12,44 @@ namespace tabulix {
 namespace {
 
 constexpr size_t BlockUnits = 0x10000;
-// Handles keep their top bit free for the grid's mark of a shared text: 32 Ki blocks at most, which the
-// load limit keeps a pool far below.
-constexpr size_t MaxBlocks = 0x8000;
+// Handles keep their three upper bits free for the grid's marks: 8 Ki blocks (1 GiB of text) at most,
+// more than a package within the size limit can hold.
+constexpr size_t MaxBlocks = 0x2000;
+
+// A grid of rows x oldCols cells with one column inserted before atCol (an empty one) or deleted at atCol.
+template <typename T>
+std::vector<T> ReshapedColumns(const std::vector<T>& cells, size_t rows, size_t oldCols, size_t atCol, bool insert) {
+    const size_t newCols = insert ? oldCols + 1 : oldCols - 1;
+    std::vector<T> reshaped(rows * newCols, T(0));
+    for (size_t r = 0; r < rows; ++r) {
+        const T* from = cells.data() + r * oldCols;
+        T* to = reshaped.data() + r * newCols;
+        std::copy_n(from, atCol, to);
+        if (insert) std::copy(from + atCol, from + oldCols, to + atCol + 1);
+        else std::copy(from + atCol + 1, from + oldCols, to + atCol);
+    }
+    return reshaped;
+}
+
+// The rows of a grid of cols cells in the order given: order[newRow] = oldRow.
+template <typename T>
+std::vector<T> ReorderedRows(const std::vector<T>& cells, size_t cols, const std::vector<int32_t>& order) {
+    std::vector<T> reordered(cells.size());
+    for (size_t n = 0; n < order.size(); ++n) {
+        std::copy_n(cells.begin() + ptrdiff_t(size_t(order[n]) * cols), cols, reordered.begin() + ptrdiff_t(n * cols));
+    }
+    return reordered;
+}
+
+// The grid with more rows or columns, the new cells 0.
+template <typename T>
+std::vector<T> Widened(const std::vector<T>& cells, size_t rows, size_t cols, size_t newRows, size_t newCols) {
+    std::vector<T> widened(newRows * newCols, T(0));
+    for (size_t r = 0; r < rows; ++r) {
+        std::copy_n(cells.begin() + ptrdiff_t(r * cols), cols, widened.begin() + ptrdiff_t(r * newCols));
+    }
+    return widened;
+}
 
 } // namespace
 
@@ -66,41 +102,111 @@ void TXlsxSheet::Reset(int32_t rows, int32_t cols) {
     RowCount = rows;
     ColCount = cols;
     FCells.assign(size_t(rows) * size_t(cols), 0);
+    FStyles.clear();
+    FSerials.clear();
 }
 
-TXlsxSheet::TCellChange TXlsxSheet::PrepareCellChange(int32_t row, int32_t col, std::u16string_view text) {
+std::optional<double> TXlsxSheet::Number(int32_t row, int32_t col) const {
+    const size_t index = CellIndex(row, col);
+    if (index == NoCell) return std::nullopt;
+    switch (KindOf(FCells[index])) {
+    case TCellKind::Number: return ReadDecimalNumber(Text(row, col));
+    case TCellKind::Date: return SerialOf(FCells[index]);
+    default: return std::nullopt;
+    }
+}
+
+namespace {
+
+bool BeforeHandle(const std::pair<uint32_t, double>& kept, uint32_t handle) { return kept.first < handle; }
+
+} // namespace
+
+std::optional<double> TXlsxSheet::SerialOf(uint32_t handle) const {
+    const auto kept = std::lower_bound(FSerials.begin(), FSerials.end(), handle, BeforeHandle);
+    if (kept == FSerials.end() || kept->first != handle) return std::nullopt;
+    return kept->second;
+}
+
+void TXlsxSheet::SortSerials() noexcept { std::sort(FSerials.begin(), FSerials.end()); }
+
+TXlsxSheet::TCellChange TXlsxSheet::PrepareCellChange(int32_t row, int32_t col, std::u16string_view text, TCellKind kind) {
     TCellChange change;
     change.Row = row;
     change.Col = col;
     change.Rows = std::max(row + 1, RowCount);
     change.Cols = std::max(col + 1, ColCount);
     if (change.Cols != ColCount) {
-        change.Widened.assign(size_t(change.Rows) * size_t(change.Cols), 0);
-        for (int32_t r = 0; r < RowCount; ++r) {
-            std::copy_n(FCells.begin() + ptrdiff_t(size_t(r) * size_t(ColCount)), ColCount,
-                        change.Widened.begin() + ptrdiff_t(size_t(r) * size_t(change.Cols)));
+        change.Widened = Widened(FCells, size_t(RowCount), size_t(ColCount), size_t(change.Rows), size_t(change.Cols));
+        if (!FStyles.empty()) {
+            change.WidenedStyles = Widened(FStyles, size_t(RowCount), size_t(ColCount), size_t(change.Rows), size_t(change.Cols));
         }
     } else if (change.Rows != RowCount) {
         // Room ahead, so that setting row after row below the grid does not copy it each time.
         const size_t needed = size_t(change.Rows) * size_t(ColCount);
         if (needed > FCells.capacity()) FCells.reserve(std::max(needed, FCells.capacity() + FCells.capacity() / 2));
+        if (!FStyles.empty() && needed > FStyles.capacity()) FStyles.reserve(FCells.capacity());
     }
-    change.Handle = FTexts.Add(text);
+    change.Handle = FTexts.Add(text) | KindMark(kind);
     return change;
 }
 
 void TXlsxSheet::CommitCellChange(TCellChange& change) noexcept {
     if (change.Cols != ColCount) {
         FCells = std::move(change.Widened);
+        if (!FStyles.empty()) FStyles = std::move(change.WidenedStyles);
     } else {
         FCells.resize(size_t(change.Rows) * size_t(ColCount)); // within the room prepared
+        if (!FStyles.empty()) FStyles.resize(FCells.size());
     }
     RowCount = change.Rows;
     ColCount = change.Cols;
     uint32_t& handle = Cell(change.Row, change.Col);
-    if (!(handle & SharedText)) FUnusedUnits += FTexts.At(handle).size();
+    if (!(handle & SharedText)) FUnusedUnits += FTexts.At(handle & PlaceBits).size();
     handle = change.Handle;
     CompactWhenWasteful();
+}
+
+TXlsxSheet::TGridShape TXlsxSheet::WithColumn(int32_t atCol, bool insert) const {
+    TGridShape shape;
+    shape.Cols = insert ? ColCount + 1 : ColCount - 1;
+    shape.Cells = ReshapedColumns(FCells, size_t(RowCount), size_t(ColCount), size_t(atCol), insert);
+    if (!FStyles.empty()) shape.Styles = ReshapedColumns(FStyles, size_t(RowCount), size_t(ColCount), size_t(atCol), insert);
+    return shape;
+}
+
+TXlsxSheet::TGridShape TXlsxSheet::Reordered(const std::vector<int32_t>& order) const {
+    TGridShape shape;
+    shape.Cols = ColCount;
+    shape.Cells = ReorderedRows(FCells, size_t(ColCount), order);
+    if (!FStyles.empty()) shape.Styles = ReorderedRows(FStyles, size_t(ColCount), order);
+    return shape;
+}
+
+void TXlsxSheet::TakeShape(TGridShape& shape) noexcept {
+    ColCount = shape.Cols;
+    FCells = std::move(shape.Cells);
+    FStyles = std::move(shape.Styles);
+}
+
+void TXlsxSheet::ReserveRow() {
+    const size_t needed = FCells.size() + size_t(ColCount);
+    if (FCells.capacity() < needed) FCells.reserve(FCells.size() + FCells.size() / 64 + size_t(ColCount));
+    if (!FStyles.empty() && FStyles.capacity() < needed) FStyles.reserve(FCells.capacity());
+}
+
+void TXlsxSheet::InsertEmptyRow(int32_t atRow) noexcept {
+    const size_t at = size_t(atRow) * size_t(ColCount);
+    FCells.insert(FCells.begin() + ptrdiff_t(at), size_t(ColCount), 0); // within the room reserved
+    if (!FStyles.empty()) FStyles.insert(FStyles.begin() + ptrdiff_t(at), size_t(ColCount), 0);
+    ++RowCount;
+}
+
+void TXlsxSheet::EraseRow(int32_t atRow) noexcept {
+    const size_t at = size_t(atRow) * size_t(ColCount);
+    FCells.erase(FCells.begin() + ptrdiff_t(at), FCells.begin() + ptrdiff_t(at + size_t(ColCount)));
+    if (!FStyles.empty()) FStyles.erase(FStyles.begin() + ptrdiff_t(at), FStyles.begin() + ptrdiff_t(at + size_t(ColCount)));
+    --RowCount;
 }
 
 void TXlsxSheet::CompactWhenWasteful() noexcept {
@@ -108,16 +214,37 @@ void TXlsxSheet::CompactWhenWasteful() noexcept {
     try {
         TTextPool texts;
         std::vector<uint32_t> cells(FCells);
+        std::vector<std::pair<uint32_t, double>> serials; // under the new handles, of the cells still there
+        serials.reserve(FSerials.size());
         for (uint32_t& handle : cells) {
-            if (!(handle & SharedText)) handle = texts.Add(FTexts.At(handle));
+            if (handle & SharedText) continue;
+            const uint32_t renewed = texts.Add(FTexts.At(handle & PlaceBits)) | (handle & KindBits);
+            if (const auto serial = KindOf(handle) == TCellKind::Date ? SerialOf(handle) : std::nullopt) {
+                serials.emplace_back(renewed, *serial);
+            }
+            handle = renewed;
         }
         FTexts = std::move(texts);
         FCells = std::move(cells);
+        FSerials = std::move(serials);
+        SortSerials();
         FUnusedUnits = 0;
     } catch (const std::bad_alloc&) {
         // Only a saving: the pool as it stands still holds every text the grid shows.
     }
 }
+
+namespace {
+
+// The bytes a text takes in UTF-8 beyond one a unit: a second from U+0080 on, a third from U+0800 on; a
+// surrogate pair takes four.
+uint64_t ExtraUtf8Bytes(std::u16string_view text) {
+    uint64_t bytes = 0;
+    for (const char16_t unit : text) bytes += uint64_t(unit >= 0x80) + uint64_t(unit >= 0x800 && (unit < 0xD800 || unit > 0xDFFF));
+    return bytes;
+}
+
+} // namespace
 
 uint64_t SheetOutputBytes(const TXlsxSheet& sheet, uint64_t perCell, size_t maxUnits) {
     // Every unit takes a byte at least, so an output past the limit is mostly told without reading a
@@ -129,11 +256,18 @@ uint64_t SheetOutputBytes(const TXlsxSheet& sheet, uint64_t perCell, size_t maxU
     }
     uint64_t bytes = markup + units;
     for (int32_t r = 0; r < sheet.RowCount && bytes <= MaxOutputBytes; ++r) {
+        for (int32_t c = 0; c < sheet.ColCount; ++c) bytes += ExtraUtf8Bytes(sheet.Text(r, c).substr(0, maxUnits));
+    }
+    return bytes;
+}
+
+uint64_t ShownOutputBytes(const TXlsxWorkbook& workbook, int32_t sheetIndex, uint64_t perCell) {
+    const TXlsxSheet& sheet = workbook.Sheet(sheetIndex);
+    uint64_t bytes = 0;
+    for (int32_t r = 0; r < sheet.RowCount && bytes <= MaxOutputBytes; ++r) {
         for (int32_t c = 0; c < sheet.ColCount; ++c) {
-            // A second byte from U+0080 on, a third from U+0800 on; a surrogate pair takes four.
-            for (const char16_t unit : sheet.Text(r, c).substr(0, maxUnits)) {
-                bytes += uint64_t(unit >= 0x80) + uint64_t(unit >= 0x800 && (unit < 0xD800 || unit > 0xDFFF));
-            }
+            const TShownText shown = workbook.ShownText(sheetIndex, r, c);
+            bytes += perCell + shown.Text.size() + ExtraUtf8Bytes(shown.Text);
         }
     }
     return bytes;

@@ -164,7 +164,7 @@ void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view
         for (auto& [storedName, bytes] : kept) FLoadingBytes[FOriginalEntries.FindStored(storedName)] = std::move(bytes);
         kept = {};
         LoadSharedStrings();
-        LoadDateStyles();
+        LoadStyles();
 
         pugi::xml_document workbook;
         std::string workbookBytes;
@@ -212,6 +212,7 @@ void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view
         FSharedHandles = {};
         FSharedTexts.reset();
         FDateFormatIds.clear();
+        FCellFormats.clear();
         throw;
     }
 }
@@ -328,27 +329,51 @@ void TXlsxWorkbook::LoadSharedStrings() {
     FSharedTexts->ShrinkToFit();
 }
 
-void TXlsxWorkbook::LoadDateStyles() {
+void TXlsxWorkbook::LoadStyles() {
     FDateFormatIds.clear();
+    FCellFormats.clear();
+    FNumberFormats = TNumberFormatTable();
     pugi::xml_document document;
     std::string bytes;
     if (!ParsePart(parts::Styles, document, bytes)) return;
     const pugi::xml_node root = RootElement(document);
 
-    std::unordered_map<int64_t, bool> customFormats;
+    // The workbook's own codes by id, a later one for an id replacing an earlier one; each is read
+    // once, by the first style that uses it.
+    struct TCustomCode {
+        std::u16string Code;
+        bool IsDate = false;
+        bool Read = false;
+    };
+    std::unordered_map<int64_t, TCustomCode> customCodes;
     for (pugi::xml_node format = FirstElement(FirstChildNamed(root, "numFmts")); format; format = NextElement(format)) {
         const int64_t id = ReadIntegerOr(format.attribute("numFmtId").value(), -1);
-        if (id >= 0) customFormats[id] = IsDateFormatCode(AttrOrDefault(format, "formatCode", u""));
+        if (id < 0) continue;
+        TCustomCode& custom = customCodes[id];
+        custom.Code = AttrOrDefault(format, "formatCode", u"");
+        custom.IsDate = IsDateFormatCode(custom.Code);
     }
+    const auto formatOf = [&](int64_t id) -> const TNumberFormat& {
+        if (id < 0 || id > INT32_MAX) return FNumberFormats.Find(-1); // General
+        const auto custom = customCodes.find(id);
+        if (custom != customCodes.end() && !custom->second.Read) {
+            FNumberFormats.Add(int32_t(id), custom->second.Code);
+            custom->second.Read = true;
+        }
+        return FNumberFormats.Find(int32_t(id));
+    };
 
     for (pugi::xml_node xf = FirstElement(FirstChildNamed(root, "cellXfs")); xf; xf = NextElement(xf)) {
         const int64_t formatId = ReadIntegerOr(xf.attribute("numFmtId").value(), 0);
+        // A display text is a date by a built-in date id, or by a code of the workbook's own from id 164
+        // on that has a date's letters; what the cell shows follows the code for its id, whatever it is.
         bool isDate = (formatId >= 14 && formatId <= 22) || (formatId >= 45 && formatId <= 47);
         if (!isDate && formatId >= 164) {
-            const auto custom = customFormats.find(formatId);
-            isDate = custom != customFormats.end() && custom->second;
+            const auto custom = customCodes.find(formatId);
+            isDate = custom != customCodes.end() && custom->second.IsDate;
         }
         FDateFormatIds.push_back(isDate);
+        FCellFormats.push_back(&formatOf(formatId));
     }
 }
 
@@ -419,6 +444,30 @@ namespace {
 // their own kinds.
 bool IsWorksheetRoot(const pugi::xml_node& root) { return !root || HasLocalName(root, "worksheet"); }
 
+// A cell's s attribute as the index kept in the grid: 0 without one (or with one that is no index),
+// and 65535 for every index from there on, which no workbook has.
+uint16_t CellStyleIndex(std::string_view style) {
+    if (style.empty()) return 0;
+    const int64_t index = ReadIntegerOr(style, 0);
+    return index <= 0 ? 0 : uint16_t(std::min<int64_t>(index, UINT16_MAX));
+}
+
+// A grid of the load limit's size cut where it lies to lastRow + 1 rows of lastCol + 1 cells: each row
+// moves left to its place in the narrower grid (a place never after the row's own), so a sheet at the
+// limit is taken as it is, without a copy. An empty grid stays empty.
+template <typename T>
+void CutLoadedGrid(std::vector<T>& cells, int32_t lastRow, int32_t lastCol) {
+    if (cells.empty()) return;
+    const size_t width = size_t(lastCol + 1);
+    if (width < size_t(MaxLoadedCols)) {
+        for (size_t r = 1; r <= size_t(lastRow); ++r) {
+            std::copy_n(cells.begin() + ptrdiff_t(r * size_t(MaxLoadedCols)), width, cells.begin() + ptrdiff_t(r * width));
+        }
+    }
+    cells.resize(size_t(lastRow + 1) * width);
+    cells.shrink_to_fit();
+}
+
 } // namespace
 
 TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const std::u16string& name) {
@@ -444,6 +493,7 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
     int64_t maxRow = -1;
     int64_t maxCol = -1;
     std::vector<uint32_t> cells(size_t(MaxLoadedRows) * size_t(MaxLoadedCols), 0);
+    std::vector<uint16_t> styles; // made once a cell has a style other than 0
     TSheetReading reading;
     TRowNumbering numbering;
     for (pugi::xml_node row = FirstRow(sheetData); row; row = NextRow(row)) {
@@ -457,7 +507,11 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
             maxRow = std::max(maxRow, r);
             maxCol = std::max(maxCol, col);
             if (r < 0 || r >= MaxLoadedRows || col < 0 || col >= MaxLoadedCols) continue;
-            cells[size_t(r) * size_t(MaxLoadedCols) + size_t(col)] = CellText(cell, attributes, sheet, reading);
+            const size_t at = size_t(r) * size_t(MaxLoadedCols) + size_t(col);
+            cells[at] = CellText(cell, attributes, sheet, reading);
+            const uint16_t style = CellStyleIndex(attributes.Style);
+            if (style != 0 && styles.empty()) styles.assign(cells.size(), 0);
+            if (!styles.empty()) styles[at] = style;
         }
     }
     if (maxRow < 0) {
@@ -467,20 +521,15 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
     }
     const int32_t lastRow = int32_t(std::min<int64_t>(maxRow, MaxLoadedRows - 1));
     const int32_t lastCol = int32_t(std::clamp<int64_t>(maxCol, 0, MaxLoadedCols - 1));
-    // The grid is cut where it lies: each row moves left to its place in the narrower grid (a place
-    // never after the row's own), so a sheet at the limit is taken as it is, without a copy.
-    const size_t width = size_t(lastCol + 1);
-    if (width < size_t(MaxLoadedCols)) {
-        for (size_t r = 1; r <= size_t(lastRow); ++r) {
-            std::copy_n(cells.begin() + ptrdiff_t(r * size_t(MaxLoadedCols)), width, cells.begin() + ptrdiff_t(r * width));
-        }
-    }
-    cells.resize(size_t(lastRow + 1) * width);
-    cells.shrink_to_fit();
+    CutLoadedGrid(cells, lastRow, lastCol);
+    CutLoadedGrid(styles, lastRow, lastCol);
     sheet.RowCount = lastRow + 1;
     sheet.ColCount = lastCol + 1;
     sheet.FCells = std::move(cells);
+    sheet.FStyles = std::move(styles);
     sheet.FTexts.ShrinkToFit();
+    sheet.FSerials.shrink_to_fit();
+    sheet.SortSerials(); // in order already, unless texts longer than a block came between
     return sheet;
 }
 
@@ -505,19 +554,30 @@ uint32_t TXlsxWorkbook::CellText(const pugi::xml_node& cell, const TCellAttribut
         const uint32_t handle = FSharedHandles[size_t(index)];
         return handle ? (handle | TXlsxSheet::SharedText) : 0;
     }
+    constexpr uint32_t AsStored = TXlsxSheet::KindMark(TCellKind::AsStored);
     if (SameTextAscii(attributes.Type, "b")) {
-        if (stored == "1") return reading.True ? reading.True : (reading.True = sheet.FTexts.Add(u"TRUE"));
-        return reading.False ? reading.False : (reading.False = sheet.FTexts.Add(u"FALSE"));
+        if (stored == "1") return reading.True ? reading.True : (reading.True = sheet.FTexts.Add(u"TRUE") | AsStored);
+        return reading.False ? reading.False : (reading.False = sheet.FTexts.Add(u"FALSE") | AsStored);
     }
     std::u16string& text = builder.Start();
     AppendUtf8AsUtf16(text, stored);
-    const bool numberType = !SameTextAscii(attributes.Type, "e") && !SameTextAscii(attributes.Type, "str");
-    if (numberType && IsDateStyle(ReadIntegerOr(attributes.Style, -1))) {
+    if (SameTextAscii(attributes.Type, "e")) return sheet.FTexts.Add(text) | AsStored;
+    if (SameTextAscii(attributes.Type, "str")) return sheet.FTexts.Add(text);
+    // A date keeps its serial beside its display text.
+    const auto addDate = [&sheet](std::u16string_view dateText, double serial) {
+        const uint32_t handle = sheet.FTexts.Add(dateText) | TXlsxSheet::KindMark(TCellKind::Date);
+        sheet.FSerials.emplace_back(handle, serial);
+        return handle;
+    };
+    if (SameTextAscii(attributes.Type, "d")) {
+        if (const auto serial = IsoDateTimeSerial(text, FDate1904)) return addDate(text, *serial);
+    }
+    if (IsDateStyle(ReadIntegerOr(attributes.Style, -1))) {
         if (const auto serial = ReadDecimalNumber(text)) {
-            if (auto date = SerialToDateText(*serial, FTimeSeparator, FDate1904)) return sheet.FTexts.Add(*date);
+            if (const auto date = SerialToDateText(*serial, FTimeSeparator, FDate1904)) return addDate(*date, *serial);
         }
     }
-    return sheet.FTexts.Add(text);
+    return sheet.FTexts.Add(text) | TXlsxSheet::KindMark(TCellKind::Number);
 }
 
 } // namespace tabulix

@@ -1,4 +1,5 @@
-// How cell values of a workbook become display texts: escaped characters, date formats, date serials.
+// How cell values of a workbook become texts: escaped characters, date formats and date serials for the
+// display text, number formats for the text a cell shows.
 #include "workbook/XlsxWorkbook.h"
 
 #include "base/Text.h"
@@ -38,25 +39,6 @@ bool IsElapsedTimeSection(std::u16string_view section) {
     }
     return true;
 }
-
-// Days since 1970-01-01 to a proleptic Gregorian date.
-void CivilFromDays(int64_t days, int64_t& year, int& month, int& day) {
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const int64_t dayOfEra = days - era * 146097;
-    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
-    day = int(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
-    month = int(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
-    year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-}
-
-constexpr int64_t SerialOfUnixEpoch = 25569;   // 1970-01-01
-constexpr int64_t LastSerial = 2958465;        // 9999-12-31
-constexpr int64_t SerialOf1904 = 1462;         // 1904-01-01, day 0 of workbooks that count from 1904
-constexpr int64_t SerialOfLeapDay1900 = 60;    // 1900-02-29, a day that spreadsheet applications count
-constexpr int64_t MillisecondsPerDay = 86400000;
 
 } // namespace
 
@@ -135,52 +117,101 @@ bool IsDateFormatCode(std::u16string_view code) {
 }
 
 std::optional<std::u16string> SerialToDateText(double serial, std::u16string_view timeSeparator, bool date1904) {
-    if (!(serial >= 0)) return std::nullopt;
-    if (date1904) serial += double(SerialOf1904);
-    if (serial >= double(LastSerial + 1)) return std::nullopt;
-    int64_t days = int64_t(std::floor(serial));
-    const double fraction = serial - double(days);
-    int64_t milliseconds = 0;
-    if (fraction != 0) {
-        // Rounded to the millisecond first; the seconds are then dropped, not rounded into the minute.
-        milliseconds = std::llround(fraction * double(MillisecondsPerDay));
-        if (milliseconds >= MillisecondsPerDay) {
-            ++days;
-            milliseconds -= MillisecondsPerDay;
-        }
-        if (days > LastSerial) return std::nullopt;
-    }
-    int64_t year = 0;
-    int month = 0;
-    int day = 0;
-    if (!date1904 && days >= 1 && days <= SerialOfLeapDay1900) {
-        // Spreadsheet applications count 1900 as a leap year, as the first of them did: serial 1 is
-        // 1900-01-01, 59 is 1900-02-28 and 60 the 1900-02-29 that never was. From 61 on the count is
-        // the calendar's again.
-        if (days == SerialOfLeapDay1900) {
-            year = 1900;
-            month = 2;
-            day = 29;
-        } else {
-            CivilFromDays(days + 1 - SerialOfUnixEpoch, year, month, day);
-        }
-    } else {
-        CivilFromDays(days - SerialOfUnixEpoch, year, month, day);
-    }
+    // Rounded to the millisecond first; the seconds are then dropped, not rounded into the minute.
+    const auto when = SplitDateSerial(serial, date1904 ? TDateSystem::Days1904 : TDateSystem::Days1900, 3);
+    if (!when) return std::nullopt;
     char date[16];
-    std::snprintf(date, sizeof date, "%04d-%02d-%02d", int(year), month, day);
+    std::snprintf(date, sizeof date, "%04d-%02d-%02d", int(when->Year), int(when->Month), int(when->Day));
     std::u16string text = AsciiToUtf16(date);
-    if (fraction != 0) {
+    if (serial != std::floor(serial)) {
         char hours[4];
         char minutes[4];
-        std::snprintf(hours, sizeof hours, "%02d", int(milliseconds / 3600000));
-        std::snprintf(minutes, sizeof minutes, "%02d", int(milliseconds / 60000 % 60));
+        std::snprintf(hours, sizeof hours, "%02d", int(when->Hour));
+        std::snprintf(minutes, sizeof minutes, "%02d", int(when->Minute));
         text += u' ';
         text += AsciiToUtf16(hours);
         text += timeSeparator;
         text += AsciiToUtf16(minutes);
     }
     return text;
+}
+
+namespace {
+
+// The digits of text at i, exactly count of them, as a number; i moves past them. None otherwise.
+std::optional<int32_t> ReadDigits(std::u16string_view text, size_t& i, size_t count) {
+    if (i + count > text.size()) return std::nullopt;
+    int32_t value = 0;
+    for (size_t end = i + count; i < end; ++i) {
+        if (text[i] < u'0' || text[i] > u'9') return std::nullopt;
+        value = value * 10 + (text[i] - u'0');
+    }
+    return value;
+}
+
+bool Skip(std::u16string_view text, size_t& i, char16_t c) {
+    if (i >= text.size() || text[i] != c) return false;
+    ++i;
+    return true;
+}
+
+} // namespace
+
+std::optional<double> IsoDateTimeSerial(std::u16string_view text, bool date1904) {
+    size_t i = 0;
+    const auto year = ReadDigits(text, i, 4);
+    const auto month = Skip(text, i, u'-') ? ReadDigits(text, i, 2) : std::nullopt;
+    const auto day = Skip(text, i, u'-') ? ReadDigits(text, i, 2) : std::nullopt;
+    if (!year || !month || !day) return std::nullopt;
+    const auto date = DateSerial(*year, *month, *day, date1904 ? TDateSystem::Days1904 : TDateSystem::Days1900);
+    if (!date) return std::nullopt;
+    double seconds = 0;
+    if (Skip(text, i, u'T')) {
+        const auto hour = ReadDigits(text, i, 2);
+        const auto minute = Skip(text, i, u':') ? ReadDigits(text, i, 2) : std::nullopt;
+        if (!hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
+        seconds = *hour * 3600.0 + *minute * 60.0;
+        if (Skip(text, i, u':')) {
+            const auto second = ReadDigits(text, i, 2);
+            if (!second || *second > 59) return std::nullopt;
+            seconds += *second;
+            if (Skip(text, i, u'.')) {
+                double unit = 0.1;
+                const size_t first = i;
+                for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i, unit /= 10) seconds += (text[i] - u'0') * unit;
+                if (i == first) return std::nullopt;
+            }
+        }
+        Skip(text, i, u'Z');
+    }
+    if (i != text.size()) return std::nullopt;
+    return double(*date) + seconds / 86400.0;
+}
+
+const TNumberFormat& TXlsxWorkbook::CellNumberFormat(int32_t styleIndex) const {
+    static const TNumberFormat general;
+    if (styleIndex < 0 || size_t(styleIndex) >= FCellFormats.size()) return general;
+    return *FCellFormats[size_t(styleIndex)];
+}
+
+TShownText TXlsxWorkbook::ShownText(int32_t sheetIndex, int32_t row, int32_t col) const {
+    TShownText shown;
+    if (!IsSheetIndex(sheetIndex)) return shown;
+    const TXlsxSheet& sheet = Sheet(sheetIndex);
+    const std::u16string_view stored = sheet.Text(row, col);
+    const TCellKind kind = sheet.Kind(row, col);
+    if (stored.empty() || kind == TCellKind::AsStored) {
+        shown.Text = stored;
+        return shown;
+    }
+    const TNumberFormat& format = CellNumberFormat(sheet.StyleIndex(row, col));
+    if (kind == TCellKind::Text) return format.FormatText(stored);
+    const std::optional<double> value = sheet.Number(row, col);
+    if (!value) {
+        shown.Text = stored; // a number cell whose value is no number
+        return shown;
+    }
+    return format.FormatNumber(*value, FDate1904 ? TDateSystem::Days1904 : TDateSystem::Days1900);
 }
 
 } // namespace tabulix

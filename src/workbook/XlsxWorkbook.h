@@ -1,5 +1,6 @@
 #pragma once
 
+#include "format/NumberFormat.h"
 #include "workbook/PackageEntries.h"
 
 #include <pugixml.hpp>
@@ -21,7 +22,8 @@ namespace tabulix {
 // while the pool grows: a text that does not fit in the room left starts a new block, and the room
 // stays unused, so a growing pool never copies what it holds. ShrinkToFit, once a pool is complete,
 // is the one operation that moves a block. Handle 0 is the empty text. Texts are only added; a text
-// that is no longer used stays until the pool is built anew.
+// that is no longer used stays until the pool is built anew. Handles stay below 2^29 (8 Ki blocks), so
+// that a grid has the three upper bits of a cell's handle for marks of its own.
 class TTextPool {
 public:
     TTextPool();
@@ -44,9 +46,18 @@ private:
     size_t FUnits = 0;
 };
 
+// What a cell holds, which decides how its style shows it: a text (a shared or inline string, the text
+// result of a formula, or nothing); a number, whose display text is the number as the file stores it;
+// a date, whose display text is a date (that the loader made of a number, or the ISO date a date cell
+// stores) and whose serial is kept beside it; a value shown as stored whatever its style (a truth
+// value, an error).
+enum class TCellKind : uint8_t { Text = 0, Number = 1, Date = 2, AsStored = 3 };
+
 // One worksheet's grid of display texts, RowCount rows of ColCount cells, 0-based: Text(r, c) is the
 // cell in row r+1 and column c (column 0 is A); an empty text is an empty cell. The texts live in the
 // sheet's pool, or, for shared strings, in the workbook's shared pool, which the sheet holds on to.
+// Beside its text each cell has its kind, kept in its handle, and the index of its style in the
+// workbook's cellXfs, kept only for sheets that have a cell of a style other than 0.
 struct TXlsxSheet {
     std::u16string Name;
     std::u16string PartName; // entry name of the worksheet part, without a leading "/"
@@ -58,13 +69,26 @@ struct TXlsxSheet {
 
     // The cell's text; empty outside the grid. The view stays valid until the sheet is next changed.
     std::u16string_view Text(int32_t row, int32_t col) const {
-        if (row < 0 || col < 0 || row >= RowCount || col >= ColCount) return {};
-        const size_t index = size_t(row) * size_t(ColCount) + size_t(col);
-        if (index >= FCells.size()) return {};
+        const size_t index = CellIndex(row, col);
+        if (index == NoCell) return {};
         const uint32_t handle = FCells[index];
-        if (handle & SharedText) return FShared->At(handle & ~SharedText);
-        return FTexts.At(handle);
+        if (handle & SharedText) return FShared->At(handle & PlaceBits);
+        return FTexts.At(handle & PlaceBits);
     }
+    // Text outside the grid.
+    TCellKind Kind(int32_t row, int32_t col) const {
+        const size_t index = CellIndex(row, col);
+        return index == NoCell ? TCellKind::Text : KindOf(FCells[index]);
+    }
+    // The cell's index in the workbook's cellXfs, as its s attribute gives it: 0 without one, and
+    // outside the grid; 65535 stands for every index from there on, which no workbook has.
+    int32_t StyleIndex(int32_t row, int32_t col) const {
+        const size_t index = CellIndex(row, col);
+        return index == NoCell || FStyles.empty() ? 0 : FStyles[index];
+    }
+    // The value of a number or a date cell; none for other cells, and for a number cell whose text
+    // does not read as a number.
+    std::optional<double> Number(int32_t row, int32_t col) const;
 
     // A sheet holding the given rows (each as long as the longest, filled with empty texts), for grids
     // made in code.
@@ -72,27 +96,66 @@ struct TXlsxSheet {
 
 private:
     friend class TXlsxWorkbook;
-    static constexpr uint32_t SharedText = 0x80000000u; // a handle into the shared pool
+    // A cell's handle: the top bit for a text of the shared pool, the next two for the cell's kind, the
+    // rest for the text's place in its pool.
+    static constexpr uint32_t SharedText = 0x80000000u;
+    static constexpr uint32_t KindBits = 0x60000000u;
+    static constexpr int KindShift = 29;
+    static constexpr uint32_t PlaceBits = 0x1FFFFFFFu;
+    static constexpr uint32_t KindMark(TCellKind kind) { return uint32_t(kind) << KindShift; }
+    static constexpr TCellKind KindOf(uint32_t handle) { return TCellKind((handle & KindBits) >> KindShift); }
+    static constexpr size_t NoCell = SIZE_MAX;
+    size_t CellIndex(int32_t row, int32_t col) const {
+        if (row < 0 || col < 0 || row >= RowCount || col >= ColCount) return NoCell;
+        const size_t index = size_t(row) * size_t(ColCount) + size_t(col);
+        return index < FCells.size() ? index : NoCell;
+    }
 
     // A cell's new text made ready without changing what the grid shows: the room or the wider grid
     // it needs, and the text in the pool. Committing it cannot fail, so an edit whose other half
     // fails in between leaves the grid as it was.
+    // The cell keeps its style.
     struct TCellChange {
         int32_t Row = 0, Col = 0, Rows = 0, Cols = 0;
-        uint32_t Handle = 0;
-        std::vector<uint32_t> Widened; // the grid with more columns, when it needs them
+        uint32_t Handle = 0;                 // with the mark of its kind
+        std::vector<uint32_t> Widened;       // the grid with more columns, when it needs them
+        std::vector<uint16_t> WidenedStyles; // and its styles, when the sheet keeps them
     };
-    TCellChange PrepareCellChange(int32_t row, int32_t col, std::u16string_view text);
+    TCellChange PrepareCellChange(int32_t row, int32_t col, std::u16string_view text, TCellKind kind);
     void CommitCellChange(TCellChange& change) noexcept;
+
+    // The cells of a structural edit, made ready before the worksheet's XML changes, so that taking
+    // them once it has changed cannot fail: a column inserted (empty) or deleted, or the rows in a new
+    // order (order[newRow] = oldRow). Every cell keeps its kind and style.
+    struct TGridShape {
+        int32_t Cols = 0;
+        std::vector<uint32_t> Cells;
+        std::vector<uint16_t> Styles;
+    };
+    TGridShape WithColumn(int32_t atCol, bool insert) const;
+    TGridShape Reordered(const std::vector<int32_t>& order) const;
+    void TakeShape(TGridShape& shape) noexcept;
+    // Room for one more row, so that InsertEmptyRow cannot fail; room for a few at once, so that
+    // inserting row after row does not copy the grid each time.
+    void ReserveRow();
+    void InsertEmptyRow(int32_t atRow) noexcept;
+    void EraseRow(int32_t atRow) noexcept;
 
     // An empty grid of rows x cols.
     void Reset(int32_t rows, int32_t cols);
     uint32_t& Cell(int32_t row, int32_t col) { return FCells[size_t(row) * size_t(ColCount) + size_t(col)]; }
+    // The serial of a date cell's handle, kept in FSerials.
+    std::optional<double> SerialOf(uint32_t handle) const;
+    void SortSerials() noexcept;
     // Builds the pool anew from the texts the grid still shows, once edits have left enough behind; a
     // pool that cannot be built anew for want of memory stays as it is.
     void CompactWhenWasteful() noexcept;
 
-    std::vector<uint32_t> FCells; // RowCount x ColCount handles, row by row
+    std::vector<uint32_t> FCells;  // RowCount x ColCount handles, row by row
+    std::vector<uint16_t> FStyles; // RowCount x ColCount cellXfs indexes, or none while every one is 0
+    // The serial of each date cell by its handle, which no other cell has; sorted by handle. The serial
+    // of a cell replaced or removed stays until the pool is built anew.
+    std::vector<std::pair<uint32_t, double>> FSerials;
     TTextPool FTexts;
     std::shared_ptr<const TTextPool> FShared;
     size_t FUnusedUnits = 0; // units of replaced texts still in FTexts
@@ -124,6 +187,14 @@ public:
     // The record at index, 0 <= index < SheetCount(); the grid is shared, not copied.
     const TXlsxSheet& Sheet(int32_t index) const { return FSheets[size_t(index)]; }
     const std::u16string& FileName() const { return FFileName; }
+    // The text a cell shows, as spreadsheet applications show it: its value through the number format
+    // of its style (a number, a date or a time; a text through the format's text section), with the
+    // colour and the fill character the format names; a truth value or an error as stored; empty
+    // outside the sheets and grids. Formatted on each call. A cell's display text, Text(row, col),
+    // stays what the file stores, which edits, exports and the page import work with.
+    TShownText ShownText(int32_t sheetIndex, int32_t row, int32_t col) const;
+    // The number format of a style, by its index in cellXfs; General for an index beyond the list.
+    const TNumberFormat& CellNumberFormat(int32_t styleIndex) const;
     bool IsLoaded() const { return !FOriginalEntries.Empty(); }
 
     // Edits of one worksheet: the grid and the worksheet's XML change together, or neither does. A
@@ -207,7 +278,8 @@ protected:
     std::u16string ResolveRelTarget(const pugi::xml_document* rels, std::u16string_view relId) const;
 
     void LoadSharedStrings();
-    void LoadDateStyles();
+    // The number format of every style, and which of them give a date text.
+    void LoadStyles();
     bool IsDateStyle(int64_t styleIndex) const;
     TXlsxSheet ReadWorksheet(const std::u16string& partName, const std::u16string& name);
     // The handle of a cell's display text, added to the sheet's pool unless it is a shared string.
@@ -218,7 +290,9 @@ protected:
     // The shared-string table while loading: its texts, and the handle of each by index.
     std::shared_ptr<TTextPool> FSharedTexts;
     std::vector<uint32_t> FSharedHandles;
-    std::vector<bool> FDateFormatIds; // by cell-format index: whether it shows a date
+    std::vector<bool> FDateFormatIds; // by cell-format index: whether its display text is a date
+    TNumberFormatTable FNumberFormats; // the workbook's own codes that its styles use, each read once
+    std::vector<const TNumberFormat*> FCellFormats; // by cell-format index, from FNumberFormats
     TPackageEntries FOriginalEntries;
     std::unordered_map<const TPackageEntry*, std::string> FLoadingBytes; // only while loading
     std::unique_ptr<TSheetDataIndex> FEditIndex;
@@ -237,6 +311,8 @@ constexpr uint64_t MaxOutputBytes = uint64_t(512) << 20;
 // UTF-8, each text cut to its first maxUnits units, every repeat counted. Counting stops once the total
 // passes MaxOutputBytes.
 uint64_t SheetOutputBytes(const TXlsxSheet& sheet, uint64_t perCell, size_t maxUnits = SIZE_MAX);
+// The same for the texts the cells of a sheet show (ShownText), every one formatted.
+uint64_t ShownOutputBytes(const TXlsxWorkbook& workbook, int32_t sheetIndex, uint64_t perCell);
 // Throws TTabulixError naming the output ("export", "dump") when bytes pass MaxOutputBytes; called
 // before anything is written.
 void RefuseOversizedOutput(uint64_t bytes, std::u16string_view output);
@@ -272,5 +348,10 @@ bool IsDateFormatCode(std::u16string_view code);
 // are shown as spreadsheet applications show them, which count a 1900-02-29: 1 is 1900-01-01 and 60
 // is 1900-02-29. None when the value is not a calendar date from day 0 to 9999-12-31.
 std::optional<std::u16string> SerialToDateText(double serial, std::u16string_view timeSeparator, bool date1904 = false);
+
+// The serial of a date cell's value as the file format writes it (t="d"), an ISO 8601 date with an
+// optional time: 2024-01-01, 2024-01-01T18:30:15.5, with a final Z; none for anything else and for a
+// day its date system does not have.
+std::optional<double> IsoDateTimeSerial(std::u16string_view text, bool date1904 = false);
 
 } // namespace tabulix

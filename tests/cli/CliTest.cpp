@@ -44,6 +44,21 @@ TEST(CliCommands, SheetsAndDump) {
     EXPECT_NE(all.Out.find("[[\"\",\"tab\\there\"]]},{\"name\":\"Zweite"), std::string::npos) << all.Out;
 }
 
+TEST(CliCommands, DumpOfShownTexts) {
+    TTempFolder folder;
+    const auto book = folder / u"shown.xlsx";
+    TXlsxFixture()
+        .Styles(StylesXml({0, 10, 14}))
+        .Sheet("S", "<row r=\"1\">" + CellXml("A1", "0.125", "", "1") + CellXml("B1", "45292.5", "", "2") +
+                        CellXml("C1", "x", "str", "1") + "</row>")
+        .WriteTo(book);
+    const TCliRun shown = RunCli({"dump", Utf8(book), "--shown", "--sheet", "0"});
+    EXPECT_EQ(shown.Code, 0) << shown.Err;
+    EXPECT_EQ(shown.Out, "{\"sheets\":[{\"name\":\"S\",\"part\":\"xl/worksheets/sheet1.xml\",\"rows\":1,\"cols\":3,"
+                         "\"cells\":[[\"12.50%\",\"1/1/2024\",\"x\"]]}]}\n");
+    EXPECT_NE(RunCli({"dump", Utf8(book)}).Out.find("[[\"0.125\",\"2024-01-01 12:00\",\"x\"]]"), std::string::npos);
+}
+
 TEST(CliCommands, NewWritesTheBlankWorkbookIntoNewFolders) {
     TTempFolder folder;
     const auto book = folder / u"a" / u"b" / u"New.xlsx";
@@ -157,6 +172,7 @@ TEST(CliCommands, OutputsPastTheLimitAreRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(dump.Code, 1);
     EXPECT_EQ(dump.Err, "This dump would be too large (more than 512 MB); nothing was written.\n");
     EXPECT_EQ(dump.Out, "");
+    EXPECT_EQ(RunCli({"dump", Utf8(book), "--shown"}).Err, dump.Err);
     for (const char* format : {"CSV", "Text", "HTML", "XMLSpreadsheet", "Word"}) {
         const auto out = folder / u"out";
         const TCliRun run = RunCli({"export", Utf8(book), Utf8(out), "--format", format});

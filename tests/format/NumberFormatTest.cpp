@@ -327,6 +327,24 @@ TEST(NumberFormat, ShowsValuesAsTheirCodesSay) {
             EXPECT_EQ(shown.FillAt, row.FillAt);
         }
     }
+    // A text repeated by many @ stops at what a cell can hold.
+    const std::u16string text(20000, u'x');
+    EXPECT_EQ(TNumberFormat(std::u16string(1000, u'@')).FormatText(text).Text, std::u16string(32767, u'x'));
+}
+
+TEST(SerialDate, DatesAndSerialsBothWays) {
+    for (const TDateSystem system : {TDateSystem::Days1900, TDateSystem::Days1904}) {
+        for (const int64_t serial : {0, 1, 59, 60, 61, 45292, 2957003}) {
+            const auto when = SplitDateSerial(double(serial), system);
+            ASSERT_TRUE(when);
+            EXPECT_EQ(DateSerial(when->Year, when->Month, when->Day, system), serial) << serial;
+        }
+    }
+    EXPECT_FALSE(DateSerial(1899, 12, 31, TDateSystem::Days1900)); // between day 0 and 1900-01-01
+    EXPECT_FALSE(DateSerial(1900, 2, 29, TDateSystem::Days1904));
+    EXPECT_FALSE(DateSerial(1903, 12, 31, TDateSystem::Days1904));
+    EXPECT_FALSE(DateSerial(2023, 2, 29, TDateSystem::Days1900));
+    EXPECT_EQ(DateSerial(9999, 12, 31, TDateSystem::Days1900), 2958465);
 }
 
 } // namespace

@@ -19,12 +19,13 @@ int main(int argc, char** argv) {
         std::cerr << "usage: tabulix_fuzz_seeds WORKBOOK_FOLDER NUMBER_FORMAT_FOLDER\n";
         return 2;
     }
-    const std::string rows = "<row r=\"1\">" + CellXml("A1", "0", "s") + CellXml("B1", "45292.75", "", "1") +
-                             CellXml("C1", "1", "b") + CellXml("D1", "#N/A", "e") + "</row><row r=\"2\">" +
+    const std::string rows = "<row r=\"1\">" + CellXml("A1", "0", "s", "3") + CellXml("B1", "45292.75", "", "1") +
+                             CellXml("C1", "1", "b", "2") + CellXml("D1", "#N/A", "e") + CellXml("E1", "-2.5", "", "2") +
+                             "</row><row r=\"2\">" +
                              "<c r=\"A2\" t=\"inlineStr\"><is><t>in_x000D_line</t></is></c>" + CellXml("GR2000", "9") +
                              "</row>";
     const std::string strings = "<si><t>plain</t></si><si><r><t>run</t></r><rPh><t>ph</t></rPh></si>";
-    const std::string styles = StylesXml({0, 14, 164}, {{164, "0.00;[Red]-0.00"}});
+    const std::string styles = StylesXml({0, 14, 164, 165}, {{164, "0.00;[Red]-0.00"}, {165, "@\" units\""}});
     const std::vector<std::string> packages = {
         tabulix::BlankWorkbookBytes(),
         TXlsxFixture().Sheet("Data", rows).SharedStrings({"<t>plain</t>", "<r><t>run</t></r>"}).Styles(styles).Bytes(),

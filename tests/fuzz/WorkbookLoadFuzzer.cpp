@@ -8,6 +8,7 @@
 #include "workbook/XlsxWorkbook.h"
 #include "workbook/ZipPackage.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -50,7 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     // A loaded workbook keeps its promises: at least one sheet, every grid within the load limit and
-    // every cell's text readable (the sanitizers watch each handle into the pools).
+    // every cell's text readable (the sanitizers watch each handle into the pools), and every cell shown
+    // through its style's format in a text of bounded length: the number sections of a code the engine
+    // reads (of 1,024 characters at most) stay within 70,000 characters, a text section within what a
+    // cell holds.
     if (workbook.SheetCount() < 1) __builtin_trap();
     size_t units = 0;
     for (int32_t i = 0; i < workbook.SheetCount(); ++i) {
@@ -60,16 +64,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             __builtin_trap();
         }
         for (int32_t r = 0; r < sheet.RowCount; ++r) {
-            for (int32_t c = 0; c < sheet.ColCount; ++c) units += sheet.Text(r, c).size();
+            for (int32_t c = 0; c < sheet.ColCount; ++c) {
+                const size_t stored = sheet.Text(r, c).size();
+                units += stored;
+                const tabulix::TShownText shown = workbook.ShownText(i, r, c);
+                if (shown.Text.size() > std::max(stored, size_t(70000))) __builtin_trap();
+                if (shown.Fill != 0 && shown.FillAt > shown.Text.size()) __builtin_trap();
+            }
         }
     }
     if (units > 0x80000000u) __builtin_trap();
-    // Edited and saved, it loads again: what the serialiser writes back is read as it was.
+    // Edited and saved, it loads again: what the serialiser writes back is read as it was. Its cells
+    // are still shown after each edit.
     try {
         workbook.SetCellValue(0, 0, 0, u"x\ty");
         workbook.InsertRow(0, 0);
         workbook.SortByColumn(0, 0, false, false);
+        workbook.DeleteColumn(0, 0);
+        workbook.SetCellValue(0, 1, 1, u"0.5");
     } catch (const tabulix::TTabulixError&) {
+    }
+    const tabulix::TXlsxSheet& edited = workbook.Sheet(0);
+    for (int32_t r = 0; r < std::min(edited.RowCount, 3); ++r) {
+        for (int32_t c = 0; c < std::min(edited.ColCount, 3); ++c) units += workbook.ShownText(0, r, c).Text.size();
     }
     tabulix::TXlsxWorkbook saved;
     try {

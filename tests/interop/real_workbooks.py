@@ -239,22 +239,27 @@ def integer(text, default):
         return default
 
 
-def date_styles(package):
-    """For each cell format (xf) of the styles part, whether it shows numbers as dates."""
+def style_formats(package):
+    """The workbook's own format codes by numFmtId, and the numFmtId of each cell format (xf) of the
+    first cellXfs, by index."""
     data = part_bytes(package, "xl/styles.xml")
     if data is None:
-        return []
+        return {}, []
     root = ElementTree.fromstring(data)
-    custom, styles = {}, []
+    custom, ids = {}, None
     for child in root:
         if local_name(child.tag) == "numFmts":
             for fmt in child:
-                custom[integer(fmt.get("numFmtId"), -1)] = is_date_code(fmt.get("formatCode", ""))
-        elif local_name(child.tag) == "cellXfs" and not styles:
-            for xf in child:
-                fmt = integer(xf.get("numFmtId"), 0)
-                styles.append(14 <= fmt <= 22 or 45 <= fmt <= 47 or (fmt >= 164 and custom.get(fmt, False)))
-    return styles
+                custom[integer(fmt.get("numFmtId"), -1)] = fmt.get("formatCode", "")
+        elif local_name(child.tag) == "cellXfs" and ids is None:
+            ids = [integer(xf.get("numFmtId"), 0) for xf in child]
+    return custom, ids or []
+
+
+def date_styles(package):
+    """For each cell format (xf) of the styles part, whether it shows numbers as dates."""
+    custom, ids = style_formats(package)
+    return [14 <= fmt <= 22 or 45 <= fmt <= 47 or (fmt >= 164 and is_date_code(custom.get(fmt, ""))) for fmt in ids]
 
 
 def date_text(serial, date1904):

@@ -1,6 +1,7 @@
 #include "win32/HostProcess.h"
 
 #include "base/Files.h"
+#include "base/Text.h"
 
 #include <windows.h>
 
@@ -53,5 +54,7 @@ THostRun RunHostScript(const std::string& script, const std::filesystem::path& f
     CloseHandle(readEnd);
     return run;
 }
+
+std::string ScriptPath(const std::filesystem::path& path) { return Utf16ToUtf8(PathToText(path)); }
 
 } // namespace tabulix::testing

@@ -14,4 +14,7 @@ struct THostRun {
 // text, as a separate process, and collects what it printed.
 THostRun RunHostScript(const std::string& script, const std::filesystem::path& folder);
 
+// A path as a host script names it: its Windows form in UTF-8.
+std::string ScriptPath(const std::filesystem::path& path);
+
 } // namespace tabulix::testing

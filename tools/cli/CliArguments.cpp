@@ -17,13 +17,19 @@ std::optional<std::string> TArguments::Option(const std::string& name) const {
     return found->second;
 }
 
+bool TArguments::Flag(const std::string& name) const { return std::find(Flags.begin(), Flags.end(), name) != Flags.end(); }
+
 TArguments ParseArguments(const std::vector<std::string>& args, size_t from, const std::vector<std::string>& options,
-                          size_t positionalCount) {
+                          size_t positionalCount, const std::vector<std::string>& flags) {
     TArguments parsed;
     for (size_t i = from; i < args.size(); ++i) {
         const std::string& word = args[i];
         if (word.size() > 2 && word.compare(0, 2, "--") == 0) {
             const std::string name = word.substr(2);
+            if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
+                parsed.Flags.push_back(name);
+                continue;
+            }
             if (std::find(options.begin(), options.end(), name) == options.end()) {
                 throw TUsageError{"unknown option " + word};
             }

@@ -25,7 +25,8 @@ namespace {
 constexpr const char* Usage =
     "usage:\n"
     "  tabulix sheets FILE                 the visible worksheet names, one a line, in tab order\n"
-    "  tabulix dump FILE [--sheet N]       the loaded grids as JSON (N is 0-based)\n"
+    "  tabulix dump FILE [--sheet N] [--shown]\n"
+    "                                      the loaded grids as JSON (N is 0-based), stored or shown texts\n"
     "  tabulix new FILE                    write a new blank workbook\n"
     "  tabulix edit FILE -o OUT OP...      apply edits in order and save to OUT\n"
     "  tabulix export FILE OUT --format F [--scope S] [--sheet N]\n"
@@ -54,7 +55,9 @@ int Sheets(const std::vector<std::string>& args, std::ostream& out) {
     return ExitSuccess;
 }
 
-void WriteSheetJson(const TXlsxSheet& sheet, std::ostream& out) {
+// A sheet's grid as JSON: each cell's text as the file stores it, or as the cell shows it.
+void WriteSheetJson(const TXlsxWorkbook& workbook, int32_t index, bool shown, std::ostream& out) {
+    const TXlsxSheet& sheet = workbook.Sheet(index);
     out << "{\"name\":" << JsonString(sheet.Name) << ",\"part\":" << JsonString(sheet.PartName)
         << ",\"rows\":" << sheet.RowCount << ",\"cols\":" << sheet.ColCount << ",\"cells\":[";
     // A row at a time, so that the stream is handed few large pieces.
@@ -63,7 +66,7 @@ void WriteSheetJson(const TXlsxSheet& sheet, std::ostream& out) {
         row.assign(r ? ",[" : "[");
         for (int32_t c = 0; c < sheet.ColCount; ++c) {
             if (c) row += ',';
-            AppendJsonString(row, sheet.Text(r, c));
+            AppendJsonString(row, shown ? std::u16string_view(workbook.ShownText(index, r, c).Text) : sheet.Text(r, c));
         }
         row += ']';
         out << row;
@@ -72,18 +75,20 @@ void WriteSheetJson(const TXlsxSheet& sheet, std::ostream& out) {
 }
 
 int Dump(const std::vector<std::string>& args, std::ostream& out) {
-    const TArguments arguments = ParseArguments(args, 1, {"sheet"}, 1);
+    const TArguments arguments = ParseArguments(args, 1, {"sheet"}, 1, {"shown"});
     const int32_t only = ReadIndexOption(arguments, "sheet", -1);
+    const bool shown = arguments.Flag("shown");
     const auto workbook = LoadWorkbook(arguments.At(0));
     if (only >= workbook->SheetCount()) {
         throw TTabulixError(FormatMessageText(u"The workbook has no sheet %s (it has %s).",
                                               {IntToText(only), IntToText(workbook->SheetCount())}));
     }
     // Nothing is printed when the whole would be too large: a small package can fill thousands of
-    // cells with one large text.
+    // cells with one large text. Quotes and a comma a cell.
     uint64_t bytes = 0;
     for (int32_t i = 0; i < workbook->SheetCount() && bytes <= MaxOutputBytes; ++i) {
-        if (only < 0 || i == only) bytes += SheetOutputBytes(workbook->Sheet(i), 3); // quotes and a comma
+        if (only >= 0 && i != only) continue;
+        bytes += shown ? ShownOutputBytes(*workbook, i, 3) : SheetOutputBytes(workbook->Sheet(i), 3);
     }
     RefuseOversizedOutput(bytes, u"dump");
     out << "{\"sheets\":[";
@@ -92,7 +97,7 @@ int Dump(const std::vector<std::string>& args, std::ostream& out) {
         if (only >= 0 && i != only) continue;
         if (!first) out << ',';
         first = false;
-        WriteSheetJson(workbook->Sheet(i), out);
+        WriteSheetJson(*workbook, i, shown, out);
     }
     out << "]}\n";
     return ExitSuccess;
