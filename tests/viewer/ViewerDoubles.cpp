@@ -1,10 +1,14 @@
 #include "viewer/ViewerDoubles.h"
 
+#include "base/Text.h"
+
+#include <algorithm>
+
 namespace tabulix::testing {
 
-void TRecordingCanvas::SetFont(const std::u16string&, int32_t, TFontStyle style) {
+void TRecordingCanvas::SetFont(const std::u16string& face, int32_t pointSize, TFontStyle style) {
     Style = style;
-    Calls.push_back({"font", {}, {}, {}, {}, u"", std::nullopt, 0, style});
+    Calls.push_back({"font", {}, {}, {}, {}, face, std::nullopt, 0, style, pointSize});
 }
 void TRecordingCanvas::SetDialogFont(TFontStyle style) {
     Style = style;
@@ -44,6 +48,66 @@ const TDrawCall* TRecordingCanvas::TextCall(const std::u16string& text) const {
         if ((call.Kind == "clipped" || call.Kind == "text") && call.Text == text) return &call;
     }
     return nullptr;
+}
+
+TShownGrid::TShownGrid(const TRecordingCanvas& canvas, const TRect& gridRect) {
+    // The grid is drawn inside its own clip: every cell a fill, then its text; the header row first,
+    // its first cell the corner, then each row led by its number.
+    const auto& calls = canvas.Calls;
+    auto call = std::find_if(calls.begin(), calls.end(), [&](const TDrawCall& c) { return c.Kind == "clip" && c.Rect == gridRect; });
+    std::vector<TShownCell> cells;
+    for (; call != calls.end() && call->Kind != "unclip"; ++call) {
+        if (call->Kind == "fill") cells.push_back(TShownCell{u"", call->Rect, *call->Color, {}, 0});
+        if (call->Kind == "clipped" && !cells.empty()) {
+            cells.back().Text = call->Text;
+            cells.back().Style = call->Style;
+            cells.back().TextX = call->At.X;
+        }
+    }
+    if (cells.empty()) return;
+    FCorner = cells.front();
+    std::map<int32_t, int32_t> colAt, rowAt; // by the left or top edge
+    for (const TShownCell& cell : cells) {
+        if (cell.Rect == FCorner.Rect) continue;
+        if (cell.Rect.Top == FCorner.Rect.Top) {
+            const int32_t col = ColumnLettersToIndex(cell.Text);
+            colAt[cell.Rect.Left] = col;
+            FCols[col] = cell;
+        } else if (cell.Rect.Left == FCorner.Rect.Left) {
+            const int32_t row = int32_t(std::stol(Utf16ToUtf8(cell.Text))) - 1;
+            rowAt[cell.Rect.Top] = row;
+            FRows[row] = cell;
+        } else {
+            FCells[{rowAt.at(cell.Rect.Top), colAt.at(cell.Rect.Left)}] = cell;
+        }
+    }
+}
+
+const TShownCell* TShownGrid::Cell(int32_t row, int32_t col) const {
+    const auto found = FCells.find({row, col});
+    return found == FCells.end() ? nullptr : &found->second;
+}
+
+std::u16string TShownGrid::Text(int32_t row, int32_t col) const {
+    const TShownCell* cell = Cell(row, col);
+    return cell ? cell->Text : u"(not shown)";
+}
+
+std::pair<int32_t, int32_t> TShownGrid::Selected(TColor selection) const {
+    for (const auto& [at, cell] : FCells) {
+        if (cell.Fill == selection) return {at.second, at.first};
+    }
+    return {-1, -1};
+}
+
+const TShownCell* TShownGrid::ColumnHeader(int32_t col) const {
+    const auto found = FCols.find(col);
+    return found == FCols.end() ? nullptr : &found->second;
+}
+
+const TShownCell* TShownGrid::RowHeader(int32_t row) const {
+    const auto found = FRows.find(row);
+    return found == FRows.end() ? nullptr : &found->second;
 }
 
 TWindowHandle TScriptedWindows::Add(TWindowHandle parent, TRect client, TPoint origin) {

@@ -18,10 +18,11 @@ struct TDrawCall {
     TPoint At;        // line (from), text, clipped
     TPoint To;        // line
     std::vector<TPoint> Points; // polyline
-    std::u16string Text;
+    std::u16string Text;        // text, clipped; the face of a font
     std::optional<TColor> Color;
     TColor Background = 0;
     TFontStyle Style;
+    int32_t PointSize = 0; // font
 };
 
 class TRecordingCanvas final : public TCanvas {
@@ -47,6 +48,40 @@ public:
     // The clipped texts drawn, in order.
     std::vector<TDrawCall> Texts() const;
     const TDrawCall* TextCall(const std::u16string& text) const;
+};
+
+// One cell of the grid as a paint showed it.
+struct TShownCell {
+    std::u16string Text;
+    TRect Rect;
+    TColor Fill = 0;
+    TFontStyle Style;
+    int32_t TextX = 0; // where its text starts
+};
+
+// The grid of one paint, read back from what was drawn inside the grid's rectangle: the cells shown by
+// row and column (0-based, as the headers number and letter them).
+class TShownGrid {
+public:
+    TShownGrid(const TRecordingCanvas& canvas, const TRect& gridRect);
+    // The cell, or null when it was not shown.
+    const TShownCell* Cell(int32_t row, int32_t col) const;
+    std::u16string Text(int32_t row, int32_t col) const;
+    // The first row and column shown; -1 when none is.
+    int32_t TopRow() const { return FRows.empty() ? -1 : FRows.begin()->first; }
+    int32_t LeftCol() const { return FCols.empty() ? -1 : FCols.begin()->first; }
+    // The cell filled in the selection colour, as (column, row); (-1, -1) when none is shown.
+    std::pair<int32_t, int32_t> Selected(TColor selection) const;
+    // The header cell at the top left: as high as a row, as wide as the row numbers.
+    const TShownCell& Corner() const { return FCorner; }
+    // A header cell of a column (its letters) or of a row (its number); null when not shown.
+    const TShownCell* ColumnHeader(int32_t col) const;
+    const TShownCell* RowHeader(int32_t row) const;
+
+private:
+    TShownCell FCorner;
+    std::map<int32_t, TShownCell> FCols, FRows;
+    std::map<std::pair<int32_t, int32_t>, TShownCell> FCells;
 };
 
 // What a test hands the viewer as the lParam of WM_MEASUREITEM or WM_DRAWITEM.
