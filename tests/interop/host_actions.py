@@ -52,7 +52,8 @@ exports = {"CSV": "Book.csv", "Text": "Book.txt", "HTML": "Book.html", "XML Spre
 settings = ("ToolbarColor=1A2B3C{CR}{LF}HeaderColor=#FFE0A0{LF}SelectionColor=A0FFA0;"
             "GridFont=Courier New;FontSize=11{CR}RowHeight=26;ColumnWidth=120")
 
-script = f"""init
+script = f"""strict-messages
+init
 register
 rect Rect1 20 30 600 320
 exec TabulNew Rect1 "{windows(book)}"
