@@ -124,6 +124,20 @@ std::string CellXml(const std::string& ref, const std::string& value, const std:
     return xml + "><v>" + value + "</v></c>";
 }
 
+std::string InlineRowsXml(const std::vector<std::vector<std::string>>& rows) {
+    std::string xml;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const std::string number = std::to_string(r + 1);
+        xml += "<row r=\"" + number + "\">";
+        for (size_t c = 0; c < rows[r].size(); ++c) {
+            xml += "<c r=\"" + std::string(1, char('A' + c)) + number + "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" +
+                   rows[r][c] + "</t></is></c>";
+        }
+        xml += "</row>";
+    }
+    return xml;
+}
+
 std::string StylesXml(const std::vector<int>& cellFormatIds, const std::vector<std::pair<int, std::string>>& customFormats) {
     std::string xml = "<numFmts count=\"" + std::to_string(customFormats.size()) + "\">";
     for (const auto& [id, code] : customFormats) {

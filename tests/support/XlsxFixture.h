@@ -48,6 +48,9 @@ private:
 std::string CellXml(const std::string& ref, const std::string& value, const std::string& type = "",
                     const std::string& style = "");
 
+// Rows of cells holding the texts as inline strings, A1 first, one vector a row (columns A to Z).
+std::string InlineRowsXml(const std::vector<std::vector<std::string>>& rows);
+
 // styles.xml content whose cellXfs hold one xf per given numFmtId, after numFmts of the given custom
 // formats (id, code).
 std::string StylesXml(const std::vector<int>& cellFormatIds,

@@ -6,28 +6,9 @@
 using namespace tabulix;
 using namespace tabulix::testing;
 
-namespace {
-
-// Rows of the given cell texts as inline strings, A1 first.
-std::string Rows(const std::vector<std::vector<std::string>>& rows) {
-    std::string xml;
-    for (size_t r = 0; r < rows.size(); ++r) {
-        const std::string number = std::to_string(r + 1);
-        xml += "<row r=\"" + number + "\">";
-        for (size_t c = 0; c < rows[r].size(); ++c) {
-            xml += "<c r=\"" + std::string(1, char('A' + c)) + number + "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" +
-                   rows[r][c] + "</t></is></c>";
-        }
-        xml += "</row>";
-    }
-    return xml;
-}
-
-} // namespace
-
 TEST_F(Viewer, ArrowsStopAtTheEdgesPagesAndTheWheelMoveTheView) {
     TNeoSpreadsheet& viewer = MakeViewer();
-    viewer.LoadWorkbook(Workbook({"One"}, Rows(std::vector<std::vector<std::string>>(12, {"a", "b", "c"}))));
+    viewer.LoadWorkbook(Workbook({"One"}, InlineRowsXml(std::vector<std::vector<std::string>>(12, {"a", "b", "c"}))));
     Key(keys::Left);
     Key(keys::Up);
     EXPECT_EQ(Selected(), std::make_pair(0, 0));
@@ -60,7 +41,7 @@ TEST_F(Viewer, ArrowsStopAtTheEdgesPagesAndTheWheelMoveTheView) {
 
 TEST_F(Viewer, TypingEditsTheCellAndTheFocusLeavingStoresIt) {
     TNeoSpreadsheet& viewer = MakeViewer();
-    viewer.LoadWorkbook(Workbook({"One"}, Rows({{"Apple", "b"}, {"c", "d"}})));
+    viewer.LoadWorkbook(Workbook({"One"}, InlineRowsXml({{"Apple", "b"}, {"c", "d"}})));
     Type(u'\u00e9'); // a letter outside printable ASCII does nothing
     EXPECT_EQ(EditBox(), nullptr);
     Type(u'a');
@@ -98,7 +79,7 @@ TEST_F(Viewer, TypingEditsTheCellAndTheFocusLeavingStoresIt) {
 
 TEST_F(Viewer, TheEditBoxOfACellOutOfView) {
     TNeoSpreadsheet& viewer = MakeViewer();
-    viewer.LoadWorkbook(Workbook({"One"}, Rows(std::vector<std::vector<std::string>>(8, {"a", "b", "c", "d", "e", "f"}))));
+    viewer.LoadWorkbook(Workbook({"One"}, InlineRowsXml(std::vector<std::vector<std::string>>(8, {"a", "b", "c", "d", "e", "f"}))));
     for (int i = 0; i < 5; ++i) Key(keys::Right);
     Wheel(360, true); // the view back to column A: the selection lies right of the three columns that fit
     viewer.StartEditSelection();
@@ -114,7 +95,7 @@ TEST_F(Viewer, TheEditBoxOfACellOutOfView) {
 
 TEST_F(Viewer, FindSearchesOnFromTheSelectionAndComesRound) {
     TNeoSpreadsheet& viewer = MakeViewer(800, 300);
-    viewer.LoadWorkbook(Workbook({"One"}, Rows({{"Apple", "grape"}, {"Snapper", " pp"}})));
+    viewer.LoadWorkbook(Workbook({"One"}, InlineRowsXml({{"Apple", "grape"}, {"Snapper", " pp"}})));
     Choose(7, 0); // Review > Find
     ASSERT_NE(FindBox(), nullptr);
     EXPECT_EQ(FWindows.Window(FindBox())->Origin.X, 580);
@@ -181,7 +162,7 @@ TEST_F(Viewer, ActionToolbarButtonsAndSaving) {
     TNeoSpreadsheet& viewer = MakeViewer();
     viewer.SetToolbarPlacement(u"Page");
     viewer.SetShowActionToolbar(true);
-    const std::u16string book = Workbook({"One"}, Rows({{"a", "b"}}));
+    const std::u16string book = Workbook({"One"}, InlineRowsXml({{"a", "b"}}));
     viewer.LoadWorkbook(book);
     const std::string posted = "post " + std::to_string(messages::PageNavigate);
     Click(40, 15); // < Prev: posted, the host hears of it once this click is done
@@ -213,7 +194,7 @@ TEST_F(Viewer, AFailureToStoreTheTextIsReportedAndTheBoxStillGoes) {
     // A processing instruction that is not well-formed: reading passes over it, but the part cannot be
     // opened for change, so storing the edit box's text fails.
     TNeoSpreadsheet& viewer = MakeViewer();
-    viewer.LoadWorkbook(Workbook({"One"}, Rows({{"a"}}) + "<?note?broken?>"));
+    viewer.LoadWorkbook(Workbook({"One"}, InlineRowsXml({{"a"}}) + "<?note?broken?>"));
     Type(u'x');
     ASSERT_NE(EditBox(), nullptr);
     EXPECT_NO_THROW(FWindows.SetFocus(FHost.Window));
@@ -235,7 +216,7 @@ TEST(HighlightColours, ByNameTrimmedIgnoringCase) {
 
 TEST_F(Viewer, HighlightTogglesReplacesAndClears) {
     TNeoSpreadsheet& viewer = MakeViewer();
-    viewer.LoadWorkbook(Workbook({"One"}, Rows({{"a", "b"}})));
+    viewer.LoadWorkbook(Workbook({"One"}, InlineRowsXml({{"a", "b"}})));
     viewer.ToggleHighlightSelection(u" yellow ");
     viewer.ToggleHighlightSelection(u"Green");
     EXPECT_EQ(HighlightOfSelection(), RgbColor(128, 255, 128));

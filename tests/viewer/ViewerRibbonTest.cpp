@@ -11,13 +11,9 @@ namespace {
 
 // A column of values in A1 downwards, as inline strings.
 std::string Column(const std::vector<std::string>& values) {
-    std::string xml;
-    for (size_t r = 0; r < values.size(); ++r) {
-        const std::string ref = "A" + std::to_string(r + 1);
-        xml += "<row r=\"" + std::to_string(r + 1) + "\"><c r=\"" + ref + "\" t=\"inlineStr\"><is><t>" + values[r] +
-               "</t></is></c></row>";
-    }
-    return xml;
+    std::vector<std::vector<std::string>> rows;
+    for (const std::string& value : values) rows.push_back({value});
+    return InlineRowsXml(rows);
 }
 
 class Ribbon : public Viewer {

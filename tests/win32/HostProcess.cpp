@@ -1,6 +1,11 @@
 #include "win32/HostProcess.h"
 
 #include "base/Files.h"
+#include "base/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include <windows.h>
 
@@ -52,6 +57,23 @@ THostRun RunHostScript(const std::string& script, const std::filesystem::path& f
     CloseHandle(process.hThread);
     CloseHandle(readEnd);
     return run;
+}
+
+void ExpectPassed(const THostRun& run) {
+    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+    EXPECT_NE(run.Output.find("script passed"), std::string::npos) << run.Output;
+}
+
+std::string Windows(const std::filesystem::path& path) { return Utf16ToUtf8(PathToText(path)); }
+
+void KeepScreenshots(const std::filesystem::path& folder, std::initializer_list<const char16_t*> names) {
+    const char* keep = std::getenv("TABULIX_KEEP_SCREENSHOTS");
+    if (!keep || !*keep) return;
+    for (const char16_t* name : names) {
+        if (!std::filesystem::exists(folder / name)) continue;
+        std::filesystem::copy_file(folder / name, std::filesystem::path(keep) / name,
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
 }
 
 } // namespace tabulix::testing

@@ -4,6 +4,7 @@
 #include "base/Text.h"
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
+#include "viewer/ViewerPorts.h"
 #include "win32/HostProcess.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +13,6 @@ using namespace tabulix;
 using namespace tabulix::testing;
 
 namespace {
-
-std::string Windows(const std::filesystem::path& path) { return Utf16ToUtf8(PathToText(path)); }
 
 struct TViewerScene {
     TTempFolder Folder;
@@ -27,14 +26,9 @@ struct TViewerScene {
         Book = Windows(Folder / u"Book.xlsx");
     }
     // The host registered, with Rectangle Rect1 at (20, 30), 400 x 300.
-    std::string Header() const { return "init\nregister\nrect Rect1 20 30 400 300\n"; }
+    std::string Header() const { return ScriptStart + "rect Rect1 20 30 400 300\n"; }
     THostRun Run(const std::string& script) const { return RunHostScript(Header() + script, Folder.Path()); }
 };
-
-void ExpectPassed(const THostRun& run) {
-    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
-    EXPECT_NE(run.Output.find("script passed"), std::string::npos) << run.Output;
-}
 
 } // namespace
 
@@ -92,11 +86,12 @@ TEST(ViewerInTheHost, NavigatesBetweenSheets) {
 
 TEST(ViewerInTheHost, PageModeWithTheActionToolbar) {
     TViewerScene scene;
+    const std::string navigate = "send Rect1 " + std::to_string(messages::PageNavigate);
     ExpectPassed(scene.Run("exec TabulixOpen Rect1 \"" + scene.Book + "\" Costs Page Yes\n"
                            "expect-result true\nexpect-var [Costs] Costs\nexpect-var [Costs_Index] 2\n"
-                           "pump 300\n"
-                           "send Rect1 32905 1 0\nexpect-script Gotonextpage\n"
-                           "send Rect1 32905 0 0\nexpect-script GotoPrevpage\n"
+                           "pump 300\n" +
+                           navigate + " 1 0\nexpect-script Gotonextpage\n" +
+                           navigate + " 0 0\nexpect-script GotoPrevpage\n"
                            // the toolbar background, a white button, the grid's corner header cell
                            "pixel Rect1 1 1 E2E2E2\npixel Rect1 10 10 FFFFFF\npixel Rect1 20 40 E8E8E8\n"
                            // the border of the first button, around its label
@@ -138,13 +133,7 @@ TEST(ViewerInTheHost, PaintsTheRegionsOfEachPlacement) {
         open + "None No\npump 400\npixel Rect1 376 4 DADADA\n"
         "screenshot-rect Rect1 " + shots + "\\none.png\n"));
     EXPECT_GT(ReadFileBytes(scene.Folder / u"top.png").size(), 100u);
-    const char* keep = std::getenv("TABULIX_KEEP_SCREENSHOTS");
-    if (keep && *keep) {
-        for (const char16_t* name : {u"top.png", u"bottom.png", u"left.png", u"right.png", u"none.png"}) {
-            std::filesystem::copy_file(scene.Folder / name, std::filesystem::path(keep) / name,
-                                       std::filesystem::copy_options::overwrite_existing);
-        }
-    }
+    KeepScreenshots(scene.Folder.Path(), {u"top.png", u"bottom.png", u"left.png", u"right.png", u"none.png"});
 }
 
 TEST(ViewerInTheHost, TheRibbonsFileDialogsAnsweredByTheScript) {

@@ -376,7 +376,9 @@ TEST(XlsxFailures, DamagedArchivesFailWithAMessage) {
         TXlsxWorkbook workbook;
         try {
             workbook.LoadFromBytes(u"x.xlsx", damaged);
-            if (at >= dataStart && at < dataEnd) EXPECT_EQ(workbook.Sheet(0).Text(0, 0), u"value") << at;
+            if (at >= dataStart && at < dataEnd) {
+                EXPECT_EQ(workbook.Sheet(0).Text(0, 0), u"value") << at;
+            }
         } catch (const TTabulixError& error) {
             EXPECT_FALSE(error.Message().empty()) << at;
         }
