@@ -13,7 +13,6 @@
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
 #include "viewer/ViewerDoubles.h"
-#include "workbook/XlsxWorkbook.h"
 
 #include <gtest/gtest.h>
 
@@ -475,7 +474,7 @@ TEST_F(ViewerActions, SaveExportEditHighlightAndSettingsActOnTheViewer) {
         viewer->HandleMessage(messages::Paint, 0, 0);
         viewer->HandleMessage(messages::KeyDown, keys::Left, 0);
         const TShownGrid grid(FWindows.LastCanvas, viewer->GridRect());
-        return std::make_pair(grid.Cell(0, 0)->Fill, grid.Corner().Fill);
+        return std::make_pair(grid.Cell(0, 0)->Fill, grid.Corner.Fill);
     };
     // Highlight twice: on, then off, true both times; a success leaves the last message.
     EXPECT_TRUE(Exec(10, {"Rect1", "Yellow"}));
@@ -488,16 +487,11 @@ TEST_F(ViewerActions, SaveExportEditHighlightAndSettingsActOnTheViewer) {
     EXPECT_TRUE(Exec(9, {"Rect1"}));
     ASSERT_NE(FWindows.ChildOfKind(TScriptedWindow::TKind::CellEditor), nullptr);
     FWindows.SetText(FWindows.ChildOfKind(TScriptedWindow::TKind::CellEditor), u"typed");
-    const auto savedA1 = [](const std::filesystem::path& file) {
-        TXlsxWorkbook saved;
-        saved.LoadFromFile(PathToText(file));
-        return std::u16string(saved.Sheet(0).Text(0, 0));
-    };
     EXPECT_TRUE(Exec(6, {"Rect1", ""})); // to the file it opened, the edit box stored first
-    EXPECT_EQ(savedA1(FFolder / u"Book.xlsx"), u"typed");
+    EXPECT_EQ(SavedCellText(FFolder / u"Book.xlsx", 0, 0), u"typed");
     const std::string copy = Utf16ToUtf8(PathToText(FFolder / u"Copy.xlsx"));
     EXPECT_TRUE(Exec(6, {"Rect1", copy}));
-    EXPECT_EQ(savedA1(FFolder / u"Copy.xlsx"), u"typed");
+    EXPECT_EQ(SavedCellText(FFolder / u"Copy.xlsx", 0, 0), u"typed");
     EXPECT_TRUE(Exec(7, {"Rect1", Utf16ToUtf8(PathToText(FFolder / u"All.docx")), "Word", "AllSheets"}));
     EXPECT_TRUE(FileExists(FFolder / u"All.docx"));
     EXPECT_FALSE(Exec(7, {"Rect1", copy + ".xls", "xls", "AllSheets"}));

@@ -2,6 +2,7 @@
 
 #include "base/Files.h"
 #include "base/Text.h"
+#include "workbook/XlsxWorkbook.h"
 #include "workbook/ZipPackage.h"
 
 #include <algorithm>
@@ -136,6 +137,12 @@ std::string InlineRowsXml(const std::vector<std::vector<std::string>>& rows) {
         xml += "</row>";
     }
     return xml;
+}
+
+std::u16string SavedCellText(const std::filesystem::path& file, int32_t row, int32_t col, int32_t sheet) {
+    TXlsxWorkbook saved;
+    saved.LoadFromFile(PathToText(file));
+    return std::u16string(saved.Sheet(sheet).Text(row, col));
 }
 
 std::string StylesXml(const std::vector<int>& cellFormatIds, const std::vector<std::pair<int, std::string>>& customFormats) {

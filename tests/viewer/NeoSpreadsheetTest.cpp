@@ -4,11 +4,6 @@
 using namespace tabulix;
 using namespace tabulix::testing;
 
-TEST(CellKeys, SheetRowAndColumnInTheirBits) {
-    EXPECT_EQ(CellKey(0, 0, 0), 0);
-    EXPECT_EQ(CellKey(1, 2, 3), 1099513724931LL);
-}
-
 TEST_F(Viewer, FollowsItsRectangleExactly) {
     MakeViewer();
     EXPECT_EQ(FWindows.Log.back(), "show");
@@ -69,11 +64,6 @@ TEST_F(Viewer, ReshowingKeepsARectangleThatStillExists) {
     EXPECT_TRUE(FWindows.IsWindowVisible(FWindows.ViewerWindow()));
     EXPECT_EQ(FWindows.Log.back(), "place 10,20 400x300");
     EXPECT_TRUE(FHost.Errors.empty());
-}
-
-TEST(RibbonTabs, OnlyTabsWithCommandsAreLive) {
-    for (int32_t id : {0, 1, 2, 5, 7, 8}) EXPECT_TRUE(RibbonTabHasCommands(id)) << id;
-    for (int32_t id : {3, 4, 6, -1, 9}) EXPECT_FALSE(RibbonTabHasCommands(id)) << id;
 }
 
 TEST_F(Viewer, CreationFailuresLeaveNoWindow) {

@@ -51,63 +51,43 @@ const TDrawCall* TRecordingCanvas::TextCall(const std::u16string& text) const {
 }
 
 TShownGrid::TShownGrid(const TRecordingCanvas& canvas, const TRect& gridRect) {
-    // The grid is drawn inside its own clip: every cell a fill, then its text; the header row first,
-    // its first cell the corner, then each row led by its number.
-    const auto& calls = canvas.Calls;
-    auto call = std::find_if(calls.begin(), calls.end(), [&](const TDrawCall& c) { return c.Kind == "clip" && c.Rect == gridRect; });
-    std::vector<TShownCell> cells;
-    for (; call != calls.end() && call->Kind != "unclip"; ++call) {
-        if (call->Kind == "fill") cells.push_back(TShownCell{u"", call->Rect, *call->Color, {}, 0});
-        if (call->Kind == "clipped" && !cells.empty()) {
-            cells.back().Text = call->Text;
-            cells.back().Style = call->Style;
-            cells.back().TextX = call->At.X;
-        }
+    // Inside the grid's clip every cell is a fill, then its text: the header row first, led by the
+    // corner, then each row led by its number.
+    const auto isGridClip = [&](const TDrawCall& c) { return c.Kind == "clip" && c.Rect == gridRect; };
+    auto call = std::find_if(canvas.Calls.begin(), canvas.Calls.end(), isGridClip);
+    std::vector<TShownCell> shown;
+    for (; call != canvas.Calls.end() && call->Kind != "unclip"; ++call) {
+        if (call->Kind == "fill") shown.push_back(TShownCell{u"", call->Rect, *call->Color, {}, 0});
+        if (call->Kind != "clipped" || shown.empty()) continue;
+        shown.back().Text = call->Text;
+        shown.back().Style = call->Style;
+        shown.back().TextX = call->At.X;
     }
-    if (cells.empty()) return;
-    FCorner = cells.front();
+    if (shown.empty()) return;
+    Corner = shown.front();
     std::map<int32_t, int32_t> colAt, rowAt; // by the left or top edge
-    for (const TShownCell& cell : cells) {
-        if (cell.Rect == FCorner.Rect) continue;
-        if (cell.Rect.Top == FCorner.Rect.Top) {
-            const int32_t col = ColumnLettersToIndex(cell.Text);
-            colAt[cell.Rect.Left] = col;
-            FCols[col] = cell;
-        } else if (cell.Rect.Left == FCorner.Rect.Left) {
-            const int32_t row = int32_t(std::stol(Utf16ToUtf8(cell.Text))) - 1;
-            rowAt[cell.Rect.Top] = row;
-            FRows[row] = cell;
+    for (const TShownCell& cell : shown) {
+        if (cell.Rect == Corner.Rect) continue;
+        if (cell.Rect.Top == Corner.Rect.Top) {
+            Cols[colAt[cell.Rect.Left] = ColumnLettersToIndex(cell.Text)] = cell;
+        } else if (cell.Rect.Left == Corner.Rect.Left) {
+            Rows[rowAt[cell.Rect.Top] = int32_t(std::stol(Utf16ToUtf8(cell.Text))) - 1] = cell;
         } else {
-            FCells[{rowAt.at(cell.Rect.Top), colAt.at(cell.Rect.Left)}] = cell;
+            Cells[{rowAt.at(cell.Rect.Top), colAt.at(cell.Rect.Left)}] = cell;
         }
     }
 }
 
 const TShownCell* TShownGrid::Cell(int32_t row, int32_t col) const {
-    const auto found = FCells.find({row, col});
-    return found == FCells.end() ? nullptr : &found->second;
-}
-
-std::u16string TShownGrid::Text(int32_t row, int32_t col) const {
-    const TShownCell* cell = Cell(row, col);
-    return cell ? cell->Text : u"(not shown)";
+    const auto found = Cells.find({row, col});
+    return found == Cells.end() ? nullptr : &found->second;
 }
 
 std::pair<int32_t, int32_t> TShownGrid::Selected(TColor selection) const {
-    for (const auto& [at, cell] : FCells) {
+    for (const auto& [at, cell] : Cells) {
         if (cell.Fill == selection) return {at.second, at.first};
     }
     return {-1, -1};
-}
-
-const TShownCell* TShownGrid::ColumnHeader(int32_t col) const {
-    const auto found = FCols.find(col);
-    return found == FCols.end() ? nullptr : &found->second;
-}
-
-const TShownCell* TShownGrid::RowHeader(int32_t row) const {
-    const auto found = FRows.find(row);
-    return found == FRows.end() ? nullptr : &found->second;
 }
 
 TWindowHandle TScriptedWindows::Add(TWindowHandle parent, TRect client, TPoint origin) {

@@ -59,29 +59,23 @@ struct TShownCell {
     int32_t TextX = 0; // where its text starts
 };
 
-// The grid of one paint, read back from what was drawn inside the grid's rectangle: the cells shown by
-// row and column (0-based, as the headers number and letter them).
-class TShownGrid {
-public:
+// The grid of one paint, read back from what was drawn inside the grid's rectangle: the header cells
+// of the columns and rows shown, by index, and the other cells by (row, column), 0-based as the
+// headers letter and number them.
+struct TShownGrid {
     TShownGrid(const TRecordingCanvas& canvas, const TRect& gridRect);
     // The cell, or null when it was not shown.
     const TShownCell* Cell(int32_t row, int32_t col) const;
-    std::u16string Text(int32_t row, int32_t col) const;
+    std::u16string Text(int32_t row, int32_t col) const { return Cell(row, col) ? Cell(row, col)->Text : u"(not shown)"; }
     // The first row and column shown; -1 when none is.
-    int32_t TopRow() const { return FRows.empty() ? -1 : FRows.begin()->first; }
-    int32_t LeftCol() const { return FCols.empty() ? -1 : FCols.begin()->first; }
+    int32_t TopRow() const { return Rows.empty() ? -1 : Rows.begin()->first; }
+    int32_t LeftCol() const { return Cols.empty() ? -1 : Cols.begin()->first; }
     // The cell filled in the selection colour, as (column, row); (-1, -1) when none is shown.
     std::pair<int32_t, int32_t> Selected(TColor selection) const;
-    // The header cell at the top left: as high as a row, as wide as the row numbers.
-    const TShownCell& Corner() const { return FCorner; }
-    // A header cell of a column (its letters) or of a row (its number); null when not shown.
-    const TShownCell* ColumnHeader(int32_t col) const;
-    const TShownCell* RowHeader(int32_t row) const;
 
-private:
-    TShownCell FCorner;
-    std::map<int32_t, TShownCell> FCols, FRows;
-    std::map<std::pair<int32_t, int32_t>, TShownCell> FCells;
+    TShownCell Corner; // the header cell at the top left: as high as a row, as wide as the row numbers
+    std::map<int32_t, TShownCell> Cols, Rows;
+    std::map<std::pair<int32_t, int32_t>, TShownCell> Cells;
 };
 
 // What a test hands the viewer as the lParam of WM_MEASUREITEM or WM_DRAWITEM.

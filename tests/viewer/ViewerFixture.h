@@ -116,12 +116,6 @@ protected:
         }
         return false;
     }
-    // A cell of a workbook file as a new load reads it.
-    static std::u16string SavedText(const std::u16string& file, int32_t row, int32_t col, int32_t sheet = 0) {
-        TXlsxWorkbook saved;
-        saved.LoadFromFile(file);
-        return std::u16string(saved.Sheet(sheet).Text(row, col));
-    }
 
     TTempFolder FFolder;
     int FBooks = 0;

@@ -180,14 +180,14 @@ TEST_F(Viewer, ActionToolbarButtonsAndSaving) {
     ASSERT_NE(EditBox(), nullptr);
     FWindows.SetText(EditBox(), u"42");
     Click(330, 15); // Save: the box stores its text, the file holds it
-    EXPECT_EQ(SavedText(book, 0, 0), u"42");
+    EXPECT_EQ(SavedCellText(book, 0, 0), u"42");
 
     const std::u16string other = PathToText(FFolder / u"other.xlsx");
     viewer.SaveWorkbook(other);
     TypeIntoSelection(u"43");
     viewer.SaveWorkbook(u"   "); // blank: to the file last saved, not the one opened
-    EXPECT_EQ(SavedText(other, 0, 0), u"43");
-    EXPECT_EQ(SavedText(book, 0, 0), u"42");
+    EXPECT_EQ(SavedCellText(other, 0, 0), u"43");
+    EXPECT_EQ(SavedCellText(book, 0, 0), u"42");
 }
 
 TEST_F(Viewer, AFailureToStoreTheTextIsReportedAndTheBoxStillGoes) {

@@ -184,19 +184,19 @@ TEST_F(Ribbon, ZoomStepsAndItsLimits) {
     std::vector<int32_t> heights;
     for (int i = 0; i < 15; ++i) {
         Choose(8, 0);
-        heights.push_back(Grid().Corner().Rect.Height());
+        heights.push_back(Grid().Corner.Rect.Height());
     }
     EXPECT_EQ(heights, (std::vector<int32_t>{24, 26, 29, 32, 35, 39, 43, 47, 52, 57, 63, 69, 76, 80, 80}));
-    EXPECT_EQ(Grid().ColumnHeader(0)->Rect.Width(), 400);
+    EXPECT_EQ(Grid().Cols.at(0).Rect.Width(), 400);
     EXPECT_EQ(GridFont().PointSize, 24);
 
     Open(Column({"a"}));
     std::vector<int32_t> widths;
     for (int i = 0; i < 13; ++i) {
         Choose(8, 1);
-        widths.push_back(Grid().ColumnHeader(0)->Rect.Width());
+        widths.push_back(Grid().Cols.at(0).Rect.Width());
         if (i == 4) {
-            EXPECT_EQ(Grid().Corner().Rect.Height(), 14);
+            EXPECT_EQ(Grid().Corner.Rect.Height(), 14);
         }
     }
     EXPECT_EQ(widths, (std::vector<int32_t>{87, 79, 72, 65, 59, 54, 49, 45, 41, 37, 34, 31, 30}));
@@ -214,7 +214,7 @@ TEST_F(Ribbon, FileCommandsGoThroughTheirDialogs) {
     EXPECT_EQ(created.Filter, u"Excel Workbook (*.xlsx)|*.xlsx");
     EXPECT_EQ(created.DefaultExtension, u"xlsx");
     EXPECT_EQ(created.InitialFolder, PathToText(FFolder.Path()));
-    EXPECT_EQ(SavedText(FBook, 0, 0), u"");
+    EXPECT_EQ(SavedCellText(FBook, 0, 0), u"");
     EXPECT_EQ(viewer.SheetCount(), 1);
 
     const std::u16string copy = PathToText(FFolder / u"copy.xlsx");
@@ -222,7 +222,7 @@ TEST_F(Ribbon, FileCommandsGoThroughTheirDialogs) {
     TypeIntoSelection(u"saved");
     Choose(0, 3); // Save As
     EXPECT_EQ(FWindows.FileDialogs[1].InitialFile, FBook);
-    EXPECT_EQ(SavedText(copy, 0, 0), u"saved");
+    EXPECT_EQ(SavedCellText(copy, 0, 0), u"saved");
     Choose(0, 3); // again, cancelled: it starts at the copy, the viewer's file now
     EXPECT_EQ(FWindows.FileDialogs[2].InitialFile, copy);
     Choose(0, 1); // Open, cancelled: nothing changes
@@ -237,7 +237,7 @@ TEST_F(Ribbon, FileCommandsGoThroughTheirDialogs) {
     EXPECT_EQ(Grid().Text(0, 0), u"saved");
     TypeIntoSelection(u"again");
     Choose(0, 2); // Save: to the file opened
-    EXPECT_EQ(SavedText(copy, 0, 0), u"again");
+    EXPECT_EQ(SavedCellText(copy, 0, 0), u"again");
 }
 
 TEST_F(Ribbon, AChartSheetShowsANoteAndRefusesEveryEdit) {

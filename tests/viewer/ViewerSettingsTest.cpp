@@ -31,9 +31,9 @@ TEST_F(Viewer, SettingsTakeWhatIsValidAndSkipTheRest) {
         Painted();
         return FillAt(viewer.ToolbarRect())->Color;
     };
-    const auto header = [&] { return Grid().Corner().Fill; };
-    const auto rowHeight = [&] { return Grid().Corner().Rect.Height(); };
-    const auto columnWidth = [&] { return Grid().ColumnHeader(0)->Rect.Width(); };
+    const auto header = [&] { return Grid().Corner.Fill; };
+    const auto rowHeight = [&] { return Grid().Corner.Rect.Height(); };
+    const auto columnWidth = [&] { return Grid().Cols.at(0).Rect.Width(); };
     const int invalidations = FWindows.Invalidations;
     viewer.ApplySettings(u"");
     EXPECT_EQ(FWindows.Invalidations, invalidations + 1); // nothing but a repaint
