@@ -15,7 +15,7 @@ struct THostRun {
 // initialised and registered as the host does it.
 inline const std::string ScriptStart = "strict-messages\ninit\nregister\n";
 
-// Runs tabulix-host.exe (beside the test program) with the 64-bit Tabulix.dll and the given script
+// Runs tabulix-host.exe (beside the test program) with the Tabulix.dll beside it and the given script
 // text, as a separate process, and collects what it printed.
 THostRun RunHostScript(const std::string& script, const std::filesystem::path& folder);
 
