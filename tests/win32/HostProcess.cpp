@@ -3,8 +3,6 @@
 #include "base/Files.h"
 #include "base/Text.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 
 #include <windows.h>
@@ -57,11 +55,6 @@ THostRun RunHostScript(const std::string& script, const std::filesystem::path& f
     CloseHandle(process.hThread);
     CloseHandle(readEnd);
     return run;
-}
-
-void ExpectPassed(const THostRun& run) {
-    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
-    EXPECT_NE(run.Output.find("script passed"), std::string::npos) << run.Output;
 }
 
 std::string Windows(const std::filesystem::path& path) { return Utf16ToUtf8(PathToText(path)); }
