@@ -44,6 +44,8 @@ std::vector<std::string> Kinds(const TRecordingCanvas& canvas) {
 
 TEST_F(Ribbon, EachTabDropsItsMenuUnderItself) {
     Open();
+    const TRecordingCanvas& drawn = Painted(); // Draw, the one tab shown without commands, is greyed
+    EXPECT_NE(drawn.TextCall(u"Draw")->Color, drawn.TextCall(u"Home")->Color);
     Click(3 * 80 + 20, 10); // Draw
     ASSERT_EQ(FWindows.Menus.size(), 1u);
     ASSERT_EQ(FWindows.Menus[0].size(), 1u);
