@@ -2,7 +2,6 @@
 // grid photographed, found by its shown texts, edited through the texts the file stores.
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
-#include "win32/HostExpect.h"
 
 #include <gtest/gtest.h>
 
@@ -51,12 +50,12 @@ std::string FormatStyles() {
 TEST(ShownTextByHand, NumbersPaintAsTheirFormatsSayAndEditAsStored) {
     TTempFolder folder;
     TXlsxFixture().Styles(FormatStyles()).SharedStrings(Labels()).Sheet("Formats", FormatSheet()).WriteTo(folder / u"Formats.xlsx");
-    const std::string book = ScriptPath(folder / u"Formats.xlsx");
-    const std::string shot = ScriptPath(folder / u"number-formats.png");
+    const std::string book = Windows(folder / u"Formats.xlsx");
+    const std::string shot = Windows(folder / u"number-formats.png");
     // The ribbon on top: the header row from y 62, row n from 62 + 22 n, column B from x 142; Review is
     // the sixth tab.
     const std::string find = "answer-menu Find\nclick Rect1 420 10\nexpect-menu Find\n";
-    ExpectScriptPassed(RunHostScript("init\nregister\nrect Rect1 20 30 480 300\n"
+    ExpectPassed(RunHostScript("init\nregister\nrect Rect1 20 30 480 300\n"
                                "exec TabulixOpen Rect1 \"" + book + "\" Grid Top No\nexpect-result true\npump 300\n"
                                "screenshot-rect Rect1 " + shot + "\n" +
                                // Found by what it shows, edited as the file stores it.
