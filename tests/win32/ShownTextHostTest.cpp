@@ -2,6 +2,7 @@
 // grid photographed, found by its shown texts, edited through the texts the file stores.
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
+#include "win32/HostProcess.h"
 
 #include <gtest/gtest.h>
 
