@@ -201,7 +201,7 @@ TEST(StructuralEdits, InsertRowMovesCellsWithTheirContentStyleAndRowAttributes) 
     EXPECT_EQ(workbook.SheetDataXml(),
               "<sheetData><row r=\"2\" ht=\"30\" customHeight=\"1\"><c r=\"A2\" t=\"s\" s=\"1\"><v>0</v></c>"
               "<c r=\"B2\" s=\"2\"><v>45292</v></c></row><row r=\"3\" hidden=\"1\"><c r=\"A3\" t=\"b\"><v>1</v></c>"
-              "<c r=\"B3\"><v>4</v></c></row><row r=\"4\"><c r=\"GS4\"><v>wide</v></c></row>"
+              "<c r=\"B3\"><f>A2*2</f><v>4</v></c></row><row r=\"4\"><c r=\"GS4\"><v>wide</v></c></row>"
               "<row r=\"2501\"><c r=\"A2501\"><v>far</v></c></row></sheetData>");
     EXPECT_EQ(workbook.Grid().Text(1, 0), u"shared");
     EXPECT_EQ(workbook.Grid().Text(0, 0), u"");
@@ -250,13 +250,14 @@ TEST(StructuralEdits, ColumnsMoveWithinEveryRow) {
     EXPECT_EQ(workbook.Grid().Text(0, 1), u"b");
 }
 
-TEST(StructuralEdits, AMovedFormulaKeepsItsValueAndASharedGroupGoesWhole) {
+TEST(StructuralEdits, ASharedGroupWhoseFirstCellIsDeletedGoesOnFromItsNextCell) {
     TEditedWorkbook workbook(Row(1, "<c r=\"A1\"><f>1+1</f><v>2</v></c>") +
                              Row(2, "<c r=\"A2\"><f t=\"shared\" ref=\"A2:A4\" si=\"0\">A1+1</f><v>3</v></c>") +
                              Row(3, "<c r=\"A3\"><f t=\"shared\" si=\"0\"/><v>4</v></c>"));
-    workbook.DeleteRow(0, 1); // A2 goes, A3 moves up: the group's members refer to a cell that is gone
+    workbook.DeleteRow(0, 1); // A2 goes, A3 moves up: it read A2+1, a cell that is gone
     EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"1\"><c r=\"A1\"><f>1+1</f><v>2</v></c></row>"
-                                       "<row r=\"2\"><c r=\"A2\"><v>4</v></c></row></sheetData>");
+                                       "<row r=\"2\"><c r=\"A2\" t=\"e\"><f t=\"shared\" si=\"0\" ref=\"A2\">#REF!+1</f><v>#REF!</v></c></row></sheetData>");
+    EXPECT_EQ(workbook.Grid().Text(1, 0), u"#REF!");
 }
 
 TEST(StructuralEdits, RefusedWithoutChangeWhenTheSheetHasNoRoomLeft) {
@@ -289,11 +290,11 @@ TEST(StructuralEdits, RoomIsJudgedByWhatEarlierEditsLeft) {
     EXPECT_EQ(cols.Grid().Text(0, 16383), u"edge");
 }
 
-TEST(StructuralEdits, AFormulaLeftInPlaceByOneEditGoesWithTheNextThatMovesIt) {
+TEST(StructuralEdits, AFormulaLeftInPlaceByOneEditMovesWithTheNext) {
     TEditedWorkbook workbook(Row(1, "<c r=\"A1\"><f>1+1</f><v>2</v></c>") + Row(2, CellXml("A2", "x")));
     workbook.InsertRow(0, 1); // below the formula, which stays
-    workbook.InsertRow(0, 0); // above it: it moves and keeps only its value
-    EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"2\"><c r=\"A2\"><v>2</v></c></row>"
+    workbook.InsertRow(0, 0); // above it: it moves with its value
+    EXPECT_EQ(workbook.SheetDataXml(), "<sheetData><row r=\"2\"><c r=\"A2\"><f>1+1</f><v>2</v></c></row>"
                                        "<row r=\"4\"><c r=\"A4\"><v>x</v></c></row></sheetData>");
 }
 
