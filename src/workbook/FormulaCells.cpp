@@ -89,14 +89,21 @@ public:
         }
         if (members.empty() || (!textsChanged && !moved)) return;
         FResult.Changed = true;
-        // The first cell that stays carries the text; the others still read as it does translated, or
-        // each gets its own.
-        const TSharedMember* kept = MemberOf(members, master);
-        const TSharedMember& first = kept ? *kept : members.front();
+        // The first cell of the group after the edit carries the text, as readers expect it before the
+        // others; the others still read as it does translated, or each gets its own.
+        const TSharedMember& first = *std::min_element(members.begin(), members.end(), [](const TSharedMember& a, const TSharedMember& b) {
+            return a.NewPosition.RowNumber != b.NewPosition.RowNumber ? a.NewPosition.RowNumber < b.NewPosition.RowNumber
+                                                                      : a.NewPosition.Col < b.NewPosition.Col;
+        });
         const bool stillShared = std::all_of(members.begin(), members.end(), [&](const TSharedMember& member) {
             return member.Text == Translated(first.Text, first.NewPosition, member.NewPosition);
         });
         if (stillShared) {
+            if (first.Cell != master) {
+                pugi::xml_node oldMaster = master->Formula;
+                oldMaster.remove_attribute("ref");
+                oldMaster.text().set("");
+            }
             pugi::xml_node formula = first.Cell->Formula;
             formula.text().set(first.Text.c_str());
             SetAttributeValue(formula, "ref", BoundingArea(members).c_str());
@@ -115,13 +122,6 @@ public:
     }
 
 private:
-    static const TSharedMember* MemberOf(const std::vector<TSharedMember>& members, const TFormulaCell* cell) {
-        for (const TSharedMember& member : members) {
-            if (member.Cell == cell) return &member;
-        }
-        return nullptr;
-    }
-
     // The cell that carries the group's text: the one with the group's area, else the first with a text.
     static const TFormulaCell* FindMaster(const std::vector<const TFormulaCell*>& group) {
         const TFormulaCell* withText = nullptr;
