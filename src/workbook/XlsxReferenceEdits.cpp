@@ -46,15 +46,12 @@ namespace {
 bool IsNameEnd(char c) { return c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Whether XML text holds an element of that local name, with any prefix: a safe guess, which a
-// comment or a text spelling the element out may make wrong only the safe way.
+// comment or a text spelling the element out may make wrong only the safe way. The name is looked
+// for first, since it is rarer than the "<" before it.
 bool HoldsElement(std::string_view xml, std::string_view localName) {
-    for (const char open : {'<', ':'}) {
-        std::string tag(1, open);
-        tag += localName;
-        for (size_t at = xml.find(tag); at != std::string_view::npos; at = xml.find(tag, at + 1)) {
-            const size_t end = at + tag.size();
-            if (end < xml.size() && IsNameEnd(xml[end])) return true;
-        }
+    for (size_t at = xml.find(localName, 1); at != std::string_view::npos; at = xml.find(localName, at + 1)) {
+        const size_t end = at + localName.size();
+        if ((xml[at - 1] == '<' || xml[at - 1] == ':') && end < xml.size() && IsNameEnd(xml[end])) return true;
     }
     return false;
 }
