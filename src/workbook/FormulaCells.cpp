@@ -99,10 +99,11 @@ public:
             return member.Text == Translated(first.Text, first.NewPosition, member.NewPosition);
         });
         if (stillShared) {
-            if (first.Cell != master) {
-                pugi::xml_node oldMaster = master->Formula;
-                oldMaster.remove_attribute("ref");
-                oldMaster.text().set("");
+            for (const TSharedMember& member : members) {
+                pugi::xml_node formula = member.Cell->Formula;
+                if (&member == &first) continue;
+                formula.remove_attribute("ref");
+                if (*formula.text().get()) formula.text().set("");
             }
             pugi::xml_node formula = first.Cell->Formula;
             formula.text().set(first.Text.c_str());

@@ -499,13 +499,22 @@ public:
         return TRangeChange::Changed;
     }
 
-    // A sort keeps an array formula whole when all its rows move by as many.
+    // An array formula fills its area as one: rows or columns may not be inserted into it or deleted
+    // from part of it, and a sort must move all its rows by as many.
     bool KeepsAreaWhole(std::string_view ref, const TCellPosition&) const override {
         TCellArea area;
-        if (FShift || !ParseAreaText(ref, area) || !area.HasRows()) return true;
-        const int64_t first = std::min(area.First.Row, area.Last.Row) + 1, last = std::max(area.First.Row, area.Last.Row) + 1;
-        for (int64_t rowNumber = first + 1; rowNumber <= last; ++rowNumber) {
-            if (FMove.NewRow(rowNumber) - rowNumber != FMove.NewRow(first) - first) return false;
+        if (!ParseAreaText(ref, area)) return true;
+        const bool rows = !FShift || FShift->Axis() == TEditAxis::Rows;
+        if (rows ? !area.HasRows() : !area.HasCols()) return true;
+        const int64_t low = rows ? std::min(area.First.Row, area.Last.Row) : std::min(area.First.Col, area.Last.Col);
+        const int64_t high = rows ? std::max(area.First.Row, area.Last.Row) : std::max(area.First.Col, area.Last.Col);
+        if (FShift) {
+            const int64_t at = FShift->At(), end = at + FShift->Count() - 1;
+            if (FShift->Inserting()) return at <= low || at > high;
+            return end < low || at > high || (at <= low && end >= high);
+        }
+        for (int64_t rowNumber = low + 2; rowNumber <= high + 1; ++rowNumber) {
+            if (FMove.NewRow(rowNumber) - rowNumber != FMove.NewRow(low + 1) - (low + 1)) return false;
         }
         return true;
     }

@@ -22,7 +22,7 @@ const std::string Main = "http://schemas.openxmlformats.org/spreadsheetml/2006/m
 const std::string Rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 const std::string PackageRel = "http://schemas.openxmlformats.org/package/2006/relationships";
 
-// Data: numbers in A1:A5 with a sum, a plain, a shared (C1:C3) and an array formula (D1:D2), a second
+// Data: numbers in A1:A5 with a sum, a plain, a shared (C1:C3) and an array formula (I1:J1), a second
 // shared group whose cells name the next row (E4:E5), a table on G1:H4 and everything a worksheet
 // names cells with. Other: formulas, a conditional format and a hyperlink naming Data.
 const std::string DataSheet =
@@ -30,10 +30,11 @@ const std::string DataSheet =
     "<sheetViews><sheetView workbookViewId=\"0\"><pane ySplit=\"1\" topLeftCell=\"A2\" state=\"frozen\"/>"
     "<selection activeCell=\"B3\" sqref=\"B3:C4\"/></sheetView></sheetViews><sheetData>"
     "<row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"B1\"><f>SUM(A1:A5)</f><v>15</v></c>"
-    "<c r=\"C1\"><f t=\"shared\" ref=\"C1:C3\" si=\"0\">A1*10</f><v>10</v></c><c r=\"D1\"><f t=\"array\" ref=\"D1:D2\">A1:A2*2</f><v>2</v></c>"
-    "<c r=\"G1\" t=\"inlineStr\"><is><t>Key</t></is></c><c r=\"H1\" t=\"inlineStr\"><is><t>Val</t></is></c></row>"
+    "<c r=\"C1\"><f t=\"shared\" ref=\"C1:C3\" si=\"0\">A1*10</f><v>10</v></c>"
+    "<c r=\"G1\" t=\"inlineStr\"><is><t>Key</t></is></c><c r=\"H1\" t=\"inlineStr\"><is><t>Val</t></is></c>"
+    "<c r=\"I1\"><f t=\"array\" ref=\"I1:J1\">SUM(A1:A2)*{1,2}</f><v>3</v></c><c r=\"J1\"><v>6</v></c></row>"
     "<row r=\"2\"><c r=\"A2\"><v>2</v></c><c r=\"B2\"><f>A2*2</f><v>4</v></c><c r=\"C2\"><f t=\"shared\" si=\"0\"/><v>20</v></c>"
-    "<c r=\"D2\"><v>4</v></c><c r=\"G2\"><v>1</v></c></row>"
+    "<c r=\"G2\"><v>1</v></c></row>"
     "<row r=\"3\"><c r=\"A3\"><v>3</v></c><c r=\"C3\"><f t=\"shared\" si=\"0\"/><v>30</v></c></row>"
     "<row r=\"4\"><c r=\"A4\"><v>4</v></c><c r=\"E4\"><f t=\"shared\" ref=\"E4:E5\" si=\"1\">A5</f><v>5</v></c></row>"
     "<row r=\"5\"><c r=\"A5\"><v>5</v></c><c r=\"E5\"><f t=\"shared\" si=\"1\"/><v>0</v></c></row><row r=\"6\"><c r=\"H6\"><v>0</v></c></row></sheetData>"
@@ -115,7 +116,7 @@ TEST(ReferenceEdits, EveryReferenceMovesWithTheCellsItNames) {
     const std::vector<TEditCase> cases = {
         {"row inserted before everything", [](TXlsxWorkbook& w) { w.InsertRow(0, 0); },
          {{Sheet1, "//c[@r='B2']/f", "SUM(A2:A6)"}, {Sheet1, "//c[@r='C2']/f", "A2*10"}, {Sheet1, "//c[@r='C2']/f/@ref", "C2:C4"},
-          {Sheet1, "//c[@r='C3']/f/@t", "shared"}, {Sheet1, "//c[@r='D2']/f", "A2:A3*2"}, {Sheet1, "//c[@r='D2']/f/@ref", "D2:D3"},
+          {Sheet1, "//c[@r='C3']/f/@t", "shared"}, {Sheet1, "//c[@r='I2']/f", "SUM(A2:A3)*{1,2}"}, {Sheet1, "//c[@r='I2']/f/@ref", "I2:J2"},
           {Sheet1, "//c[@r='B2']/v", "15"}, {Sheet1, "//dimension/@ref", "A2:H7"}, {Sheet1, "//pane/@topLeftCell", "A3"},
           {Sheet1, "//selection/@activeCell", "B4"}, {Sheet1, "//selection/@sqref", "B4:C5"}, {Sheet1, "//autoFilter/@ref", "A2:C6"},
           {Sheet1, "//mergeCell/@ref", "E2:F3"}, {Sheet1, "//conditionalFormatting/@sqref", "A3:A6"},
@@ -130,7 +131,7 @@ TEST(ReferenceEdits, EveryReferenceMovesWithTheCellsItNames) {
           {Drawing, "//xdr:from/xdr:rowOff", "20"}}},
         {"row inserted inside the ranges", [](TXlsxWorkbook& w) { w.InsertRow(0, 2); },
          {{Sheet1, "//c[@r='B1']/f", "SUM(A1:A6)"}, {Sheet1, "//c[@r='B2']/f", "A2*2"}, {Sheet1, "//c[@r='C1']/f/@ref", "C1:C4"},
-          {Sheet1, "//c[@r='C4']/f/@si", "0"}, {Sheet1, "//c[@r='D1']/f/@ref", "D1:D2"}, {Sheet1, "//mergeCell/@ref", "E1:F2"},
+          {Sheet1, "//c[@r='C4']/f/@si", "0"}, {Sheet1, "//c[@r='I1']/f/@ref", "I1:J1"}, {Sheet1, "//mergeCell/@ref", "E1:F2"},
           {Sheet1, "//conditionalFormatting/@sqref", "A2:A6"}, {Sheet1, "//cfRule/formula", "A2>B$1"},
           {Table, "/table/@ref", "G1:H5"}, {Sheet2, "//c[@r='A1']/f", "Data!A4*2"}, {Names, "//definedName[@name='Total']", "Data!$B$1"}}},
         {"row inserted between cells of a shared formula that names the next row", [](TXlsxWorkbook& w) { w.InsertRow(0, 4); },
@@ -145,7 +146,7 @@ TEST(ReferenceEdits, EveryReferenceMovesWithTheCellsItNames) {
         {"the first row of a conditional format and validation deleted", [](TXlsxWorkbook& w) { w.DeleteRow(0, 1); },
          {{Sheet1, "//conditionalFormatting/@sqref", "A2:A4"}, {Sheet1, "//cfRule/formula", "A2>B$1"},
           {Sheet1, "//dataValidation/formula1", "$A$1:$A$4"}, {Sheet1, "//mergeCell/@ref", "E1:F1"},
-          {Sheet1, "//c[@r='D1']/f/@ref", "D1:D1"}, {Sheet1, "//c[@r='C1']/f/@ref", "C1:C2"}, {Sheet1, "//c[@r='C2']/v", "30"}}},
+          {Sheet1, "//c[@r='I1']/f", "SUM(A1:A1)*{1,2}"}, {Sheet1, "//c[@r='C1']/f/@ref", "C1:C2"}, {Sheet1, "//c[@r='C2']/v", "30"}}},
         {"row deleted below everything", [](TXlsxWorkbook& w) { w.DeleteRow(0, 5); },
          {{Sheet1, "//c[@r='B1']/f", "SUM(A1:A5)"}, {Sheet2, "//c[@r='A1']/f", "Data!A3*2"}, {Sheet1, "//dimension/@ref", "A1:H5"},
           {Drawing, "//xdr:from/xdr:row", "5"},
@@ -154,10 +155,12 @@ TEST(ReferenceEdits, EveryReferenceMovesWithTheCellsItNames) {
          {{Sheet1, "//autoFilter/@ref", "A1:B5"}, {Sheet1, "//filterColumn/@colId", "1"}, {Sheet1, "//c[@r='B1']/f", "A1*10"},
           {Sheet1, "//dataValidations", "(none)"}, {Sheet1, "//cfRule/formula", "A2>#REF!"},
           {Names, "//definedName[@name='Total']", "Data!#REF!"}, {Sheet1, "//mergeCell/@ref", "D1:E2"},
-          {Table, "/table/@ref", "F1:G4"}, {Drawing, "//xdr:to/xdr:col", "3"}, {Sheet2, "//c[@r='B1']/f", "SUM(Data!A1:A5)"}}},
+          {Table, "/table/@ref", "F1:G4"}, {Drawing, "//xdr:to/xdr:col", "3"}, {Sheet2, "//c[@r='B1']/f", "SUM(Data!A1:A5)"},
+          {Sheet1, "//c[@r='H1']/f/@ref", "H1:I1"}}},
         {"column inserted inside the table", [](TXlsxWorkbook& w) { w.InsertColumn(0, 7); },
          {{Table, "/table/@ref", "G1:I4"}, {Table, "//tableColumns/@count", "3"}, {Table, "//tableColumn[2]/@name", "Column1"},
-          {Table, "//tableColumn[2]/@id", "3"}, {Sheet1, "//c[@r='H1']/is/t", "Column1"}, {Sheet1, "//c[@r='I1']/is/t", "Val"}}},
+          {Table, "//tableColumn[2]/@id", "3"}, {Sheet1, "//c[@r='H1']/is/t", "Column1"}, {Sheet1, "//c[@r='I1']/is/t", "Val"},
+          {Sheet1, "//c[@r='J1']/f/@ref", "J1:K1"}}},
     };
     const std::string original = BudgetFixture().Bytes();
     for (const TEditCase& c : cases) {
@@ -246,13 +249,17 @@ TEST(ReferenceEdits, SortingMovesFormulasWithTheirRows) {
     }
     EXPECT_EQ(workbook.Sheet(0).Text(1, 2), u"6");
 
-    // An array formula over two rows would be torn apart: nothing changes.
+    // An array formula over two rows would be torn apart by the sort, a row inserted into it, or one of
+    // its rows deleted: nothing changes.
     const std::string arrays = "<row r=\"1\">" + CellXml("A1", "2") + "<c r=\"B1\"><f t=\"array\" ref=\"B1:B2\">A1:A2</f><v>2</v></c></row>"
                                "<row r=\"2\">" + CellXml("A2", "1") + CellXml("B2", "1") + "</row>";
     TXlsxWorkbook split;
     const std::string original = TXlsxFixture().Sheet("S", arrays).Bytes();
     split.LoadFromBytes(u"split.xlsx", original);
-    EXPECT_EQ(MessageOf([&] { split.SortByColumn(0, 0, true, false); }), u"The edit would split the array formula of cell B1; nothing was changed.");
+    const std::u16string refusal = u"The edit would split the array formula of cell B1; nothing was changed.";
+    EXPECT_EQ(MessageOf([&] { split.SortByColumn(0, 0, true, false); }), refusal);
+    EXPECT_EQ(MessageOf([&] { split.InsertRow(0, 1); }), refusal);
+    EXPECT_EQ(MessageOf([&] { split.DeleteRow(0, 1); }), refusal);
     EXPECT_EQ(split.Sheet(0).Text(0, 0), u"2");
     EXPECT_EQ(Entries(split.SaveToBytes()), Entries(original));
 }
