@@ -25,6 +25,7 @@ try:
     from openpyxl.styles import PatternFill
     from openpyxl.workbook.defined_name import DefinedName
     from openpyxl.worksheet.datavalidation import DataValidation
+    from openpyxl.worksheet.hyperlink import Hyperlink
     from openpyxl.worksheet.table import Table
 except ImportError:
     print("openpyxl is not installed: skipped")
@@ -61,7 +62,7 @@ def make_source(path):
     data["A12"] = "merged note"
     data.merge_cells("A12:C12")
     data["A13"] = "to the total"
-    data["A13"].hyperlink = "#Data!D10"
+    data["A13"].hyperlink = Hyperlink(ref="A13", location="Data!D10")
     data.conditional_formatting.add("D2:D7", FormulaRule(formula=["D2>$D$10/6"], fill=PatternFill("solid", fgColor="FFFF00")))
     validation = DataValidation(type="list", formula1="$A$2:$A$7")
     validation.add("A15:A20")
