@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <psapi.h>
+
 namespace tabulix::host {
 
 namespace {
@@ -20,6 +22,22 @@ std::string Upper(std::string text) {
         if (c >= 'a' && c <= 'z') c = char(c - 32);
     }
     return text;
+}
+
+// The process's own memory counters, as Windows keeps them: the private bytes committed now and at
+// their peak, and the peak of the working set. Wine fills the peak of the private bytes with the current
+// value; the working set's peak, which holds every private page that was ever touched, is a true peak.
+void PrintMemory() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) {
+        std::printf("memory: the counters cannot be read (error %lu)\n", GetLastError());
+        return;
+    }
+    const auto mebibytes = [](SIZE_T bytes) { return double(bytes) / (1024.0 * 1024.0); };
+    std::printf("memory: private %.1f MiB, peak private %.1f MiB, peak working set %.1f MiB\n",
+                mebibytes(counters.PagefileUsage), mebibytes(counters.PeakPagefileUsage),
+                mebibytes(counters.PeakWorkingSetSize));
 }
 
 std::string Join(const std::vector<uint8_t>& codes) {
@@ -557,6 +575,8 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& 
     } else if (command == "print") {
         const size_t text = line.Text.find_first_not_of(" \t", line.Text.find("print") + 5);
         std::printf("%s\n", text == std::string::npos ? "" : ExpandEscapes(line.Text.substr(text)).c_str());
+    } else if (command == "print-memory") {
+        PrintMemory();
     } else if (command == "quit") {
         quit = true;
     } else if (IsWindowCommand(command)) {

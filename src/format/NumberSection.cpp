@@ -324,16 +324,22 @@ namespace {
 
 std::string FixedText(const TDecimalDigits& digits) {
     std::string text = digits.IntegerPart();
-    if (text.empty()) text = "0";
+    if (text.empty()) text.push_back('0');
     const int32_t decimals = int32_t(digits.Digits.size()) - digits.Exponent;
-    if (decimals > 0) text += "." + digits.DecimalPart(decimals);
+    if (decimals > 0) {
+        text += '.';
+        text += digits.DecimalPart(decimals);
+    }
     return text;
 }
 
 std::string ScientificText(TDecimalDigits digits, int32_t decimals) {
     RoundToDecimals(digits, decimals + 1 - digits.Exponent);
     std::string text(1, digits.Digits[0]);
-    if (digits.Digits.size() > 1) text += "." + digits.Digits.substr(1);
+    if (digits.Digits.size() > 1) {
+        text += '.';
+        text.append(digits.Digits, 1);
+    }
     const int32_t exponent = digits.Exponent - 1;
     text += exponent < 0 ? "E-" : "E+";
     const std::string exponentDigits = std::to_string(std::abs(exponent));

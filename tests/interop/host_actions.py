@@ -16,7 +16,7 @@ import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 
-missing = [tool for tool in ("qpdf", "pdftotext", "pdftoppm") if shutil.which(tool) is None]
+missing = [tool for tool in ("qpdf", "pdftotext") if shutil.which(tool) is None]
 try:
     import docx
     import openpyxl
@@ -149,7 +149,8 @@ check = subprocess.run(["qpdf", "--check", pdf], capture_output=True, text=True)
 expect("qpdf --check", check.returncode, 0)
 text = subprocess.run(["pdftotext", "-layout", pdf, "-"], capture_output=True, text=True).stdout
 expect("PDF holds the value", "Hello" in text, True)
-subprocess.run(["pdftoppm", "-png", "-r", "60", "-f", "1", "-l", "1", pdf, os.path.join(work, "page")], check=True)
+if shutil.which("pdftoppm"):  # a picture for people to look at, not a check
+    subprocess.run(["pdftoppm", "-png", "-r", "60", "-f", "1", "-l", "1", pdf, os.path.join(work, "page")], check=True)
 expect(".xls refused, nothing written", os.path.exists(os.path.join(out, "Book.xls")), False)
 
 if failures:

@@ -10,7 +10,7 @@ struct THostRun {
     std::string Output;
 };
 
-// Runs tabulix-host.exe (beside the test program) with the 64-bit Tabulix.dll and the given script
+// Runs tabulix-host.exe (beside the test program) with the Tabulix.dll beside it and the given script
 // text, as a separate process, and collects what it printed.
 THostRun RunHostScript(const std::string& script, const std::filesystem::path& folder);
 
