@@ -101,13 +101,21 @@ private:
         }
     }
 
+    // Writes the text rewritten into FOut when change says it changed; whether the attribute's element
+    // keeps any cell.
+    bool Keep(pugi::xml_attribute attribute, TRangeChange change) {
+        if (change == TRangeChange::Deleted) return false;
+        if (change == TRangeChange::Changed) {
+            attribute.set_value(FOut.c_str());
+            FChanged = true;
+        }
+        return true;
+    }
+
     // A cell or area that stays where it is when its cells are deleted: the extent, the views.
     void Area(pugi::xml_node element, const char* attribute) {
         pugi::xml_attribute ref = element.attribute(attribute);
-        if (ref && FShift.RewriteRange(ref.value(), FOut) == TRangeChange::Changed) {
-            ref.set_value(FOut.c_str());
-            FChanged = true;
-        }
+        if (ref) Keep(ref, FShift.RewriteRange(ref.value(), FOut));
     }
 
     void View(pugi::xml_node view) {
@@ -118,10 +126,7 @@ private:
             } else if (HasLocalName(child, "selection")) {
                 Area(child, "activeCell");
                 pugi::xml_attribute sqref = child.attribute("sqref");
-                if (sqref && FShift.RewriteRangeList(sqref.value(), FOut) == TRangeChange::Changed) {
-                    sqref.set_value(FOut.c_str());
-                    FChanged = true;
-                }
+                if (sqref) Keep(sqref, FShift.RewriteRangeList(sqref.value(), FOut));
             }
         }
     }
@@ -130,36 +135,19 @@ private:
     bool Merge(pugi::xml_node merge) {
         pugi::xml_attribute ref = merge.attribute("ref");
         if (!ref) return true;
-        switch (FShift.RewriteRange(ref.value(), FOut)) {
-        case TRangeChange::Unchanged:
-            return true;
-        case TRangeChange::Deleted:
-            return false;
-        case TRangeChange::Changed:
-            break;
-        }
+        const TRangeChange change = FShift.RewriteRange(ref.value(), FOut);
         TCellArea area;
-        if (ParseAreaText(FOut, area) && area.First.Row == area.Last.Row && area.First.Col == area.Last.Col) return false;
-        ref.set_value(FOut.c_str());
-        FChanged = true;
-        return true;
+        if (change == TRangeChange::Changed && ParseAreaText(FOut, area) && area.First.Row == area.Last.Row &&
+            area.First.Col == area.Last.Col) {
+            return false;
+        }
+        return Keep(ref, change);
     }
 
     // Whether an item with a list of areas stays.
     bool AreaList(pugi::xml_node item) {
         pugi::xml_attribute sqref = item.attribute("sqref");
-        if (!sqref) return true;
-        switch (FShift.RewriteRangeList(sqref.value(), FOut)) {
-        case TRangeChange::Unchanged:
-            return true;
-        case TRangeChange::Deleted:
-            return false;
-        case TRangeChange::Changed:
-            break;
-        }
-        sqref.set_value(FOut.c_str());
-        FChanged = true;
-        return true;
+        return !sqref || Keep(sqref, FShift.RewriteRangeList(sqref.value(), FOut));
     }
 
     // The list of areas of a conditional format or validation, moved, and the formulas of its children
@@ -230,18 +218,8 @@ private:
 
     // Whether the hyperlink stays: it goes with its cell; the place it leads to moves with the cells.
     bool Hyperlink(pugi::xml_node link) {
-        if (FEdited && link.attribute("ref")) {
-            switch (FShift.RewriteRange(link.attribute("ref").value(), FOut)) {
-            case TRangeChange::Unchanged:
-                break;
-            case TRangeChange::Deleted:
-                return false;
-            case TRangeChange::Changed:
-                link.attribute("ref").set_value(FOut.c_str());
-                FChanged = true;
-                break;
-            }
-        }
+        pugi::xml_attribute ref = link.attribute("ref");
+        if (FEdited && ref && !Keep(ref, FShift.RewriteRange(ref.value(), FOut))) return false;
         pugi::xml_attribute location = link.attribute("location");
         if (location && FShift.RewriteFormula(location.value(), "", FOut).Changed) {
             location.set_value(FOut.c_str());
