@@ -3,9 +3,11 @@
 
 #include "base/Error.h"
 #include "base/Text.h"
+#include "workbook/XlsxEditIndex.h"
 #include "workbook/XmlHelpers.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace tabulix {
@@ -25,6 +27,30 @@ void SetAttributeValue(pugi::xml_node element, const char* name, const char* val
     if (!attribute) attribute = element.append_attribute(name);
     attribute.set_value(value);
 }
+
+// Places the cells of one row element that hold formulas. A cell with a reference stands where it
+// says, so the cells before it are placed only when a cell without one needs them: most cells of a
+// large sheet are then never placed.
+class TFormulaCellPlacing {
+public:
+    TFormulaCellPlacing(const pugi::xml_node& row, int64_t rowNumber) : FPlacing(rowNumber), FUnplaced(FirstCell(row)) {}
+
+    // The place of a cell of the row, the cells given in document order.
+    std::optional<TCellPosition> Place(const pugi::xml_node& cell) {
+        const pugi::xml_attribute r = AttributeNamed(cell, 'r');
+        if (!r) {
+            for (; FUnplaced != cell; FUnplaced = NextCell(FUnplaced)) FPlacing.Next(FUnplaced);
+        }
+        const std::optional<TCellPosition> position = FPlacing.Next(r ? r.value() : nullptr);
+        // An unusable reference leaves the placing as it was: the cells before it still count.
+        if (position) FUnplaced = NextCell(cell);
+        return position;
+    }
+
+private:
+    TCellPlacing FPlacing;
+    pugi::xml_node FUnplaced; // the first cell whose place the placing has not counted yet
+};
 
 // A cell whose formula now holds #REF! shows that error until it is calculated again.
 void CacheRefError(pugi::xml_node cell, const pugi::xml_node& formula) {
@@ -173,7 +199,8 @@ private:
 
 } // namespace
 
-TFormulaCellsResult RewriteFormulaCells(const pugi::xml_node& sheetData, const TFormulaCellRule& rule, bool cellsFollowRows) {
+TFormulaCellsResult RewriteFormulaCells(const pugi::xml_node& sheetData, const TFormulaCellRule& rule, bool cellsFollowRows,
+                                        const TFormulaRows* formulaRows) {
     TFormulaCellsResult result;
     // Every formula is found before anything changes.
     std::vector<TFormulaCell> cells;
@@ -181,13 +208,20 @@ TFormulaCellsResult RewriteFormulaCells(const pugi::xml_node& sheetData, const T
     TRowNumbering numbering;
     for (pugi::xml_node row = FirstRow(sheetData); row; row = NextRow(row)) {
         const int64_t rowNumber = numbering.Next(row);
-        TCellPlacing placing(rowNumber);
-        for (pugi::xml_node cell = FirstCell(row); cell; cell = NextCell(cell)) {
-            std::optional<TCellPosition> position = placing.Next(cell);
-            if (!position) continue;
-            if (cellsFollowRows) position->RowNumber = rowNumber;
-            const pugi::xml_node formula = FirstChildNamed(cell, "f");
+        size_t left = SIZE_MAX; // formulas the row may still hold
+        if (formulaRows) {
+            const auto known = formulaRows->find(row.internal_object());
+            if (known == formulaRows->end()) continue;
+            left = known->second;
+        }
+        TFormulaCellPlacing placing(row, rowNumber);
+        for (pugi::xml_node cell = FirstCell(row); cell && left > 0; cell = NextCell(cell)) {
+            const pugi::xml_node formula = FormulaElement(cell);
             if (!formula) continue;
+            std::optional<TCellPosition> position = placing.Place(cell);
+            if (!position) continue;
+            --left;
+            if (cellsFollowRows) position->RowNumber = rowNumber;
             if (std::strcmp(formula.attribute("t").value(), "shared") == 0) {
                 shared.emplace_back(formula.attribute("si").value(), cells.size());
             }

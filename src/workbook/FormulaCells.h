@@ -6,6 +6,7 @@
 
 #include "workbook/FormulaReferences.h"
 #include "workbook/SheetDataPositions.h"
+#include "workbook/XlsxEditIndex.h"
 
 #include <pugixml.hpp>
 
@@ -41,10 +42,12 @@ struct TFormulaCellsResult {
 
 // Rewrites the formulas of the sheetData's cells as the rule says; called before the cells themselves
 // move, with positions as they stand. When cellsFollowRows, every cell stands in its row element's row
-// whatever its reference says (references left for later). A shared formula whose cells would read
-// differently from the group's first cell translated to them becomes a formula of its own in each cell;
-// a group whose first cell is deleted takes its next cell as the first. Throws TTabulixError, changing
-// nothing, when the rule would tear an array formula apart.
-TFormulaCellsResult RewriteFormulaCells(const pugi::xml_node& sheetData, const TFormulaCellRule& rule, bool cellsFollowRows);
+// whatever its reference says (references left for later). When formulaRows is given, only the cells
+// it says may hold formulas are looked for. A shared formula whose cells would
+// read differently from the group's first cell translated to them becomes a formula of its own in each
+// cell; a group whose first cell is deleted takes its next cell as the first. Throws TTabulixError,
+// changing nothing, when the rule would tear an array formula apart.
+TFormulaCellsResult RewriteFormulaCells(const pugi::xml_node& sheetData, const TFormulaCellRule& rule, bool cellsFollowRows,
+                                        const TFormulaRows* formulaRows = nullptr);
 
 } // namespace tabulix

@@ -280,7 +280,8 @@ void TXlsxWorkbook::WriteCellAt(const pugi::xml_node& sheetData, int64_t row, in
     if (index.ExtentKnown) index.Include(rowNumber, col);
     const pugi::xml_node formula = FirstChildNamed(cell, "f");
     if (formula && std::string_view(formula.attribute("t").value()) == "shared") {
-        RewriteFormulaCells(sheetData, TDroppedFormulaRule({col, rowNumber}), index.FollowKnown && index.CellsFollowRows);
+        RewriteFormulaCells(sheetData, TDroppedFormulaRule({col, rowNumber}), index.FollowKnown && index.CellsFollowRows,
+                            index.FormulasKnown ? &index.FormulaRows : nullptr);
     }
     WriteCellContent(cell, text);
 }
@@ -319,18 +320,19 @@ void Survey(const pugi::xml_node& sheetData, TSheetDataIndex& index) {
     if (index.ExtentKnown && index.FormulasKnown && index.FollowKnown) return;
     WriteDeferredReferences(index); // none: nothing is deferred before all of it is known
     TSheetDataIndex found;
-    bool formulas = false;
     bool follow = true;
     ForEachRow(sheetData, [&](const pugi::xml_node& row, int64_t number) {
         found.Include(number, -1);
         TCellPlacing placing(number);
+        size_t formulas = 0;
         for (pugi::xml_node cell = FirstCell(row); cell; cell = NextCell(cell)) {
             const auto position = placing.Next(cell);
             if (!position) continue;
             found.Include(position->RowNumber, position->Col);
             follow = follow && position->RowNumber == number;
-            formulas = formulas || HasFormula(cell);
+            formulas += HasFormula(cell) ? 1 : 0;
         }
+        if (formulas > 0) found.FormulaRows.emplace(row.internal_object(), formulas);
     });
     if (!index.ExtentKnown) {
         index.ExtentKnown = true;
@@ -339,7 +341,8 @@ void Survey(const pugi::xml_node& sheetData, TSheetDataIndex& index) {
     }
     if (!index.FormulasKnown) {
         index.FormulasKnown = true;
-        index.HasFormulas = formulas;
+        index.HasFormulas = !found.FormulaRows.empty();
+        index.FormulaRows = std::move(found.FormulaRows);
     }
     if (!index.FollowKnown) {
         index.FollowKnown = true;
@@ -393,8 +396,8 @@ bool MoveWholeRows(pugi::xml_node sheetData, TSheetDataIndex& index, const TStru
 
 // Applies the move. The index learns the rows' new order and the extent of what the move leaves.
 void ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const TStructuralMove& move) {
+    Survey(sheetData, index);
     if (move.Kind == TStructuralMove::TKind::InsertRow || move.Kind == TStructuralMove::TKind::Reorder) {
-        Survey(sheetData, index);
         if (index.CellsFollowRows && MoveWholeRows(sheetData, index, move)) return;
     }
     WriteDeferredReferences(index);
@@ -403,7 +406,6 @@ void ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const
     for (pugi::xml_node row = FirstRow(sheetData); row; row = NextRow(row)) ++rowCount;
     rows.reserve(rowCount);
     TSheetDataIndex extent;
-    bool formulaFound = false;
     bool follow = true; // every cell in its row element's row
     ForEachRow(sheetData, [&](pugi::xml_node row, int64_t number) {
         const int64_t newNumber = move.NewRow(number);
@@ -434,17 +436,12 @@ void ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const
             // A cell without a reference is given one: the cells before it may not stay as they were.
             const bool moved = newCol != position->Col || newCellRow != position->RowNumber;
             if (moved || !ref) SetAttribute(cell, ref, "r", TCellRefText(newCol, newCellRow).c_str());
-            if (!index.FormulasKnown && !formulaFound) formulaFound = HasFormula(cell);
             extent.Include(newCellRow, newCol);
             cell = next;
         }
         rows.emplace_back(newNumber, row);
     });
     PutRowsInOrder(sheetData, index, rows);
-    if (!index.FormulasKnown) {
-        index.FormulasKnown = true;
-        index.HasFormulas = formulaFound;
-    }
     // Cells that stood in their row elements' rows still do.
     index.FollowKnown = true;
     index.CellsFollowRows = follow;
@@ -533,7 +530,7 @@ void MoveCellsAndReferences(TEdit& edit, TReferences& references, const TStructu
                             std::string_view sheetName) {
     TSheetDataIndex& index = edit.Index();
     Survey(edit.SheetData(), index);
-    references.BeforeMove(edit.SheetData(), TMovedCellsRule(move, &shift, sheetName), index.CellsFollowRows, index.HasFormulas);
+    references.BeforeMove(edit.SheetData(), TMovedCellsRule(move, &shift, sheetName), index);
     ApplyStructuralMove(edit.SheetData(), index, move);
     references.AfterMove(edit.SheetData());
     edit.Done();
@@ -667,7 +664,8 @@ void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending
     Survey(edit.SheetData(), index);
     TFormulaCellsResult formulas;
     if (index.HasFormulas) {
-        formulas = RewriteFormulaCells(edit.SheetData(), TMovedCellsRule(move, nullptr, Utf16ToUtf8(sheet.Name)), index.CellsFollowRows);
+        formulas = RewriteFormulaCells(edit.SheetData(), TMovedCellsRule(move, nullptr, Utf16ToUtf8(sheet.Name)), index.CellsFollowRows,
+                                       &index.FormulaRows);
     }
     ApplyStructuralMove(edit.SheetData(), index, move);
     edit.Done();

@@ -24,9 +24,9 @@ public:
     // row but not the table.
     TReferenceEdit(TXlsxWorkbook& workbook, int32_t sheetIndex, const TReferenceShift& shift);
 
-    // Before the edited sheet's cells move: their formulas, as rule says, and the sheet's other
-    // references.
-    void BeforeMove(const pugi::xml_node& sheetData, const TFormulaCellRule& rule, bool cellsFollowRows, bool mayHoldFormulas);
+    // Before the edited sheet's cells move: their formulas, as rule says, where the index (which knows
+    // every cell) says they may be, and the sheet's other references.
+    void BeforeMove(const pugi::xml_node& sheetData, const TFormulaCellRule& rule, const TSheetDataIndex& index);
     // After they moved: every other part, and the header cells of table columns inserted.
     void AfterMove(const pugi::xml_node& sheetData);
     // Keeps the parts that changed and removes those of tables that went.

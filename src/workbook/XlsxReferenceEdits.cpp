@@ -161,9 +161,8 @@ TXlsxWorkbook::TReferenceEdit::TReferenceEdit(TXlsxWorkbook& workbook, int32_t s
     OpenSheetRelatives();
 }
 
-void TXlsxWorkbook::TReferenceEdit::BeforeMove(const pugi::xml_node& sheetData, const TFormulaCellRule& rule, bool cellsFollowRows,
-                                               bool mayHoldFormulas) {
-    if (mayHoldFormulas) FEditedFormulas = RewriteFormulaCells(sheetData, rule, cellsFollowRows);
+void TXlsxWorkbook::TReferenceEdit::BeforeMove(const pugi::xml_node& sheetData, const TFormulaCellRule& rule, const TSheetDataIndex& index) {
+    if (index.HasFormulas) FEditedFormulas = RewriteFormulaCells(sheetData, rule, index.CellsFollowRows, &index.FormulaRows);
     RewriteWorksheetReferences(sheetData.parent(), FShift, FSheetName);
     ShowRefErrors(FSheetIndex, FEditedFormulas.RefErrors);
 }

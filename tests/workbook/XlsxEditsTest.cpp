@@ -407,6 +407,10 @@ TEST(StructuralEdits, UnusualSheetShapesStayValidAndReloadAsShown) {
         {"out of order", "<sheetData><row r=\"3\"><c r=\"A3\"><v>3</v></c></row><row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"
                          "<row><c r=\"B2\"><v>2</v></c></row></sheetData>"},
         {"no sheetData", "<sheetViews/><cols><col min=\"1\" max=\"1\"/></cols><pageMargins/>"},
+        {"formulas", "<sheetData><row r=\"1\"><c r=\"A1\"><v>1</v></c><c><f>A1*2</f><v>2</v></c><c r=\"C1\"><v>3</v></c></row>"
+                     "<row><c><f>1</f><v>1</v></c><c><f>B1+1</f><v>3</v></c></row>"
+                     "<row r=\"4\"><c r=\"A4\"><f t=\"shared\" ref=\"A4:A5\" si=\"0\">B1</f><v>2</v></c></row>"
+                     "<row r=\"5\"><c r=\"A5\"><f t=\"shared\" si=\"0\"/><v>3</v></c><c r=\"D5\"><f>A5</f><v>3</v></c></row></sheetData>"},
     };
     const std::vector<std::pair<std::string, std::function<void(TXlsxWorkbook&)>>> edits = {
         {"set", [](TXlsxWorkbook& w) { w.SetCellValue(0, 1, 0, u"x"); w.SetCellValue(0, 0, 2, u"y"); w.SetCellValue(0, 3, 1, u"z"); }},
@@ -417,6 +421,8 @@ TEST(StructuralEdits, UnusualSheetShapesStayValidAndReloadAsShown) {
         {"delete column", [](TXlsxWorkbook& w) { w.DeleteColumn(0, 0); }},
         {"sort", [](TXlsxWorkbook& w) { w.SortByColumn(0, 0, false, false); }},
         {"sort, set, sort", [](TXlsxWorkbook& w) { w.SortByColumn(0, 0, false, false); w.SetCellValue(0, 0, 1, u"x"); w.SortByColumn(0, 1, true, true); }},
+        {"insert row, delete column, sort, insert row", [](TXlsxWorkbook& w) {
+             w.InsertRow(0, 0); w.DeleteColumn(0, 0); w.SortByColumn(0, 0, true, false); w.InsertRow(0, 2); }},
     };
     for (const auto& [shape, part] : shapes) {
         for (const auto& [name, edit] : edits) {
