@@ -210,7 +210,7 @@ TEST(StructuralEdits, InsertRowMovesCellsWithTheirContentStyleAndRowAttributes) 
         .Styles(StylesXml({0, 0, 14})));
     workbook.InsertRow(0, 0);
     EXPECT_EQ(workbook.SavedCells(),
-              "2 ht=30 customHeight=1: A2 t=s s=1 v=0, B2 s=2 v=45292; 3 hidden=1: A3 t=b v=1, B3 v=4; "
+              "2 ht=30 customHeight=1: A2 t=s s=1 v=0, B2 s=2 v=45292; 3 hidden=1: A3 t=b v=1, B3 f=A2*2 v=4; "
               "4: GS4 v=wide; 2501: A2501 v=far");
     EXPECT_EQ(workbook.Grid().Text(1, 0), u"shared");
     EXPECT_EQ(workbook.Grid().Text(0, 0), u"");
@@ -257,12 +257,13 @@ TEST(StructuralEdits, ColumnsMoveWithinEveryRow) {
     EXPECT_EQ(workbook.Grid().Text(0, 1), u"b");
 }
 
-TEST(StructuralEdits, AMovedFormulaKeepsItsValueAndASharedGroupGoesWhole) {
+TEST(StructuralEdits, ASharedGroupWhoseFirstCellIsDeletedGoesOnFromItsNextCell) {
     TEditedWorkbook workbook(Row(1, "<c r=\"A1\"><f>1+1</f><v>2</v></c>") +
                              Row(2, "<c r=\"A2\"><f t=\"shared\" ref=\"A2:A4\" si=\"0\">A1+1</f><v>3</v></c>") +
                              Row(3, "<c r=\"A3\"><f t=\"shared\" si=\"0\"/><v>4</v></c>"));
-    workbook.DeleteRow(0, 1); // A2 goes, A3 moves up: the group's members refer to a cell that is gone
-    EXPECT_EQ(workbook.SavedCells(), "1: A1 f=1+1 v=2; 2: A2 v=4");
+    workbook.DeleteRow(0, 1); // A2 goes, A3 moves up: it read A2+1, a cell that is gone
+    EXPECT_EQ(workbook.SavedCells(), "1: A1 f=1+1 v=2; 2: A2 t=e f=#REF!+1 v=#REF!");
+    EXPECT_EQ(workbook.Grid().Text(1, 0), u"#REF!");
 }
 
 TEST(StructuralEdits, RefusedWithoutChangeWhenTheSheetHasNoRoomLeft) {
@@ -295,11 +296,11 @@ TEST(StructuralEdits, RoomIsJudgedByWhatEarlierEditsLeft) {
     EXPECT_EQ(cols.Grid().Text(0, 16383), u"edge");
 }
 
-TEST(StructuralEdits, AFormulaLeftInPlaceByOneEditGoesWithTheNextThatMovesIt) {
+TEST(StructuralEdits, AFormulaLeftInPlaceByOneEditMovesWithTheNext) {
     TEditedWorkbook workbook(Row(1, "<c r=\"A1\"><f>1+1</f><v>2</v></c>") + Row(2, CellXml("A2", "x")));
     workbook.InsertRow(0, 1); // below the formula, which stays
-    workbook.InsertRow(0, 0); // above it: it moves and keeps only its value
-    EXPECT_EQ(workbook.SavedCells(), "2: A2 v=2; 4: A4 v=x");
+    workbook.InsertRow(0, 0); // above it: it moves with its value
+    EXPECT_EQ(workbook.SavedCells(), "2: A2 f=1+1 v=2; 4: A4 v=x");
 }
 
 TEST(SetCellValue, SeesRowsAddedThroughThePartDocument) {
@@ -405,6 +406,10 @@ TEST(StructuralEdits, UnusualSheetShapesStayValidAndReloadAsShown) {
         {"out of order", "<sheetData><row r=\"3\"><c r=\"A3\"><v>3</v></c></row><row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"
                          "<row><c r=\"B2\"><v>2</v></c></row></sheetData>"},
         {"no sheetData", "<sheetViews/><cols><col min=\"1\" max=\"1\"/></cols><pageMargins/>"},
+        {"formulas", "<sheetData><row r=\"1\"><c r=\"A1\"><v>1</v></c><c><f>A1*2</f><v>2</v></c><c r=\"C1\"><v>3</v></c></row>"
+                     "<row><c><f>1</f><v>1</v></c><c><f>B1+1</f><v>3</v></c></row>"
+                     "<row r=\"4\"><c r=\"A4\"><f t=\"shared\" ref=\"A4:A5\" si=\"0\">B1</f><v>2</v></c></row>"
+                     "<row r=\"5\"><c r=\"A5\"><f t=\"shared\" si=\"0\"/><v>3</v></c><c r=\"D5\"><f>A5</f><v>3</v></c></row></sheetData>"},
     };
     const std::vector<std::pair<std::string, std::function<void(TXlsxWorkbook&)>>> edits = {
         {"set", [](TXlsxWorkbook& w) { w.SetCellValue(0, 1, 0, u"x"); w.SetCellValue(0, 0, 2, u"y"); w.SetCellValue(0, 3, 1, u"z"); }},
@@ -415,6 +420,8 @@ TEST(StructuralEdits, UnusualSheetShapesStayValidAndReloadAsShown) {
         {"delete column", [](TXlsxWorkbook& w) { w.DeleteColumn(0, 0); }},
         {"sort", [](TXlsxWorkbook& w) { w.SortByColumn(0, 0, false, false); }},
         {"sort, set, sort", [](TXlsxWorkbook& w) { w.SortByColumn(0, 0, false, false); w.SetCellValue(0, 0, 1, u"x"); w.SortByColumn(0, 1, true, true); }},
+        {"insert row, delete column, sort, insert row", [](TXlsxWorkbook& w) {
+             w.InsertRow(0, 0); w.DeleteColumn(0, 0); w.SortByColumn(0, 0, true, false); w.InsertRow(0, 2); }},
     };
     for (const auto& [shape, part] : shapes) {
         for (const auto& [name, edit] : edits) {
