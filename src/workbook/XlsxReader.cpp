@@ -160,6 +160,10 @@ void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view
     FSheetDocs.clear();
     FParsedToEdit.clear();
     FSheets.clear();
+    FPackageMap.reset();
+    FPartTraits.clear();
+    FCalcChainStale = false;
+    FValuesChanged = false;
     FDate1904 = false;
     FFileName = fileName;
     FTimeSeparator = SystemTimeSeparator();
@@ -260,7 +264,8 @@ pugi::xml_document* TXlsxWorkbook::PartForChange(std::u16string_view entryName,
     return scratch.get();
 }
 
-std::unique_ptr<pugi::xml_document> TXlsxWorkbook::ParseToChange(const TPackageEntry& entry) const {
+std::unique_ptr<pugi::xml_document> TXlsxWorkbook::ParseToChange(
+    const TPackageEntry& entry, const std::function<void(std::string_view)>& beforeParsing) const {
     auto document = std::make_unique<pugi::xml_document>();
     // Inflated into a buffer of its exact size that the document owns and parses in place.
     size_t size = size_t(entry.Size);
@@ -276,6 +281,7 @@ std::unique_ptr<pugi::xml_document> TXlsxWorkbook::ParseToChange(const TPackageE
         std::memmove(bytes, bytes + mark, size - mark);
         size -= mark;
     }
+    if (beforeParsing) beforeParsing(std::string_view(bytes, size)); // parsing in place changes the bytes
     ParseXmlPartToChange(bytes, size, entry.Name, *document);
     return document;
 }
@@ -493,10 +499,11 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
         // document's own buffer takes their memory.
         FLoadingBytes.erase(entry);
         std::unique_ptr<pugi::xml_document>& parsed = FParsedToEdit[entry->Name];
-        parsed = ParseToChange(*entry);
+        parsed = ParseToChange(*entry, [&](std::string_view inflated) { NotePartTraits(entry->Name, inflated); });
         document = parsed.get();
     } else {
         bytes = TakeInflated(*entry);
+        NotePartTraits(entry->Name, bytes); // while the bytes are at hand, which parsing then changes
         const size_t mark = ByteOrderMarkLength(bytes);
         ParseXmlPart(bytes.data() + mark, bytes.size() - mark, entry->Name, readOnly);
     }
