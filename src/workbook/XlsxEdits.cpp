@@ -581,3 +581,12 @@ void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending
 }
 
 } // namespace tabulix
+
+namespace tabulix {
+
+// Not written yet: the cell's style in styles.xml.
+void TXlsxWorkbook::SetCellFormatting(int32_t sheetIndex, int32_t, int32_t, const TFormattingChange&) {
+    CheckEditable(sheetIndex);
+}
+
+} // namespace tabulix

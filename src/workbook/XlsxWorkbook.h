@@ -2,6 +2,7 @@
 
 #include "format/NumberFormat.h"
 #include "workbook/PackageEntries.h"
+#include "workbook/SheetLayout.h"
 
 #include <pugixml.hpp>
 
@@ -66,6 +67,9 @@ struct TXlsxSheet {
     // False when the part holds a chart, a dialog or macros instead of a worksheet: such a sheet is
     // listed and read like a worksheet, but no edit may touch its part.
     bool IsWorksheet = true;
+    // Column widths, row heights, merged areas and the frozen pane as the worksheet gives them; kept
+    // true through every edit.
+    TSheetLayout Layout;
 
     // The cell's text; empty outside the grid. The view stays valid until the sheet is next changed.
     std::u16string_view Text(int32_t row, int32_t col) const {
@@ -195,6 +199,8 @@ public:
     TShownText ShownText(int32_t sheetIndex, int32_t row, int32_t col) const;
     // The number format of a style, by its index in cellXfs; General for an index beyond the list.
     const TNumberFormat& CellNumberFormat(int32_t styleIndex) const;
+    // The workbook's cell styles (fonts, fills, borders, alignment), by the cells' style indexes.
+    const TCellStyles& Styles() const { return FCellStyles; }
     bool IsLoaded() const { return !FOriginalEntries.Empty(); }
 
     // Edits of one worksheet: the grid and the worksheet's XML change together, or neither does. A
@@ -212,6 +218,11 @@ public:
     // Throws TTabulixError when no edit may change the sheet at sheetIndex, because its part holds a
     // chart (or a dialog or macros), not a worksheet.
     void CheckEditable(int32_t sheetIndex) const;
+
+    // The reader's formatting: the cell takes a style that differs from its own only in what the change
+    // gives (a cellXfs entry of styles.xml, reused when one is identical, else appended with the font
+    // it needs), so that the saved workbook shows it. Throws TTabulixError on failure.
+    void SetCellFormatting(int32_t sheetIndex, int32_t row, int32_t col, const TFormattingChange& change);
 
     // A new empty worksheet at the end; its index. Throws TTabulixError on failure.
     int32_t AddSheet(const std::u16string& sheetName);
@@ -292,6 +303,7 @@ protected:
     std::vector<uint32_t> FSharedHandles;
     std::vector<bool> FDateFormatIds; // by cell-format index: whether its display text is a date
     TNumberFormatTable FNumberFormats; // the workbook's own codes that its styles use, each read once
+    TCellStyles FCellStyles;
     std::vector<const TNumberFormat*> FCellFormats; // by cell-format index, from FNumberFormats
     TPackageEntries FOriginalEntries;
     std::unordered_map<const TPackageEntry*, std::string> FLoadingBytes; // only while loading
