@@ -22,15 +22,17 @@ using namespace tabulix::bench;
 class TNullCanvas final : public TCanvas {
 public:
     int64_t Texts = 0; // clipped texts asked for: every cell and header painted
-    void SetFont(const std::u16string&, int32_t, TFontStyle) override {}
+    void SetFont(const std::u16string&, double, TFontStyle) override {}
     void SetDialogFont(TFontStyle) override {}
     void FillRect(const TRect&, TColor) override {}
     void OutlineRect(const TRect&, TColor) override {}
     void Line(TPoint, TPoint, TColor) override {}
+    void PatternLine(TPoint, TPoint, TColor, int32_t, int32_t) override {}
     void Polyline(const std::vector<TPoint>&, TColor) override {}
     void Ellipse(const TRect&, TColor) override {}
     void Text(TPoint, const std::u16string&, std::optional<TColor>, TColor) override {}
     void TextClipped(const TRect&, TPoint, const std::u16string&, TColor, TColor) override { ++Texts; }
+    void TextOver(const TRect&, TPoint, const std::u16string&, TColor) override { ++Texts; }
     TSize TextExtent(const std::u16string& text) override { return TSize{int32_t(text.size()) * 7, 15}; }
     void SetClip(const TRect&) override {}
     void ClearClip() override {}

@@ -141,7 +141,6 @@ TEST_F(Viewer, NoVariablesWithoutAName) {
 TEST_F(Viewer, AFailedLoadLeavesNoWorkbook) {
     TProbe& viewer = MakeViewer();
     viewer.LoadWorkbook(Workbook({"One", "Two"}));
-    viewer.FCellBold[CellKey(0, 1, 1)] = true;
     viewer.FHighlights[CellKey(0, 1, 1)] = RgbColor(255, 255, 0);
     EXPECT_THROW(viewer.LoadWorkbook(PathToText(FFolder / u"missing.xlsx")), TTabulixError);
     EXPECT_EQ(viewer.SheetCount(), 0);
@@ -149,7 +148,6 @@ TEST_F(Viewer, AFailedLoadLeavesNoWorkbook) {
     EXPECT_FALSE(viewer.GotoSheet(0));
     EXPECT_EQ(Painted().TextCall(u"A"), nullptr); // no headers without a workbook
     viewer.LoadWorkbook(Workbook({"Again"}));
-    EXPECT_EQ(viewer.FCellBold.size(), 1u); // font marks stay, highlights go
     EXPECT_TRUE(viewer.FHighlights.empty());
 }
 
@@ -225,28 +223,29 @@ TEST_F(Viewer, TenSheetTabsInAThousandPixels) {
     EXPECT_EQ(FillAt(TRect{150, 32, 300, 61})->Color, RgbColor(232, 232, 232));
 }
 
-TEST_F(Viewer, CellsShowTheirOverlays) {
+TEST_F(Viewer, CellsShowTheReadersMarks) {
     TProbe& viewer = MakeViewer();
-    viewer.LoadWorkbook(Workbook({"S"}, "<row r=\"1\">" + CellXml("A1", "a") + CellXml("B1", "b") + CellXml("C1", "long right aligned text") +
+    viewer.LoadWorkbook(Workbook({"S"}, "<row r=\"1\">" + CellXml("A1", "a") + CellXml("B1", "b") + CellXml("C1", "c") +
                                              CellXml("D1", "d") + "</row>"));
-    const TRect a1{46, 84, 142, 106}, b1{142, 84, 238, 106}, c1{238, 84, 334, 106};
+    const TRect a1{46, 84, 142, 106}, b1{142, 84, 238, 106}, d1{334, 84, 430, 106};
+    const TRect d1RightLine{429, 84, 430, 106};
     viewer.FHighlights[CellKey(0, 0, 0)] = RgbColor(255, 255, 0); // A1 is also selected
     viewer.FHighlights[CellKey(0, 0, 1)] = RgbColor(0, 255, 0);
-    viewer.FCellBold[CellKey(0, 0, 1)] = false;                     // presence counts
-    viewer.FCellAlign[CellKey(0, 0, 2)] = 1;
-    viewer.FCellItalic[CellKey(0, -1, 0)] = true;                   // never reaches a header
     viewer.FShowGridLines = false;
     Painted();
     EXPECT_EQ(FillAt(a1)->Color, Selection);
     EXPECT_EQ(FillAt(b1)->Color, RgbColor(0, 255, 0));
-    EXPECT_TRUE(OutlinedAt(b1));                                       // highlighted: bordered without grid lines
-    EXPECT_FALSE(OutlinedAt(TRect{334, 84, 430, 106}));                // plain D1: no border
-    EXPECT_TRUE(FWindows.LastCanvas.TextCall(u"b")->Style.Bold);
-    EXPECT_EQ(FWindows.LastCanvas.TextCall(u"long right aligned text")->At.X, c1.Left + 4);
+    EXPECT_TRUE(OutlinedAt(b1)); // highlighted: bordered without grid lines
+    EXPECT_FALSE(OutlinedAt(d1));
+    EXPECT_EQ(FillAt(d1RightLine), nullptr);
     const TDrawCall* header = FWindows.LastCanvas.TextCall(u"A");
     EXPECT_FALSE(header->Style.Bold || header->Style.Italic);
     EXPECT_EQ(header->At.X, 46 + 4);
-    EXPECT_EQ(FWindows.LastCanvas.TextCall(u"d")->Background, White);
+    viewer.FShowGridLines = true;
+    Painted();
+    ASSERT_NE(FillAt(d1RightLine), nullptr); // one line on the right and bottom edges of each cell
+    EXPECT_EQ(FillAt(d1RightLine)->Color, RgbColor(200, 200, 200));
+    EXPECT_NE(FillAt(TRect{334, 105, 430, 106}), nullptr);
 }
 
 TEST_F(Viewer, PageModeDrawsTheActionToolbarAndNoTabs) {

@@ -2,9 +2,11 @@
 
 namespace tabulix::testing {
 
-void TRecordingCanvas::SetFont(const std::u16string&, int32_t, TFontStyle style) {
+void TRecordingCanvas::SetFont(const std::u16string& face, double size, TFontStyle style) {
     Style = style;
-    Calls.push_back({"font", {}, {}, {}, {}, u"", std::nullopt, 0, style});
+    Face = face;
+    Size = size;
+    Calls.push_back({"font", {}, {}, {}, {}, u"", std::nullopt, 0, style, face, size});
 }
 void TRecordingCanvas::SetDialogFont(TFontStyle style) {
     Style = style;
@@ -21,6 +23,12 @@ void TRecordingCanvas::OutlineRect(const TRect& rect, TColor color) {
     Calls.push_back({"outline", rect, {}, {}, {}, u"", color, 0, Style});
 }
 void TRecordingCanvas::Line(TPoint from, TPoint to, TColor color) { Calls.push_back({"line", {}, from, to, {}, u"", color, 0, Style}); }
+void TRecordingCanvas::PatternLine(TPoint from, TPoint to, TColor color, int32_t dash, int32_t gap) {
+    Calls.push_back({"pattern", {}, from, to, {}, u"", color, 0, Style, u"", 0, dash, gap});
+}
+void TRecordingCanvas::TextOver(const TRect& clip, TPoint at, const std::u16string& text, TColor color) {
+    Calls.push_back({"over", clip, at, {}, {}, text, color, 0, Style, Face, Size});
+}
 void TRecordingCanvas::Text(TPoint at, const std::u16string& text, std::optional<TColor> color, TColor background) {
     Calls.push_back({"text", {}, at, {}, {}, text, color, background, Style});
 }
@@ -34,14 +42,14 @@ void TRecordingCanvas::ClearClip() { Calls.push_back({"unclip", {}, {}, {}, {}, 
 std::vector<TDrawCall> TRecordingCanvas::Texts() const {
     std::vector<TDrawCall> texts;
     for (const TDrawCall& call : Calls) {
-        if (call.Kind == "clipped" || call.Kind == "text") texts.push_back(call);
+        if (call.Kind == "clipped" || call.Kind == "text" || call.Kind == "over") texts.push_back(call);
     }
     return texts;
 }
 
 const TDrawCall* TRecordingCanvas::TextCall(const std::u16string& text) const {
     for (const TDrawCall& call : Calls) {
-        if ((call.Kind == "clipped" || call.Kind == "text") && call.Text == text) return &call;
+        if ((call.Kind == "clipped" || call.Kind == "text" || call.Kind == "over") && call.Text == text) return &call;
     }
     return nullptr;
 }

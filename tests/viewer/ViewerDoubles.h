@@ -13,7 +13,7 @@
 namespace tabulix::testing {
 
 struct TDrawCall {
-    std::string Kind; // fill, outline, line, polyline, ellipse, text, clipped, font, dialog font, clip, unclip
+    std::string Kind; // fill, outline, line, pattern, polyline, ellipse, text, clipped, over, font, dialog font, clip, unclip
     TRect Rect;       // fill, outline, clipped (its clip), clip
     TPoint At;        // line (from), text, clipped
     TPoint To;        // line
@@ -22,29 +22,36 @@ struct TDrawCall {
     std::optional<TColor> Color;
     TColor Background = 0;
     TFontStyle Style;
+    std::u16string Face{}; // font, over
+    double Size{};         // font, over
+    int32_t Dash{}, Gap{}; // pattern
 };
 
 class TRecordingCanvas final : public TCanvas {
 public:
     std::vector<TDrawCall> Calls;
     TFontStyle Style; // the current font's style
+    std::u16string Face;
+    double Size = 0;
     // Text is 7 pixels a character and 15 high, so that extents are predictable.
     static constexpr int32_t CharWidth = 7;
 
-    void SetFont(const std::u16string&, int32_t, TFontStyle style) override;
+    void SetFont(const std::u16string& face, double size, TFontStyle style) override;
     void SetDialogFont(TFontStyle style) override;
     void FillRect(const TRect& rect, TColor color) override;
     void OutlineRect(const TRect& rect, TColor color) override;
     void Line(TPoint from, TPoint to, TColor color) override;
+    void PatternLine(TPoint from, TPoint to, TColor color, int32_t dash, int32_t gap) override;
     void Polyline(const std::vector<TPoint>& points, TColor color) override;
     void Ellipse(const TRect& bounds, TColor color) override;
     void Text(TPoint at, const std::u16string& text, std::optional<TColor> color, TColor background) override;
     void TextClipped(const TRect& clip, TPoint at, const std::u16string& text, TColor color, TColor background) override;
+    void TextOver(const TRect& clip, TPoint at, const std::u16string& text, TColor color) override;
     TSize TextExtent(const std::u16string& text) override;
     void SetClip(const TRect& rect) override;
     void ClearClip() override;
 
-    // The clipped texts drawn, in order.
+    // The texts drawn (at a point, clipped or over what is there), in order.
     std::vector<TDrawCall> Texts() const;
     const TDrawCall* TextCall(const std::u16string& text) const;
 };
@@ -111,6 +118,9 @@ public:
     void StopTimer(TWindowHandle window, uintptr_t) override { --Timers[window]; }
     void PaintWindow(TWindowHandle window, const std::function<void(TCanvas&, const TRect&)>& paint) override;
     intptr_t DefaultProcessing(TWindowHandle, uint32_t, uintptr_t, intptr_t) override { return 0; }
+    // The widest digit of every installed font; none: no font is installed.
+    std::optional<int32_t> DigitWidth;
+    std::optional<int32_t> MaxDigitWidth(const std::u16string&, double) override { return DigitWidth; }
     // A cell editor that loses the focus tells its viewer, as the edit control does.
     void SetFocus(TWindowHandle window) override;
     TPoint ClientToScreen(TWindowHandle window, TPoint point) const override;

@@ -21,9 +21,6 @@ public:
     TProbe(TWindowHandle rectangle, TViewerHost& host, TViewerWindows& windows) : TNeoSpreadsheet(rectangle, host, windows) {
         Attach();
     }
-    using TNeoSpreadsheet::FCellAlign;
-    using TNeoSpreadsheet::FCellBold;
-    using TNeoSpreadsheet::FCellItalic;
     using TNeoSpreadsheet::FDraggingEdit;
     using TNeoSpreadsheet::FHighlights;
     using TNeoSpreadsheet::FSelectedCol;
@@ -39,6 +36,10 @@ public:
     using TNeoSpreadsheet::ExecuteRibbonCommand;
     using TNeoSpreadsheet::FRowHeight;
     using TNeoSpreadsheet::FCellWidth;
+    using TNeoSpreadsheet::FZoomSteps;
+    using TNeoSpreadsheet::CellAt;
+    using TNeoSpreadsheet::Geometry;
+    using TNeoSpreadsheet::Viewport;
     using TNeoSpreadsheet::FGridFontSize;
     using TNeoSpreadsheet::FGridFontName;
     using TNeoSpreadsheet::FToolbarColor;

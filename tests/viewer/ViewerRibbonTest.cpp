@@ -119,18 +119,35 @@ TEST_F(Ribbon, MenuItemsAndTheirGlyphs) {
     EXPECT_EQ(Kinds(Drawn(1802)).back(), "clipped");
 }
 
-TEST_F(Ribbon, StylesAndAlignmentTouchOnlyThePicture) {
+TEST_F(Ribbon, FontStylesAndAlignmentGoIntoTheCellsStyleAndShow) {
     TProbe& viewer = Open(Column({"a", "b"}));
-    const std::string before = viewer.FWorkbook->SaveToBytes();
-    Choose(1, 1, 0);
-    EXPECT_TRUE(viewer.FCellBold.count(0));
-    Choose(1, 1, 0);
-    EXPECT_FALSE(viewer.FCellBold.count(0));
-    Choose(1, 1, 3);
-    EXPECT_EQ(viewer.FCellAlign.at(0), 0);
-    Choose(1, 1, 5);
-    EXPECT_EQ(viewer.FCellAlign.at(0), 1);
-    EXPECT_EQ(viewer.FWorkbook->SaveToBytes(), before);
+    auto style = [&] { return viewer.FWorkbook->Styles().Style(viewer.FWorkbook->Sheet(0).StyleIndex(0, 0)); };
+    auto font = [&] { return viewer.FWorkbook->Styles().Font(style().Font); };
+    Choose(1, 1, 0); // Bold
+    EXPECT_TRUE(font().Bold);
+    EXPECT_TRUE(Painted().TextCall(u"a")->Style.Bold);
+    EXPECT_FALSE(Painted().TextCall(u"b")->Style.Bold);
+    Choose(1, 1, 0); // Bold again: plain
+    EXPECT_FALSE(font().Bold);
+    Choose(1, 1, 1); // Italic
+    Choose(1, 1, 2); // Underline
+    EXPECT_TRUE(font().Italic && font().Underline);
+    Choose(1, 1, 5); // Align Right: the text ends 4 pixels before the cell's right edge
+    EXPECT_EQ(style().Horizontal, THorizontalAlign::Right);
+    const TRect a1 = viewer.Viewport().CellRect(0, 0);
+    EXPECT_EQ(Painted().TextCall(u"a")->At.X, a1.Right - 4 - 7);
+    Choose(1, 1, 4); // Align Center
+    EXPECT_EQ(style().Horizontal, THorizontalAlign::Center);
+    EXPECT_TRUE(FHost.Errors.empty());
+
+    // Saved, the workbook keeps them.
+    viewer.SaveWorkbook(u"");
+    TXlsxWorkbook saved;
+    saved.LoadFromFile(FBook);
+    const TCellStyle& kept = saved.Styles().Style(saved.Sheet(0).StyleIndex(0, 0));
+    EXPECT_EQ(kept.Horizontal, THorizontalAlign::Center);
+    EXPECT_TRUE(saved.Styles().Font(kept.Font).Italic);
+    EXPECT_FALSE(saved.Styles().Font(kept.Font).Bold);
 }
 
 TEST_F(Ribbon, RowsColumnsAndSorting) {
