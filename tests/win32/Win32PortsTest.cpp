@@ -57,3 +57,16 @@ TEST(Win32Ports, AFailingPaintReleasesItsPicture) {
     EXPECT_FALSE(GetUpdateRect(window, &pending, FALSE)); // the paint was ended
     DestroyWindow(window);
 }
+
+TEST(Win32Ports, TheWidestDigitOfAnInstalledFontOnly) {
+    TViewerWindows& windows = SystemViewerWindows();
+    // Wine and Windows both have Tahoma; a digit of 11 points at 96 dots an inch is some pixels wide.
+    const std::optional<int32_t> tahoma = windows.MaxDigitWidth(u"Tahoma", 11);
+    ASSERT_TRUE(tahoma.has_value());
+    EXPECT_GE(*tahoma, 5);
+    EXPECT_LE(*tahoma, 10);
+    EXPECT_GT(windows.MaxDigitWidth(u"Tahoma", 22).value_or(0), *tahoma);
+    // A face the system lacks is not measured in another font's digits.
+    EXPECT_EQ(windows.MaxDigitWidth(u"No Such Face Anywhere", 11), std::nullopt);
+    EXPECT_EQ(windows.MaxDigitWidth(u"", 11), std::nullopt);
+}
