@@ -243,13 +243,19 @@ private:
     // it needs or until a cell holds something.
     void RunOnto(TCellInfo& runner, size_t row, size_t from, int32_t needed, bool centredAcross) {
         TCellInfo* last = &runner;
-        for (size_t c = from; c < FCols.size() && runner.TextRight - runner.Rect.Left < needed; ++c) {
+        size_t c = from;
+        for (; c < FCols.size() && runner.TextRight - runner.Rect.Left < needed; ++c) {
             TCellInfo& next = Cell(row, c);
             if (next.Merge || !next.Shown.Text.empty()) break;
             if (centredAcross && next.Style->Horizontal != THorizontalAlign::CenterContinuous) break;
             last->RunsOnRight = true;
             runner.TextRight = next.Rect.Right;
             last = &next;
+        }
+        // Past the pane's last column lie the grid's end, with no cells, or the pane's edge, which cuts it.
+        if (c == FCols.size() && !centredAcross && runner.TextRight - runner.Rect.Left < needed) {
+            last->RunsOnRight = true;
+            runner.TextRight = runner.Rect.Left + needed;
         }
     }
 

@@ -199,3 +199,77 @@ TEST_F(ViewerLayout, TextRunsOnIntoEmptyNeighbours) {
     ASSERT_NE(runner, nullptr);
     EXPECT_EQ(runner->At.X, 46 - 96 + 4);
 }
+
+TEST_F(ViewerLayout, CellsPaintInTheirStyles) {
+    const std::string styles =
+        R"(<numFmts count="1"><numFmt numFmtId="164" formatCode="0;[Red]-0"/></numFmts>)"
+        R"(<fonts count="4"><font><sz val="11"/><name val="Calibri"/></font><font><b/><sz val="11"/><name val="Calibri"/></font>)"
+        R"(<font><i/><sz val="14"/><color rgb="FFFF0000"/><name val="Arial"/></font>)"
+        R"(<font><sz val="11"/><color rgb="FF0000FF"/><name val="Calibri"/></font></fonts>)"
+        R"(<fills count="3"><fill><patternFill patternType="none"/></fill><fill><patternFill patternType="gray125"/></fill>)"
+        R"(<fill><patternFill patternType="solid"><fgColor rgb="FFFFFF00"/></patternFill></fill></fills>)"
+        R"(<borders count="3"><border/><border><right style="medium"><color rgb="FF00FF00"/></right></border>)"
+        R"(<border><left style="thin"/></border></borders>)"
+        R"(<cellStyleXfs count="1"><xf fontId="0"/></cellStyleXfs><cellXfs count="9"><xf/>)"
+        R"(<xf borderId="1"/>)"                                                         // 1: A1
+        R"(<xf fontId="1" borderId="2"/>)"                                              // 2: B1
+        R"(<xf fontId="2"/>)"                                                           // 3: C1
+        R"(<xf fillId="2"/>)"                                                           // 4: D1
+        R"(<xf numFmtId="164" fontId="3"/>)"                                            // 5: E1
+        R"(<xf><alignment wrapText="1" vertical="top"/></xf>)"                          // 6: F1
+        R"(<xf><alignment horizontal="center" vertical="center"/></xf>)"                // 7: G1
+        R"(<xf><alignment horizontal="right" indent="1"/></xf></cellXfs>)";             // 8: A2
+    auto text = [](const std::string& ref, const std::string& value, const std::string& style) {
+        return "<c r=\"" + ref + "\" s=\"" + style + "\" t=\"inlineStr\"><is><t>" + value + "</t></is></c>";
+    };
+    TProbe& viewer = MakeViewer(900, 300);
+    const auto path = FFolder / u"styled.xlsx";
+    TXlsxFixture()
+        .Styles(styles)
+        .Sheet("S", "<row r=\"1\">" + text("A1", "plain", "1") + text("B1", "bold", "2") + text("C1", "arial", "3") +
+                        text("D1", "", "4") + CellXml("E1", "-5", "", "5") +
+                        text("F1", "one two three four five six seven", "6") + text("G1", "mid", "7") +
+                        CellXml("H1", "1", "b") + "</row><row r=\"2\">" + text("A2", "right", "8") + "</row>")
+        .WriteTo(path);
+    viewer.LoadWorkbook(PathToText(path));
+    TLayoutAccess::Of(*viewer.FWorkbook, 0).Rows = {{0, 45.0, false}}; // row 1: 60 pixels
+    viewer.GotoSheet(0);
+    viewer.SelectCell(0, 1, false);
+    const TRecordingCanvas& painted = Painted();
+    const auto cell = [&](int32_t row, int32_t col) { return viewer.Viewport().CellRect(row, col); };
+
+    // Fonts: the default one in the viewer's font, another as the workbook names it.
+    const TDrawCall* plain = painted.TextCall(u"plain");
+    EXPECT_EQ(plain->Face, u"Segoe UI");
+    EXPECT_EQ(plain->Size, 9);
+    EXPECT_TRUE(painted.TextCall(u"bold")->Style.Bold);
+    EXPECT_EQ(painted.TextCall(u"bold")->Face, u"Segoe UI");
+    const TDrawCall* arial = painted.TextCall(u"arial");
+    EXPECT_EQ(arial->Face, u"Arial");
+    EXPECT_EQ(arial->Size, 14);
+    EXPECT_TRUE(arial->Style.Italic);
+    EXPECT_EQ(arial->Color, RgbColor(255, 0, 0));
+    EXPECT_EQ(painted.TextCall(u"-5")->Color, RgbColor(255, 0, 0)); // the format's red over the font's blue
+
+    // A fill, with no grid line over it; the medium border on A1's right wins over B1's thin left one.
+    EXPECT_EQ(FillAt(cell(0, 3))->Color, RgbColor(255, 255, 0));
+    EXPECT_EQ(FillAt(TRect{cell(0, 3).Right - 1, cell(0, 3).Top, cell(0, 3).Right, cell(0, 3).Bottom}), nullptr);
+    const TDrawCall* medium = FillAt(TRect{cell(0, 0).Right - 1, cell(0, 0).Top, cell(0, 0).Right + 1, cell(0, 0).Bottom});
+    ASSERT_NE(medium, nullptr);
+    EXPECT_EQ(medium->Color, RgbColor(0, 255, 0));
+
+    // Alignment: general numbers right, general truth values centred, wrapped text from the top in
+    // lines, centred in the middle, right with an indent of 9 pixels; bottom by default.
+    EXPECT_EQ(painted.TextCall(u"-5")->At.X, cell(0, 4).Right - 4 - 2 * 7);
+    EXPECT_EQ(painted.TextCall(u"TRUE")->At.X, cell(0, 7).Left + 4 + (88 - 4 * 7) / 2);
+    EXPECT_EQ(plain->At.Y, cell(0, 0).Bottom - 2 - 15);
+    const TDrawCall* first = painted.TextCall(u"one two");
+    const TDrawCall* second = painted.TextCall(u"three four");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(first->At.Y, cell(0, 5).Top + 2);
+    EXPECT_EQ(second->At.Y, first->At.Y + 15);
+    EXPECT_EQ(painted.TextCall(u"mid")->At.X, cell(0, 6).Left + 4 + (88 - 3 * 7) / 2);
+    EXPECT_EQ(painted.TextCall(u"mid")->At.Y, cell(0, 6).Top + (60 - 15) / 2);
+    EXPECT_EQ(painted.TextCall(u"right")->At.X, cell(1, 0).Right - 4 - 9 - 5 * 7);
+}
