@@ -273,3 +273,32 @@ TEST_F(ViewerLayout, CellsPaintInTheirStyles) {
     EXPECT_EQ(painted.TextCall(u"mid")->At.Y, cell(0, 6).Top + (60 - 15) / 2);
     EXPECT_EQ(painted.TextCall(u"right")->At.X, cell(1, 0).Right - 4 - 9 - 5 * 7);
 }
+
+TEST_F(ViewerLayout, LayoutsNoApplicationWritesStillPaintAndHit) {
+    TProbe& viewer = Open(Grid(6, 4), [](TSheetLayout& layout) {
+        layout.HasFormat = true;
+        layout.DefaultColWidth = 0;
+        layout.BaseColWidth = -3;
+        layout.Columns = {{0, 16383, 255.0, false}, {-4, -1, 3.0, true}};
+        layout.Rows = {{-5, 10.0, false}, {0, 409.5, false}, {1, 0.0, false}, {900000, 20.0, true}};
+        // Areas reaching past the grid, turned round, of one cell, overlapping one another.
+        layout.Merges = {{-1, 0, 3, 3}, {0, 0, 1000000, 2}, {3, 3, 1, 1}, {4, 0, 4, 0}, {1, 1, 5, 3}};
+        layout.FrozenRows = 5000;
+        layout.FrozenCols = 300;
+        layout.TopLeftCell = std::make_pair(999999, 999999);
+    });
+    EXPECT_EQ(viewer.Geometry().FrozenRows(), 6);
+    EXPECT_EQ(viewer.Geometry().FrozenCols(), 4);
+    EXPECT_EQ(viewer.Geometry().Rows().Size(1), 0); // a height of 0: no room, as if hidden
+    Painted();
+    EXPECT_EQ(Hit(100, 100), std::make_pair(0, 0));
+    Click(300, 200); // inside the first area, which reaches past the grid: its first cell
+    EXPECT_EQ(Selected(), std::make_pair(0, 0));
+    for (uint32_t key : {keys::Down, keys::Right, keys::PageDown, keys::PageUp, keys::Up, keys::Left}) Key(key);
+    viewer.HandleMessage(messages::MouseWheel, uintptr_t(uint16_t(int16_t(-1200))) << 16, 0);
+    viewer.StartEditSelection();
+    EXPECT_NE(EditBox(), nullptr);
+    Painted();
+    viewer.ExecuteRibbonCommand(8, 0); // Zoom In
+    Painted();
+}
