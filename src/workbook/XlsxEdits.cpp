@@ -11,7 +11,9 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "workbook/SheetDataPositions.h"
+#include "workbook/SheetLayoutXml.h"
 #include "workbook/XlsxEditIndex.h"
+#include "workbook/XlsxSheetDataEdit.h"
 #include "workbook/XmlHelpers.h"
 
 #include <algorithm>
@@ -133,40 +135,36 @@ TCellKind TypedValueKind(const std::u16string& text) {
 
 } // namespace
 
-// A sheet's sheetData opened for one edit. A part that the edit opens is kept open, to be written by
-// saving, only once the edit is done: an edit that fails, in opening the part or later, leaves such a
-// part as it was read.
-class TXlsxWorkbook::TSheetDataEdit {
-public:
-    TSheetDataEdit(TXlsxWorkbook& workbook, const TXlsxSheet& sheet) : FWorkbook(workbook), FPartName(sheet.PartName) {
-        pugi::xml_document* document = sheet.PartName.empty() ? nullptr : workbook.PartForChange(sheet.PartName, FScratch);
-        const pugi::xml_node root = document ? RootElement(*document) : pugi::xml_node();
-        if (!root) {
-            throw TTabulixError(FormatMessageText(u"The sheet \"%s\" cannot be edited: the workbook has no worksheet part for it.",
-                                                  {sheet.Name}));
-        }
-        FSheetData = FirstChildNamed(root, "sheetData");
-        if (!FSheetData) FSheetData = AddSheetData(root);
+TXlsxWorkbook::TSheetDataEdit::TSheetDataEdit(TXlsxWorkbook& workbook, const TXlsxSheet& sheet)
+    : FWorkbook(workbook), FPartName(sheet.PartName) {
+    pugi::xml_document* document = sheet.PartName.empty() ? nullptr : workbook.PartForChange(sheet.PartName, FScratch);
+    const pugi::xml_node root = document ? RootElement(*document) : pugi::xml_node();
+    if (!root) {
+        throw TTabulixError(FormatMessageText(u"The sheet \"%s\" cannot be edited: the workbook has no worksheet part for it.",
+                                              {sheet.Name}));
     }
-    TSheetDataEdit(const TSheetDataEdit&) = delete;
-    TSheetDataEdit& operator=(const TSheetDataEdit&) = delete;
-    ~TSheetDataEdit() {
-        if (FScratch && FWorkbook.FEditIndex && FWorkbook.FEditIndex->SheetData.root() == FScratch->root()) {
-            FWorkbook.FEditIndex.reset(); // it knew a part that goes unchanged
-        }
+    FSheetData = FirstChildNamed(root, "sheetData");
+    if (!FSheetData) FSheetData = AddSheetData(root);
+}
+
+TXlsxWorkbook::TSheetDataEdit::~TSheetDataEdit() {
+    if (FScratch && FWorkbook.FEditIndex && FWorkbook.FEditIndex->SheetData.root() == FScratch->root()) {
+        FWorkbook.FEditIndex.reset(); // it knew a part that goes unchanged
     }
+}
 
-    pugi::xml_node SheetData() const { return FSheetData; }
-    TSheetDataIndex& Index() { return FWorkbook.EditIndex(FSheetData); }
-    // The XML side is done: a part that the edit opened is kept. The grid changes after this.
-    void Done() { FWorkbook.KeepOpened(FPartName, FScratch); }
+TSheetDataIndex& TXlsxWorkbook::TSheetDataEdit::Index() { return FWorkbook.EditIndex(FSheetData); }
 
-private:
-    TXlsxWorkbook& FWorkbook;
-    std::u16string FPartName;
-    std::unique_ptr<pugi::xml_document> FScratch;
-    pugi::xml_node FSheetData;
-};
+void TXlsxWorkbook::TSheetDataEdit::Done() { FWorkbook.KeepOpened(FPartName, FScratch); }
+
+void TXlsxWorkbook::TSheetDataEdit::DoneMovingLayout(TXlsxSheet& sheet) {
+    // Rows and columns that edits add beyond the load limit are shown too.
+    const TLayoutReach reach{std::max<int64_t>(MaxLoadedRows, int64_t(sheet.RowCount) + 1),
+                             std::max<int64_t>(MaxLoadedCols, int64_t(sheet.ColCount) + 1)};
+    TSheetLayout layout = ReadSheetLayout(Worksheet(), reach);
+    Done();
+    sheet.Layout = std::move(layout);
+}
 
 void TXlsxWorkbook::CheckEditable(int32_t sheetIndex) const {
     if (!IsSheetIndex(sheetIndex) || Sheet(sheetIndex).IsWorksheet) return;
@@ -499,7 +497,7 @@ void TXlsxWorkbook::InsertRow(int32_t sheetIndex, int32_t atRow) {
     RefuseOverflow(edit.SheetData(), edit.Index(), move);
     sheet.ReserveRow();
     if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
-    edit.Done();
+    edit.DoneMovingLayout(sheet);
     sheet.InsertEmptyRow(atRow);
 }
 
@@ -511,7 +509,7 @@ void TXlsxWorkbook::DeleteRow(int32_t sheetIndex, int32_t atRow) {
     TSheetDataEdit edit(*this, sheet);
     const TStructuralMove move{TStructuralMove::TKind::DeleteRow, int64_t(atRow) + 1};
     if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
-    edit.Done();
+    edit.DoneMovingLayout(sheet);
     sheet.EraseRow(atRow);
 }
 
@@ -525,7 +523,8 @@ void TXlsxWorkbook::InsertColumn(int32_t sheetIndex, int32_t atCol) {
     RefuseOverflow(edit.SheetData(), edit.Index(), move);
     TXlsxSheet::TGridShape shape = sheet.WithColumn(atCol, true);
     if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
-    edit.Done();
+    MoveColumnRuns(edit.Worksheet(), atCol, true);
+    edit.DoneMovingLayout(sheet);
     sheet.TakeShape(shape);
 }
 
@@ -538,7 +537,8 @@ void TXlsxWorkbook::DeleteColumn(int32_t sheetIndex, int32_t atCol) {
     TXlsxSheet::TGridShape shape = sheet.WithColumn(atCol, false);
     const TStructuralMove move{TStructuralMove::TKind::DeleteColumn, atCol};
     if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
-    edit.Done();
+    MoveColumnRuns(edit.Worksheet(), atCol, false);
+    edit.DoneMovingLayout(sheet);
     sheet.TakeShape(shape);
 }
 
@@ -576,17 +576,8 @@ void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending
     TStructuralMove move{TStructuralMove::TKind::Reorder};
     move.NewRowOf = &newRowOf;
     if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
-    edit.Done();
+    edit.DoneMovingLayout(sheet);
     sheet.TakeShape(sorted);
-}
-
-} // namespace tabulix
-
-namespace tabulix {
-
-// Not written yet: the cell's style in styles.xml.
-void TXlsxWorkbook::SetCellFormatting(int32_t sheetIndex, int32_t, int32_t, const TFormattingChange&) {
-    CheckEditable(sheetIndex);
 }
 
 } // namespace tabulix

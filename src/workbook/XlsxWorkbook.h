@@ -3,6 +3,7 @@
 #include "format/NumberFormat.h"
 #include "workbook/PackageEntries.h"
 #include "workbook/SheetLayout.h"
+#include "workbook/StyleSheetReader.h"
 
 #include <pugixml.hpp>
 
@@ -145,6 +146,11 @@ private:
     void InsertEmptyRow(int32_t atRow) noexcept;
     void EraseRow(int32_t atRow) noexcept;
 
+    // Room made ready for a cell's new style: every cell's style, all 0, when the sheet keeps none yet
+    // and the style is not 0; nothing otherwise. SetStyle takes it and cannot fail.
+    std::vector<uint16_t> PrepareStyle(int64_t style) const;
+    void SetStyle(int32_t row, int32_t col, int64_t style, std::vector<uint16_t>& prepared) noexcept;
+
     // An empty grid of rows x cols.
     void Reset(int32_t rows, int32_t cols);
     uint32_t& Cell(int32_t row, int32_t col) { return FCells[size_t(row) * size_t(ColCount) + size_t(col)]; }
@@ -172,6 +178,14 @@ constexpr int32_t MaxLoadedCols = 200;
 struct TSheetReading;   // what reading one worksheet shares between its cells
 struct TSheetDataIndex; // what edits know of the sheetData they last changed
 struct TCellAttributes; // the attributes of a c element that reading looks at
+
+// What a workbook knows of its styles, read from a styles part at once and then taken without fail.
+struct TWorkbookStyles {
+    std::vector<bool> DateFormatIds; // by cell-format index: whether its display text is a date
+    TNumberFormatTable NumberFormats;
+    std::vector<const TNumberFormat*> CellFormats; // by cell-format index, from NumberFormats
+    TStyleSheetContent Cells;
+};
 
 // An Excel workbook in memory: the grids of its visible worksheets, and the bytes of every entry of
 // its package, so that saving writes back byte for byte every part that was not changed.
@@ -263,8 +277,10 @@ protected:
     void RemovePart(std::u16string_view entryName);
 
     bool IsSheetIndex(int32_t sheetIndex) const { return sheetIndex >= 0 && sheetIndex < SheetCount(); }
-    // A sheet's sheetData opened for one edit (XlsxEdits.cpp).
+    // A sheet's sheetData opened for one edit (XlsxSheetDataEdit.h).
     class TSheetDataEdit;
+    // The styles part opened for one formatting edit, made when the workbook has none (XlsxFormatting.cpp).
+    class TStylesPartEdit;
     void RemoveChildNamed(pugi::xml_node element, std::string_view name);
     // The first row element of that number, added in ascending order when there is none; the rows are
     // put in ascending order first when they stand otherwise.
@@ -289,8 +305,11 @@ protected:
     std::u16string ResolveRelTarget(const pugi::xml_document* rels, std::u16string_view relId) const;
 
     void LoadSharedStrings();
-    // The number format of every style, and which of them give a date text.
+    // The number format of every style, and which of them give a date text; the styles resolved.
     void LoadStyles();
+    TThemeColors LoadThemeColors();
+    TWorkbookStyles ReadStyles(const pugi::xml_node& styleSheet) const;
+    void TakeStyles(TWorkbookStyles& styles) noexcept;
     bool IsDateStyle(int64_t styleIndex) const;
     TXlsxSheet ReadWorksheet(const std::u16string& partName, const std::u16string& name);
     // The handle of a cell's display text, added to the sheet's pool unless it is a shared string.
@@ -304,6 +323,7 @@ protected:
     std::vector<bool> FDateFormatIds; // by cell-format index: whether its display text is a date
     TNumberFormatTable FNumberFormats; // the workbook's own codes that its styles use, each read once
     TCellStyles FCellStyles;
+    TThemeColors FThemeColors{};
     std::vector<const TNumberFormat*> FCellFormats; // by cell-format index, from FNumberFormats
     TPackageEntries FOriginalEntries;
     std::unordered_map<const TPackageEntry*, std::string> FLoadingBytes; // only while loading
