@@ -81,6 +81,7 @@ void TGdiCanvas::PatternLine(TPoint from, TPoint to, TColor color, int32_t dash,
     LOGBRUSH brush{BS_SOLID, ToColorRef(color), 0};
     const DWORD pattern[2] = {DWORD(std::max(dash, int32_t(1))), DWORD(std::max(gap, int32_t(1)))};
     HPEN pen = ExtCreatePen(PS_COSMETIC | PS_USERSTYLE, 1, &brush, 2, pattern);
+    if (!pen) pen = CreatePen(PS_DOT, 1, ToColorRef(color)); // a system without user styles: dots
     HGDIOBJ old = SelectObject(FDc, pen);
     const int oldMode = SetBkMode(FDc, TRANSPARENT); // the gaps show what lies beneath
     MoveToEx(FDc, from.X, from.Y, nullptr);
