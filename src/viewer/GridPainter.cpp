@@ -261,10 +261,12 @@ private:
 
     void FindRunsOn(size_t row, bool frozenCols) {
         const int32_t rowIndex = FRows[row].Index;
-        // A text left of the pane may run on into it, over the empty cells before its first column.
+        // A text left of the pane may run on into it, over the empty cells before its first column:
+        // one scrolled out of view, or one of the frozen columns while the columns are not scrolled.
         const TCellInfo& first = Cell(row, 0);
         if (!first.Merge && first.Shown.Text.empty()) {
-            const int32_t lowest = frozenCols ? 0 : FGeometry.FrozenCols();
+            const bool scrolled = FScene.View.LeftCol() > FGeometry.FrozenCols();
+            const int32_t lowest = frozenCols || !scrolled ? 0 : FGeometry.FrozenCols();
             for (int32_t col = FCols[0].Index - 1; col >= lowest; --col) {
                 if (FGeometry.MergeAt(rowIndex, col)) break;
                 if (FSheet.Text(rowIndex, col).empty()) continue;

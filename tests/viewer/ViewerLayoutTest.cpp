@@ -198,6 +198,20 @@ TEST_F(ViewerLayout, TextRunsOnIntoEmptyNeighbours) {
     const TDrawCall* runner = Painted().TextCall(u"a text as long as three cells are wide");
     ASSERT_NE(runner, nullptr);
     EXPECT_EQ(runner->At.X, 46 - 96 + 4);
+
+    // From a frozen column it runs on into the scrolled part while that is not scrolled.
+    TLayoutAccess::Of(*viewer.FWorkbook, 0).FrozenCols = 1;
+    viewer.GotoSheet(0);
+    auto drawn = [&] {
+        std::vector<int32_t> at;
+        for (const TDrawCall& call : Painted().Texts()) {
+            if (call.Text == u"a text as long as three cells are wide") at.push_back(call.At.X);
+        }
+        return at;
+    };
+    EXPECT_EQ(drawn(), (std::vector<int32_t>{50, 50})); // in the frozen pane and in the scrolled one
+    viewer.FLeftCol = 2;
+    EXPECT_EQ(drawn(), std::vector<int32_t>{50});
 }
 
 TEST_F(ViewerLayout, CellsPaintInTheirStyles) {

@@ -1,5 +1,6 @@
 // Numbers shown as their formats say, in the 64-bit DLL driven by the reference host: the painted
 // grid photographed, found by its shown texts, edited through the texts the file stores.
+#include "base/Files.h"
 #include "base/Text.h"
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
