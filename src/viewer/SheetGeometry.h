@@ -22,7 +22,6 @@ public:
     TAxisSizes(const std::vector<int32_t>& sizes, int32_t defaultSize);
 
     int32_t Count() const { return int32_t(FStarts.size()) - 1; }
-    int32_t DefaultSize() const { return FDefault; }
     int32_t Size(int32_t index) const { return int32_t(Start(index + 1) - Start(index)); }
     bool Hidden(int32_t index) const { return Size(index) == 0; }
     // The sum of the sizes of the indexes before index (index >= 0).
