@@ -159,14 +159,14 @@ size_t EntryIndex(const pugi::xml_node& element, const char* attribute, int64_t 
     return index >= 0 && uint64_t(index) < count ? size_t(index) : 0;
 }
 
-// Whether a font's last element of that flag turns it on; an underline is on unless it is "none".
+// Whether a font's last element of that flag turns it on, as reading the styles takes it: a flag is on
+// unless its val is "0" or "false", an underline unless it is "none".
 bool FlagOn(const pugi::xml_node& font, std::string_view flag) {
     bool on = false;
     for (pugi::xml_node part = FirstElement(font); part; part = NextElement(part)) {
         if (LocalName(part) != flag) continue;
-        const pugi::xml_attribute val = part.attribute("val");
-        const std::string_view value = val.value();
-        on = flag == "u" ? value != "none" : (!val || value == "1" || value == "true");
+        const std::string_view value = part.attribute("val").value();
+        on = flag == "u" ? value != "none" : !(value == "0" || value == "false");
     }
     return on;
 }
