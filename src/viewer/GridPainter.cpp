@@ -72,7 +72,7 @@ struct TLine {
 struct TCellInfo {
     int32_t Row = 0, Col = 0;
     TRect Rect;
-    const TCellArea* Merge = nullptr; // a merged area, or a cell inside one (painted with the area)
+    const TGridArea* Merge = nullptr; // a merged area, or a cell inside one (painted with the area)
     const TCellStyle* Style = nullptr;
     const TCellFont* Font = nullptr;
     TCellKind Kind = TCellKind::Text;
@@ -174,7 +174,7 @@ private:
 
     TCellInfo& Cell(size_t row, size_t col) { return FCells[row * FCols.size() + col]; }
 
-    TRect AreaRect(const TCellArea& area) const {
+    TRect AreaRect(const TGridArea& area) const {
         const TViewport& view = FScene.View;
         return TRect{view.ColumnX(area.FirstCol, FColPane), view.RowY(area.FirstRow, FRowPane),
                      view.ColumnX(area.LastCol + 1, FColPane), view.RowY(area.LastRow + 1, FRowPane)};
@@ -212,7 +212,7 @@ private:
         for (size_t r = 0; r < FRows.size(); ++r) {
             for (size_t c = 0; c < FCols.size(); ++c) {
                 const TRect rect{FCols[c].Start, FRows[r].Start, FCols[c].End, FRows[r].End};
-                const TCellArea* merge = FGeometry.MergeAt(FRows[r].Index, FCols[c].Index);
+                const TGridArea* merge = FGeometry.MergeAt(FRows[r].Index, FCols[c].Index);
                 if (!merge) {
                     FCells.push_back(Describe(FRows[r].Index, FCols[c].Index, rect));
                     continue;
@@ -365,7 +365,7 @@ private:
                 const int32_t col = FCols[c].Index;
                 const TCellInfo& info = Cell(r, c);
                 const TRect& rect = info.Rect;
-                const TCellArea* merge = info.Merge;
+                const TGridArea* merge = info.Merge;
                 auto inside = [&](int32_t otherRow, int32_t otherCol) { return merge && merge->Contains(otherRow, otherCol); };
                 const TCellBorders& own = BordersOf(row, col);
                 if (!inside(row, col + 1)) {

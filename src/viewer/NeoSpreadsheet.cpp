@@ -176,7 +176,7 @@ void TNeoSpreadsheet::StartSheetView() {
     // The selection starts at A1 where it shows, else at the first cell of the scrolled part.
     FSelectedRow = geometry.FrozenRows() > 0 ? 0 : FTopRow;
     FSelectedCol = geometry.FrozenCols() > 0 ? 0 : FLeftCol;
-    if (const TCellArea* merge = geometry.MergeAt(FSelectedRow, FSelectedCol)) {
+    if (const TGridArea* merge = geometry.MergeAt(FSelectedRow, FSelectedCol)) {
         FSelectedRow = merge->FirstRow;
         FSelectedCol = merge->FirstCol;
     }

@@ -24,8 +24,8 @@ void TNeoSpreadsheet::StartEditSelection() {
     if (FSelectedCol < 0 || FSelectedCol >= sheet->ColCount || FSelectedRow < 0 || FSelectedRow >= sheet->RowCount) return;
     // The box covers the cell, or the merged area it is the first cell of.
     const TSheetGeometry& geometry = Geometry();
-    const TCellArea* merge = geometry.MergeAt(FSelectedRow, FSelectedCol);
-    const TCellArea area = merge ? *merge : TCellArea{FSelectedRow, FSelectedCol, FSelectedRow, FSelectedCol};
+    const TGridArea* merge = geometry.MergeAt(FSelectedRow, FSelectedCol);
+    const TGridArea area = merge ? *merge : TGridArea{FSelectedRow, FSelectedCol, FSelectedRow, FSelectedCol};
     const TViewport view = Viewport();
     TRect box = view.AreaRect(area);
     // Its pane's edges: a cell scrolled out to the left or above gets no box, an area partly out there

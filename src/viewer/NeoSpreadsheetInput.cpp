@@ -62,7 +62,7 @@ bool TNeoSpreadsheet::CellAt(int32_t x, int32_t y, int32_t& col, int32_t& row) c
 void TNeoSpreadsheet::SelectCell(int32_t col, int32_t row, bool scroll) {
     const TXlsxSheet* sheet = CurrentSheet();
     if (!sheet || col < 0 || row < 0 || col >= sheet->ColCount || row >= sheet->RowCount) return;
-    if (const TCellArea* merge = Geometry().MergeAt(row, col)) {
+    if (const TGridArea* merge = Geometry().MergeAt(row, col)) {
         col = merge->FirstCol;
         row = merge->FirstRow;
     }
@@ -78,7 +78,7 @@ void TNeoSpreadsheet::MoveSelection(int32_t colStep, int32_t rowStep) {
     int32_t col = FSelectedCol;
     int32_t row = FSelectedRow;
     // Onwards from a merged area's last row or column, so that the area is passed as one cell.
-    if (const TCellArea* merge = geometry.MergeAt(row, col)) {
+    if (const TGridArea* merge = geometry.MergeAt(row, col)) {
         if (colStep > 0) col = merge->LastCol;
         if (rowStep > 0) row = merge->LastRow;
     }

@@ -117,8 +117,8 @@ TSheetGeometry::TSheetGeometry(const TXlsxSheet& sheet, const TGeometrySizes& si
     // together are at most the grid's cells; past that the file is not valid and the rest is left out.
     const int64_t budget = int64_t(sheet.RowCount) * sheet.ColCount;
     int64_t covered = 0;
-    for (const TCellArea& merge : sheet.Layout.Merges) {
-        TCellArea area = merge;
+    for (const TGridArea& merge : sheet.Layout.Merges) {
+        TGridArea area = merge;
         if (area.FirstRow < 0 || area.FirstCol < 0 || area.FirstRow >= sheet.RowCount || area.FirstCol >= sheet.ColCount) continue;
         area.LastRow = std::min(area.LastRow, sheet.RowCount - 1);
         area.LastCol = std::min(area.LastCol, sheet.ColCount - 1);
@@ -130,7 +130,7 @@ TSheetGeometry::TSheetGeometry(const TXlsxSheet& sheet, const TGeometrySizes& si
     }
     if (FMerges.empty()) return;
     FRowFirst.assign(size_t(sheet.RowCount) + 1, 0);
-    for (const TCellArea& area : FMerges) {
+    for (const TGridArea& area : FMerges) {
         for (int32_t row = area.FirstRow; row <= area.LastRow; ++row) ++FRowFirst[size_t(row) + 1];
     }
     for (size_t row = 1; row < FRowFirst.size(); ++row) FRowFirst[row] += FRowFirst[row - 1];
@@ -143,10 +143,10 @@ TSheetGeometry::TSheetGeometry(const TXlsxSheet& sheet, const TGeometrySizes& si
     }
 }
 
-const TCellArea* TSheetGeometry::MergeAt(int32_t row, int32_t col) const {
+const TGridArea* TSheetGeometry::MergeAt(int32_t row, int32_t col) const {
     if (FMerges.empty() || row < 0 || size_t(row) + 1 >= FRowFirst.size()) return nullptr;
     for (int32_t n = FRowFirst[size_t(row)]; n < FRowFirst[size_t(row) + 1]; ++n) {
-        const TCellArea& area = FMerges[size_t(FRowMerges[size_t(n)])];
+        const TGridArea& area = FMerges[size_t(FRowMerges[size_t(n)])];
         if (col >= area.FirstCol && col <= area.LastCol) return &area;
     }
     return nullptr;
@@ -171,7 +171,7 @@ int32_t TViewport::RowY(int32_t row, int32_t pane) const {
     return ClampToPixels(FScrolledTop + rows.Start(row) - rows.Start(FTopRow));
 }
 
-TRect TViewport::AreaRect(const TCellArea& area) const {
+TRect TViewport::AreaRect(const TGridArea& area) const {
     return TRect{ColumnX(area.FirstCol, area.FirstCol), RowY(area.FirstRow, area.FirstRow),
                  ColumnX(area.LastCol + 1, area.FirstCol), RowY(area.LastRow + 1, area.FirstRow)};
 }

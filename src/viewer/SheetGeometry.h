@@ -61,12 +61,12 @@ public:
     int32_t FrozenRows() const { return FFrozenRows; }
     int32_t FrozenCols() const { return FFrozenCols; }
     // The merged area, cut to the sheet's grid, that the cell lies in; null for none.
-    const TCellArea* MergeAt(int32_t row, int32_t col) const;
+    const TGridArea* MergeAt(int32_t row, int32_t col) const;
 
 private:
     TAxisSizes FRows, FCols;
     int32_t FFrozenRows = 0, FFrozenCols = 0;
-    std::vector<TCellArea> FMerges;
+    std::vector<TGridArea> FMerges;
     // The merges over each row of the grid: FRowMerges[FRowFirst[r]] to FRowMerges[FRowFirst[r + 1] - 1].
     std::vector<int32_t> FRowFirst;
     std::vector<int32_t> FRowMerges;
@@ -91,8 +91,8 @@ public:
     int32_t ColumnX(int32_t col) const { return ColumnX(col, col); }
     int32_t RowY(int32_t row) const { return RowY(row, row); }
     // The rectangle of rows and columns, placed by the panes of its first row and column.
-    TRect AreaRect(const TCellArea& area) const;
-    TRect CellRect(int32_t row, int32_t col) const { return AreaRect(TCellArea{row, col, row, col}); }
+    TRect AreaRect(const TGridArea& area) const;
+    TRect CellRect(int32_t row, int32_t col) const { return AreaRect(TGridArea{row, col, row, col}); }
     // The column and row under a point of the cell area; false outside it or past the frozen part's
     // end where it covers the cell area.
     bool ColumnAt(int32_t x, int32_t& col) const;

@@ -33,8 +33,8 @@ bool TSheetLayout::RowHidden(int32_t row) const {
     return size && size->Hidden;
 }
 
-const TCellArea* TSheetLayout::MergeAt(int32_t row, int32_t col) const {
-    for (const TCellArea& area : Merges)
+const TGridArea* TSheetLayout::MergeAt(int32_t row, int32_t col) const {
+    for (const TGridArea& area : Merges)
         if (area.Contains(row, col)) return &area;
     return nullptr;
 }

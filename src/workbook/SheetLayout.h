@@ -15,12 +15,12 @@ namespace tabulix {
 using TRgb = uint32_t;
 
 // A rectangle of cells, 0-based and inclusive.
-struct TCellArea {
+struct TGridArea {
     int32_t FirstRow = 0, FirstCol = 0, LastRow = 0, LastCol = 0;
     bool Contains(int32_t row, int32_t col) const {
         return row >= FirstRow && row <= LastRow && col >= FirstCol && col <= LastCol;
     }
-    bool operator==(const TCellArea& other) const = default;
+    bool operator==(const TGridArea& other) const = default;
 };
 
 // Columns First..Last (0-based, inclusive) of one cols/col element.
@@ -45,7 +45,7 @@ struct TSheetLayout {
     std::optional<double> DefaultRowHeight; // points
     std::vector<TColumnRun> Columns;        // ascending, not overlapping
     std::vector<TRowSize> Rows;             // ascending by row, only rows that size themselves or hide
-    std::vector<TCellArea> Merges;          // as mergeCells lists them
+    std::vector<TGridArea> Merges;          // as mergeCells lists them
     // The first sheetView's frozen pane (state frozen or frozenSplit): the rows and columns that stay.
     int32_t FrozenRows = 0, FrozenCols = 0;
     // The first sheetView: the cell at the top left of the scrolling part (pane topLeftCell, else the
@@ -59,7 +59,7 @@ struct TSheetLayout {
     std::optional<double> RowHeight(int32_t row) const;
     bool RowHidden(int32_t row) const;
     // The merged area the cell lies in, if any.
-    const TCellArea* MergeAt(int32_t row, int32_t col) const;
+    const TGridArea* MergeAt(int32_t row, int32_t col) const;
 };
 
 // A width in characters as pixels, the way spreadsheet applications convert it, for a maximum digit

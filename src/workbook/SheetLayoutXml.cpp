@@ -102,7 +102,7 @@ void ReadMerges(const pugi::xml_node& mergeCells, const TLayoutReach& reach, TSh
             !SplitCellRef(ref.substr(colon + 1), col2, row2)) {
             continue;
         }
-        TCellArea area{std::min(row1, row2), std::min(col1, col2), std::max(row1, row2), std::max(col1, col2)};
+        TGridArea area{std::min(row1, row2), std::min(col1, col2), std::max(row1, row2), std::max(col1, col2)};
         if (area.FirstRow < 0 || area.FirstCol < 0 || area.FirstRow >= reach.Rows || area.FirstCol >= reach.Cols) continue;
         if (area.FirstRow == area.LastRow && area.FirstCol == area.LastCol) continue; // one cell is no merge
         layout.Merges.push_back(area);

@@ -1,27 +1,26 @@
-// The sheet as its author laid it out, natively: sizes, hidden rows and columns, zoom, merged areas
-// and frozen panes, through clicks, keys, the edit box and what is painted.
+// The sheet as its author laid it out, natively: sizes, hidden rows and columns, zoom, merged areas,
+// frozen panes and styles, through clicks, keys, the edit box and what is painted.
 #include "viewer/ViewerFixture.h"
-#include "workbook/XlsxWorkbook.h"
+
+#include <map>
 
 using namespace tabulix;
 using namespace tabulix::testing;
 
 namespace {
 
-intptr_t At(int32_t x, int32_t y) { return intptr_t(uint32_t(uint16_t(x)) | (uint32_t(uint16_t(y)) << 16)); }
+// A worksheet part: what comes before sheetData (views, sizes), its rows, and what follows (merges).
+std::string WorksheetXml(const std::string& before, const std::string& rows, const std::string& after = "") {
+    return "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">" + before + "<sheetData>" +
+           rows + "</sheetData>" + after + "</worksheet>";
+}
 
-// A loaded sheet's layout, set as the loader sets it from the worksheet.
-struct TLayoutAccess : TXlsxWorkbook {
-    static TSheetLayout& Of(TXlsxWorkbook& workbook, int32_t sheet) {
-        return (workbook.*(&TLayoutAccess::FSheets))[size_t(sheet)].Layout;
-    }
-};
-
-// rows x cols cells, each holding its reference (B3), as inline strings.
-std::string Grid(int32_t rows, int32_t cols) {
+// rows x cols cells, each holding its reference (B3), with the attributes given for a row (by its number).
+std::string ReferenceRows(int32_t rows, int32_t cols, const std::map<int32_t, std::string>& attributes = {}) {
     std::string xml;
     for (int32_t r = 1; r <= rows; ++r) {
-        xml += "<row r=\"" + std::to_string(r) + "\">";
+        const auto extra = attributes.find(r);
+        xml += "<row r=\"" + std::to_string(r) + "\"" + (extra == attributes.end() ? "" : " " + extra->second) + ">";
         for (int32_t c = 0; c < cols; ++c) {
             const std::string ref = std::string(1, char('A' + c)) + std::to_string(r);
             xml += "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t>" + ref + "</t></is></c>";
@@ -33,93 +32,83 @@ std::string Grid(int32_t rows, int32_t cols) {
 
 class ViewerLayout : public Viewer {
 protected:
-    // A 600 x 400 viewer, ribbon on top: the column letters from y 62, the cells from (46, 84).
-    TProbe& Open(const std::string& rows, const std::function<void(TSheetLayout&)>& layOut) {
-        TProbe& viewer = MakeViewer(600, 400);
-        viewer.LoadWorkbook(Workbook({"S"}, rows));
-        layOut(TLayoutAccess::Of(*viewer.FWorkbook, 0));
-        // Shown anew, as a sheet with that layout is shown when it is loaded.
-        viewer.GotoSheet(0);
+    // A 600 x 400 viewer, ribbon on top (the column letters from y 62, the cells from (46, 84)), over
+    // one sheet of the given worksheet part.
+    TNeoSpreadsheet& Open(const std::string& worksheet, const std::string& styles = "", int32_t width = 600) {
+        TNeoSpreadsheet& viewer = MakeViewer(width, 400);
+        TXlsxFixture fixture;
+        fixture.Sheet("S", "").Entry("xl/worksheets/sheet1.xml", worksheet);
+        if (!styles.empty()) fixture.Styles(styles);
+        viewer.LoadWorkbook(Write(fixture));
         return viewer;
     }
-    std::pair<int32_t, int32_t> Hit(int32_t x, int32_t y) const {
-        int32_t col = -1, row = -1;
-        if (!FViewer->CellAt(x, y, col, row)) return {-1, -1};
-        return {col, row};
+    TRect CellRect(int32_t row, int32_t col) {
+        const TShownGrid grid = Grid();
+        return grid.Cell(row, col) ? grid.Cell(row, col)->Rect : TRect{};
     }
-    void Click(int32_t x, int32_t y) { FViewer->HandleMessage(messages::LeftButtonDown, 1, At(x, y)); }
-    void Key(uint32_t key) { FViewer->HandleMessage(messages::KeyDown, key, 0); }
-    std::pair<int32_t, int32_t> Selected() const { return {FViewer->FSelectedCol, FViewer->FSelectedRow}; }
-    const TScriptedWindow* EditBox() const { return FWindows.Window(FWindows.ChildOfKind(TScriptedWindow::TKind::CellEditor)); }
+    const TScriptedWindow* Box() const { return FWindows.Window(EditBox()); }
+    TRect BoxRect() const {
+        return TRect{Box()->Origin.X, Box()->Origin.Y, Box()->Origin.X + Box()->Client.Width(), Box()->Origin.Y + Box()->Client.Height()};
+    }
 };
 
 } // namespace
 
 TEST_F(ViewerLayout, SizesHiddenRowsAndColumnsZoomAndSettings) {
-    TProbe& viewer = Open(Grid(8, 6), [](TSheetLayout& layout) {
-        layout.HasFormat = true;
-        layout.DefaultRowHeight = 15;                                 // 20 pixels
-        layout.Columns = {{1, 1, 20.0, false}, {2, 2, std::nullopt, true}}; // B 140 pixels, C hidden
-        layout.Rows = {{1, 30.0, false}, {2, std::nullopt, true}};    // row 2 40 pixels, row 3 hidden
-    });
-    // Columns A 46..110 (the default 64: 8 digits of 7 pixels and 5, to a multiple of 8), B ..250, D ..314.
-    EXPECT_EQ(Hit(46, 84), std::make_pair(0, 0));
-    EXPECT_EQ(Hit(109, 103), std::make_pair(0, 0));
-    EXPECT_EQ(Hit(110, 104), std::make_pair(1, 1));
-    EXPECT_EQ(Hit(252, 143), std::make_pair(3, 1));
-    EXPECT_EQ(Hit(252, 144), std::make_pair(3, 3));
-    EXPECT_EQ(Hit(30, 100), std::make_pair(-1, -1)); // the row numbers
-    const TRecordingCanvas& painted = Painted();
-    EXPECT_EQ(painted.TextCall(u"C"), nullptr); // hidden: no letter, no number
-    EXPECT_EQ(painted.TextCall(u"3"), nullptr);
-    EXPECT_NE(painted.TextCall(u"D"), nullptr);
-    EXPECT_NE(painted.TextCall(u"D4"), nullptr);
-    EXPECT_EQ(painted.TextCall(u"C1"), nullptr);
-
-    // Arrows pass over hidden rows and columns.
-    Click(80, 90);
+    // B 20 characters wide (140 pixels), C hidden, the others 8 characters and 5 pixels (64); row 2 of
+    // 30 points (40 pixels), row 3 hidden, the others 15 points (20).
+    TNeoSpreadsheet& viewer = Open(WorksheetXml(
+        R"(<sheetFormatPr baseColWidth="8" defaultRowHeight="15"/>)"
+        R"(<cols><col min="2" max="2" width="20" customWidth="1"/><col min="3" max="3" width="9" hidden="1"/></cols>)",
+        ReferenceRows(8, 6, {{2, R"(ht="30" customHeight="1")"}, {3, R"(hidden="1")"}})));
+    TShownGrid grid = Grid();
+    EXPECT_EQ(grid.Cell(0, 0)->Rect, (TRect{46, 84, 110, 104}));
+    EXPECT_EQ(grid.Cell(1, 1)->Rect, (TRect{110, 104, 250, 144}));
+    EXPECT_EQ(grid.Cell(3, 3)->Rect, (TRect{250, 144, 314, 164}));
+    EXPECT_EQ(grid.Cols.count(2), 0u); // hidden: no letter, no number, no cells
+    EXPECT_EQ(grid.Rows.count(2), 0u);
+    EXPECT_EQ(grid.Text(3, 3), u"D4");
+    // Clicks land where the cells lie, and the arrows pass over what is hidden.
+    Click(109, 103);
+    EXPECT_EQ(Selected(), std::make_pair(0, 0));
+    Click(252, 143);
+    EXPECT_EQ(Selected(), std::make_pair(3, 1));
+    Key(keys::Left);
+    EXPECT_EQ(Selected(), std::make_pair(1, 1));
     Key(keys::Right);
-    Key(keys::Right);
-    Key(keys::Down);
     Key(keys::Down);
     EXPECT_EQ(Selected(), std::make_pair(3, 3));
 
     // Zoom scales every size the sheet gives; the header row and the row numbers keep the viewer's.
-    viewer.ExecuteRibbonCommand(8, 0);
-    EXPECT_EQ(viewer.Viewport().CellRect(1, 1), (TRect{46 + 70, 62 + 24 + 22, 46 + 70 + 154, 62 + 24 + 22 + 44}));
-    viewer.ExecuteRibbonCommand(8, 1);
+    Choose(8, 0);
+    EXPECT_EQ(CellRect(1, 1), (TRect{46 + 70, 62 + 24 + 22, 46 + 70 + 154, 62 + 24 + 22 + 44}));
+    Choose(8, 1);
     // The settings' sizes replace the sheet's default ones only.
     viewer.ApplySettings(u"ColumnWidth=80;RowHeight=30");
-    EXPECT_EQ(viewer.Viewport().CellRect(1, 1), (TRect{46 + 80, 62 + 30 + 30, 46 + 80 + 140, 62 + 30 + 30 + 40}));
+    EXPECT_EQ(CellRect(1, 1), (TRect{46 + 80, 62 + 30 + 30, 46 + 80 + 140, 62 + 30 + 30 + 40}));
 
-    // Widths count in digits of the workbook's font where it is installed: 8 pixels give 72 (69 up
-    // to a multiple of 8). Without sheetFormatPr the viewer's own sizes are the defaults.
+    // Widths count in digits of the workbook's default font where it is installed: 8 pixels give 72
+    // (69 up to a multiple of 8).
     FWindows.DigitWidth = 8;
-    TProbe& measured = MakeViewer(600, 400);
-    const auto path = FFolder / u"calibri.xlsx";
-    TXlsxFixture()
-        .Styles("<fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Calibri\"/></font></fonts>"
-                "<cellStyleXfs count=\"1\"><xf fontId=\"0\"/></cellStyleXfs><cellXfs count=\"1\"><xf fontId=\"0\"/></cellXfs>")
-        .Sheet("S", Grid(3, 3))
-        .WriteTo(path);
-    measured.LoadWorkbook(PathToText(path));
-    TLayoutAccess::Of(*measured.FWorkbook, 0).HasFormat = true;
-    measured.GotoSheet(0);
-    EXPECT_EQ(measured.Viewport().CellRect(0, 1), (TRect{46 + 72, 84, 46 + 144, 84 + 20}));
-    TProbe& plain = Open(Grid(3, 3), [](TSheetLayout& layout) { layout.Rows = {{0, 30.0, false}}; });
-    EXPECT_EQ(plain.Viewport().CellRect(1, 1), (TRect{46 + 96, 84 + 40, 46 + 192, 84 + 62}));
+    Open(WorksheetXml(R"(<sheetFormatPr baseColWidth="8" defaultRowHeight="15"/>)", ReferenceRows(3, 3)),
+         R"(<fonts count="1"><font><sz val="11"/><name val="Calibri"/></font></fonts>)"
+         R"(<cellStyleXfs count="1"><xf fontId="0"/></cellStyleXfs><cellXfs count="1"><xf fontId="0"/></cellXfs>)");
+    EXPECT_EQ(CellRect(0, 1), (TRect{46 + 72, 84, 46 + 144, 84 + 20}));
+    // Without sheetFormatPr the viewer's own sizes are the defaults.
+    Open(WorksheetXml("", ReferenceRows(3, 3, {{1, R"(ht="30" customHeight="1")"}})));
+    EXPECT_EQ(CellRect(1, 1), (TRect{46 + 96, 84 + 40, 46 + 192, 84 + 62}));
 }
 
 TEST_F(ViewerLayout, AMergedAreaIsOneCell) {
-    TProbe& viewer = Open(Grid(8, 5), [](TSheetLayout& layout) { layout.Merges = {{1, 1, 4, 2}}; }); // B2:C5
+    TNeoSpreadsheet& viewer = Open(WorksheetXml("", ReferenceRows(8, 5), R"(<mergeCells count="1"><mergeCell ref="B2:C5"/></mergeCells>)"));
     const TRect area{46 + 96, 84 + 22, 46 + 3 * 96, 84 + 5 * 22};
     Click(area.Right - 3, area.Bottom - 3); // C5
+    TShownGrid grid = Grid();
     EXPECT_EQ(Selected(), std::make_pair(1, 1));
-    const TRecordingCanvas& painted = Painted();
-    ASSERT_NE(painted.TextCall(u"B2"), nullptr);
-    EXPECT_EQ(painted.TextCall(u"B2")->Rect, (TRect{area.Left + 1, area.Top + 1, area.Right - 1, area.Bottom - 1}));
-    EXPECT_EQ(painted.TextCall(u"C3"), nullptr);
-    EXPECT_EQ(FillAt(area)->Color, Selection); // the whole area is selected
+    EXPECT_EQ(grid.Cell(1, 1)->Rect, area); // the whole area is selected
+    EXPECT_EQ(grid.Text(1, 1), u"B2");
+    EXPECT_EQ(grid.Text(2, 2), u"");
+    EXPECT_EQ(Painted().TextCall(u"B2")->Rect, (TRect{area.Left + 1, area.Top + 1, area.Right - 1, area.Bottom - 1}));
     EXPECT_EQ(FillAt(TRect{area.Left + 95, area.Top, area.Left + 96, area.Top + 22}), nullptr); // no line inside
 
     // The keys pass it as one cell.
@@ -135,73 +124,61 @@ TEST_F(ViewerLayout, AMergedAreaIsOneCell) {
     // The edit box covers the area, also when its first rows are scrolled away.
     viewer.StartEditSelection();
     ASSERT_NE(EditBox(), nullptr);
-    EXPECT_EQ(EditBox()->Text, u"B2");
-    EXPECT_EQ((TRect{EditBox()->Origin.X, EditBox()->Origin.Y, EditBox()->Origin.X + EditBox()->Client.Width(),
-                     EditBox()->Origin.Y + EditBox()->Client.Height()}),
-              area);
-    viewer.HandleMessage(messages::Command, uintptr_t(EditLostFocus) << 16,
-                         reinterpret_cast<intptr_t>(FWindows.ChildOfKind(TScriptedWindow::TKind::CellEditor)));
-    viewer.FTopRow = 3;
+    EXPECT_EQ(Box()->Text, u"B2");
+    EXPECT_EQ(BoxRect(), area);
+    FWindows.SetFocus(viewer.Window());
+    Wheel(-360);
     viewer.StartEditSelection();
     ASSERT_NE(EditBox(), nullptr);
-    EXPECT_EQ(EditBox()->Origin.Y, 84);
-    EXPECT_EQ(EditBox()->Client.Height(), 2 * 22);
+    EXPECT_EQ(BoxRect(), (TRect{area.Left, 84, area.Right, 84 + 2 * 22}));
 }
 
 TEST_F(ViewerLayout, FrozenRowsAndColumnsStayWhileTheRestScrolls) {
-    TProbe& viewer = Open(Grid(40, 8), [](TSheetLayout& layout) {
-        layout.FrozenRows = 1;
-        layout.FrozenCols = 1;
-        layout.TopLeftCell = std::make_pair(10, 3); // D11
-        layout.ShowGridLines = false;
-    });
-    EXPECT_EQ(viewer.FTopRow, 10);
-    EXPECT_EQ(viewer.FLeftCol, 3);
-    EXPECT_FALSE(viewer.FShowGridLines);
+    Open(WorksheetXml(R"(<sheetViews><sheetView showGridLines="0" workbookViewId="0">)"
+                      R"(<pane xSplit="1" ySplit="1" topLeftCell="D11" activePane="bottomRight" state="frozen"/></sheetView></sheetViews>)",
+                      ReferenceRows(40, 8)));
+    TShownGrid grid = Grid();
+    EXPECT_EQ(std::vector<int32_t>(grid.ColOrder.begin(), grid.ColOrder.begin() + 3), (std::vector<int32_t>{0, 3, 4}));
+    EXPECT_EQ(std::vector<int32_t>(grid.RowOrder.begin(), grid.RowOrder.begin() + 3), (std::vector<int32_t>{0, 10, 11}));
     EXPECT_EQ(Selected(), std::make_pair(0, 0)); // A1 shows in the frozen corner
-    EXPECT_EQ(Hit(50, 90), std::make_pair(0, 0));
-    EXPECT_EQ(Hit(50 + 96, 90), std::make_pair(3, 0));
-    EXPECT_EQ(Hit(50, 90 + 22), std::make_pair(0, 10));
-    EXPECT_EQ(Hit(50 + 96, 90 + 22), std::make_pair(3, 10));
-    const TRecordingCanvas& painted = Painted();
-    for (const char16_t* shown : {u"A1", u"D1", u"A11", u"D11"}) EXPECT_NE(painted.TextCall(shown), nullptr);
-    for (const char16_t* scrolled : {u"B1", u"A2", u"B2"}) EXPECT_EQ(painted.TextCall(scrolled), nullptr);
-    EXPECT_NE(FillAt(TRect{46 + 95, 84, 46 + 96, 400}), nullptr); // the dividers
+    EXPECT_EQ(grid.Cell(10, 3)->Rect, (TRect{46 + 96, 84 + 22, 46 + 192, 84 + 44}));
+    EXPECT_EQ(FillAt(TRect{46 + 95, 84 + 44, 46 + 96, 84 + 66}), nullptr); // no grid lines: the author turned them off
+    EXPECT_NE(FillAt(TRect{46 + 95, 84, 46 + 96, 400}), nullptr);          // the dividers
     EXPECT_NE(FillAt(TRect{46, 84 + 21, 600, 84 + 22}), nullptr);
+    Click(50 + 96, 90 + 22);
+    EXPECT_EQ(Selected(), std::make_pair(3, 10));
 
     // The scrolled part never goes under the frozen one.
-    viewer.HandleMessage(messages::MouseWheel, uintptr_t(uint16_t(int16_t(20 * 120))) << 16, 0);
-    EXPECT_EQ(viewer.FTopRow, 1);
+    Wheel(20 * 120);
+    EXPECT_EQ(Grid().RowOrder[1], 1);
     Key(keys::PageDown);
-    EXPECT_EQ(viewer.FTopRow, 1 + 13); // 13 rows of 22 pixels in the 294 left below the frozen row
+    EXPECT_EQ(Grid().RowOrder[1], 1 + 13); // 13 rows of 22 pixels in the 294 left below the frozen row
     Key(keys::PageUp);
-    EXPECT_EQ(viewer.FTopRow, 1);
+    EXPECT_EQ(Grid().RowOrder[1], 1);
     Click(50, 90); // A1, frozen: nothing scrolls
-    EXPECT_EQ(viewer.FTopRow, 1);
-    viewer.SelectCell(0, 30, true);
-    EXPECT_EQ(viewer.FTopRow, 30 - 12);
+    EXPECT_EQ(Grid().RowOrder[1], 1);
+    for (int i = 0; i < 29; ++i) Key(keys::Down);
+    EXPECT_EQ(Selected(), std::make_pair(0, 29));
+    EXPECT_EQ(Grid().RowOrder[1], 29 - 12);
 }
 
 TEST_F(ViewerLayout, TextRunsOnIntoEmptyNeighbours) {
-    TProbe& viewer = Open("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>a text as long as three cells are wide</t></is></c>"
-                          "<c r=\"D1\" t=\"inlineStr\"><is><t>x</t></is></c></row>"
-                          "<row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><t>another text that goes on and on</t></is></c>"
-                          "<c r=\"B2\" t=\"inlineStr\"><is><t>y</t></is></c></row>",
-                          [](TSheetLayout&) {});
+    Open(WorksheetXml("", InlineRowsXml({{"a text as long as three cells are wide", "", "", "x"},
+                                         {"another text that goes on and on", "y"}})));
     const TRecordingCanvas& painted = Painted();
     // 38 characters of 7 pixels and 8 of margins: over B1 and C1, stopping before D1.
     EXPECT_EQ(painted.TextCall(u"a text as long as three cells are wide")->Rect.Right, 46 + 3 * 96 - 1);
     EXPECT_EQ(FillAt(TRect{46 + 95, 84, 46 + 96, 106}), nullptr); // no line where it runs on
     EXPECT_EQ(painted.TextCall(u"another text that goes on and on")->Rect.Right, 46 + 96 - 1);
     // Scrolled so that A1 is out of view, its text still shows in B1 and C1.
-    viewer.FLeftCol = 1;
+    Wheel(-120, true);
     const TDrawCall* runner = Painted().TextCall(u"a text as long as three cells are wide");
     ASSERT_NE(runner, nullptr);
     EXPECT_EQ(runner->At.X, 46 - 96 + 4);
 
     // From a frozen column it runs on into the scrolled part while that is not scrolled.
-    TLayoutAccess::Of(*viewer.FWorkbook, 0).FrozenCols = 1;
-    viewer.GotoSheet(0);
+    Open(WorksheetXml(R"(<sheetViews><sheetView workbookViewId="0"><pane xSplit="1" topLeftCell="B1" state="frozen"/></sheetView></sheetViews>)",
+                      InlineRowsXml({{"a text as long as three cells are wide", "", "", "x"}})));
     auto drawn = [&] {
         std::vector<int32_t> at;
         for (const TDrawCall& call : Painted().Texts()) {
@@ -210,7 +187,7 @@ TEST_F(ViewerLayout, TextRunsOnIntoEmptyNeighbours) {
         return at;
     };
     EXPECT_EQ(drawn(), (std::vector<int32_t>{50, 50})); // in the frozen pane and in the scrolled one
-    viewer.FLeftCol = 2;
+    Wheel(-120, true);
     EXPECT_EQ(drawn(), std::vector<int32_t>{50});
 }
 
@@ -236,37 +213,31 @@ TEST_F(ViewerLayout, CellsPaintInTheirStyles) {
     auto text = [](const std::string& ref, const std::string& value, const std::string& style) {
         return "<c r=\"" + ref + "\" s=\"" + style + "\" t=\"inlineStr\"><is><t>" + value + "</t></is></c>";
     };
-    TProbe& viewer = MakeViewer(900, 300);
-    const auto path = FFolder / u"styled.xlsx";
-    TXlsxFixture()
-        .Styles(styles)
-        .Sheet("S", "<row r=\"1\">" + text("A1", "plain", "1") + text("B1", "bold", "2") + text("C1", "arial", "3") +
-                        text("D1", "", "4") + CellXml("E1", "-5", "", "5") +
-                        text("F1", "one two three four five six seven", "6") + text("G1", "mid", "7") +
-                        CellXml("H1", "1", "b") + "</row><row r=\"2\">" + text("A2", "right", "8") + "</row>")
-        .WriteTo(path);
-    viewer.LoadWorkbook(PathToText(path));
-    TLayoutAccess::Of(*viewer.FWorkbook, 0).Rows = {{0, 45.0, false}}; // row 1: 60 pixels
-    viewer.GotoSheet(0);
-    viewer.SelectCell(0, 1, false);
-    const TRecordingCanvas& painted = Painted();
-    const auto cell = [&](int32_t row, int32_t col) { return viewer.Viewport().CellRect(row, col); };
+    Open(WorksheetXml("", "<row r=\"1\" ht=\"45\" customHeight=\"1\">" + text("A1", "plain", "1") + text("B1", "bold", "2") +
+                              text("C1", "arial", "3") + text("D1", "", "4") + CellXml("E1", "-5", "", "5") +
+                              text("F1", "one two three four five six seven", "6") + text("G1", "mid", "7") +
+                              CellXml("H1", "1", "b") + "</row><row r=\"2\">" + text("A2", "right", "8") + "</row>"),
+         styles, 900);
+    ClickCell(1, 0);
+    const TShownGrid grid = Grid();
+    const TRecordingCanvas& painted = FWindows.LastCanvas;
+    const auto cell = [&](int32_t row, int32_t col) { return grid.Cell(row, col)->Rect; };
 
     // Fonts: the default one in the viewer's font, another as the workbook names it.
     const TDrawCall* plain = painted.TextCall(u"plain");
     EXPECT_EQ(plain->Face, u"Segoe UI");
-    EXPECT_EQ(plain->Size, 9);
-    EXPECT_TRUE(painted.TextCall(u"bold")->Style.Bold);
+    EXPECT_EQ(plain->PointSize, 9);
+    EXPECT_TRUE(grid.Cell(0, 1)->Style.Bold);
     EXPECT_EQ(painted.TextCall(u"bold")->Face, u"Segoe UI");
     const TDrawCall* arial = painted.TextCall(u"arial");
     EXPECT_EQ(arial->Face, u"Arial");
-    EXPECT_EQ(arial->Size, 14);
+    EXPECT_EQ(arial->PointSize, 14);
     EXPECT_TRUE(arial->Style.Italic);
     EXPECT_EQ(arial->Color, RgbColor(255, 0, 0));
-    EXPECT_EQ(painted.TextCall(u"-5")->Color, RgbColor(255, 0, 0)); // the format's red over the font's blue
+    EXPECT_EQ(grid.Cell(0, 4)->TextColor, RgbColor(255, 0, 0)); // the format's red over the font's blue
 
     // A fill, with no grid line over it; the medium border on A1's right wins over B1's thin left one.
-    EXPECT_EQ(FillAt(cell(0, 3))->Color, RgbColor(255, 255, 0));
+    EXPECT_EQ(grid.Cell(0, 3)->Fill, RgbColor(255, 255, 0));
     EXPECT_EQ(FillAt(TRect{cell(0, 3).Right - 1, cell(0, 3).Top, cell(0, 3).Right, cell(0, 3).Bottom}), nullptr);
     const TDrawCall* medium = FillAt(TRect{cell(0, 0).Right - 1, cell(0, 0).Top, cell(0, 0).Right + 1, cell(0, 0).Bottom});
     ASSERT_NE(medium, nullptr);
@@ -274,45 +245,31 @@ TEST_F(ViewerLayout, CellsPaintInTheirStyles) {
 
     // Alignment: general numbers right, general truth values centred, wrapped text from the top in
     // lines, centred in the middle, right with an indent of 9 pixels; bottom by default.
-    EXPECT_EQ(painted.TextCall(u"-5")->At.X, cell(0, 4).Right - 4 - 2 * 7);
-    EXPECT_EQ(painted.TextCall(u"TRUE")->At.X, cell(0, 7).Left + 4 + (88 - 4 * 7) / 2);
-    EXPECT_EQ(plain->At.Y, cell(0, 0).Bottom - 2 - 15);
-    const TDrawCall* first = painted.TextCall(u"one two");
-    const TDrawCall* second = painted.TextCall(u"three four");
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(first->At.Y, cell(0, 5).Top + 2);
-    EXPECT_EQ(second->At.Y, first->At.Y + 15);
-    EXPECT_EQ(painted.TextCall(u"mid")->At.X, cell(0, 6).Left + 4 + (88 - 3 * 7) / 2);
-    EXPECT_EQ(painted.TextCall(u"mid")->At.Y, cell(0, 6).Top + (60 - 15) / 2);
-    EXPECT_EQ(painted.TextCall(u"right")->At.X, cell(1, 0).Right - 4 - 9 - 5 * 7);
+    EXPECT_EQ(grid.Cell(0, 4)->TextX, cell(0, 4).Right - 4 - 2 * 7);
+    EXPECT_EQ(grid.Cell(0, 7)->TextX, cell(0, 7).Left + 4 + (88 - 4 * 7) / 2);
+    EXPECT_EQ(grid.Cell(0, 0)->TextY, cell(0, 0).Bottom - 2 - 15);
+    EXPECT_EQ(grid.Text(0, 5), u"one two\nthree four\nfive six\nseven");
+    EXPECT_EQ(grid.Cell(0, 5)->TextY, cell(0, 5).Top + 2);
+    EXPECT_EQ(painted.TextCall(u"three four")->At.Y, cell(0, 5).Top + 2 + 15);
+    EXPECT_EQ(grid.Cell(0, 6)->TextX, cell(0, 6).Left + 4 + (88 - 3 * 7) / 2);
+    EXPECT_EQ(grid.Cell(0, 6)->TextY, cell(0, 6).Top + (60 - 15) / 2);
+    EXPECT_EQ(grid.Cell(1, 0)->TextX, cell(1, 0).Right - 4 - 9 - 5 * 7);
 }
 
 TEST_F(ViewerLayout, LayoutsNoApplicationWritesStillPaintAndHit) {
-    TProbe& viewer = Open(Grid(6, 4), [](TSheetLayout& layout) {
-        layout.HasFormat = true;
-        layout.DefaultColWidth = 0;
-        layout.BaseColWidth = -3;
-        layout.Columns = {{0, 16383, 255.0, false}, {-4, -1, 3.0, true}};
-        layout.Rows = {{-5, 10.0, false}, {0, 409.5, false}, {1, 0.0, false}, {900000, 20.0, true}};
-        // Areas reaching past the grid, turned round, of one cell, overlapping one another.
-        layout.Merges = {{-1, 0, 3, 3}, {0, 0, 1000000, 2}, {3, 3, 1, 1}, {4, 0, 4, 0}, {1, 1, 5, 3}};
-        layout.FrozenRows = 5000;
-        layout.FrozenCols = 300;
-        layout.TopLeftCell = std::make_pair(999999, 999999);
-    });
-    EXPECT_EQ(viewer.Geometry().FrozenRows(), 6);
-    EXPECT_EQ(viewer.Geometry().FrozenCols(), 4);
-    EXPECT_EQ(viewer.Geometry().Rows().Size(1), 0); // a height of 0: no room, as if hidden
+    TNeoSpreadsheet& viewer = Open(WorksheetXml(
+        R"(<sheetViews><sheetView workbookViewId="0"><pane xSplit="300" ySplit="5000" topLeftCell="XFD1048576" state="frozen"/></sheetView></sheetViews>)"
+        R"(<sheetFormatPr baseColWidth="-3" defaultColWidth="0" defaultRowHeight="15"/>)"
+        R"(<cols><col min="1" max="16384" width="255" customWidth="1"/></cols>)",
+        ReferenceRows(6, 4, {{1, R"(ht="409.5" customHeight="1")"}}),
+        R"(<mergeCells count="4"><mergeCell ref="A1:C1048576"/><mergeCell ref="D4:B2"/><mergeCell ref="A5:A5"/><mergeCell ref="B2:D6"/></mergeCells>)"));
     Painted();
-    EXPECT_EQ(Hit(100, 100), std::make_pair(0, 0));
     Click(300, 200); // inside the first area, which reaches past the grid: its first cell
     EXPECT_EQ(Selected(), std::make_pair(0, 0));
     for (uint32_t key : {keys::Down, keys::Right, keys::PageDown, keys::PageUp, keys::Up, keys::Left}) Key(key);
-    viewer.HandleMessage(messages::MouseWheel, uintptr_t(uint16_t(int16_t(-1200))) << 16, 0);
+    Wheel(-1200);
     viewer.StartEditSelection();
     EXPECT_NE(EditBox(), nullptr);
-    Painted();
-    viewer.ExecuteRibbonCommand(8, 0); // Zoom In
+    Choose(8, 0); // Zoom In
     Painted();
 }

@@ -73,7 +73,7 @@ std::string Describe(const TSheetLayout& layout) {
     out << "; rows";
     for (const TRowSize& row : layout.Rows) out << ' ' << row.Row << ':' << row.Height.value_or(-1) << (row.Hidden ? "h" : "");
     out << "; merges";
-    for (const TCellArea& area : layout.Merges) out << ' ' << area.FirstRow << ',' << area.FirstCol << '-' << area.LastRow << ',' << area.LastCol;
+    for (const TGridArea& area : layout.Merges) out << ' ' << area.FirstRow << ',' << area.FirstCol << '-' << area.LastRow << ',' << area.LastCol;
     out << "; frozen " << layout.FrozenRows << ',' << layout.FrozenCols;
     return out.str();
 }
@@ -172,6 +172,8 @@ TEST(SheetLayout, MovesWithRowsAndColumnsAsTheSavedWorksheetDoes) {
     };
     workbook.InsertRow(0, 1);
     EXPECT_EQ(workbook.Sheet(0).Layout.RowHeight(0), 30);
+    EXPECT_EQ(workbook.Sheet(0).Layout.Merges, (std::vector<TGridArea>{{0, 0, 0, 2}, {4, 1, 5, 2}}));
+    EXPECT_EQ(workbook.Sheet(0).Layout.TopLeftCell, std::make_pair(3, 1)); // the pane's B3 is B4 now
     EXPECT_TRUE(workbook.Sheet(0).Layout.RowHidden(3));
     EXPECT_EQ(workbook.Sheet(0).Layout.RowHeight(5), 24.75);
     expectSaved("insert row");
