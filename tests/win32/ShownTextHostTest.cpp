@@ -56,7 +56,7 @@ TEST(ShownTextByHand, NumbersPaintAsTheirFormatsSayAndEditAsStored) {
     // The ribbon on top: the header row from y 62, row n from 62 + 22 n, column B from x 142; Review is
     // the sixth tab.
     const std::string find = "answer-menu Find\nclick Rect1 420 10\nexpect-menu Find\n";
-    ExpectPassed(RunHostScript("init\nregister\nrect Rect1 20 30 480 300\n"
+    ExpectPassed(RunHostScript(ScriptStart + "rect Rect1 20 30 480 300\n"
                                "exec TabulixOpen Rect1 \"" + book + "\" Grid Top No\nexpect-result true\npump 300\n"
                                "screenshot-rect Rect1 " + shot + "\n" +
                                // Found by what it shows, edited as the file stores it.
