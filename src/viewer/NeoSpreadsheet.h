@@ -1,5 +1,6 @@
 #pragma once
 
+#include "viewer/SheetGeometry.h"
 #include "viewer/ViewerPorts.h"
 #include "workbook/XlsxWorkbook.h"
 
@@ -107,6 +108,9 @@ public:
     TRect ActionToolbarRect() const;
     TRect AddSheetButtonRect() const;
     TRect RibbonTabRect(int32_t position) const;
+    // The cells' part of the grid: right of the row numbers, below the column letters.
+    TRect CellsRect() const;
+    // Scrolls as little as needed for the cell to show whole, unless it lies in a frozen row or column.
     void ScrollIntoView(int32_t col, int32_t row);
     void Paint(TCanvas& canvas, const TRect& client);
 
@@ -152,7 +156,11 @@ protected:
     bool IsOnAddSheetButton(int32_t x, int32_t y) const;
     int32_t SheetTabAt(int32_t x, int32_t y) const;
     bool CellAt(int32_t x, int32_t y, int32_t& col, int32_t& row) const;
+    // Selects the cell (a merged area's first cell for any cell of the area).
     void SelectCell(int32_t col, int32_t row, bool scroll);
+    // Moves the selection by one shown row or column, past a merged area as a whole.
+    void MoveSelection(int32_t colStep, int32_t rowStep);
+    void PageRows(bool down);
     void FocusViewer();
 
     // The in-place edit box and the find box.
@@ -174,8 +182,10 @@ protected:
     void DrawMenuItem(TCanvas& canvas, const TMenuItemState& item);
     void ExecuteRibbonCommand(int32_t tab, int32_t index);
     bool HasSelection() const;
-    void ToggleFontStyle(std::unordered_map<int64_t, bool>& marks);
-    void SetCellAlignment(int32_t alignment);
+    // The reader's formatting of the selected cell, written into its style in the workbook.
+    enum class TFontToggle { Bold, Italic, Underline };
+    void ToggleFontStyle(TFontToggle toggle);
+    void AlignSelection(THorizontalAlign alignment);
     void InsertRowAtSelection();
     void InsertColumnAtSelection();
     void DeleteSelectedRow();
@@ -191,18 +201,18 @@ protected:
     void PaintActionToolbar(TCanvas& canvas);
     void PaintSheetTabs(TCanvas& canvas);
     void PaintGrid(TCanvas& canvas);
-    struct TCellLook {
-        int32_t Alignment = 0;
-        TFontStyle Style;
-        std::optional<TColor> Highlight;
-        bool Header = false;
-        bool Selected = false;
-        TColor TextColor = RgbColor(0, 0, 0);
-        // A character repeated at FillAt in the text until the text fills the cell, or 0.
-        char16_t Fill = 0;
-        size_t FillAt = 0;
-    };
-    void PaintCell(TCanvas& canvas, const TRect& rect, const TCellLook& look, const std::u16string& text);
+
+    // Where the current sheet's rows and columns lie: made once for the sheet, its size, the zoom and
+    // the settings, and made anew after an edit that may move them (ForgetGeometry).
+    const TSheetGeometry& Geometry() const;
+    void ForgetGeometry() { FGeometry.reset(); }
+    TViewport Viewport() const { return TViewport(Geometry(), CellsRect(), FTopRow, FLeftCol); }
+    // The factor by which the zoom scales the sizes a workbook gives.
+    double ZoomFactor() const;
+    // The scroll position kept past the frozen rows and columns.
+    void ClampScroll();
+    // The scroll position and the grid lines a sheet starts with, as its author left them.
+    void StartSheetView();
 
     TViewerHost& FHost;
     TViewerWindows& FWindows;
@@ -227,6 +237,16 @@ protected:
     int32_t FSelectedRow = 0;
     int32_t FCellWidth = 96;
     int32_t FRowHeight = 22;
+    // Whether the settings gave the row height and the column width, which then replace the sheet's
+    // default sizes.
+    bool FRowHeightGiven = false;
+    bool FColumnWidthGiven = false;
+    // Zoom steps from 100%, each 10%, as far as the viewer's own column width goes (13 out, 15 in).
+    int32_t FZoomSteps = 0;
+    // The maximum digit width of the workbook's default font, which its column widths count in.
+    int32_t FMaxDigitWidth = 7;
+    mutable std::unique_ptr<TSheetGeometry> FGeometry;
+    mutable int32_t FGeometrySheet = -1, FGeometryRows = 0, FGeometryCols = 0;
     int32_t FToolbarHeight = 32;
     int32_t FSheetTabHeight = 30;
     bool FDraggingEdit = false;
@@ -239,10 +259,6 @@ protected:
     std::u16string FGridFontName = u"Segoe UI";
     int32_t FGridFontSize = 9;
     bool FShowGridLines = true;
-    std::unordered_map<int64_t, bool> FCellBold;
-    std::unordered_map<int64_t, bool> FCellItalic;
-    std::unordered_map<int64_t, bool> FCellUnderline;
-    std::unordered_map<int64_t, int32_t> FCellAlign; // 0 left, 1 right, 2 centre
     TWindowHandle FFindEdit = nullptr;
 
     static constexpr uintptr_t FollowTimerId = 1;

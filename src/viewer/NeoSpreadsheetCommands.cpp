@@ -32,6 +32,10 @@ int32_t NearestInteger(long double value) {
 }
 
 constexpr long double ZoomStep = static_cast<long double>(1.1);
+// The sizes a workbook gives are zoomed as far as the viewer's own column width goes from 96 pixels:
+// 13 steps out (to 30 pixels) and 15 in (to 400).
+constexpr int32_t MinZoomSteps = 13;
+constexpr int32_t MaxZoomSteps = 15;
 
 // The folder a file dialog starts in: the folder part of the file name, without its last separator
 // unless it is a drive's root.
@@ -105,6 +109,7 @@ void TNeoSpreadsheet::AddNewSheet() {
     if (!FWorkbook) return;
     EndCellEdit(true);
     const int32_t index = FWorkbook->AddSheet(u"Sheet" + IntToText(int64_t(SheetCount()) + 1));
+    ForgetGeometry();
     GotoSheet(index);
 }
 
@@ -118,6 +123,7 @@ void TNeoSpreadsheet::DeleteSheetWithConfirm(int32_t sheet) {
     CloseFindBox(false);
     const int32_t current = FCurrentSheet;
     FWorkbook->DeleteSheet(sheet);
+    ForgetGeometry();
     if (sheet == current) {
         ShowSheetFromItsStart(std::min(sheet, SheetCount() - 1)); // the sheet that took its place, or the new last
         return;
@@ -150,21 +156,26 @@ bool TNeoSpreadsheet::HasSelection() const {
     return FWorkbook && FCurrentSheet >= 0 && FSelectedCol >= 0 && FSelectedRow >= 0;
 }
 
-void TNeoSpreadsheet::ToggleFontStyle(std::unordered_map<int64_t, bool>& marks) {
+void TNeoSpreadsheet::ToggleFontStyle(TFontToggle toggle) {
     if (!HasSelection()) return;
-    const int64_t key = CellKey(FCurrentSheet, FSelectedRow, FSelectedCol);
-    const auto found = marks.find(key);
-    if (found != marks.end() && found->second) {
-        marks.erase(found);
-    } else {
-        marks[key] = true;
+    const TCellStyles& styles = FWorkbook->Styles();
+    const int32_t style = FWorkbook->Sheet(FCurrentSheet).StyleIndex(FSelectedRow, FSelectedCol);
+    const TCellFont& font = styles.Font(styles.Style(style).Font);
+    TFormattingChange change;
+    switch (toggle) {
+    case TFontToggle::Bold: change.Bold = !font.Bold; break;
+    case TFontToggle::Italic: change.Italic = !font.Italic; break;
+    case TFontToggle::Underline: change.Underline = !font.Underline; break;
     }
+    FWorkbook->SetCellFormatting(FCurrentSheet, FSelectedRow, FSelectedCol, change);
     InvalidateAll();
 }
 
-void TNeoSpreadsheet::SetCellAlignment(int32_t alignment) {
+void TNeoSpreadsheet::AlignSelection(THorizontalAlign alignment) {
     if (!HasSelection()) return;
-    FCellAlign[CellKey(FCurrentSheet, FSelectedRow, FSelectedCol)] = alignment; // left is kept as 0
+    TFormattingChange change;
+    change.Horizontal = alignment;
+    FWorkbook->SetCellFormatting(FCurrentSheet, FSelectedRow, FSelectedCol, change);
     InvalidateAll();
 }
 
@@ -172,18 +183,21 @@ void TNeoSpreadsheet::InsertRowAtSelection() {
     if (!FWorkbook || FCurrentSheet < 0) return;
     // The new row takes the selected row's place: the selection is on it.
     FWorkbook->InsertRow(FCurrentSheet, std::max(FSelectedRow, int32_t(0)));
+    ForgetGeometry(); // the rows' sizes and the merged areas moved
     InvalidateAll();
 }
 
 void TNeoSpreadsheet::InsertColumnAtSelection() {
     if (!FWorkbook || FCurrentSheet < 0) return;
     FWorkbook->InsertColumn(FCurrentSheet, std::max(FSelectedCol, int32_t(0)));
+    ForgetGeometry();
     InvalidateAll();
 }
 
 void TNeoSpreadsheet::DeleteSelectedRow() {
     if (!FWorkbook || FCurrentSheet < 0 || FSelectedRow < 0) return;
     FWorkbook->DeleteRow(FCurrentSheet, FSelectedRow);
+    ForgetGeometry();
     const int32_t rows = FWorkbook->Sheet(FCurrentSheet).RowCount;
     if (FSelectedRow >= rows) FSelectedRow = std::max(rows - 1, int32_t(0));
     InvalidateAll();
@@ -192,6 +206,7 @@ void TNeoSpreadsheet::DeleteSelectedRow() {
 void TNeoSpreadsheet::DeleteSelectedColumn() {
     if (!FWorkbook || FCurrentSheet < 0 || FSelectedCol < 0) return;
     FWorkbook->DeleteColumn(FCurrentSheet, FSelectedCol);
+    ForgetGeometry();
     const int32_t columns = FWorkbook->Sheet(FCurrentSheet).ColCount;
     if (FSelectedCol >= columns) FSelectedCol = std::max(columns - 1, int32_t(0));
     InvalidateAll();
@@ -200,6 +215,7 @@ void TNeoSpreadsheet::DeleteSelectedColumn() {
 void TNeoSpreadsheet::SortBySelectedColumn(bool ascending) {
     if (!FWorkbook || FCurrentSheet < 0 || FSelectedCol < 0) return;
     FWorkbook->SortByColumn(FCurrentSheet, FSelectedCol, ascending, true); // the first row stays
+    ForgetGeometry(); // rows keep their heights as they move
     InvalidateAll();
 }
 
@@ -241,11 +257,14 @@ void TNeoSpreadsheet::Zoom(bool in) {
         if (FGridFontSize < 36) ++FGridFontSize;
         FRowHeight = std::min(80, NearestInteger(FRowHeight * ZoomStep));
         FCellWidth = std::min(400, NearestInteger(FCellWidth * ZoomStep));
+        FZoomSteps = std::min(FZoomSteps + 1, MaxZoomSteps);
     } else {
         if (FGridFontSize > 6) --FGridFontSize;
         FRowHeight = std::max(14, NearestInteger(FRowHeight / ZoomStep));
         FCellWidth = std::max(30, NearestInteger(FCellWidth / ZoomStep));
+        FZoomSteps = std::max(FZoomSteps - 1, -MinZoomSteps);
     }
+    ForgetGeometry();
     InvalidateAll();
 }
 
