@@ -22,16 +22,6 @@ std::optional<double> NumberAttribute(const pugi::xml_node& element, const char*
     return number;
 }
 
-// An xsd:boolean: true as "1" or "true".
-bool TruthAttribute(const pugi::xml_node& element, const char* name, bool fallback) {
-    const pugi::xml_attribute attribute = element.attribute(name);
-    if (!attribute) return fallback;
-    const std::string_view value = attribute.value();
-    if (value == "1" || value == "true") return true;
-    if (value == "0" || value == "false") return false;
-    return fallback;
-}
-
 // A count of rows or columns given as a number that may carry a fraction (a pane's split).
 int32_t CountAttribute(const pugi::xml_node& element, const char* name) {
     const auto number = NumberAttribute(element, name);

@@ -29,16 +29,6 @@ std::optional<double> NumberAttribute(const pugi::xml_node& element, const char*
     return ReadDecimalNumber(Utf8ToUtf16(attribute.value()));
 }
 
-// An xsd:boolean, "1" or "true" for true.
-bool TruthAttribute(const pugi::xml_node& element, const char* name, bool fallback) {
-    const pugi::xml_attribute attribute = element.attribute(name);
-    if (!attribute) return fallback;
-    const std::string_view value = attribute.value();
-    if (value == "1" || value == "true") return true;
-    if (value == "0" || value == "false") return false;
-    return fallback;
-}
-
 // Six or eight hexadecimal digits, RRGGBB or AARRGGBB; the alpha is ignored, as applications do.
 std::optional<TRgb> ReadHexColor(std::string_view text) {
     if (text.size() == 8) text.remove_prefix(2);

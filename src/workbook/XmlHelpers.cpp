@@ -27,6 +27,15 @@ bool HasLocalNameIgnoringCase(const pugi::xml_node& node, std::string_view name)
     return node.type() == pugi::node_element && SameTextAscii(LocalName(node), name);
 }
 
+bool TruthAttribute(const pugi::xml_node& element, const char* name, bool fallback) {
+    const pugi::xml_attribute attribute = element.attribute(name);
+    if (!attribute) return fallback;
+    const std::string_view value = attribute.value();
+    if (value == "1" || value == "true") return true;
+    if (value == "0" || value == "false") return false;
+    return fallback;
+}
+
 pugi::xml_node FirstElement(const pugi::xml_node& parent) {
     pugi::xml_node child = parent.first_child();
     while (child && child.type() != pugi::node_element) child = child.next_sibling();

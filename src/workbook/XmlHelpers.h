@@ -24,6 +24,10 @@ std::string_view TextContentView(const pugi::xml_node& node, std::string& scratc
 // The attribute's value when the element has it, otherwise the default.
 std::u16string AttrOrDefault(const pugi::xml_node& element, std::string_view name, std::u16string_view fallback);
 
+// An xsd:boolean attribute: "1" or "true" for true, "0" or "false" for false; the fallback when the
+// element has no such attribute or another value.
+bool TruthAttribute(const pugi::xml_node& element, const char* name, bool fallback);
+
 // The first element among the node's children, skipping text, comments and the like; then the next.
 pugi::xml_node FirstElement(const pugi::xml_node& parent);
 pugi::xml_node NextElement(const pugi::xml_node& node);
