@@ -39,9 +39,11 @@ int main() {
     WriteFileBytes(file, package);
 
     // tabulix edit against openpyxl, interleaved.
-    TSamples edit, openpyxl;
+    TSamples edit, faults, openpyxl;
     for (int round = 0; round < Rounds(); ++round) {
-        edit.Add(RunProcess({CliPath(), "edit", file.string(), "-o", ours.string(), "insert-row", "0", "0"}));
+        double pageFaults = 0;
+        edit.Add(RunProcess({CliPath(), "edit", file.string(), "-o", ours.string(), "insert-row", "0", "0"}, nullptr, &pageFaults));
+        faults.Add(pageFaults);
         const double seconds = OpenpyxlSeconds({"edit", file.string(), theirs.string()});
         if (seconds >= 0) openpyxl.Add(seconds);
     }
@@ -95,10 +97,11 @@ int main() {
 
     std::printf("\nWorkbook at the load limit: %d rows x %d columns, edited\n\n", MaxLoadedRows, MaxLoadedCols);
     std::printf("tabulix edit insert-row 0 0, whole process:    %s\n", edit.Describe("ms", 1000).c_str());
+    std::printf("  page faults of one edit:                     %s\n", faults.Describe("faults").c_str());
     if (!openpyxl.Empty()) {
         const double ratio = openpyxl.Median() / edit.Median();
         std::printf("openpyxl load + insert_rows + save, no import: %s\n", openpyxl.Describe("ms", 1000).c_str());
-        std::printf("  edit is %.1fx faster (target at least 20x: %s)\n", ratio, Verdict(ratio >= 20));
+        std::printf("  edit is %.1fx faster (target at least 25x: %s)\n", ratio, Verdict(ratio >= 25));
     } else {
         std::printf("openpyxl is not installed: no baseline for edit\n");
     }

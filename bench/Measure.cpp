@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <time.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,7 +58,7 @@ std::string TSamples::Describe(const char* unit, double scale) const {
     return text;
 }
 
-double RunProcess(const std::vector<std::string>& arguments, std::string* output) {
+double RunProcess(const std::vector<std::string>& arguments, std::string* output, double* pageFaults) {
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
@@ -83,8 +84,10 @@ double RunProcess(const std::vector<std::string>& arguments, std::string* output
         close(pipeEnds[0]);
     }
     int status = 0;
-    waitpid(child, &status, 0);
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (pageFaults) *pageFaults = double(usage.ru_minflt + usage.ru_majflt);
     if (!WIFEXITED(status)) throw std::runtime_error(arguments[0] + " did not end normally");
     if (WEXITSTATUS(status) == 77) return -1; // the program's own "not available"
     if (WEXITSTATUS(status) != 0) throw std::runtime_error(arguments[0] + " failed");
@@ -96,6 +99,14 @@ double OpenpyxlSeconds(const std::vector<std::string>& arguments) {
     command.insert(command.end(), arguments.begin(), arguments.end());
     std::string output;
     if (RunProcess(command, &output) < 0) return -1;
+    return std::strtod(output.c_str(), nullptr);
+}
+
+double SheetjsSeconds(const std::string& file) {
+    const std::string node = "/usr/bin/node";
+    if (access(node.c_str(), X_OK) != 0) return -1;
+    std::string output;
+    if (RunProcess({node, TABULIX_SHEETJS_SCRIPT, file, TABULIX_SHEETJS_DIR}, &output) < 0) return -1;
     return std::strtod(output.c_str(), nullptr);
 }
 

@@ -41,14 +41,20 @@ double ProcessorSeconds(const std::function<void()>& work);
 inline const char* Verdict(bool met) { return met ? "met" : "NOT met"; }
 
 // Runs a program to its end with its output discarded (or kept in output); the wall-clock seconds from
-// start to exit. Throws std::runtime_error when it cannot be started or exits with a failure.
-double RunProcess(const std::vector<std::string>& arguments, std::string* output = nullptr);
+// start to exit, and the page faults it took (minor and major) in pageFaults when given. Throws
+// std::runtime_error when it cannot be started or exits with a failure.
+double RunProcess(const std::vector<std::string>& arguments, std::string* output = nullptr, double* pageFaults = nullptr);
 
 // openpyxl, run by the system Python in a process of its own, times itself after its import:
 // "read FILE" loads a workbook and reads every value; "edit FILE OUT" loads it, inserts a row at the
 // top of the first sheet and saves it. The seconds it reports, or a negative number when openpyxl is
 // not there.
 double OpenpyxlSeconds(const std::vector<std::string>& arguments);
+
+// SheetJS (the npm package xlsx), run by Node in a process of its own, times itself after its require:
+// "FILE" reads a workbook and every value of every sheet. The seconds it reports, or a negative number
+// when Node or the package is not there.
+double SheetjsSeconds(const std::string& file);
 
 // The tabulix command of the same build.
 std::string CliPath();

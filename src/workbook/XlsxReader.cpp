@@ -8,6 +8,7 @@
 #include "workbook/PackageParts.h"
 #include "workbook/SheetDataPositions.h"
 #include "workbook/SheetLayoutXml.h"
+#include "workbook/SheetList.h"
 #include "workbook/StyleSheetReader.h"
 #include "workbook/XlsxEditIndex.h"
 #include "workbook/XmlHelpers.h"
@@ -19,10 +20,6 @@
 namespace tabulix {
 
 namespace {
-
-size_t ByteOrderMarkLength(std::string_view bytes) {
-    return bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-}
 
 bool IsAsciiLetter(char32_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -132,11 +129,15 @@ void TXlsxWorkbook::ForgetEditIndex() {
     FEditIndex.reset();
 }
 
-void TXlsxWorkbook::LoadFromFile(const std::u16string& fileName) {
+std::string ReadPackageFile(const std::u16string& fileName) {
     const std::filesystem::path path = TextToPath(fileName);
     if (!FileExists(path)) throw TTabulixError(FormatMessageText(u"File not found: %s", {fileName}));
+    return ReadFileBytes(path);
+}
+
+void TXlsxWorkbook::LoadFromFile(const std::u16string& fileName) {
     // Read once: loading and later saving never depend on the file staying in place.
-    std::string package = ReadFileBytes(path);
+    std::string package = ReadPackageFile(fileName);
     LoadPackage(fileName, package, &package);
 }
 
@@ -144,10 +145,22 @@ void TXlsxWorkbook::LoadFromBytes(const std::u16string& fileName, std::string_vi
     LoadPackage(fileName, package, nullptr);
 }
 
+void TXlsxWorkbook::LoadFromFileToEdit(const std::u16string& fileName, const std::vector<int32_t>& sheetsToEdit) {
+    FSheetsToEdit = sheetsToEdit;
+    try {
+        LoadFromFile(fileName);
+    } catch (...) {
+        FSheetsToEdit.clear();
+        throw;
+    }
+    FSheetsToEdit.clear();
+}
+
 void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view package, std::string* release) {
     FEditIndex.reset(); // with the documents it refers to
     FOriginalEntries.Clear();
     FSheetDocs.clear();
+    FParsedToEdit.clear();
     FSheets.clear();
     FPackageMap.reset();
     FPartTraits.clear();
@@ -174,39 +187,20 @@ void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view
 
         pugi::xml_document workbook;
         std::string workbookBytes;
-        if (!ParsePart(parts::Workbook, workbook, workbookBytes)) {
-            throw TTabulixError(u"This does not look like a valid .xlsx workbook (xl/workbook.xml missing).");
-        }
-        const pugi::xml_node root = RootElement(workbook);
-        if (!root) throw TTabulixError(u"Could not parse xl/workbook.xml.");
-        const pugi::xml_node sheets = FirstChildNamed(root, "sheets");
-        if (!sheets) throw TTabulixError(u"Workbook contains no worksheets.");
-        const std::u16string date1904 = AttrOrDefault(FirstChildNamed(root, "workbookPr"), "date1904", u"");
+        const bool hasWorkbook = ParsePart(parts::Workbook, workbook, workbookBytes);
+        pugi::xml_document rels;
+        std::string relsBytes;
+        const std::vector<TListedSheet> listed = ListVisibleSheets(hasWorkbook ? &workbook : nullptr, [&]() -> const pugi::xml_document* {
+            return ParsePart(parts::WorkbookRels, rels, relsBytes) ? &rels : nullptr;
+        });
+        const std::u16string date1904 = AttrOrDefault(FirstChildNamed(RootElement(workbook), "workbookPr"), "date1904", u"");
         FDate1904 = date1904 == u"1" || SameTextAscii(date1904, u"true");
 
         std::vector<TXlsxSheet> loaded;
-        // The relationships part is read once, when the first visible sheet needs it.
-        std::unique_ptr<pugi::xml_document> rels;
-        std::string relsBytes;
-        bool relsRead = false;
-        int position = 0;
-        for (pugi::xml_node sheet = FirstElement(sheets); sheet; sheet = NextElement(sheet)) {
-            ++position;
-            const std::u16string state = AttrOrDefault(sheet, "state", u"visible");
-            if (SameTextAscii(state, u"hidden") || SameTextAscii(state, u"veryHidden")) continue;
-            const std::u16string name = AttrOrDefault(sheet, "name", u"Sheet" + IntToText(position));
-            std::u16string relId = AttrOrDefault(sheet, "r:id", u"");
-            if (relId.empty()) relId = AttrOrDefault(sheet, "id", u"");
-            if (!relsRead) {
-                relsRead = true;
-                rels = std::make_unique<pugi::xml_document>();
-                if (!ParsePart(parts::WorkbookRels, *rels, relsBytes)) rels.reset();
-            }
-            const std::u16string partName = ResolveRelTarget(rels.get(), relId);
-            if (partName.empty()) continue;
-            loaded.push_back(ReadWorksheet(partName, name));
+        for (size_t i = 0; i < listed.size(); ++i) {
+            const bool toEdit = std::find(FSheetsToEdit.begin(), FSheetsToEdit.end(), int32_t(i)) != FSheetsToEdit.end();
+            loaded.push_back(ReadWorksheet(listed[i].PartName, listed[i].Name, toEdit));
         }
-        if (loaded.empty()) throw TTabulixError(u"No visible worksheets were found in this workbook.");
         FSheets = std::move(loaded);
         // The sheets hold on to the shared texts; the table's index is only needed while loading.
         FSharedHandles = {};
@@ -214,6 +208,7 @@ void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view
         FLoadingBytes.clear();
     } catch (...) {
         FLoadingBytes.clear();
+        FParsedToEdit.clear();
         FOriginalEntries.Clear();
         FSharedHandles = {};
         FSharedTexts.reset();
@@ -261,12 +256,24 @@ pugi::xml_document* TXlsxWorkbook::PartForChange(std::u16string_view entryName,
     if (!entry) return nullptr;
     const auto open = FSheetDocs.find(entry->Name);
     if (open != FSheetDocs.end()) return open->second.get();
-    scratch = std::make_unique<pugi::xml_document>();
+    const auto parsed = FParsedToEdit.find(entry->Name);
+    if (parsed != FParsedToEdit.end()) {
+        scratch = std::move(parsed->second);
+        FParsedToEdit.erase(parsed);
+    } else {
+        scratch = ParseToChange(*entry);
+    }
+    return scratch.get();
+}
+
+std::unique_ptr<pugi::xml_document> TXlsxWorkbook::ParseToChange(
+    const TPackageEntry& entry, const std::function<void(std::string_view)>& beforeParsing) const {
+    auto document = std::make_unique<pugi::xml_document>();
     // Inflated into a buffer of its exact size that the document owns and parses in place.
-    size_t size = size_t(entry->Size);
+    size_t size = size_t(entry.Size);
     char* bytes = AllocateXmlBuffer(size);
     try {
-        InflateEntryInto(*entry, bytes);
+        InflateEntryInto(entry, bytes);
     } catch (...) {
         pugi::get_memory_deallocation_function()(bytes);
         throw;
@@ -276,8 +283,9 @@ pugi::xml_document* TXlsxWorkbook::PartForChange(std::u16string_view entryName,
         std::memmove(bytes, bytes + mark, size - mark);
         size -= mark;
     }
-    ParseXmlPartToChange(bytes, size, entry->Name, *scratch);
-    return scratch.get();
+    if (beforeParsing) beforeParsing(std::string_view(bytes, size)); // parsing in place changes the bytes
+    ParseXmlPartToChange(bytes, size, entry.Name, *document);
+    return document;
 }
 
 void TXlsxWorkbook::KeepOpened(std::u16string_view entryName, std::unique_ptr<pugi::xml_document>& scratch) {
@@ -507,7 +515,7 @@ void CutLoadedGrid(std::vector<T>& cells, int32_t lastRow, int32_t lastCol) {
 
 } // namespace
 
-TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const std::u16string& name) {
+TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const std::u16string& name, bool toEdit) {
     TXlsxSheet sheet;
     sheet.Name = name;
     sheet.PartName = partName;
@@ -516,12 +524,23 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
     if (!entry) return sheet;
     // The entry's own name, which edits and saving then reach whatever the case of the reference.
     sheet.PartName = entry->Name;
-    std::string bytes = TakeInflated(*entry);
-    NotePartTraits(entry->Name, bytes); // while the bytes are at hand, which parsing then changes
-    const size_t mark = ByteOrderMarkLength(bytes);
-    pugi::xml_document document;
-    ParseXmlPart(bytes.data() + mark, bytes.size() - mark, entry->Name, document);
-    const pugi::xml_node root = RootElement(document);
+    std::string bytes;
+    pugi::xml_document readOnly;
+    const pugi::xml_document* document = &readOnly;
+    if (toEdit) {
+        // Parsed once, as the edit will open it. The bytes the check kept go first, so that the
+        // document's own buffer takes their memory.
+        FLoadingBytes.erase(entry);
+        std::unique_ptr<pugi::xml_document>& parsed = FParsedToEdit[entry->Name];
+        parsed = ParseToChange(*entry, [&](std::string_view inflated) { NotePartTraits(entry->Name, inflated); });
+        document = parsed.get();
+    } else {
+        bytes = TakeInflated(*entry);
+        NotePartTraits(entry->Name, bytes); // while the bytes are at hand, which parsing then changes
+        const size_t mark = ByteOrderMarkLength(bytes);
+        ParseXmlPart(bytes.data() + mark, bytes.size() - mark, entry->Name, readOnly);
+    }
+    const pugi::xml_node root = RootElement(*document);
     sheet.IsWorksheet = IsWorksheetRoot(root);
     const TLayoutReach reach{MaxLoadedRows, MaxLoadedCols};
     ReadLayoutOutsideRows(root, reach, sheet.Layout);

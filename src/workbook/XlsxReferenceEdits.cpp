@@ -13,6 +13,7 @@
 #include "workbook/FormulaCells.h"
 #include "workbook/PackageParts.h"
 #include "workbook/PartReferences.h"
+#include "workbook/SheetList.h"
 #include "workbook/SheetReferences.h"
 #include "workbook/XlsxEditIndex.h"
 #include "workbook/XmlHelpers.h"
@@ -81,7 +82,7 @@ TPackageMap& TXlsxWorkbook::PackageMap() {
     for (pugi::xml_node sheet = FirstElement(sheets); sheet; sheet = NextElement(sheet)) {
         std::u16string relId = AttrOrDefault(sheet, "r:id", u"");
         if (relId.empty()) relId = AttrOrDefault(sheet, "id", u"");
-        const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(ResolveRelTarget(rels, relId));
+        const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(RelationshipTarget(rels, relId));
         map->Sheets.push_back({sheet.attribute("name").value(), entry ? entry->Name : u""});
     }
     FPackageMap = std::move(map);

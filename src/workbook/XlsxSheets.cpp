@@ -6,6 +6,7 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "workbook/PackageParts.h"
+#include "workbook/SheetList.h"
 #include "workbook/XlsxEditIndex.h"
 #include "workbook/XmlHelpers.h"
 #include "workbook/ZipPackage.h"
@@ -170,18 +171,6 @@ std::u16string TXlsxWorkbook::UniqueSheetName(const std::u16string& base, const 
     }
 }
 
-std::u16string TXlsxWorkbook::ResolveRelTarget(const pugi::xml_document* rels, std::u16string_view relId) const {
-    if (!rels) return u"";
-    const pugi::xml_node root = RootElement(*rels);
-    for (pugi::xml_node relationship = FirstElement(root); relationship; relationship = NextElement(relationship)) {
-        if (!SameTextAscii(AttrOrDefault(relationship, "Id", u""), relId)) continue;
-        const std::u16string target = AttrOrDefault(relationship, "Target", u"");
-        if (!target.empty() && target[0] == u'/') return target.substr(1);
-        return u"xl/" + target;
-    }
-    return u"";
-}
-
 int32_t TXlsxWorkbook::AddSheet(const std::u16string& sheetName) {
     if (!IsLoaded()) throw TTabulixError(NotLoaded);
     // The three structural parts are opened for change only once all of them can take the new sheet.
@@ -255,7 +244,7 @@ void TXlsxWorkbook::DeleteSheet(int32_t sheetIndex) {
             if (sheet.type() != pugi::node_element) continue;
             --position;
             const std::u16string rid = SheetRelId(sheet);
-            if (!SameTextAscii(ResolveRelTarget(rels, rid), partName)) continue;
+            if (!SameTextAscii(RelationshipTarget(rels, rid), partName)) continue;
             relId = rid;
             sheets.remove_child(sheet);
             AdjustSheetPositions(workbookRoot, sheets, position);
@@ -295,6 +284,7 @@ void TXlsxWorkbook::RemovePart(std::u16string_view entryName) {
     }
     ForgetEditIndex();
     FSheetDocs.erase(name);
+    FParsedToEdit.erase(name);
     FOriginalEntries.Remove(name);
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -206,6 +207,10 @@ public:
     void LoadFromFile(const std::u16string& fileName);
     // The same load from bytes already in memory; fileName is only remembered.
     void LoadFromBytes(const std::u16string& fileName, std::string_view package);
+    // The same load for edits that follow at once: the parts of the worksheets at the given indexes are
+    // parsed as an edit opens them, and each document is kept until the first edit of its sheet takes
+    // it, so that the part is not read a second time. Until then the workbook holds those documents.
+    void LoadFromFileToEdit(const std::u16string& fileName, const std::vector<int32_t>& sheetsToEdit);
 
     int32_t SheetCount() const { return int32_t(FSheets.size()); }
     // The record at index, 0 <= index < SheetCount(); the grid is shared, not copied.
@@ -281,6 +286,9 @@ protected:
     // opened part through the serialiser, so a part is kept open only once something in it changes.
     // None when the package has no such part.
     pugi::xml_document* PartForChange(std::u16string_view entryName, std::unique_ptr<pugi::xml_document>& scratch);
+    // An entry's part parsed as an edit opens it, into a buffer the document owns.
+    std::unique_ptr<pugi::xml_document> ParseToChange(
+        const TPackageEntry& entry, const std::function<void(std::string_view)>& beforeParsing = {}) const;
     void KeepOpened(std::u16string_view entryName, std::unique_ptr<pugi::xml_document>& scratch);
     // Removes a part from the package, with its opened document.
     void RemovePart(std::u16string_view entryName);
@@ -337,7 +345,6 @@ protected:
     // Base, or base followed by 2, 3 and so on: the first that no sheet of the workbook has, ignoring
     // ASCII case, hidden sheets included.
     std::u16string UniqueSheetName(const std::u16string& base, const pugi::xml_document& workbook) const;
-    std::u16string ResolveRelTarget(const pugi::xml_document* rels, std::u16string_view relId) const;
 
     void LoadSharedStrings();
     // The number format of every style, and which of them give a date text; the styles resolved.
@@ -346,7 +353,8 @@ protected:
     TWorkbookStyles ReadStyles(const pugi::xml_node& styleSheet) const;
     void TakeStyles(TWorkbookStyles& styles) noexcept;
     bool IsDateStyle(int64_t styleIndex) const;
-    TXlsxSheet ReadWorksheet(const std::u16string& partName, const std::u16string& name);
+    // toEdit: the part is parsed as an edit opens it and its document kept for that edit.
+    TXlsxSheet ReadWorksheet(const std::u16string& partName, const std::u16string& name, bool toEdit);
     // The handle of a cell's display text, added to the sheet's pool unless it is a shared string.
     uint32_t CellText(const pugi::xml_node& cell, const TCellAttributes& attributes, TXlsxSheet& sheet,
                       TSheetReading& reading) const;
@@ -364,6 +372,10 @@ protected:
     std::unordered_map<const TPackageEntry*, std::string> FLoadingBytes; // only while loading
     std::unique_ptr<TSheetDataIndex> FEditIndex;
     std::unordered_map<std::u16string, std::unique_ptr<pugi::xml_document>> FSheetDocs;
+    // Worksheet documents parsed for change while loading to edit, by entry name, until an edit opens
+    // them; never written as they are.
+    std::unordered_map<std::u16string, std::unique_ptr<pugi::xml_document>> FParsedToEdit;
+    std::vector<int32_t> FSheetsToEdit; // only while loading
     std::u16string FFileName;
     std::u16string FTimeSeparator; // the system's, read once per load
     bool FDate1904 = false;         // date serials count from 1904-01-01, not 1899-12-30
@@ -392,6 +404,10 @@ uint64_t ShownOutputBytes(const TXlsxWorkbook& workbook, int32_t sheetIndex, uin
 // Throws TTabulixError naming the output ("export", "dump") when bytes pass MaxOutputBytes; called
 // before anything is written.
 void RefuseOversizedOutput(uint64_t bytes, std::u16string_view output);
+
+// The bytes of a workbook file, read whole; throws TTabulixError when there is no such file or it cannot
+// be read.
+std::string ReadPackageFile(const std::u16string& fileName);
 
 // The largest worksheet the file format allows.
 constexpr int64_t MaxSheetRows = 1048576;

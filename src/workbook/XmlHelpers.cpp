@@ -9,9 +9,14 @@
 namespace tabulix {
 
 std::string_view LocalName(const pugi::xml_node& node) {
-    std::string_view name = node.name();
-    const size_t colon = name.rfind(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+    // One pass over the name, which is short: loading asks this of every cell's children.
+    const char* name = node.name();
+    const char* local = name;
+    const char* end = name;
+    for (; *end; ++end) {
+        if (*end == ':') local = end + 1;
+    }
+    return {local, size_t(end - local)};
 }
 
 bool HasLocalName(const pugi::xml_node& node, std::string_view name) {
@@ -167,6 +172,10 @@ void CheckParsed(const pugi::xml_parse_result& result, std::u16string_view partN
 }
 
 } // namespace
+
+size_t ByteOrderMarkLength(std::string_view bytes) {
+    return bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
 
 void ParseXmlPart(char* bytes, size_t size, std::u16string_view partName, pugi::xml_document& document) {
     CheckParsed(document.load_buffer_inplace(bytes, size, ReadFlags, pugi::encoding_utf8), partName, document);

@@ -32,6 +32,9 @@ bool TruthAttribute(const pugi::xml_node& element, const char* name, bool fallba
 pugi::xml_node FirstElement(const pugi::xml_node& parent);
 pugi::xml_node NextElement(const pugi::xml_node& node);
 
+// 3 when the bytes start with a UTF-8 byte-order mark, otherwise 0.
+size_t ByteOrderMarkLength(std::string_view bytes);
+
 // Parses a part's UTF-8 bytes (byte-order mark already dropped) in place: the document's texts stay in
 // the buffer, which must outlive the document. Throws TTabulixError with the parser's message, naming
 // the part, when the text is not well-formed XML. A part parsed only to be read leaves out comments,

@@ -220,7 +220,7 @@ constexpr uint64_t WholeCheckLimit = 4 * 1024 * 1024;
 } // namespace
 
 std::vector<TPackageEntry> ReadZipPackage(std::string_view archive, const TZipLimits& limits,
-                                          std::vector<std::string>* xmlBytes) {
+                                          std::vector<std::string>* xmlBytes, bool (*only)(std::u16string_view name)) {
     TMemoryStream stream;
     stream.ReadData = archive.data();
     stream.Size = archive.size();
@@ -241,6 +241,12 @@ std::vector<TPackageEntry> ReadZipPackage(std::string_view archive, const TZipLi
         if (entries.size() >= limits.MaxEntries) throw TTabulixError(tooMany);
         TPackageEntry entry;
         const unz_file_info64 info = ReadCurrentEntryName(file.Get(), entry.Name, entry.StoredName, entry.Utf8Name);
+        if (only && !only(entry.Name)) {
+            entries.push_back(std::move(entry));
+            if (xmlBytes) xmlBytes->emplace_back();
+            status = unzGoToNextFile(file.Get());
+            continue;
+        }
         const uint64_t before = total;
         std::string inflated;
         const bool keep = xmlBytes && (EndsWithTextAscii(entry.Name, u".xml") || EndsWithTextAscii(entry.Name, u".rels"));

@@ -43,8 +43,11 @@ struct TZipLimits {
 // readable archive within the limits.
 // When xmlBytes is given, it receives for every entry whose name ends in .xml or .rels what the check
 // inflated, so that a loader need not inflate those parts again; an empty text for every other entry.
+// When only is given, an entry whose name it refuses is listed by its names alone, neither read nor
+// checked, without data: for a look at a few parts of a package.
 std::vector<TPackageEntry> ReadZipPackage(std::string_view archive, const TZipLimits& limits = {},
-                                          std::vector<std::string>* xmlBytes = nullptr);
+                                          std::vector<std::string>* xmlBytes = nullptr,
+                                          bool (*only)(std::u16string_view name) = nullptr);
 // The same entries, inflated.
 std::vector<TZipEntry> ReadZipArchive(std::string_view archive, const TZipLimits& limits = {});
 

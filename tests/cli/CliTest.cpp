@@ -44,6 +44,26 @@ TEST(CliCommands, SheetsAndDump) {
     EXPECT_NE(all.Out.find("[[\"\",\"tab\\there\"]]},{\"name\":\"Zweite"), std::string::npos) << all.Out;
 }
 
+TEST(CliCommands, SheetsReadsOnlyTheWorkbookPartAndItsRelationships) {
+    // Worksheets whose data fail their checksum and shared strings that are not XML keep the workbook
+    // from loading, not from listing its sheets.
+    TZipWriter damaged;
+    for (TPackageEntry entry : ReadZipPackage(TXlsxFixture().Sheet("One", "<row>" + CellXml("A1", "1") + "</row>")
+                                                  .Sheet("Two", "").SharedStrings({"<t>x"}).Bytes())) {
+        if (entry.Name.rfind(u"xl/worksheets/", 0) == 0) entry.Crc ^= 1;
+        damaged.AddEntry(entry);
+    }
+    TTempFolder folder;
+    const auto book = folder / u"damaged.xlsx";
+    WriteFileBytes(book, damaged.Finish());
+    const TCliRun dump = RunCli({"dump", Utf8(book)});
+    EXPECT_EQ(dump.Code, 1);
+    EXPECT_EQ(dump.Err.rfind("The workbook package is damaged: xl/worksheets/sheet", 0), 0u) << dump.Err;
+    const TCliRun sheets = RunCli({"sheets", Utf8(book)});
+    EXPECT_EQ(sheets.Code, 0) << sheets.Err;
+    EXPECT_EQ(sheets.Out, "One\nTwo\n");
+}
+
 TEST(CliCommands, DumpOfShownTexts) {
     TTempFolder folder;
     const auto book = folder / u"shown.xlsx";

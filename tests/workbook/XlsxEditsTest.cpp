@@ -1,8 +1,10 @@
 #include "base/Error.h"
+#include "base/Files.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "support/XlsxFixture.h"
 #include "support/Messages.h"
+#include "support/TempFolder.h"
 #include "workbook/XlsxEditIndex.h"
 #include "workbook/XlsxWorkbook.h"
 #include "workbook/XmlHelpers.h"
@@ -492,4 +494,36 @@ TEST(StructuralEdits, AnEditWhosePartCannotBeOpenedChangesNothing) {
     EXPECT_EQ(MessageOf([&] { missing.InsertRow(0, 0); }), refusal);
     EXPECT_EQ(missing.Grid().RowCount, 0);
     EXPECT_EQ(missing.SaveToBytes(), package);
+}
+
+TEST(LoadToEdit, ADocumentParsedWhileLoadingServesTheFirstEditOfItsSheetOnly) {
+    TTempFolder folder;
+    const auto file = folder / u"edit.xlsx";
+    const std::string package = TXlsxFixture()
+                                    .Sheet("S", Row(1, CellXml("A1", "a")) + Row(1048576, CellXml("A1048576", "last")))
+                                    .Sheet("T", Row(2, CellXml("B2", "t")))
+                                    .Bytes();
+    WriteFileBytes(file, package);
+    TXlsxWorkbook plain;
+    plain.LoadFromBytes(u"plain.xlsx", package);
+    TXlsxWorkbook workbook;
+    workbook.LoadFromFileToEdit(PathToText(file), {0, 1, 7});
+    // The grids a plain load gives, and nothing written for documents that no edit opened.
+    for (int32_t s = 0; s < 2; ++s) EXPECT_EQ(Texts(workbook.Sheet(s), 2, 2), Texts(plain.Sheet(s), 2, 2));
+    EXPECT_EQ(workbook.Sheet(0).RowCount, plain.Sheet(0).RowCount);
+    EXPECT_EQ(workbook.SaveToBytes(), plain.SaveToBytes());
+    // A refused edit drops the document it took, and the next edit reads the part as it is.
+    for (TXlsxWorkbook* each : {&workbook, &plain}) {
+        EXPECT_THROW(each->InsertRow(0, 0), TTabulixError);
+        each->SetCellValue(0, 0, 1, u"b");
+    }
+    EXPECT_EQ(workbook.SaveToBytes(), plain.SaveToBytes());
+    // A deleted sheet takes its document along: a new sheet given the same part starts blank.
+    workbook.DeleteSheet(1);
+    ASSERT_EQ(workbook.AddSheet(u"New"), 1);
+    ASSERT_EQ(workbook.Sheet(1).PartName, u"xl/worksheets/sheet2.xml");
+    workbook.SetCellValue(1, 0, 0, u"n");
+    TXlsxWorkbook again;
+    again.LoadFromBytes(u"again.xlsx", workbook.SaveToBytes());
+    EXPECT_EQ(Texts(again.Sheet(1), 2, 2), (std::vector<std::u16string>{u"n", u"", u"", u""}));
 }

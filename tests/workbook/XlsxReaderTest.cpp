@@ -3,6 +3,7 @@
 #include "base/Text.h"
 #include "support/TempFolder.h"
 #include "support/XlsxFixture.h"
+#include "workbook/SheetList.h"
 #include "workbook/XlsxWorkbook.h"
 #include "workbook/ZipPackage.h"
 
@@ -283,6 +284,61 @@ TEST(XlsxSheets, PartNamesFromRelationships) {
     EXPECT_EQ(workbook->Sheet(0).PartName, u"xl/worksheets/other.xml");
     EXPECT_EQ(workbook->Sheet(0).Text(0, 0), u"abs");
     EXPECT_EQ(workbook->Sheet(1).PartName, u"xl/worksheets/sheet2.xml");
+}
+
+TEST(XlsxSheets, NamesAloneAreListedAsLoadingListsThemOrFailAsItFails) {
+    TTempFolder folder;
+    const auto file = folder / u"book.xlsx";
+    const auto namesOf = [&](const std::string& package) {
+        WriteFileBytes(file, package);
+        std::u16string names;
+        try {
+            for (const std::u16string& name : ReadVisibleSheetNames(PathToText(file))) names += name + u"|";
+        } catch (const TTabulixError& error) {
+            return error.Message();
+        }
+        return names;
+    };
+    const auto loadedNamesOf = [&](const std::string& package) {
+        TXlsxWorkbook workbook;
+        std::u16string names;
+        try {
+            workbook.LoadFromBytes(u"book.xlsx", package);
+        } catch (const TTabulixError& error) {
+            return error.Message();
+        }
+        for (int32_t i = 0; i < workbook.SheetCount(); ++i) names += workbook.Sheet(i).Name + u"|";
+        return names;
+    };
+    TZipWriter duplicated; // a later workbook part of the same name replaces the earlier
+    for (const TZipEntry& entry : ReadZipArchive(TXlsxFixture().Sheet("Early", "").Bytes())) duplicated.Add(entry.Name, entry.Bytes);
+    duplicated.Add(u"xl/workbook.xml", "<workbook><sheets><sheet name=\"Late\" id=\"rId1\"/></sheets></workbook>");
+    const std::string packages[] = {
+        TXlsxFixture().Sheet("H", "", "hidden").Sheet("", "").Sheet("Odd", "", "something").Bytes(),
+        TXlsxFixture().Sheet("A", "").Sheet("Lost", "")
+            .Entry("xl/_rels/workbook.xml.rels", "\xEF\xBB\xBF<Relationships><Relationship Id=\"RID1\" Target=\"/xl/x.xml\"/>"
+                                                 "</Relationships>").Bytes(),
+        TXlsxFixture().Sheet("S", "").Without("xl/workbook.xml")
+            .Entry("XL/Workbook.xml", "<x:workbook xmlns:x=\"urn:x\"><x:sheets><x:sheet name=\"Pre\" id=\"rId1\"/>"
+                                      "</x:sheets></x:workbook>").Bytes(),
+        duplicated.Finish(),
+        "not a zip",
+        TXlsxFixture().Sheet("S", "").Without("xl/workbook.xml").Bytes(),
+        TXlsxFixture().Sheet("S", "").Entry("xl/workbook.xml", "<workbook/>").Bytes(),
+        TXlsxFixture().Sheet("S", "").Entry("xl/workbook.xml", "<workbook>").Bytes(),
+        TXlsxFixture().Sheet("S", "").Without("xl/_rels/workbook.xml.rels").Bytes(),
+    };
+    for (const std::string& package : packages) EXPECT_EQ(namesOf(package), loadedNamesOf(package));
+    EXPECT_EQ(namesOf(packages[1]), u"A|");
+    EXPECT_EQ(namesOf(packages[3]), u"Late|");
+
+    const std::u16string missing = PathToText(folder / u"missing.xlsx");
+    try {
+        ReadVisibleSheetNames(missing);
+        ADD_FAILURE() << "a missing file was read";
+    } catch (const TTabulixError& error) {
+        EXPECT_EQ(error.Message(), u"File not found: " + missing);
+    }
 }
 
 TEST(XlsxPackage, EntryNamesMatchIgnoringCaseAndPrefixedElementsLoad) {

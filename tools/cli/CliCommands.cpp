@@ -7,6 +7,7 @@
 #include "base/Files.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "workbook/SheetList.h"
 #include "workbook/XlsxBlankTemplate.h"
 #include "workbook/XlsxWorkbook.h"
 
@@ -48,10 +49,10 @@ std::unique_ptr<TXlsxWorkbook> LoadWorkbook(const std::string& file) {
     return workbook;
 }
 
+// Only the workbook part and its relationships are read: the grids are not needed for the names.
 int Sheets(const std::vector<std::string>& args, std::ostream& out) {
     const TArguments arguments = ParseArguments(args, 1, {}, 1);
-    const auto workbook = LoadWorkbook(arguments.At(0));
-    for (int32_t i = 0; i < workbook->SheetCount(); ++i) out << Utf16ToUtf8(workbook->Sheet(i).Name) << '\n';
+    for (const std::u16string& name : ReadVisibleSheetNames(Text(arguments.At(0)))) out << Utf16ToUtf8(name) << '\n';
     return ExitSuccess;
 }
 

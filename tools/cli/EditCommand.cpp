@@ -49,8 +49,8 @@ TFormattingChange ReadFormatting(const std::string& word) {
     return change;
 }
 
-// Reads one operation starting at args[i]; advances i past it.
-TOperation ReadOperation(const std::vector<std::string>& args, size_t& i) {
+// Reads one operation starting at args[i]; advances i past it. The sheet it edits is added to sheets.
+TOperation ReadOperation(const std::vector<std::string>& args, size_t& i, std::vector<int32_t>& sheets) {
     const std::string name = args[i++];
     auto take = [&](size_t count) {
         if (i + count > args.size()) throw TUsageError{name + " needs " + std::to_string(count) + " argument(s)"};
@@ -68,6 +68,7 @@ TOperation ReadOperation(const std::vector<std::string>& args, size_t& i) {
     if (name == "set") {
         const auto w = take(4);
         const int32_t sheet = ReadIndex(w[0], "SHEET"), row = ReadIndex(w[1], "ROW"), col = ReadIndex(w[2], "COL");
+        sheets.push_back(sheet);
         // The grid grows densely up to the cell, so a cell far out would take all memory; the viewer's
         // cells lie inside what a workbook is loaded with, and so must these.
         if (row >= MaxLoadedRows || col >= MaxLoadedCols) {
@@ -84,6 +85,7 @@ TOperation ReadOperation(const std::vector<std::string>& args, size_t& i) {
     if (const auto edit = rowAndColumnEdits.find(name); edit != rowAndColumnEdits.end()) {
         const auto w = take(2);
         const int32_t sheet = ReadIndex(w[0], "SHEET"), at = ReadIndex(w[1], "position");
+        sheets.push_back(sheet);
         const TRowOrColumnEdit method = edit->second;
         return [=](TXlsxWorkbook& workbook) {
             RequireSheet(workbook, sheet);
@@ -93,6 +95,7 @@ TOperation ReadOperation(const std::vector<std::string>& args, size_t& i) {
     if (name == "sort") {
         const auto w = take(3);
         const int32_t sheet = ReadIndex(w[0], "SHEET"), col = ReadIndex(w[1], "COL");
+        sheets.push_back(sheet);
         if (w[2] != "asc" && w[2] != "desc") throw TUsageError{"sort needs asc or desc, not \"" + w[2] + "\""};
         const bool ascending = w[2] == "asc";
         return [=](TXlsxWorkbook& workbook) {
@@ -103,6 +106,7 @@ TOperation ReadOperation(const std::vector<std::string>& args, size_t& i) {
     if (name == "format") {
         const auto w = take(4);
         const int32_t sheet = ReadIndex(w[0], "SHEET"), row = ReadIndex(w[1], "ROW"), col = ReadIndex(w[2], "COL");
+        sheets.push_back(sheet);
         const TFormattingChange change = ReadFormatting(w[3]);
         return [=](TXlsxWorkbook& workbook) {
             RequireSheet(workbook, sheet);
@@ -130,11 +134,12 @@ int EditCommand(const std::vector<std::string>& args, std::ostream&) {
     const std::string& file = args[1];
     const std::string& output = args[3];
     std::vector<TOperation> operations;
-    for (size_t i = 4; i < args.size();) operations.push_back(ReadOperation(args, i));
+    std::vector<int32_t> sheets; // the sheets the operations edit, by their indexes as loaded
+    for (size_t i = 4; i < args.size();) operations.push_back(ReadOperation(args, i, sheets));
     if (operations.empty()) throw TUsageError{"edit needs at least one operation"};
 
     TXlsxWorkbook workbook;
-    workbook.LoadFromFile(Utf8ToUtf16(file));
+    workbook.LoadFromFileToEdit(Utf8ToUtf16(file), sheets);
     for (const TOperation& operation : operations) operation(workbook);
     workbook.SaveToFile(Utf8ToUtf16(output));
     return 0;

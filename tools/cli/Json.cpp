@@ -13,12 +13,35 @@ std::string JsonString(std::u16string_view text) {
     return out;
 }
 
+namespace {
+
+// ASCII that a JSON string holds as it is.
+bool IsPlainJsonCharacter(char16_t c) { return c >= 0x20 && c < 0x80 && c != u'"' && c != u'\\'; }
+
+} // namespace
+
 void AppendJsonString(std::string& out, std::u16string_view text) {
-    out += '"';
-    // ASCII is written as it is, a character at a time; a run of anything else is converted at once.
+    // The usual text, ASCII that needs no escape, is written in one piece.
+    const size_t at = out.size();
+    out.resize(at + text.size() + 2);
+    char* to = out.data() + at;
+    *to++ = '"';
     size_t i = 0;
+    for (; i < text.size() && IsPlainJsonCharacter(text[i]); ++i) *to++ = char(text[i]);
+    if (i == text.size()) {
+        *to = '"';
+        return;
+    }
+    out.resize(size_t(to - out.data()));
+    // From the first other character on: plain ASCII is copied, a run beyond ASCII converted at once,
+    // anything else escaped.
     while (i < text.size()) {
         const char16_t c = text[i];
+        if (IsPlainJsonCharacter(c)) {
+            out += char(c);
+            ++i;
+            continue;
+        }
         if (c >= 0x80) {
             size_t end = i + 1;
             while (end < text.size() && text[end] >= 0x80) ++end;
@@ -27,10 +50,6 @@ void AppendJsonString(std::string& out, std::u16string_view text) {
             continue;
         }
         ++i;
-        if (c >= 0x20 && c != u'"' && c != u'\\') {
-            out += char(c);
-            continue;
-        }
         switch (c) {
         case u'"': out += "\\\""; break;
         case u'\\': out += "\\\\"; break;

@@ -7,7 +7,7 @@
 #include "pageimport/ImportPaths.h"
 #include "pageimport/PageImporter.h"
 #include "plugin/dialogs/DialogFilters.h"
-#include "workbook/XlsxWorkbook.h"
+#include "workbook/SheetList.h"
 
 #include <algorithm>
 
@@ -134,9 +134,8 @@ void TImportForm::LoadSheets() {
     FListedExcel = file;
     try {
         if (FileExists(TextToPath(file))) {
-            TXlsxWorkbook workbook;
-            workbook.LoadFromFile(file);
-            for (int32_t i = 0; i < workbook.SheetCount(); ++i) list.Checks.push_back({workbook.Sheet(i).Name, true});
+            // The names alone: a large workbook lists its sheets at once.
+            for (std::u16string& name : ReadVisibleSheetNames(file)) list.Checks.push_back({std::move(name), true});
             Control(u"CheckAll").Checked = true;
         }
     } catch (...) {

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace tabulix::cli {
+
+// Gives pugixml the command's allocation, in which blocks of 32 KiB and more come from an arena advised
+// for huge pages (operator new has it already). Called before the first document is made.
+void UseLargeBlockArenaForXml();
+
+} // namespace tabulix::cli
