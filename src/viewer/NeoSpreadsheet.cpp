@@ -138,6 +138,7 @@ void TNeoSpreadsheet::HideSpreadsheet() {
 }
 
 void TNeoSpreadsheet::LoadWorkbook(const std::u16string& fileName) {
+    FHistory.Clear(); // its steps belong to the workbook shown until now
     FWorkbook.reset();
     auto workbook = std::make_unique<TXlsxWorkbook>();
     workbook->LoadFromFile(fileName);
@@ -147,10 +148,12 @@ void TNeoSpreadsheet::LoadWorkbook(const std::u16string& fileName) {
     FTopRow = 0;
     FLeftCol = 0;
     FHighlights.clear();
+    ++FCellChanges;
     if (FWorkbook->SheetCount() > 0) {
         FCurrentSheet = 0;
         FSelectedCol = 0;
         FSelectedRow = 0;
+        FRangeAnchor = FRangeEnd = TCellPos{};
         PublishSheetVariables();
         ClampSelection();
     }
@@ -187,6 +190,7 @@ void TNeoSpreadsheet::ShowSheetFromItsStart(int32_t index) {
     FCurrentSheet = index;
     FSelectedCol = 0;
     FSelectedRow = 0;
+    FRangeAnchor = FRangeEnd = TCellPos{};
     FTopRow = 0;
     FLeftCol = 0;
     ClampSelection();
@@ -296,6 +300,13 @@ intptr_t TNeoSpreadsheet::RouteMessage(uint32_t message, uintptr_t wParam, intpt
     case messages::LeftButtonDown:
         OnLeftButtonDown(PointX(lParam), PointY(lParam));
         return 0;
+    case messages::MouseMove:
+        OnMouseMove(PointX(lParam), PointY(lParam));
+        return 0;
+    case messages::LeftButtonUp:
+    case messages::CaptureChanged:
+        EndDragSelection();
+        return 0;
     case messages::LeftButtonDoubleClick:
         StartEditSelection(); // the first click has already selected the cell under the pointer
         return 0;
@@ -330,6 +341,7 @@ intptr_t TNeoSpreadsheet::RouteMessage(uint32_t message, uintptr_t wParam, intpt
         return ForgetDestroyedWindow(message, wParam, lParam);
     case messages::Timer:
         if (wParam == FollowTimerId && !FDraggingEdit) SyncToRectangle();
+        if (wParam == DragScrollTimerId && FDraggingSelection) DragSelectionTo(FDragPoint.X, FDragPoint.Y);
         return 0;
     case messages::ViewerVisibility:
         if (lParam == 1 || lParam == 3) {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "viewer/CellRange.h"
+#include "viewer/EditHistory.h"
 #include "viewer/ViewerPorts.h"
 #include "workbook/XlsxWorkbook.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -79,8 +82,8 @@ public:
     void ExportWorkbook(const std::u16string& format, const std::u16string& scope, const std::u16string& fileName);
     // Opens the in-place edit box over the selected cell, holding its text, all of it selected.
     void StartEditSelection();
-    // Turns the highlight of the selected cell on in the named colour, off when it has that colour
-    // already or the name is no colour.
+    // Turns the highlight of the selected cells on in the named colour, off when the active cell has that
+    // colour already or the name is no colour.
     void ToggleHighlightSelection(const std::u16string& colorName);
     // Restyles the viewer from a settings string (colours, font, sizes); invalid pieces are skipped.
     // Never throws.
@@ -155,12 +158,60 @@ protected:
     void SelectCell(int32_t col, int32_t row, bool scroll);
     void FocusViewer();
 
+    // The selected range (NeoSpreadsheetRanges.cpp): the active cell, FSelectedCol and FSelectedRow,
+    // lies in the rectangle from FRangeAnchor to FRangeEnd, the corner that Shift moves.
+    TCellRange SelectionRange() const;
+    void ExtendSelection(TCellPos end, bool scroll = true);
+    void SelectRange(TCellPos anchor, TCellPos end, TCellPos active);
+    bool ExtendSelectionByKey(uint32_t key, bool control);
+    void SelectWholeSheet();
+    // A click on the column letters, the row numbers or the corner between them; false elsewhere.
+    bool SelectByHeader(int32_t x, int32_t y, bool extend);
+    // The cell under a point, or the nearest cell of the sheet when the point lies beyond the cells.
+    TCellPos CellNearest(int32_t x, int32_t y) const;
+    void StartDragSelection();
+    void OnMouseMove(int32_t x, int32_t y);
+    void DragSelectionTo(int32_t x, int32_t y);
+    void EndDragSelection();
+    // "Sum: S  Count: C  Average: A" for a range holding numbers, empty otherwise.
+    std::u16string SelectionStatus();
+
     // The in-place edit box and the find box.
     void EndCellEdit(bool commit);
     void CloseCellEditor(bool commit, bool losingFocus);
     void ShowFindBox();
     void CloseFindBox(bool refocus);
     void FindNext(const std::u16string& text);
+
+    // The clipboard (NeoSpreadsheetClipboard.cpp): the selection copied as the cells show it, cut, and
+    // text pasted from the active cell.
+    bool RunShortcut(uint32_t key, bool shift);
+    void CopySelection();
+    void CutSelection();
+    void PasteClipboard();
+
+    // Undo and redo (NeoSpreadsheetUndo.cpp): each change the reader makes is kept as a step of the
+    // history, with the sheet and the selection it was made on, which undoing and redoing show again.
+    struct TPlace {
+        int32_t Sheet = -1;
+        TCellPos Anchor;
+        TCellPos End;
+        TCellPos Active;
+    };
+    TPlace CurrentPlace() const;
+    void ShowPlace(const TPlace& place);
+    void Undo();
+    void Redo();
+    // Runs a change of the workbook while a journal keeps what it changes; the step puts that back to
+    // undo, and runs the change again to redo.
+    void RunJournalled(const std::function<void(TNeoSpreadsheet&)>& change, size_t changeBytes = 0);
+    // Sets (or, with none, removes) a mark of every selected cell in one of the viewer's own maps.
+    template <typename T>
+    void MarkSelection(std::unordered_map<int64_t, T> TNeoSpreadsheet::*marks, std::optional<T> value);
+    class TCellsStep;
+    class TJournalStep;
+    template <typename T>
+    class TMarksStep;
 
     // Commands of the sheet tabs, the action toolbar and the ribbon.
     void RunActionButton(int32_t button);
@@ -174,7 +225,7 @@ protected:
     void DrawMenuItem(TCanvas& canvas, const TMenuItemState& item);
     void ExecuteRibbonCommand(int32_t tab, int32_t index);
     bool HasSelection() const;
-    void ToggleFontStyle(std::unordered_map<int64_t, bool>& marks);
+    void ToggleFontStyle(std::unordered_map<int64_t, bool> TNeoSpreadsheet::*marks);
     void SetCellAlignment(int32_t alignment);
     void InsertRowAtSelection();
     void InsertColumnAtSelection();
@@ -182,6 +233,20 @@ protected:
     void DeleteSelectedColumn();
     void SortBySelectedColumn(bool ascending);
     void AggregateAbove(int32_t kind);
+    void AggregateRange(int32_t kind, const TCellRange& range);
+    // Empties every cell of the selection that holds a value; styles stay.
+    void ClearSelection();
+    // Writes texts into cells of the current sheet as typing them would, the grid growing as needed.
+    struct TCellWrite {
+        int32_t Row = 0;
+        int32_t Col = 0;
+        std::u16string Text;
+    };
+    void WriteCells(const std::vector<TCellWrite>& writes);
+    // The same without keeping a step: what undoing and redoing run.
+    void WriteCellsUnrecorded(const std::vector<TCellWrite>& writes);
+    // Something the grid shows changed: what is drawn from it is worked out again.
+    void CellsChanged();
     void Zoom(bool in);
     void NewWorkbookDialog();
     void OpenWorkbookDialog();
@@ -203,6 +268,10 @@ protected:
         size_t FillAt = 0;
     };
     void PaintCell(TCanvas& canvas, const TRect& rect, const TCellLook& look, const std::u16string& text);
+    // The 2-pixel frame around the visible part of a selected range, and the status at the right of the
+    // tab strip.
+    void PaintRangeFrame(TCanvas& canvas, const TRect& frame);
+    void PaintSelectionStatus(TCanvas& canvas, const TRect& strip);
 
     TViewerHost& FHost;
     TViewerWindows& FWindows;
@@ -225,6 +294,21 @@ protected:
     int32_t FLeftCol = 0;
     int32_t FSelectedCol = 0;
     int32_t FSelectedRow = 0;
+    TCellPos FRangeAnchor;
+    TCellPos FRangeEnd;
+    bool FDraggingSelection = false;
+    bool FDragScrolling = false; // the drag's timer runs while the pointer is beyond the cells
+    TPoint FDragPoint; // where the pointer was last seen while dragging
+    // The status of the selection, worked out once for the range and the cells as they were.
+    struct TStatusKey {
+        int32_t Sheet = -1;
+        TCellRange Range;
+        uint64_t Changes = 0;
+        bool operator==(const TStatusKey& other) const = default;
+    };
+    TStatusKey FStatusKey;
+    std::u16string FStatusText;
+    uint64_t FCellChanges = 0;
     int32_t FCellWidth = 96;
     int32_t FRowHeight = 22;
     int32_t FToolbarHeight = 32;
@@ -244,8 +328,11 @@ protected:
     std::unordered_map<int64_t, bool> FCellUnderline;
     std::unordered_map<int64_t, int32_t> FCellAlign; // 0 left, 1 right, 2 centre
     TWindowHandle FFindEdit = nullptr;
+    TEditHistory FHistory;
 
     static constexpr uintptr_t FollowTimerId = 1;
+    static constexpr uintptr_t DragScrollTimerId = 2;
+    static constexpr uint32_t DragScrollMilliseconds = 60;
     static constexpr uint32_t FollowTimerMilliseconds = 250;
     static constexpr int32_t MinimumRectangleSize = 20;
 };

@@ -190,6 +190,7 @@ void TNeoSpreadsheet::PaintSheetTabs(TCanvas& canvas) {
     const int32_t cy = (plus.Top + plus.Bottom) / 2;
     canvas.Line(TPoint{cx, plus.Top + 6}, TPoint{cx, plus.Bottom - 7}, PlusSign);
     canvas.Line(TPoint{plus.Left + 7, cy - 1}, TPoint{plus.Right - 7, cy - 1}, PlusSign);
+    PaintSelectionStatus(canvas, strip);
     canvas.ClearClip();
 }
 
@@ -220,13 +221,17 @@ void TNeoSpreadsheet::PaintGrid(TCanvas& canvas) {
     for (int32_t k = FLeftCol; k <= lastCol; ++k) {
         PaintCell(canvas, TRect{x(k), grid.Top, x(k) + FCellWidth, grid.Top + FRowHeight}, header, ColumnIndexToLetters(k));
     }
+    // A single cell is drawn in the selection colour; in a range every cell but the active one is.
+    const TCellRange selection = SelectionRange();
+    const bool range = !selection.IsSingleCell();
     for (int32_t j = FTopRow; j <= lastRow; ++j) {
         PaintCell(canvas, TRect{grid.Left, y(j), grid.Left + RowHeaderWidth, y(j) + FRowHeight}, header,
                   IntToText(int64_t(j) + 1));
         for (int32_t k = FLeftCol; k <= lastCol; ++k) {
             const int64_t key = CellKey(FCurrentSheet, j, k);
             TCellLook look;
-            look.Selected = k == FSelectedCol && j == FSelectedRow;
+            const bool active = k == FSelectedCol && j == FSelectedRow;
+            look.Selected = range ? selection.Contains(k, j) && !active : active;
             if (const auto found = FHighlights.find(key); found != FHighlights.end()) look.Highlight = found->second;
             look.Style = TFontStyle{FCellBold.count(key) > 0, FCellItalic.count(key) > 0, FCellUnderline.count(key) > 0};
             if (const auto found = FCellAlign.find(key); found != FCellAlign.end()) look.Alignment = found->second;
@@ -237,7 +242,36 @@ void TNeoSpreadsheet::PaintGrid(TCanvas& canvas) {
             PaintCell(canvas, TRect{x(k), y(j), x(k) + FCellWidth, y(j) + FRowHeight}, look, shown.Text);
         }
     }
+    // The frame follows the range's edges where they are shown and runs on past the grid's where not.
+    if (range && selection.Right >= FLeftCol && selection.Bottom >= FTopRow && selection.Left <= lastCol &&
+        selection.Top <= lastRow) {
+        const int32_t left = selection.Left >= FLeftCol ? x(selection.Left) : grid.Left + RowHeaderWidth - 2;
+        const int32_t top = selection.Top >= FTopRow ? y(selection.Top) : grid.Top + FRowHeight - 2;
+        const int32_t right = selection.Right <= lastCol ? x(selection.Right) + FCellWidth : grid.Right + 2;
+        const int32_t bottom = selection.Bottom <= lastRow ? y(selection.Bottom) + FRowHeight : grid.Bottom + 2;
+        canvas.SetClip(TRect{grid.Left + RowHeaderWidth, grid.Top + FRowHeight, grid.Right, grid.Bottom});
+        PaintRangeFrame(canvas, TRect{left, top, right, bottom});
+    }
     canvas.ClearClip();
+}
+
+void TNeoSpreadsheet::PaintRangeFrame(TCanvas& canvas, const TRect& frame) {
+    // A darker shade of the selection colour, two pixels wide, over the outer edges of the range's cells.
+    const TColor shade = RgbColor(uint8_t((FSelectionColor & 0xFF) * 2 / 5), uint8_t(((FSelectionColor >> 8) & 0xFF) * 2 / 5),
+                                  uint8_t(((FSelectionColor >> 16) & 0xFF) * 2 / 5));
+    canvas.OutlineRect(frame, shade);
+    canvas.OutlineRect(TRect{frame.Left + 1, frame.Top + 1, frame.Right - 1, frame.Bottom - 1}, shade);
+}
+
+void TNeoSpreadsheet::PaintSelectionStatus(TCanvas& canvas, const TRect& strip) {
+    const std::u16string status = SelectionStatus();
+    if (status.empty()) return;
+    const TSize extent = canvas.TextExtent(status);
+    // At the strip's right end, never over the tabs and "+": cut at the end when there is no room.
+    const int32_t x = std::max(AddSheetButtonRect().Right + 8, strip.Right - extent.Width - 10);
+    const int32_t y = strip.Top + std::max(0, (strip.Height() - extent.Height) / 2);
+    canvas.FillRect(TRect{x - 6, strip.Top, strip.Right, strip.Bottom - 1}, TabStrip);
+    canvas.TextClipped(strip, TPoint{x, y}, status, Black, TabStrip);
 }
 
 void TNeoSpreadsheet::PaintCell(TCanvas& canvas, const TRect& rect, const TCellLook& look, const std::u16string& text) {

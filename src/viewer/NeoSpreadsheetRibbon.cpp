@@ -237,9 +237,9 @@ void TNeoSpreadsheet::ExecuteRibbonCommand(int32_t tab, int32_t index) {
     case TCommand::Open: OpenWorkbookDialog(); break;
     case TCommand::Save: SaveWorkbook(u""); break;
     case TCommand::SaveAs: SaveAsDialog(); break;
-    case TCommand::Bold: ToggleFontStyle(FCellBold); break;
-    case TCommand::Italic: ToggleFontStyle(FCellItalic); break;
-    case TCommand::Underline: ToggleFontStyle(FCellUnderline); break;
+    case TCommand::Bold: ToggleFontStyle(&TNeoSpreadsheet::FCellBold); break;
+    case TCommand::Italic: ToggleFontStyle(&TNeoSpreadsheet::FCellItalic); break;
+    case TCommand::Underline: ToggleFontStyle(&TNeoSpreadsheet::FCellUnderline); break;
     case TCommand::AlignLeft: SetCellAlignment(0); break;
     case TCommand::AlignCenter: SetCellAlignment(2); break;
     case TCommand::AlignRight: SetCellAlignment(1); break;

@@ -254,7 +254,10 @@ pugi::xml_document* TXlsxWorkbook::PartForChange(std::u16string_view entryName,
     const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
     if (!entry) return nullptr;
     const auto open = FSheetDocs.find(entry->Name);
-    if (open != FSheetDocs.end()) return open->second.get();
+    if (open != FSheetDocs.end()) {
+        JournalPart(entry->Name, true);
+        return open->second.get();
+    }
     scratch = std::make_unique<pugi::xml_document>();
     // Inflated into a buffer of its exact size that the document owns and parses in place.
     size_t size = size_t(entry->Size);
@@ -276,6 +279,7 @@ pugi::xml_document* TXlsxWorkbook::PartForChange(std::u16string_view entryName,
 
 void TXlsxWorkbook::KeepOpened(std::u16string_view entryName, std::unique_ptr<pugi::xml_document>& scratch) {
     if (!scratch) return;
+    JournalPart(entryName, true); // the entry still holds what the part was before
     FSheetDocs.emplace(FOriginalEntries.FindIgnoringCase(entryName)->Name, std::move(scratch));
 }
 

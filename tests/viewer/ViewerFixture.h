@@ -36,6 +36,8 @@ public:
     using TNeoSpreadsheet::FWorkbook;
     using TNeoSpreadsheet::ShowFindBox;
     using TNeoSpreadsheet::SelectCell;
+    using TNeoSpreadsheet::SelectionRange;
+    using TNeoSpreadsheet::SelectionStatus;
     using TNeoSpreadsheet::ExecuteRibbonCommand;
     using TNeoSpreadsheet::FRowHeight;
     using TNeoSpreadsheet::FCellWidth;
