@@ -43,7 +43,10 @@ std::string TenDigits(size_t value) {
 
 } // namespace
 
-TClipboardWriter::TClipboardWriter() = default;
+TClipboardWriter::TClipboardWriter(size_t expectedCells) {
+    FText.reserve(expectedCells * 8);
+    FTable.reserve(expectedCells * 18);
+}
 
 void TClipboardWriter::AddCell(std::u16string_view text) {
     if (!FRowStarted) {
@@ -81,19 +84,24 @@ std::string TClipboardWriter::Html() const {
         "<html>\r\n<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"></head>\r\n<body>\r\n"
         "<!--StartFragment-->";
     static const std::string after = "<!--EndFragment-->\r\n</body>\r\n</html>\r\n";
-    const std::string fragment = "<table>\r\n" + FTable + "</table>";
-    // The header gives byte offsets from its own start: to the document, to the fragment and to their ends.
+    static const std::string tableStart = "<table>\r\n";
+    static const std::string tableEnd = "</table>";
+    // The header gives byte offsets from its own start: to the document, to the fragment (the table)
+    // and to their ends.
     const std::string headerPattern = "Version:0.9\r\nStartHTML:0000000000\r\nEndHTML:0000000000\r\n"
                                       "StartFragment:0000000000\r\nEndFragment:0000000000\r\n";
     const size_t startHtml = headerPattern.size();
     const size_t startFragment = startHtml + before.size();
-    const size_t endFragment = startFragment + fragment.size();
+    const size_t endFragment = startFragment + tableStart.size() + FTable.size() + tableEnd.size();
     const size_t endHtml = endFragment + after.size();
-    std::string html = "Version:0.9\r\nStartHTML:" + TenDigits(startHtml) + "\r\nEndHTML:" + TenDigits(endHtml) +
-                       "\r\nStartFragment:" + TenDigits(startFragment) + "\r\nEndFragment:" + TenDigits(endFragment) + "\r\n";
+    std::string html;
     html.reserve(endHtml);
+    html += "Version:0.9\r\nStartHTML:" + TenDigits(startHtml) + "\r\nEndHTML:" + TenDigits(endHtml) +
+            "\r\nStartFragment:" + TenDigits(startFragment) + "\r\nEndFragment:" + TenDigits(endFragment) + "\r\n";
     html += before;
-    html += fragment;
+    html += tableStart;
+    html += FTable;
+    html += tableEnd;
     html += after;
     return html;
 }

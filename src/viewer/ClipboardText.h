@@ -14,7 +14,8 @@ namespace tabulix {
 // Builds both forms of a block of cells, cell by cell, row by row.
 class TClipboardWriter {
 public:
-    TClipboardWriter();
+    // Room made for about that many cells of short texts.
+    explicit TClipboardWriter(size_t expectedCells = 0);
     // The next cell of the row: its text as the cell shows it.
     void AddCell(std::u16string_view text);
     void EndRow();

@@ -330,6 +330,9 @@ protected:
     TWindowHandle FFindEdit = nullptr;
     TEditHistory FHistory;
 
+    // Above this many cells a change of values is kept through the journal (about 150 bytes a cell
+    // kept one by one, against the sheet's part and grid).
+    static constexpr size_t MaxCellsKeptOneByOne = 50000;
     static constexpr uintptr_t FollowTimerId = 1;
     static constexpr uintptr_t DragScrollTimerId = 2;
     static constexpr uint32_t DragScrollMilliseconds = 60;

@@ -32,7 +32,7 @@ void TNeoSpreadsheet::CopySelection() {
     const TXlsxSheet* sheet = CurrentSheet();
     if (!sheet || !FWnd || sheet->RowCount <= 0 || sheet->ColCount <= 0) return;
     const TCellRange range = SelectionRange();
-    TClipboardWriter writer;
+    TClipboardWriter writer(size_t(range.CellCount()));
     for (int32_t row = range.Top; row <= range.Bottom; ++row) {
         for (int32_t col = range.Left; col <= range.Right; ++col) writer.AddCell(FWorkbook->ShownText(FCurrentSheet, row, col).Text);
         writer.EndRow();

@@ -183,7 +183,22 @@ void TNeoSpreadsheet::ClearSelection() {
             if (!sheet.Text(row, col).empty()) writes.push_back({row, col, u""});
         }
     }
-    if (!writes.empty()) WriteCells(writes);
+    if (writes.size() > MaxCellsKeptOneByOne) {
+        // Kept by the journal, redone by emptying the range again rather than from a list of its cells.
+        const int32_t sheetIndex = FCurrentSheet;
+        RunJournalled([sheetIndex, range](TNeoSpreadsheet& viewer) {
+            const TXlsxSheet& cleared = viewer.FWorkbook->Sheet(sheetIndex);
+            std::vector<TCellWrite> empty;
+            for (int32_t row = range.Top; row <= range.Bottom; ++row) {
+                for (int32_t col = range.Left; col <= range.Right; ++col) {
+                    if (!cleared.Text(row, col).empty()) empty.push_back({row, col, u""});
+                }
+            }
+            viewer.WriteCellsUnrecorded(empty);
+        });
+    } else if (!writes.empty()) {
+        WriteCells(writes);
+    }
 }
 
 // Each structural command runs through the journal; undoing puts back what it changed.

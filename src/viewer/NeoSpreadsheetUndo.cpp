@@ -130,6 +130,11 @@ void TNeoSpreadsheet::ShowPlace(const TPlace& place) {
 }
 
 void TNeoSpreadsheet::WriteCells(const std::vector<TCellWrite>& writes) {
+    // Very many cells are kept more cheaply as the sheet's part and grid than one by one.
+    if (writes.size() > MaxCellsKeptOneByOne) {
+        RunJournalled([writes](TNeoSpreadsheet& viewer) { viewer.WriteCellsUnrecorded(writes); }, WritesBytes(writes));
+        return;
+    }
     std::vector<TGridCell> cells;
     cells.reserve(writes.size());
     for (const TCellWrite& write : writes) cells.push_back(TGridCell{write.Row, write.Col});
@@ -156,8 +161,9 @@ void TNeoSpreadsheet::RunJournalled(const std::function<void(TNeoSpreadsheet&)>&
     try {
         change(*this);
     } catch (...) {
-        // Edits of the workbook change all or nothing: a change that failed leaves nothing to undo.
+        // What a change made before it failed (values written one by one) is undone like a whole change.
         FWorkbook->AttachJournal(nullptr);
+        if (!step->Journal().Empty()) FHistory.Add(std::move(step));
         throw;
     }
     FWorkbook->AttachJournal(nullptr);

@@ -52,7 +52,7 @@ void TXlsxWorkbook::JournalPart(std::u16string_view entryName, bool withGrid) {
         // What the document holds now, written as saving writes it, with the references that moves of
         // whole rows left for later.
         if (FEditIndex && FEditIndex->SheetData.root() == open->second->root()) WriteDeferredReferences(*FEditIndex);
-        TEntryDeflater deflater(entry->Data.size() + entry->Data.size() / 8 + 4096);
+        TEntryDeflater deflater(entry->Data.size() + entry->Data.size() / 4 + 4096, true);
         TDeflatingWriter writer(deflater);
         WriteXmlPart(*open->second, writer);
         deflater.FinishInto(stored);
