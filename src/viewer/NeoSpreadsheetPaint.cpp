@@ -270,8 +270,10 @@ void TNeoSpreadsheet::PaintSelectionStatus(TCanvas& canvas, const TRect& strip) 
     // At the strip's right end, never over the tabs and "+": cut at the end when there is no room.
     const int32_t x = std::max(AddSheetButtonRect().Right + 8, strip.Right - extent.Width - 10);
     const int32_t y = strip.Top + std::max(0, (strip.Height() - extent.Height) / 2);
-    canvas.FillRect(TRect{x - 6, strip.Top, strip.Right, strip.Bottom - 1}, TabStrip);
-    canvas.TextClipped(strip, TPoint{x, y}, status, Black, TabStrip);
+    // Its own background: the clip rectangle of a text is filled with the text's.
+    const TRect area{x - 6, strip.Top, strip.Right, strip.Bottom - 1};
+    if (area.Width() <= 6) return;
+    canvas.TextClipped(area, TPoint{x, y}, status, Black, TabStrip);
 }
 
 void TNeoSpreadsheet::PaintCell(TCanvas& canvas, const TRect& rect, const TCellLook& look, const std::u16string& text) {

@@ -279,7 +279,11 @@ TEST_F(Ranges, TheRangeIsDrawnAroundItsCellsAndItsNumbersSummedInTheTabStrip) {
     EXPECT_EQ(FillAt(TRect{142, 106, 238, 128})->Color, Selection);
     EXPECT_TRUE(OutlinedAt(TRect{46, 84, 238, 128})); // the frame, two pixels wide
     EXPECT_TRUE(OutlinedAt(TRect{47, 85, 237, 127}));
-    EXPECT_NE(FWindows.LastCanvas.TextCall(u"Sum: 6.5  Count: 4  Average: 2.166666667"), nullptr);
+    // At the strip's right end, its background never over the tab and "+" (the two end at x 328).
+    const TDrawCall* status = FWindows.LastCanvas.TextCall(u"Sum: 6.5  Count: 4  Average: 2.166666667");
+    ASSERT_NE(status, nullptr);
+    EXPECT_GE(status->Rect.Left, 328);
+    EXPECT_EQ(status->Rect.Right, 400);
     FWindows.ClipboardHeld.Held = u"4";
     Key(keys::LetterV, {keys::Control}); // the status follows the cells
     EXPECT_EQ(viewer.SelectionStatus(), u"");

@@ -79,7 +79,7 @@ TEST(RangeByHand, ShiftArrowsDragAndHeadersSelectWhatCtrlCCopies) {
                            "expect-clipboard-html \"<tr><td>a1</td><td>b1</td></tr>\"\n"
                            "key Rect1 VK_RIGHT shift\nkey Rect1 VK_DOWN shift\nkey Rect1 VK_INSERT ctrl\n"
                            "expect-clipboard \"a1{TAB}b1{TAB}10{CR}{LF}a2{TAB}b2{TAB}20{CR}{LF}a3{TAB}b3{TAB}30{CR}{LF}\"\n"
-                           "key Rect1 VK_DOWN\nkey Rect1 C ctrl\nexpect-clipboard \"b2{CR}{LF}\"\n" // one cell again
+                           "key Rect1 VK_DOWN\nkey Rect1 C ctrl\nexpect-clipboard \"a2{CR}{LF}\"\n" // one cell again
                            "drag Rect1 " + At(1, 2) + " " + At(2, 3) + "\n"
                            "screenshot-rect Rect1 " + scene.Shot("range-drag.png") + "\n"
                            "key Rect1 C ctrl\nexpect-clipboard \"b3{TAB}30{CR}{LF}b4{TAB}40{CR}{LF}\"\n"
