@@ -34,7 +34,7 @@ std::string CellPoint(int col, int row) {
 
 std::string Script(const std::filesystem::path& folder) {
     std::ostringstream script;
-    script << "init\nregister\nrect Grid 20 20 720 400\nprint-memory\n"
+    script << "strict-messages\ninit\nregister\nrect Grid 20 20 720 400\nprint-memory\n"
            << "exec TabulixOpen Grid " << WindowsPath(folder / "Limit.xlsx") << " Sheet Top No\nexpect-result true\n"
            << "print-memory\n"
            // The header cell is typed over; the next click stores it.

@@ -9,6 +9,9 @@ namespace tabulix::bench {
 // (A, C, ...) hold shared strings, all distinct ("Row 7 C"), the worst case for the string table; odd
 // columns hold numbers (7003.25 for row 7, column 3).
 std::string MakeLimitWorkbook();
+// The same workbook whose first ten columns (A to J) hold formulas instead, 20,000 of them, each naming
+// cells of other rows, and a second sheet "Lookup" of 100 rows whose formulas name cells of Data.
+std::string MakeFormulaWorkbook();
 
 // One sheet "Data" of rows x cols numbers, each column under one of seven number formats in turn:
 // currency, percent, date, time, fraction, red negatives and accounting (with its fill).

@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,6 +26,17 @@ double TSamples::Median() const {
 
 double TSamples::Min() const { return FValues.empty() ? 0 : *std::min_element(FValues.begin(), FValues.end()); }
 double TSamples::Max() const { return FValues.empty() ? 0 : *std::max_element(FValues.begin(), FValues.end()); }
+
+double ProcessorSeconds(const std::function<void()>& work) {
+    const auto now = [] {
+        timespec time{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
+        return double(time.tv_sec) + double(time.tv_nsec) * 1e-9;
+    };
+    const double start = now();
+    work();
+    return now() - start;
+}
 
 namespace {
 

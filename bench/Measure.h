@@ -4,6 +4,7 @@
 // or by their own report, and the baselines of openpyxl.
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ double Seconds(TWork&& work) {
     work();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
+
+// The seconds of processor time the calling thread spends on one call of work: what it would take on a
+// machine with nothing else to do, where the wall clock also counts the time other processes had.
+double ProcessorSeconds(const std::function<void()>& work);
 
 // "met" or "NOT met", for the line of a target.
 inline const char* Verdict(bool met) { return met ? "met" : "NOT met"; }

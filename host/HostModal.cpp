@@ -260,7 +260,7 @@ void THostModal::DialogActivated(HWND dialog) {
 
     HWND box = dialog;
     const HWND textControl = GetDlgItem(box, BoxTextControl);
-    TShownMessage message{WindowText(box), textControl ? WindowText(textControl) : std::string()};
+    TShownMessage message{WindowText(box), textControl ? WindowText(textControl) : std::string(), FCurrentLine};
     FLog("message box \"" + message.Caption + "\": " + message.Text);
     FMessages.push_back(std::move(message));
     // The box may still be setting up its default button (it activates when it gives that button the

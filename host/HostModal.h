@@ -16,6 +16,7 @@ namespace tabulix::host {
 struct TShownMessage {
     std::string Caption;
     std::string Text;
+    int Line = 0; // the script line during which it was shown
 };
 
 // What the script queued for the next popup menu: an item to choose (its text or its identifier in
@@ -55,6 +56,8 @@ public:
     THostModal(HWND mainWindow, TLog log, TRunLine runLine)
         : FMainWindow(mainWindow), FLog(std::move(log)), FRunLine(std::move(runLine)) {}
 
+    // The script line running now, which the boxes shown meanwhile are recorded with.
+    void SetCurrentLine(int line) { FCurrentLine = line; }
     void QueueMenuAnswer(TMenuAnswer answer) { FMenuAnswers.push_back(std::move(answer)); }
     void QueueBoxAnswer(int button) { FBoxAnswers.push_back(button); }
     void QueueFileAnswer(TFileAnswer answer) { FFileAnswers.push_back(std::move(answer)); }
@@ -116,6 +119,7 @@ private:
     std::deque<TShownMessage> FMessages;
     std::deque<std::string> FFileDialogs;
     std::string FMiss;
+    int FCurrentLine = 0;
     // The boxes and file dialogs already recorded, which activate again when a window above them closes.
     std::set<HWND> FSeenDialogs;
     // The menu being answered: its window, items, the position chosen, the steps taken towards it and

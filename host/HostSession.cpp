@@ -339,6 +339,7 @@ int THostSession::Run(const std::vector<TScriptLine>& script) {
         std::string failure;
         bool quit = false;
         if (FVerbose) std::printf("> %s\n", line.Text.c_str());
+        FModal.SetCurrentLine(line.Number);
         bool held = RunLine(line, failure, quit);
         // An answer the host could not give while the line ran (to a menu, a box or a dialog) fails the line.
         for (const std::string& miss : {FModal.TakeMiss(), FDialogs.TakeMiss()}) {
@@ -362,6 +363,15 @@ int THostSession::Run(const std::vector<TScriptLine>& script) {
     if (const TScriptLine* step = FDialogs.UnrunStep()) {
         std::printf("FAILED at line %d (%s): queued for the property dialog of an edit that did not follow\n", step->Number,
                     step->Text.c_str());
+        return 1;
+    }
+    // Under strict-messages a box that no expect-message took is an error the script did not foresee.
+    if (FStrictMessages && FModal.HasMessage()) {
+        const TShownMessage& box = FModal.OldestMessage();
+        const auto shownDuring =
+            std::find_if(script.begin(), script.end(), [&](const TScriptLine& l) { return l.Number == box.Line; });
+        std::printf("FAILED at line %d (%s): the message box \"%s\": \"%s\" was shown and no line expected it\n", box.Line,
+                    shownDuring == script.end() ? "" : shownDuring->Text.c_str(), box.Caption.c_str(), box.Text.c_str());
         return 1;
     }
     std::printf("script passed\n");
@@ -405,6 +415,8 @@ bool THostSession::RunLine(const TScriptLine& line, std::string& failure, bool& 
             if (command == "init-prefilled" && text == "host text") return fail("slot " + std::to_string(i) + " was not filled");
             FreeHostString(slots[i]);
         }
+    } else if (command == "strict-messages") {
+        FStrictMessages = true;
     } else if (command == "register") {
         FEntry.RegisterPlugIn(OnAddAction, nullptr, OnGetVariable, OnSetVariable);
         FEntry.RegisterInterfaceAccess(OnInterfaceAccess);

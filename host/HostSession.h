@@ -102,6 +102,7 @@ private:
     std::string FLastObjectAsked;                 // upper-cased
     std::map<std::string, std::vector<HWND>> FViewersByName; // upper-cased; oldest first
     bool FLastResult = false;
+    bool FStrictMessages = false; // a box no line expected fails the script at its end
     std::deque<TRequest> FRequests;                  // since the last edit, oldest first
     std::vector<std::optional<std::string>> FEditSlots; // the slots after the last edit; none for null
 };

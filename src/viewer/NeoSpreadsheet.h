@@ -208,8 +208,11 @@ protected:
     // Sets (or, with none, removes) a mark of every selected cell in one of the viewer's own maps.
     template <typename T>
     void MarkSelection(std::unordered_map<int64_t, T> TNeoSpreadsheet::*marks, std::optional<T> value);
+    // Sorts the rows of a sheet but the first by a column, as a step of the history.
+    void SortRows(int32_t sheet, int32_t col, bool ascending);
     class TCellsStep;
     class TJournalStep;
+    class TRowOrderStep;
     template <typename T>
     class TMarksStep;
 

@@ -246,11 +246,7 @@ void TNeoSpreadsheet::DeleteSelectedColumn() {
 
 void TNeoSpreadsheet::SortBySelectedColumn(bool ascending) {
     if (!FWorkbook || FCurrentSheet < 0 || FSelectedCol < 0) return;
-    const int32_t sheet = FCurrentSheet;
-    const int32_t col = FSelectedCol;
-    RunJournalled([sheet, col, ascending](TNeoSpreadsheet& viewer) {
-        viewer.FWorkbook->SortByColumn(sheet, col, ascending, true); // the first row stays
-    });
+    SortRows(FCurrentSheet, FSelectedCol, ascending);
     CellsChanged();
 }
 

@@ -70,6 +70,29 @@ private:
     size_t FChangeBytes;
 };
 
+// A sort of a sheet without formulas: the order it gave the rows, which the inverse order takes back.
+class TNeoSpreadsheet::TRowOrderStep final : public TEditStep {
+public:
+    TRowOrderStep(const TPlace& place, std::vector<int32_t> order) : FPlace(place), FOrder(std::move(order)) {}
+
+    void Undo(TNeoSpreadsheet& viewer) override {
+        std::vector<int32_t> back(FOrder.size()); // back[oldRow] = newRow
+        for (size_t n = 0; n < FOrder.size(); ++n) back[size_t(FOrder[n])] = int32_t(n);
+        viewer.FWorkbook->ReorderRows(FPlace.Sheet, back);
+        viewer.ShowPlace(FPlace);
+    }
+    void Redo(TNeoSpreadsheet& viewer) override {
+        viewer.ShowPlace(FPlace);
+        viewer.FWorkbook->ReorderRows(FPlace.Sheet, FOrder);
+        viewer.CellsChanged();
+    }
+    size_t Bytes() const override { return sizeof(*this) + FOrder.capacity() * sizeof(int32_t); }
+
+private:
+    TPlace FPlace;
+    std::vector<int32_t> FOrder;
+};
+
 // A mark of the viewer's own set on or taken off the selected cells: each cell's mark as it was.
 template <typename T>
 class TNeoSpreadsheet::TMarksStep final : public TEditStep {
@@ -168,6 +191,22 @@ void TNeoSpreadsheet::RunJournalled(const std::function<void(TNeoSpreadsheet&)>&
     }
     FWorkbook->AttachJournal(nullptr);
     if (!step->Journal().Empty()) FHistory.Add(std::move(step));
+}
+
+void TNeoSpreadsheet::SortRows(int32_t sheet, int32_t col, bool ascending) {
+    // A formula's references may follow its row in ways the inverse order would not take back exactly;
+    // the journal keeps such a sheet.
+    if (FWorkbook->SheetHoldsFormulas(sheet)) {
+        RunJournalled([sheet, col, ascending](TNeoSpreadsheet& viewer) {
+            viewer.FWorkbook->SortByColumn(sheet, col, ascending, true);
+        });
+        return;
+    }
+    std::vector<int32_t> order = FWorkbook->SortOrder(sheet, col, ascending, true); // the first row stays
+    if (order.empty()) return;
+    const TPlace place = CurrentPlace();
+    FWorkbook->ReorderRows(sheet, order);
+    FHistory.Add(std::make_unique<TRowOrderStep>(place, std::move(order)));
 }
 
 template <typename T>

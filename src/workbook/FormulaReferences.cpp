@@ -184,6 +184,12 @@ int64_t TReferenceShift::MoveIndex(int64_t index) const {
     return index >= FAt + FCount ? index - FCount : FAt;
 }
 
+int64_t TReferenceShift::SourceIndex(int64_t index) const {
+    if (index < FAt) return index;
+    if (!FInserting) return index + FCount;
+    return index >= FAt + FCount ? index - FCount : FAt;
+}
+
 TFormulaChange TranslateFormula(std::string_view formula, int64_t rowOffset, int64_t colOffset, std::string& out) {
     if (rowOffset == 0 && colOffset == 0) return {};
     return RewriteReferences(formula, out, [&](const TFormulaReference&, TCellArea& area) {

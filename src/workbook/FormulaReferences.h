@@ -59,6 +59,15 @@ public:
     static TReferenceShift Deletion(std::string_view sheetName, TEditAxis axis, int64_t at, int64_t count = 1);
 
     bool IsEditedSheet(std::string_view sheetName) const { return IsSameSheet(sheetName, false, FSheetName); }
+    bool Inserting() const { return FInserting; }
+    TEditAxis Axis() const { return FAxis; }
+    // The first row (or column) inserted or deleted, and how many, as brought into the sheet.
+    int64_t At() const { return FAt; }
+    int64_t Count() const { return FCount; }
+    bool Deletes(int64_t index) const { return !FInserting && index >= FAt && index < FAt + FCount; }
+    // Where what stands at index after the edit stood before it; an inserted row (or column) counts as
+    // the one it was inserted before.
+    int64_t SourceIndex(int64_t index) const;
 
     // A formula standing on the sheet named homeSheet, whose unqualified references name that sheet's
     // cells; an empty homeSheet for a defined name or a chart series, whose unqualified references

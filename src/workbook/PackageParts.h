@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tabulix::parts {
 
@@ -13,3 +14,13 @@ inline const std::u16string ContentTypes = u"[Content_Types].xml";
 inline const std::u16string CalcChain = u"xl/calcChain.xml";
 
 } // namespace tabulix::parts
+
+namespace tabulix {
+
+// The relationships part of a part: xl/worksheets/sheet1.xml has xl/worksheets/_rels/sheet1.xml.rels.
+std::u16string RelationshipsPartOf(const std::u16string& partName);
+// The part that a relationship of sourcePart leads to: a target beginning with "/" from the package's
+// root, any other from sourcePart's folder, "." and ".." resolved; empty when it leaves the package.
+std::u16string ResolvePartTarget(const std::u16string& sourcePart, std::u16string_view target);
+
+} // namespace tabulix

@@ -16,7 +16,7 @@ namespace {
 // Whether an element has that local name, comparing the plain name first: prefixed names are rare.
 bool IsElementNamed(const pugi::xml_node& node, std::string_view localName) {
     const char* name = node.name();
-    if (std::strncmp(name, localName.data(), localName.size()) == 0 && name[localName.size()] == '\0') {
+    if (name[0] == localName[0] && std::strncmp(name, localName.data(), localName.size()) == 0 && name[localName.size()] == '\0') {
         return node.type() == pugi::node_element;
     }
     return std::strchr(name, ':') && HasLocalName(node, localName);

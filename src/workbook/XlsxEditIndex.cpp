@@ -10,10 +10,11 @@ namespace tabulix {
 
 namespace {
 
-// Whether an element's name is f, whatever its prefix, without measuring it first.
+// Whether an element's name is f, whatever its prefix, without measuring it first: a cell's other
+// children (v, is) have names of one letter too, which cannot hold a prefix.
 bool IsFormula(const pugi::xml_node& node) {
     const char* name = node.name();
-    if (name[0] == 'f' && name[1] == '\0') return node.type() == pugi::node_element;
+    if (name[0] == '\0' || name[1] == '\0') return name[0] == 'f' && node.type() == pugi::node_element;
     return std::strchr(name, ':') && HasLocalName(node, "f");
 }
 
@@ -35,11 +36,11 @@ void WriteCellReferences(const pugi::xml_node& row, int64_t rowNumber) {
 
 } // namespace
 
-bool HasFormula(const pugi::xml_node& cell) {
+pugi::xml_node FormulaElement(const pugi::xml_node& cell) {
     for (pugi::xml_node child = FirstElement(cell); child; child = NextElement(child)) {
-        if (IsFormula(child)) return true;
+        if (IsFormula(child)) return child;
     }
-    return false;
+    return {};
 }
 
 bool IndexRows(TSheetDataIndex& index) {
@@ -84,6 +85,7 @@ std::string IndexFault(const TSheetDataIndex& index) {
     // row's number, which its reference will be given.
     TSheetDataIndex found;
     bool formulas = false;
+    bool formulaRowsWrong = false;
     bool follow = true;
     size_t deferred = 0;
     TRowNumbering numbering;
@@ -93,14 +95,18 @@ std::string IndexFault(const TSheetDataIndex& index) {
         deferred += rowDeferred ? 1 : 0;
         found.Include(number, -1);
         TCellPlacing placing(number);
+        size_t rowFormulas = 0;
         for (pugi::xml_node cell = FirstCell(row); cell; cell = NextCell(cell)) {
             auto position = placing.Next(cell);
             if (!position) continue;
             if (rowDeferred) position->RowNumber = number;
             found.Include(position->RowNumber, position->Col);
             follow = follow && position->RowNumber == number;
-            formulas = formulas || HasFormula(cell);
+            rowFormulas += HasFormula(cell) ? 1 : 0;
         }
+        formulas = formulas || rowFormulas > 0;
+        const auto known = index.FormulaRows.find(row.internal_object());
+        if (rowFormulas > 0 && (known == index.FormulaRows.end() || known->second < rowFormulas)) formulaRowsWrong = true;
     }
     if (deferred != index.DeferredRows.size()) return "references are left for rows that sheetData does not hold";
     if (deferred > 0 && !(index.FollowKnown && index.CellsFollowRows)) {
@@ -111,6 +117,7 @@ std::string IndexFault(const TSheetDataIndex& index) {
                "; the cells reach row " + std::to_string(found.MaxRowNumber) + ", column " + std::to_string(found.MaxCol);
     }
     if (index.FormulasKnown && !index.HasFormulas && formulas) return "a cell holds a formula where none is known";
+    if (index.FormulasKnown && formulaRowsWrong) return "a row holds more formulas than are known";
     if (index.FollowKnown && index.CellsFollowRows != follow) return "whether cells stand in their rows is known wrongly";
     return "";
 }

@@ -5,11 +5,16 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
 namespace tabulix {
+
+// The row elements of a sheetData whose cells may hold formulas, each with how many of its cells may
+// at most: rows outside it hold none, and a row's cells past the last of its formulas need no look.
+using TFormulaRows = std::unordered_map<const void*, size_t>;
 
 // What edits know of the sheetData they last changed, so that repeated edits of a large worksheet need
 // not walk all of it: the first row element of each number, while the rows stand in ascending order of
@@ -24,10 +29,13 @@ struct TSheetDataIndex {
     bool ExtentKnown = false;
     int64_t MaxRowNumber = 0;
     int64_t MaxCol = -1;
-    // Whether any cell may hold a formula: edits only ever remove formulas, so once a structural edit
-    // has looked at every cell and found none, later ones need not look for any.
+    // Whether any cell may hold a formula, and where: edits only ever remove formulas and never take a
+    // cell out of its row element, so once a structural edit has looked at every cell, later ones need
+    // look only for as many formulas as each row held (a row element since removed may stay named, and
+    // a new one at its address, which holds none, is merely looked into).
     bool FormulasKnown = false;
     bool HasFormulas = true;
+    TFormulaRows FormulaRows;
     // Whether every cell stands in the row its row element has: its reference names that row, or it
     // has none. Edits keep it so. Then inserting a row or sorting moves and renumbers row elements
     // only, and the references of their cells are written later, all at once (WriteDeferredReferences).
@@ -49,8 +57,10 @@ struct TSheetDataIndex {
 // ascending order.
 bool IndexRows(TSheetDataIndex& index);
 
-// Whether a cell holds a formula: an f child, whatever its prefix.
-bool HasFormula(const pugi::xml_node& cell);
+// A cell's formula: its first f child, whatever its prefix; null when it has none. Found without
+// measuring names, since edits look at every cell.
+pugi::xml_node FormulaElement(const pugi::xml_node& cell);
+inline bool HasFormula(const pugi::xml_node& cell) { return bool(FormulaElement(cell)); }
 
 // What is wrong with the index, measured against its sheetData afresh: the first fault found, empty
 // when whatever it claims to know is true.

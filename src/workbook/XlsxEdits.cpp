@@ -1,23 +1,26 @@
 // Cell, row, column and sort edits: each changes the grid and the worksheet's XML together.
 //
 // A structural edit moves the cells of the XML the way it moves the rows or columns of the grid: every
-// cell keeps its content, type and style, a row element keeps its attributes, and cells outside the
-// loaded grid move with the shift. Only a moved formula is not carried, since its references would be
-// wrong: the cell keeps its cached value. Inserting a row and sorting, which move whole rows, write
-// the references of the moved cells later, before anything reads them (XlsxEditIndex.h).
+// cell keeps its content, type, style and formula, a row element keeps its attributes, and cells
+// outside the loaded grid move with the shift. The formulas are rewritten first, while the cells still
+// stand where they stood; every other reference to the sheet's cells follows (XlsxReferenceEdits.cpp).
+// Inserting a row and sorting, which move whole rows, write the references of the moved cells later,
+// before anything reads them (XlsxEditIndex.h).
 #include "workbook/XlsxWorkbook.h"
 
 #include "base/Error.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "workbook/FormulaCells.h"
+#include "workbook/FormulaReferences.h"
 #include "workbook/SheetDataPositions.h"
 #include "workbook/XlsxEditIndex.h"
+#include "workbook/XlsxReferenceEdit.h"
 #include "workbook/XmlHelpers.h"
 
 #include <algorithm>
 #include <cstring>
 #include <numeric>
-#include <set>
 
 namespace tabulix {
 
@@ -68,30 +71,21 @@ bool MustSwap(const TSortKey& previous, const TSortKey& current, bool ascending)
     return ascending ? order > 0 : order < 0;
 }
 
-// Removes a cell's formula, keeping its cached value. The group of a shared formula is noted: its
-// other members refer to the cell that carried the formula's text, so they lose theirs too.
-bool RemoveFormula(pugi::xml_node cell, std::set<std::string>& sharedGroups) {
-    if (!HasFormula(cell)) return false;
-    pugi::xml_node formula = FirstElement(cell);
-    while (!HasLocalName(formula, "f")) formula = NextElement(formula);
-    if (std::string_view(formula.attribute("t").value()) == "shared" && *formula.attribute("si").value()) {
-        sharedGroups.insert(formula.attribute("si").value());
+// A cell's formula given up where the cell stands: a group that shares its text goes on without it,
+// its next cell carrying the text when the cell carried it.
+class TDroppedFormulaRule : public TFormulaCellRule {
+public:
+    explicit TDroppedFormulaRule(const TCellPosition& dropped) : FDropped(dropped) {}
+    std::optional<TCellPosition> NewPosition(const TCellPosition& position) const override {
+        if (position.Col == FDropped.Col && position.RowNumber == FDropped.RowNumber) return std::nullopt;
+        return position;
     }
-    cell.remove_child(formula);
-    return true;
-}
+    TFormulaChange Rewrite(std::string_view, const TCellPosition&, std::string&) const override { return {}; }
+    TRangeChange RewriteArea(std::string_view, const TCellPosition&, std::string&) const override { return TRangeChange::Unchanged; }
 
-void RemoveSharedFormulas(const pugi::xml_node& sheetData, const std::set<std::string>& sharedGroups) {
-    if (sharedGroups.empty()) return;
-    for (pugi::xml_node row = FirstRow(sheetData); row; row = NextRow(row)) {
-        for (pugi::xml_node cell = FirstCell(row); cell; cell = NextCell(cell)) {
-            const pugi::xml_node f = FirstChildNamed(cell, "f");
-            if (f && std::string_view(f.attribute("t").value()) == "shared" && sharedGroups.count(f.attribute("si").value())) {
-                cell.remove_child(f);
-            }
-        }
-    }
-}
+private:
+    TCellPosition FDropped;
+};
 
 // Rows numbered as given, put in ascending order (rows of one number keep their order) unless they
 // stand so. The rows take the places that rows held, so whatever else sheetData holds keeps its place;
@@ -248,10 +242,9 @@ pugi::xml_node TXlsxWorkbook::FindOrAddCell(pugi::xml_node rowElement, int64_t r
 }
 
 void TXlsxWorkbook::WriteCellContent(pugi::xml_node cell, const std::u16string& text) {
-    std::set<std::string> sharedGroups;
-    if (RemoveFormula(cell, sharedGroups)) {
-        FFormulasRemoved = true;
-        RemoveSharedFormulas(cell.parent().parent(), sharedGroups);
+    if (const pugi::xml_node formula = FirstChildNamed(cell, "f")) {
+        cell.remove_child(formula); // the cached value goes too, below
+        FCalcChainStale = true;
     }
     RemoveChildNamed(cell, "v");
     RemoveChildNamed(cell, "is");
@@ -281,24 +274,32 @@ void TXlsxWorkbook::SetCellValue(int32_t sheetIndex, int32_t row, int32_t col, c
     TSheetDataEdit edit(*this, sheet);
     TXlsxSheet::TCellChange change = sheet.PrepareCellChange(row, col, newValue, TypedValueKind(newValue));
 
-    const int64_t rowNumber = int64_t(row) + 1;
-    const pugi::xml_node rowElement = FindOrAddRow(edit.SheetData(), rowNumber);
-    TSheetDataIndex& index = edit.Index();
+    WriteCellAt(edit.SheetData(), row, col, newValue);
+    edit.Done();
+    sheet.CommitCellChange(change);
+    FValuesChanged = true;
+}
+
+void TXlsxWorkbook::WriteCellAt(const pugi::xml_node& sheetData, int64_t row, int64_t col, const std::u16string& text) {
+    const int64_t rowNumber = row + 1;
+    const pugi::xml_node rowElement = FindOrAddRow(sheetData, rowNumber);
+    TSheetDataIndex& index = EditIndex(sheetData);
     WriteDeferredReferences(index, rowElement, rowNumber);
     const pugi::xml_node cell = FindOrAddCell(rowElement, rowNumber, col);
     if (index.ExtentKnown) index.Include(rowNumber, col);
-    WriteCellContent(cell, newValue);
-
-    edit.Done();
-    sheet.CommitCellChange(change);
+    const pugi::xml_node formula = FirstChildNamed(cell, "f");
+    if (formula && std::string_view(formula.attribute("t").value()) == "shared") {
+        RewriteFormulaCells(sheetData, TDroppedFormulaRule({col, rowNumber}), index.FollowKnown && index.CellsFollowRows,
+                            index.FormulasKnown ? &index.FormulaRows : nullptr);
+    }
+    WriteCellContent(cell, text);
 }
 
 namespace {
 
 // The XML side of a structural edit: every row and cell of sheetData renumbered through NewRow
 // (1-based row number to new row number, 0 to delete the row) and NewCol (0-based column to new
-// column, -1 to delete the cell). A cell whose position changes loses its formula. Rows end up in
-// ascending order.
+// column, -1 to delete the cell). Rows end up in ascending order.
 struct TStructuralMove {
     enum class TKind { InsertRow, DeleteRow, InsertColumn, DeleteColumn, Reorder } Kind;
     int64_t At = 0;                                 // the 1-based row or the 0-based column inserted or deleted
@@ -328,18 +329,19 @@ void Survey(const pugi::xml_node& sheetData, TSheetDataIndex& index) {
     if (index.ExtentKnown && index.FormulasKnown && index.FollowKnown) return;
     WriteDeferredReferences(index); // none: nothing is deferred before all of it is known
     TSheetDataIndex found;
-    bool formulas = false;
     bool follow = true;
     ForEachRow(sheetData, [&](const pugi::xml_node& row, int64_t number) {
         found.Include(number, -1);
         TCellPlacing placing(number);
+        size_t formulas = 0;
         for (pugi::xml_node cell = FirstCell(row); cell; cell = NextCell(cell)) {
             const auto position = placing.Next(cell);
             if (!position) continue;
             found.Include(position->RowNumber, position->Col);
             follow = follow && position->RowNumber == number;
-            formulas = formulas || HasFormula(cell);
+            formulas += HasFormula(cell) ? 1 : 0;
         }
+        if (formulas > 0) found.FormulaRows.emplace(row.internal_object(), formulas);
     });
     if (!index.ExtentKnown) {
         index.ExtentKnown = true;
@@ -348,7 +350,8 @@ void Survey(const pugi::xml_node& sheetData, TSheetDataIndex& index) {
     }
     if (!index.FormulasKnown) {
         index.FormulasKnown = true;
-        index.HasFormulas = formulas;
+        index.HasFormulas = !found.FormulaRows.empty();
+        index.FormulaRows = std::move(found.FormulaRows);
     }
     if (!index.FollowKnown) {
         index.FollowKnown = true;
@@ -374,10 +377,10 @@ void RefuseOverflow(const pugi::xml_node& sheetData, TSheetDataIndex& index, con
 constexpr size_t MaxDeferredRows = 1 << 16;
 
 // A move of whole rows while every cell stands in its row element's row: each row element renumbered
-// takes its cells with it, so only the row elements are renumbered now, their cells' references are
-// left for later (WriteDeferredReferences), and the cells of a renumbered row lose their formulas.
-// False, changing nothing, when too many rows would be left so.
-bool MoveWholeRows(pugi::xml_node sheetData, TSheetDataIndex& index, const TStructuralMove& move, bool& formulasRemoved) {
+// takes its cells with it, so only the row elements are renumbered now, and their cells' references
+// are left for later (WriteDeferredReferences). False, changing nothing, when too many rows would be
+// left so.
+bool MoveWholeRows(pugi::xml_node sheetData, TSheetDataIndex& index, const TStructuralMove& move) {
     std::vector<std::pair<int64_t, pugi::xml_node>> rows;
     size_t renumbered = 0;
     ForEachRow(sheetData, [&](const pugi::xml_node& row, int64_t number) {
@@ -387,38 +390,24 @@ bool MoveWholeRows(pugi::xml_node sheetData, TSheetDataIndex& index, const TStru
     if (index.DeferredRows.size() + renumbered > MaxDeferredRows) return false;
     index.DeferredRows.reserve(index.DeferredRows.size() + renumbered);
 
-    const bool formulasPossible = index.HasFormulas;
-    std::set<std::string> sharedGroups;
-    formulasRemoved = false;
     int64_t maxRowNumber = 0;
     for (auto& [number, row] : rows) {
         const int64_t newNumber = move.NewRow(number);
         NumberRow(row, newNumber);
-        if (newNumber != number) {
-            index.DeferredRows.insert(row.internal_object());
-            if (formulasPossible) {
-                for (pugi::xml_node cell = FirstCell(row); cell; cell = NextCell(cell)) {
-                    formulasRemoved = RemoveFormula(cell, sharedGroups) || formulasRemoved;
-                }
-            }
-        }
+        if (newNumber != number) index.DeferredRows.insert(row.internal_object());
         maxRowNumber = std::max(maxRowNumber, newNumber);
         number = newNumber;
     }
-    RemoveSharedFormulas(sheetData, sharedGroups);
-    formulasRemoved = formulasRemoved || !sharedGroups.empty();
     PutRowsInOrder(sheetData, index, rows);
     index.MaxRowNumber = maxRowNumber; // every cell in its row's; no cell changes its column
     return true;
 }
 
-// Applies the move; returns whether a moved cell lost its formula. The index learns the rows' new order
-// and the extent of what the move leaves.
-bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const TStructuralMove& move) {
+// Applies the move. The index learns the rows' new order and the extent of what the move leaves.
+void ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const TStructuralMove& move) {
+    Survey(sheetData, index);
     if (move.Kind == TStructuralMove::TKind::InsertRow || move.Kind == TStructuralMove::TKind::Reorder) {
-        Survey(sheetData, index);
-        bool formulasRemoved = false;
-        if (index.CellsFollowRows && MoveWholeRows(sheetData, index, move, formulasRemoved)) return formulasRemoved;
+        if (index.CellsFollowRows && MoveWholeRows(sheetData, index, move)) return;
     }
     WriteDeferredReferences(index);
     std::vector<std::pair<int64_t, pugi::xml_node>> rows;
@@ -426,10 +415,6 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const
     for (pugi::xml_node row = FirstRow(sheetData); row; row = NextRow(row)) ++rowCount;
     rows.reserve(rowCount);
     TSheetDataIndex extent;
-    const bool formulasPossible = !index.FormulasKnown || index.HasFormulas;
-    bool formulaKept = false; // in a cell that stays where it is
-    std::set<std::string> sharedGroups;
-    bool formulasRemoved = false;
     bool follow = true; // every cell in its row element's row
     ForEachRow(sheetData, [&](pugi::xml_node row, int64_t number) {
         const int64_t newNumber = move.NewRow(number);
@@ -460,34 +445,96 @@ bool ApplyStructuralMove(pugi::xml_node sheetData, TSheetDataIndex& index, const
             // A cell without a reference is given one: the cells before it may not stay as they were.
             const bool moved = newCol != position->Col || newCellRow != position->RowNumber;
             if (moved || !ref) SetAttribute(cell, ref, "r", TCellRefText(newCol, newCellRow).c_str());
-            if (moved && formulasPossible) formulasRemoved = RemoveFormula(cell, sharedGroups) || formulasRemoved;
-            // Only the first formula of a cell goes with a move: a second one, which a well-formed
-            // worksheet does not have, stays for the next.
-            if (!index.FormulasKnown && !formulaKept) formulaKept = HasFormula(cell);
             extent.Include(newCellRow, newCol);
             cell = next;
         }
         rows.emplace_back(newNumber, row);
     });
-    RemoveSharedFormulas(sheetData, sharedGroups);
     PutRowsInOrder(sheetData, index, rows);
-    if (!index.FormulasKnown) {
-        index.FormulasKnown = true;
-        index.HasFormulas = formulaKept;
-    }
     // Cells that stood in their row elements' rows still do.
     index.FollowKnown = true;
     index.CellsFollowRows = follow;
     index.ExtentKnown = true;
     index.MaxRowNumber = extent.MaxRowNumber;
     index.MaxCol = extent.MaxCol;
-    return formulasRemoved || !sharedGroups.empty();
+}
+
+// How a structural move takes the sheet's formulas along: an insertion or deletion (shift) rewrites
+// every reference to the sheet's cells; a sort moves the references to a formula's own row with it.
+class TMovedCellsRule : public TFormulaCellRule {
+public:
+    TMovedCellsRule(const TStructuralMove& move, const TReferenceShift* shift, std::string_view sheetName)
+        : FMove(move), FShift(shift), FSheetName(sheetName) {}
+
+    std::optional<TCellPosition> NewPosition(const TCellPosition& position) const override {
+        const int64_t rowNumber = FMove.NewRow(position.RowNumber);
+        const int64_t col = FMove.NewCol(position.Col);
+        if (rowNumber <= 0 || col < 0) return std::nullopt;
+        return TCellPosition{col, rowNumber};
+    }
+
+    TFormulaChange Rewrite(std::string_view formula, const TCellPosition& position, std::string& out) const override {
+        if (FShift) return FShift->RewriteFormula(formula, FSheetName, out);
+        return FollowRowInFormula(formula, FSheetName, position.RowNumber - 1, FMove.NewRow(position.RowNumber) - 1, out);
+    }
+
+    TRangeChange RewriteArea(std::string_view ref, const TCellPosition& position, std::string& out) const override {
+        if (FShift) return FShift->RewriteRange(ref, out);
+        const int64_t rows = FMove.NewRow(position.RowNumber) - position.RowNumber;
+        TCellArea area;
+        if (rows == 0 || !ParseAreaText(ref, area) || !area.HasRows()) return TRangeChange::Unchanged;
+        area.First.Row += rows;
+        area.Last.Row += rows;
+        out.clear();
+        AppendAreaText(out, area);
+        return TRangeChange::Changed;
+    }
+
+    // An array formula fills its area as one: rows or columns may not be inserted into it or deleted
+    // from part of it, and a sort must move all its rows by as many.
+    bool KeepsAreaWhole(std::string_view ref, const TCellPosition&) const override {
+        TCellArea area;
+        if (!ParseAreaText(ref, area)) return true;
+        const bool rows = !FShift || FShift->Axis() == TEditAxis::Rows;
+        if (rows ? !area.HasRows() : !area.HasCols()) return true;
+        const int64_t low = rows ? std::min(area.First.Row, area.Last.Row) : std::min(area.First.Col, area.Last.Col);
+        const int64_t high = rows ? std::max(area.First.Row, area.Last.Row) : std::max(area.First.Col, area.Last.Col);
+        if (FShift) {
+            const int64_t at = FShift->At(), end = at + FShift->Count() - 1;
+            if (FShift->Inserting()) return at <= low || at > high;
+            return end < low || at > high || (at <= low && end >= high);
+        }
+        for (int64_t rowNumber = low + 2; rowNumber <= high + 1; ++rowNumber) {
+            if (FMove.NewRow(rowNumber) - rowNumber != FMove.NewRow(low + 1) - (low + 1)) return false;
+        }
+        return true;
+    }
+
+private:
+    const TStructuralMove& FMove;
+    const TReferenceShift* FShift;
+    std::string_view FSheetName;
+};
+
+// Moves the sheet's cells and everything that refers to them: the sheet's formulas while the cells
+// still stand where they stood, the cells, then the rest of the package; the parts are kept once all
+// of it is done.
+template <typename TEdit, typename TReferences>
+void MoveCellsAndReferences(TEdit& edit, TReferences& references, const TStructuralMove& move, const TReferenceShift& shift,
+                            std::string_view sheetName) {
+    TSheetDataIndex& index = edit.Index();
+    Survey(edit.SheetData(), index);
+    references.BeforeMove(edit.SheetData(), TMovedCellsRule(move, &shift, sheetName), index);
+    ApplyStructuralMove(edit.SheetData(), index, move);
+    references.AfterMove(edit.SheetData());
+    edit.Done();
+    references.Done();
 }
 
 } // namespace
 
-// Each structural edit opens the part and makes ready whatever the grid needs before it changes
-// anything; the grid changes last, once the part is kept, in ways that cannot fail.
+// Each structural edit opens the parts it changes and makes ready whatever the grid needs before it
+// changes anything; the grid changes last, once the parts are kept, in ways that cannot fail.
 
 void TXlsxWorkbook::InsertRow(int32_t sheetIndex, int32_t atRow) {
     if (!IsSheetIndex(sheetIndex)) return;
@@ -498,9 +545,12 @@ void TXlsxWorkbook::InsertRow(int32_t sheetIndex, int32_t atRow) {
     TSheetDataEdit edit(*this, sheet);
     RefuseOverflow(edit.SheetData(), edit.Index(), move);
     sheet.ReserveRow();
-    if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
-    edit.Done();
+    const std::string name = Utf16ToUtf8(sheet.Name);
+    const TReferenceShift shift = TReferenceShift::Insertion(name, TEditAxis::Rows, atRow);
+    TReferenceEdit references(*this, sheetIndex, shift);
+    MoveCellsAndReferences(edit, references, move, shift, name);
     sheet.InsertEmptyRow(atRow);
+    FinishStructuralEdit(references);
 }
 
 void TXlsxWorkbook::DeleteRow(int32_t sheetIndex, int32_t atRow) {
@@ -510,9 +560,12 @@ void TXlsxWorkbook::DeleteRow(int32_t sheetIndex, int32_t atRow) {
     if (sheet.RowCount <= 1 || atRow < 0 || atRow >= sheet.RowCount) return;
     TSheetDataEdit edit(*this, sheet);
     const TStructuralMove move{TStructuralMove::TKind::DeleteRow, int64_t(atRow) + 1};
-    if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
-    edit.Done();
+    const std::string name = Utf16ToUtf8(sheet.Name);
+    const TReferenceShift shift = TReferenceShift::Deletion(name, TEditAxis::Rows, atRow);
+    TReferenceEdit references(*this, sheetIndex, shift);
+    MoveCellsAndReferences(edit, references, move, shift, name);
     sheet.EraseRow(atRow);
+    FinishStructuralEdit(references);
 }
 
 void TXlsxWorkbook::InsertColumn(int32_t sheetIndex, int32_t atCol) {
@@ -524,9 +577,12 @@ void TXlsxWorkbook::InsertColumn(int32_t sheetIndex, int32_t atCol) {
     TSheetDataEdit edit(*this, sheet);
     RefuseOverflow(edit.SheetData(), edit.Index(), move);
     TXlsxSheet::TGridShape shape = sheet.WithColumn(atCol, true);
-    if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
-    edit.Done();
+    const std::string name = Utf16ToUtf8(sheet.Name);
+    const TReferenceShift shift = TReferenceShift::Insertion(name, TEditAxis::Columns, atCol);
+    TReferenceEdit references(*this, sheetIndex, shift);
+    MoveCellsAndReferences(edit, references, move, shift, name);
     sheet.TakeShape(shape);
+    FinishStructuralEdit(references);
 }
 
 void TXlsxWorkbook::DeleteColumn(int32_t sheetIndex, int32_t atCol) {
@@ -537,19 +593,26 @@ void TXlsxWorkbook::DeleteColumn(int32_t sheetIndex, int32_t atCol) {
     TSheetDataEdit edit(*this, sheet);
     TXlsxSheet::TGridShape shape = sheet.WithColumn(atCol, false);
     const TStructuralMove move{TStructuralMove::TKind::DeleteColumn, atCol};
-    if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
-    edit.Done();
+    const std::string name = Utf16ToUtf8(sheet.Name);
+    const TReferenceShift shift = TReferenceShift::Deletion(name, TEditAxis::Columns, atCol);
+    TReferenceEdit references(*this, sheetIndex, shift);
+    MoveCellsAndReferences(edit, references, move, shift, name);
     sheet.TakeShape(shape);
+    FinishStructuralEdit(references);
 }
 
-void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending, bool hasHeaderRow) {
-    if (!IsSheetIndex(sheetIndex)) return;
-    CheckEditable(sheetIndex);
-    TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
-    if (col < 0 || col >= sheet.ColCount) return;
-    TSheetDataEdit edit(*this, sheet);
-    const int32_t first = hasHeaderRow ? 1 : 0;
+void TXlsxWorkbook::FinishStructuralEdit(TReferenceEdit& references) noexcept {
+    references.ShowTexts();
+    FCalcChainStale = FCalcChainStale || references.FormulaCellsMoved();
+    FValuesChanged = true;
+}
 
+std::vector<int32_t> TXlsxWorkbook::SortOrder(int32_t sheetIndex, int32_t col, bool ascending, bool hasHeaderRow) const {
+    if (!IsSheetIndex(sheetIndex)) return {};
+    CheckEditable(sheetIndex);
+    const TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
+    if (col < 0 || col >= sheet.ColCount) return {};
+    const int32_t first = hasHeaderRow ? 1 : 0;
     // The keys are read once; the sort itself is the adjacent-swap insertion sort over them.
     std::vector<TSortKey> keys(size_t(sheet.RowCount));
     for (int32_t r = 0; r < sheet.RowCount; ++r) {
@@ -568,16 +631,50 @@ void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending
             std::swap(order[size_t(i) - 1], order[size_t(i)]);
         }
     }
+    return order;
+}
 
+void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending, bool hasHeaderRow) {
+    ReorderRows(sheetIndex, SortOrder(sheetIndex, col, ascending, hasHeaderRow));
+}
+
+void TXlsxWorkbook::ReorderRows(int32_t sheetIndex, const std::vector<int32_t>& order) {
+    if (!IsSheetIndex(sheetIndex)) return;
+    CheckEditable(sheetIndex);
+    TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
+    if (order.empty() || order.size() != size_t(sheet.RowCount)) return;
+    TSheetDataEdit edit(*this, sheet);
     std::vector<int64_t> newRowOf(size_t(sheet.RowCount)); // by old index
     for (size_t n = 0; n < order.size(); ++n) newRowOf[size_t(order[n])] = int64_t(n);
     TXlsxSheet::TGridShape sorted = sheet.Reordered(order);
 
     TStructuralMove move{TStructuralMove::TKind::Reorder};
     move.NewRowOf = &newRowOf;
-    if (ApplyStructuralMove(edit.SheetData(), edit.Index(), move)) FFormulasRemoved = true;
+    // Formulas move with their rows, taking the references to their own rows along; nothing else
+    // that refers to the sheet moves.
+    TSheetDataIndex& index = edit.Index();
+    Survey(edit.SheetData(), index);
+    TFormulaCellsResult formulas;
+    if (index.HasFormulas) {
+        formulas = RewriteFormulaCells(edit.SheetData(), TMovedCellsRule(move, nullptr, Utf16ToUtf8(sheet.Name)), index.CellsFollowRows,
+                                       &index.FormulaRows);
+    }
+    ApplyStructuralMove(edit.SheetData(), index, move);
     edit.Done();
     sheet.TakeShape(sorted);
+    FCalcChainStale = FCalcChainStale || formulas.CellsMoved;
+    FValuesChanged = true;
+}
+
+bool TXlsxWorkbook::SheetHoldsFormulas(int32_t sheetIndex) {
+    if (!IsSheetIndex(sheetIndex)) return false;
+    CheckEditable(sheetIndex);
+    TSheetDataEdit edit(*this, FSheets[size_t(sheetIndex)]);
+    TSheetDataIndex& index = edit.Index();
+    Survey(edit.SheetData(), index);
+    edit.Done(); // what the index learnt stays with the part it looked at
+    return index.HasFormulas;
 }
 
 } // namespace tabulix
+

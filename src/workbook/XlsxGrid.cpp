@@ -257,6 +257,13 @@ void TXlsxSheet::EraseRow(int32_t atRow) noexcept {
     --RowCount;
 }
 
+void TXlsxSheet::ShowText(int32_t row, int32_t col, uint32_t handle) noexcept {
+    if (row < 0 || col < 0 || row >= RowCount || col >= ColCount) return;
+    uint32_t& cell = Cell(row, col);
+    if (!(cell & SharedText)) FUnusedUnits += FTexts.At(cell & PlaceBits).size();
+    cell = handle;
+}
+
 void TXlsxSheet::CompactWhenWasteful() noexcept {
     if (FUnusedUnits < 65536 || FUnusedUnits < FTexts.Units() / 2) return;
     try {

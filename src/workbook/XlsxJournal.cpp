@@ -79,6 +79,7 @@ void TXlsxWorkbook::JournalSheet(int32_t sheetIndex, bool added) {
 
 void TXlsxWorkbook::RestoreJournal(const TWorkbookJournal& journal) {
     ForgetEditIndex();
+    FPackageMap.reset(); // the sheets and the parts may be others again
     // Newest first, so that each part and sheet ends as it was before the first change.
     for (auto part = journal.FParts.rbegin(); part != journal.FParts.rend(); ++part) {
         FSheetDocs.erase(part->Name);

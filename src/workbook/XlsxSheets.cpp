@@ -75,14 +75,6 @@ bool RemoveChildrenWhere(pugi::xml_node parent, TMatches&& matches) {
     return removed;
 }
 
-// The relationships part of a part: xl/worksheets/sheet1.xml has xl/worksheets/_rels/sheet1.xml.rels.
-std::u16string RelationshipsPartOf(const std::u16string& partName) {
-    const size_t slash = partName.rfind(u'/');
-    const std::u16string folder = slash == std::u16string::npos ? u"" : partName.substr(0, slash + 1);
-    const std::u16string file = slash == std::u16string::npos ? partName : partName.substr(slash + 1);
-    return folder + u"_rels/" + file + u".rels";
-}
-
 bool IsHiddenSheet(const pugi::xml_node& sheet) {
     const std::u16string state = AttrOrDefault(sheet, "state", u"visible");
     return SameTextAscii(state, u"hidden") || SameTextAscii(state, u"veryHidden");
@@ -238,6 +230,7 @@ int32_t TXlsxWorkbook::AddSheet(const std::u16string& sheetName) {
     record.Reset(100, 26);
     FSheets.push_back(std::move(record));
     JournalSheet(SheetCount() - 1, true);
+    FPackageMap.reset();
     return SheetCount() - 1;
 }
 
@@ -245,6 +238,9 @@ void TXlsxWorkbook::DeleteSheet(int32_t sheetIndex) {
     if (!IsSheetIndex(sheetIndex)) return;
     if (SheetCount() <= 1) throw TTabulixError(u"A workbook needs at least one worksheet - this is the only one left.");
     const std::u16string partName = FSheets[size_t(sheetIndex)].PartName;
+    // The calculation chain lists the formula cells of every sheet; one of a sheet that is gone makes
+    // spreadsheet applications report the file as damaged.
+    if (!partName.empty() && WorkbookHasFormulas()) FCalcChainStale = true;
     // Each structural part is opened for change only when it refers to the sheet.
     std::unique_ptr<pugi::xml_document> parsedWorkbook, parsedRels, parsedTypes;
     pugi::xml_document* workbook = PartForChange(parts::Workbook, parsedWorkbook);
@@ -289,6 +285,7 @@ void TXlsxWorkbook::DeleteSheet(int32_t sheetIndex) {
     RemovePart(RelationshipsPartOf(partName));
     JournalSheet(sheetIndex, false);
     FSheets.erase(FSheets.begin() + sheetIndex);
+    FPackageMap.reset();
 }
 
 void TXlsxWorkbook::RemovePart(std::u16string_view entryName) {
@@ -326,9 +323,13 @@ void TXlsxWorkbook::DropCalculationChain() {
 
 std::string TXlsxWorkbook::SaveToBytes() {
     if (!IsLoaded()) throw TTabulixError(NotLoaded);
-    if (FFormulasRemoved) {
+    if (FValuesChanged) {
+        if (WorkbookHasFormulas()) RequestFullCalculation();
+        FValuesChanged = false;
+    }
+    if (FCalcChainStale) {
         DropCalculationChain();
-        FFormulasRemoved = false;
+        FCalcChainStale = false;
     }
     // Every opened part is deflated as the serialiser writes it; every other entry is copied as stored.
     if (FEditIndex) WriteDeferredReferences(*FEditIndex);

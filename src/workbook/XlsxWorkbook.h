@@ -128,6 +128,11 @@ private:
     };
     TCellChange PrepareCellChange(int32_t row, int32_t col, std::u16string_view text, TCellKind kind);
     void CommitCellChange(TCellChange& change) noexcept;
+    // A text shown in a cell of the grid as it stands: added to the pool first, then shown (a cell
+    // outside the grid is left alone).
+    // A text of the sheet's pool as a cell's handle of the given kind.
+    uint32_t AddText(std::u16string_view text, TCellKind kind) { return FTexts.Add(text) | KindMark(kind); }
+    void ShowText(int32_t row, int32_t col, uint32_t handle) noexcept;
 
     // The cells of a structural edit, made ready before the worksheet's XML changes, so that taking
     // them once it has changed cannot fail: a column inserted (empty) or deleted, or the rows in a new
@@ -217,6 +222,7 @@ class TWorkbookJournal; // the parts and sheets that edits changed, as they were
 struct TSheetReading;   // what reading one worksheet shares between its cells
 struct TSheetDataIndex; // what edits know of the sheetData they last changed
 struct TCellAttributes; // the attributes of a c element that reading looks at
+struct TPackageMap;     // what the parts of the package may hold that edits move
 
 // An Excel workbook in memory: the grids of its visible worksheets, and the bytes of every entry of
 // its package, so that saving writes back byte for byte every part that was not changed.
@@ -248,16 +254,25 @@ public:
 
     // Edits of one worksheet: the grid and the worksheet's XML change together, or neither does. A
     // sheet index, row or column outside the sheet changes nothing. Structural edits move cells with
-    // their content, type and style (a moved formula keeps its cached value and loses its formula).
+    // their content, type, style and formula (keeping its cached value), and every reference of the
+    // workbook to the cells that move goes with them; sorting moves a formula's references to its own
+    // row with it.
     // Each throws TTabulixError, changing nothing, when the sheet is not a worksheet (CheckEditable),
-    // when its part is missing, when its part cannot be opened, or when the worksheet has no room left
-    // for the shift.
+    // when its part (or a part that refers to its cells) is missing or cannot be opened, when the
+    // worksheet has no room left for the shift, or when the edit would tear apart an array formula or
+    // delete the header row of a table.
     void SetCellValue(int32_t sheetIndex, int32_t row, int32_t col, const std::u16string& newValue);
     void InsertRow(int32_t sheetIndex, int32_t atRow);
     void DeleteRow(int32_t sheetIndex, int32_t atRow);
     void InsertColumn(int32_t sheetIndex, int32_t atCol);
     void DeleteColumn(int32_t sheetIndex, int32_t atCol);
     void SortByColumn(int32_t sheetIndex, int32_t col, bool ascending, bool hasHeaderRow);
+    // A sort in two halves: the order of the rows it gives (order[newRow] = oldRow; empty when the
+    // column is not the sheet's), and the rows, of the grid and the XML, put in a given order.
+    std::vector<int32_t> SortOrder(int32_t sheetIndex, int32_t col, bool ascending, bool hasHeaderRow) const;
+    void ReorderRows(int32_t sheetIndex, const std::vector<int32_t>& order);
+    // Whether a cell of the sheet may hold a formula (its part opened and looked at once).
+    bool SheetHoldsFormulas(int32_t sheetIndex);
     // Throws TTabulixError when no edit may change the sheet at sheetIndex, because its part holds a
     // chart (or a dialog or macros), not a worksheet.
     void CheckEditable(int32_t sheetIndex) const;
@@ -335,7 +350,22 @@ protected:
     // a new one, before the first cell of a greater column, or after the last cell.
     pugi::xml_node FindOrAddCell(pugi::xml_node rowElement, int64_t rowNumber, int64_t col);
     void WriteCellContent(pugi::xml_node cell, const std::u16string& text);
+    // Writes text into the cell at the 0-based row and col of sheetData, adding the cell and its row
+    // where they belong when they are missing.
+    void WriteCellAt(const pugi::xml_node& sheetData, int64_t row, int64_t col, const std::u16string& text);
     void DropCalculationChain();
+
+    // The rest of the package following an insertion or deletion of rows or columns in one sheet
+    // (XlsxReferenceEdits.cpp).
+    class TReferenceEdit;
+    TPackageMap& PackageMap();
+    // Whether any sheet of the workbook may hold a cell formula.
+    bool WorkbookHasFormulas();
+    // Asks spreadsheet applications to calculate every formula again when they open the workbook.
+    void RequestFullCalculation();
+    // After the grid of a structural edit has changed: what it shows of the references that moved,
+    // and what the next save must do.
+    void FinishStructuralEdit(TReferenceEdit& references) noexcept;
 
     std::u16string NextWorksheetPartName() const;
     std::u16string NextRelationshipId(const pugi::xml_document& rels) const;
@@ -369,7 +399,15 @@ protected:
     TWorkbookJournal* FJournal = nullptr;
     std::u16string FTimeSeparator; // the system's, read once per load
     bool FDate1904 = false;         // date serials count from 1904-01-01, not 1899-12-30
-    bool FFormulasRemoved = false;  // the calculation chain is stale and is dropped at the next save
+    // Known once asked for, forgotten when sheets are added or deleted. Shared, not unique, so that the
+    // type need not be complete where the workbook is destroyed.
+    std::shared_ptr<TPackageMap> FPackageMap;
+    // A formula cell moved, was deleted or lost its formula: the calculation chain, which lists formula
+    // cells by place, is dropped at the next save, and spreadsheet applications build it anew.
+    bool FCalcChainStale = false;
+    // A value changed since the last save: in a workbook with formulas, the saved workbook asks to be
+    // calculated when opened, so that no formula shows a value of before.
+    bool FValuesChanged = false;
 };
 
 // The most bytes that any output made from a workbook may take (a dump, an export, a publication): a

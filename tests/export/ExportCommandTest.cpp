@@ -30,9 +30,9 @@ TEST(ExportCommand, PassesFormatScopeAndSheetOn) {
         .WriteTo(book);
 
     EXPECT_EQ(Export({Utf8(book), Utf8(folder / u"one.csv"), "--format", " Csv "}).Code, 0);
-    EXPECT_EQ(ReadBytes(folder / u"one.csv"), Bom + "\"a,b\",2\r\n");
+    EXPECT_EQ(ReadFileBytes(folder / u"one.csv"), Bom + "\"a,b\",2\r\n");
     EXPECT_EQ(Export({Utf8(book), Utf8(folder / u"two.txt"), "--format", "txt", "--sheet", "1"}).Code, 0);
-    EXPECT_EQ(ReadBytes(folder / u"two.txt"), Bom + "x\r\n");
+    EXPECT_EQ(ReadFileBytes(folder / u"two.txt"), Bom + "x\r\n");
     EXPECT_EQ(Export({"--scope", "All", Utf8(book), Utf8(folder / u"all.csv"), "--format", "CSV"}).Code, 0);
     EXPECT_TRUE(FileExists(folder / u"all_One.csv") && FileExists(folder / u"all_Two.csv"));
 

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "base/Error.h"
 #include "base/Files.h"
+#include "support/Messages.h"
 #include "workbook/XlsxWorkbook.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,18 +37,6 @@ public:
 };
 
 inline const std::string Bom = "\xEF\xBB\xBF";
-
-inline std::string ReadBytes(const std::filesystem::path& path) { return ReadFileBytes(path); }
-
-// The message of the TTabulixError that action throws, or "(no error)".
-inline std::u16string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const TTabulixError& error) {
-        return error.Message();
-    }
-    return u"(no error)";
-}
 
 // The names of the files in a folder, sorted.
 inline std::vector<std::u16string> FileNames(const std::filesystem::path& folder) {

@@ -56,7 +56,7 @@ std::vector<std::string> PageContents(const std::string& file) {
 std::vector<std::string> ExportedPages(const TGridWorkbook& book, const std::u16string& scope = u"All") {
     TTempFolder folder;
     ExportWorkbookToFile(&book, 0, u"PDF", scope, PathToText(folder / u"out.pdf"));
-    return PageContents(ReadBytes(folder / u"out.pdf"));
+    return PageContents(ReadFileBytes(folder / u"out.pdf"));
 }
 
 // The title: the first shown text of a page.
@@ -131,7 +131,7 @@ TEST(PdfWriter, WorkbookWithoutWorksheetsHasAnEmptyPageTree) {
     TGridWorkbook none;
     TTempFolder folder;
     ExportWorkbookToFile(&none, -1, u"pdf", u"All", PathToText(folder / u"none.pdf"));
-    const std::string file = ReadBytes(folder / u"none.pdf");
+    const std::string file = ReadFileBytes(folder / u"none.pdf");
     const std::vector<std::string> bodies = ObjectsViaCrossReference(file);
     ASSERT_EQ(bodies.size(), 3u);
     EXPECT_EQ(bodies[1], "<< /Type /Pages /Kids [ ] /Count 0 >>");

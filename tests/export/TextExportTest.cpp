@@ -28,13 +28,13 @@ TEST(ExportFormat, NamesInAnyCaseAndWithBlanks) {
 }
 
 TEST(ExportFormat, UnknownNamesQuoteTheTextAsReceived) {
-    EXPECT_EQ(ErrorOf([] { ParseExportFormat(u"xls"); }), UnknownXls);
-    EXPECT_EQ(ErrorOf([] { ParseExportFormat(u""); }),
+    EXPECT_EQ(MessageOf([] { ParseExportFormat(u"xls"); }), UnknownXls);
+    EXPECT_EQ(MessageOf([] { ParseExportFormat(u""); }),
               u"Unknown export format \"\". Use CSV, Text, HTML, XMLSpreadsheet, Word or PDF.");
-    EXPECT_EQ(ErrorOf([] { ParseExportFormat(u" web  page "); }),
+    EXPECT_EQ(MessageOf([] { ParseExportFormat(u" web  page "); }),
               u"Unknown export format \" web  page \". Use CSV, Text, HTML, XMLSpreadsheet, Word or PDF.");
     // Only a to z fold: a Turkish dotted capital I is no "i".
-    EXPECT_NE(ErrorOf([] { ParseExportFormat(u"H\u0130ML"); }), u"(no error)");
+    EXPECT_NE(MessageOf([] { ParseExportFormat(u"H\u0130ML"); }), u"(no failure)");
 }
 
 TEST(ExportScope, AllSheetsOnlyForItsThreeSpellings) {
@@ -47,9 +47,9 @@ TEST(ExportDispatch, ChecksRunInOrderAndWriteNothing) {
     TGridWorkbook book;
     book.Add(u"S", {{u"x"}});
     const std::u16string out = Name(folder / u"out.csv");
-    EXPECT_EQ(ErrorOf([&] { ExportWorkbookToFile(nullptr, 0, u"xls", u"", u" "); }), u"No workbook is currently open.");
-    EXPECT_EQ(ErrorOf([&] { ExportWorkbookToFile(&book, 0, u"xls", u"", u" \t "); }), u"No output file name was given.");
-    EXPECT_EQ(ErrorOf([&] { ExportWorkbookToFile(&book, 0, u"xls", u"", out); }), UnknownXls);
+    EXPECT_EQ(MessageOf([&] { ExportWorkbookToFile(nullptr, 0, u"xls", u"", u" "); }), u"No workbook is currently open.");
+    EXPECT_EQ(MessageOf([&] { ExportWorkbookToFile(&book, 0, u"xls", u"", u" \t "); }), u"No output file name was given.");
+    EXPECT_EQ(MessageOf([&] { ExportWorkbookToFile(&book, 0, u"xls", u"", out); }), UnknownXls);
     EXPECT_TRUE(FileNames(folder.Path()).empty());
 
     // The file name is used as given, blanks included.
@@ -64,11 +64,11 @@ TEST(ExportDispatch, NoCurrentWorksheetFailsInEveryFormat) {
     two.Add(u"A", {{u"1"}}).Add(u"B", {{u"2"}});
     for (const char16_t* format : {u"CSV", u"Text", u"HTML", u"XML", u"Word", u"PDF"}) {
         const std::u16string out = Name(folder / u"out");
-        EXPECT_EQ(ErrorOf([&] { ExportWorkbookToFile(&empty, -1, format, u"CurrentSheet", out); }),
+        EXPECT_EQ(MessageOf([&] { ExportWorkbookToFile(&empty, -1, format, u"CurrentSheet", out); }),
                   u"The workbook has no worksheet to export.");
-        EXPECT_EQ(ErrorOf([&] { ExportWorkbookToFile(&two, 2, format, u"", out); }),
+        EXPECT_EQ(MessageOf([&] { ExportWorkbookToFile(&two, 2, format, u"", out); }),
                   u"There is no worksheet 2 to export; the workbook has 2.");
-        EXPECT_EQ(ErrorOf([&] { ExportWorkbookToFile(&two, -1, format, u"", out); }),
+        EXPECT_EQ(MessageOf([&] { ExportWorkbookToFile(&two, -1, format, u"", out); }),
                   u"There is no worksheet -1 to export; the workbook has 2.");
     }
     EXPECT_TRUE(FileNames(folder.Path()).empty());
@@ -76,7 +76,7 @@ TEST(ExportDispatch, NoCurrentWorksheetFailsInEveryFormat) {
     ExportWorkbookToFile(&empty, -1, u"CSV", u"All", Name(folder / u"none.csv"));
     EXPECT_TRUE(FileNames(folder.Path()).empty());
     ExportWorkbookToFile(&empty, -1, u"HTML", u"All", Name(folder / u"none.html"));
-    EXPECT_EQ(ReadBytes(folder / u"none.html").find("<h2>"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(folder / u"none.html").find("<h2>"), std::string::npos);
 }
 
 TEST(ExportDispatch, AFailedExportLeavesThePreviousFile) {
@@ -85,13 +85,13 @@ TEST(ExportDispatch, AFailedExportLeavesThePreviousFile) {
     book.Add(u"S", {{u"new"}});
     const auto out = folder / u"out.csv";
     WriteFileBytes(out, "old");
-    EXPECT_NE(ErrorOf([&] { ExportWorkbookToFile(&book, 3, u"CSV", u"", Name(out)); }), u"(no error)");
-    EXPECT_EQ(ReadBytes(out), "old");
+    EXPECT_NE(MessageOf([&] { ExportWorkbookToFile(&book, 3, u"CSV", u"", Name(out)); }), u"(no failure)");
+    EXPECT_EQ(ReadFileBytes(out), "old");
     ExportWorkbookToFile(&book, 0, u"CSV", u"", Name(out));
-    EXPECT_EQ(ReadBytes(out), Bom + "new\r\n");
+    EXPECT_EQ(ReadFileBytes(out), Bom + "new\r\n");
     EXPECT_EQ(FileNames(folder.Path()), std::vector<std::u16string>{u"out.csv"}); // no temporary left behind
 
-    const std::u16string message = ErrorOf([&] { ExportWorkbookToFile(&book, 0, u"CSV", u"", Name(folder / u"no" / u"x.csv")); });
+    const std::u16string message = MessageOf([&] { ExportWorkbookToFile(&book, 0, u"CSV", u"", Name(folder / u"no" / u"x.csv")); });
     EXPECT_EQ(message.rfind(u"Cannot create file \"" + Name(folder / u"no" / u"x.csv") + u"\". ", 0), 0u) << Utf16ToUtf8(message);
 }
 
@@ -125,11 +125,11 @@ TEST(CsvExport, QuotesSeparatorsQuotesAndLineBreaks) {
     TGridWorkbook book;
     book.Add(u"S", {{u"a,b", u"say \"hi\"", u"two\nlines"}, {u"cr\rhere", u"tab\there", u""}, {u"", u"", u"é"}});
     ExportWorkbookToFile(&book, 0, u"CSV", u"", Name(folder / u"s.csv"));
-    EXPECT_EQ(ReadBytes(folder / u"s.csv"), Bom + "\"a,b\",\"say \"\"hi\"\"\",\"two\nlines\"\r\n"
+    EXPECT_EQ(ReadFileBytes(folder / u"s.csv"), Bom + "\"a,b\",\"say \"\"hi\"\"\",\"two\nlines\"\r\n"
                                                   "\"cr\rhere\",tab\there,\r\n"
                                                   ",,\xC3\xA9\r\n");
     ExportWorkbookToFile(&book, 0, u"Text", u"", Name(folder / u"s.txt"));
-    EXPECT_EQ(ReadBytes(folder / u"s.txt"), Bom + "a,b\t\"say \"\"hi\"\"\"\t\"two\nlines\"\r\n"
+    EXPECT_EQ(ReadFileBytes(folder / u"s.txt"), Bom + "a,b\t\"say \"\"hi\"\"\"\t\"two\nlines\"\r\n"
                                                   "\"cr\rhere\"\t\"tab\there\"\t\r\n"
                                                   "\t\t\xC3\xA9\r\n");
 }
@@ -139,7 +139,7 @@ TEST(CsvExport, WorksheetWithoutRowsIsTheByteOrderMarkAlone) {
     TGridWorkbook book;
     book.Add(u"Empty", {});
     ExportWorkbookToFile(&book, 0, u"csv", u"", Name(folder / u"e.csv"));
-    EXPECT_EQ(ReadBytes(folder / u"e.csv"), Bom);
+    EXPECT_EQ(ReadFileBytes(folder / u"e.csv"), Bom);
 }
 
 TEST(CsvExport, OneFilePerWorksheetNamedAfterIt) {
@@ -148,7 +148,7 @@ TEST(CsvExport, OneFilePerWorksheetNamedAfterIt) {
     three.Add(u"Q1", {{u"1"}}).Add(u"Q2", {{u"2"}}).Add(u"A/B", {{u"3"}});
     ExportWorkbookToFile(&three, 0, u"CSV", u"AllSheets", Name(folder / u"Sales.csv"));
     EXPECT_EQ(FileNames(folder.Path()), (std::vector<std::u16string>{u"Sales_A_B.csv", u"Sales_Q1.csv", u"Sales_Q2.csv"}));
-    EXPECT_EQ(ReadBytes(folder / u"Sales_Q2.csv"), Bom + "2\r\n");
+    EXPECT_EQ(ReadFileBytes(folder / u"Sales_Q2.csv"), Bom + "2\r\n");
 
     // A dot in the folder is no extension; a name without one gets none.
     std::filesystem::create_directory(folder / u"out.d");
@@ -164,20 +164,20 @@ TEST(CsvExport, OneFilePerWorksheetNamedAfterIt) {
     ExportWorkbookToFile(&one, 0, u"CSV", u"All", Name(other / u"Sales.csv"));
     ExportWorkbookToFile(&three, 1, u"CSV", u"CurrentSheet", Name(other / u"Current.csv"));
     EXPECT_EQ(FileNames(other.Path()), (std::vector<std::u16string>{u"Current.csv", u"Sales.csv"}));
-    EXPECT_EQ(ReadBytes(other / u"Current.csv"), Bom + "2\r\n");
+    EXPECT_EQ(ReadFileBytes(other / u"Current.csv"), Bom + "2\r\n");
 }
 
 TEST(CsvExport, WorksheetsThatWouldShareAFileFailBeforeAnyIsWritten) {
     TTempFolder folder;
     TGridWorkbook clash;
     clash.Add(u"First", {{u"1"}}).Add(u"A<B", {{u"2"}}).Add(u"A>B", {{u"3"}});
-    EXPECT_EQ(ErrorOf([&] { ExportWorkbookToFile(&clash, 0, u"CSV", u"All", Name(folder / u"Sales.csv")); }),
+    EXPECT_EQ(MessageOf([&] { ExportWorkbookToFile(&clash, 0, u"CSV", u"All", Name(folder / u"Sales.csv")); }),
               u"The worksheets \"A<B\" and \"A>B\" would both be exported to the file \"" +
                   Name(folder / u"Sales_A_B.csv") + u"\". Rename one of them.");
     // Windows file names ignore case, so these two would share a file as well.
     TGridWorkbook cased;
     cased.Add(u"Data", {{u"1"}}).Add(u"DATA", {{u"2"}});
-    EXPECT_NE(ErrorOf([&] { ExportWorkbookToFile(&cased, 0, u"Text", u"All", Name(folder / u"t.txt")); }), u"(no error)");
+    EXPECT_NE(MessageOf([&] { ExportWorkbookToFile(&cased, 0, u"Text", u"All", Name(folder / u"t.txt")); }), u"(no failure)");
     EXPECT_TRUE(FileNames(folder.Path()).empty());
 }
 
@@ -186,9 +186,9 @@ TEST(CsvExport, AFailedWorksheetFileKeepsTheFilesWrittenBeforeIt) {
     TGridWorkbook three;
     three.Add(u"Q1", {{u"1"}}).Add(u"Q2", {{u"2"}}).Add(u"Q3", {{u"3"}});
     std::filesystem::create_directory(folder / u"Sales_Q2.csv"); // a folder the file cannot replace
-    const std::u16string message = ErrorOf([&] { ExportWorkbookToFile(&three, 0, u"CSV", u"All", Name(folder / u"Sales.csv")); });
+    const std::u16string message = MessageOf([&] { ExportWorkbookToFile(&three, 0, u"CSV", u"All", Name(folder / u"Sales.csv")); });
     EXPECT_EQ(message.rfind(u"Cannot create file \"" + Name(folder / u"Sales_Q2.csv") + u"\". ", 0), 0u) << Utf16ToUtf8(message);
-    EXPECT_EQ(ReadBytes(folder / u"Sales_Q1.csv"), Bom + "1\r\n");
+    EXPECT_EQ(ReadFileBytes(folder / u"Sales_Q1.csv"), Bom + "1\r\n");
     EXPECT_EQ(FileNames(folder.Path()), (std::vector<std::u16string>{u"Sales_Q1.csv", u"Sales_Q2.csv"}));
 }
 
@@ -197,7 +197,7 @@ TEST(HtmlExport, WholeFile) {
     TGridWorkbook book;
     book.Add(u"A&B", {{u"<b>", u"x\r\ny"}, {u"lone\nlf", u"it's \"q\""}}).Add(u"Empty", {});
     ExportWorkbookToFile(&book, 0, u"html", u"all", Name(folder / u"b.html"));
-    EXPECT_EQ(ReadBytes(folder / u"b.html"),
+    EXPECT_EQ(ReadFileBytes(folder / u"b.html"),
               Bom +
                   "<!DOCTYPE html><html><head><meta charset=\"utf-8\">\r\n"
                   "<style>body{font-family:Segoe UI,Arial,sans-serif;}table{border-collapse:collapse;margin-bottom:28px;"
@@ -221,7 +221,7 @@ TEST(XmlSpreadsheetExport, WholeFileWithNumberAndStringCells) {
     const std::string number = "    <Cell><Data ss:Type=\"Number\">";
     const std::string text = "    <Cell><Data ss:Type=\"String\">";
     const std::string end = "</Data></Cell>\r\n";
-    EXPECT_EQ(ReadBytes(folder / u"b.xml"),
+    EXPECT_EQ(ReadFileBytes(folder / u"b.xml"),
               Bom + "<?xml version=\"1.0\"?>\r\n<?mso-application progid=\"Excel.Sheet\"?>\r\n"
                     "<Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\" "
                     "xmlns:o=\"urn:schemas-microsoft-com:office:office\" xmlns:x=\"urn:schemas-microsoft-com:office:excel\" "
@@ -263,7 +263,7 @@ TEST(XmlSpreadsheetExport, NumbersInTheGeneralFormat) {
     book.Add(u"N", grid);
     TTempFolder folder;
     ExportWorkbookToFile(&book, 0, u"xml", u"", Name(folder / u"n.xml"));
-    const std::string file = ReadBytes(folder / u"n.xml");
+    const std::string file = ReadFileBytes(folder / u"n.xml");
     size_t at = file.find("   <Row>\r\n");
     ASSERT_NE(at, std::string::npos);
     at += 10;

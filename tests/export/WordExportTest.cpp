@@ -26,7 +26,7 @@ std::vector<std::pair<std::string, int>> CentralDirectory(const std::string& arc
 std::vector<TZipEntry> ExportedEntries(const TGridWorkbook& book, int32_t current, const std::u16string& scope) {
     TTempFolder folder;
     ExportWorkbookToFile(&book, current, u"Word", scope, PathToText(folder / u"out.docx"));
-    const std::string archive = ReadBytes(folder / u"out.docx");
+    const std::string archive = ReadFileBytes(folder / u"out.docx");
     EXPECT_EQ(CentralDirectory(archive), (std::vector<std::pair<std::string, int>>{
                                              {"[Content_Types].xml", 8}, {"_rels/.rels", 8}, {"word/document.xml", 8}}));
     return ReadZipArchive(archive);

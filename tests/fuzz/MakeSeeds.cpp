@@ -26,7 +26,39 @@ int main(int argc, char** argv) {
                              "</row>";
     const std::string strings = "<si><t>plain</t></si><si><r><t>run</t></r><rPh><t>ph</t></rPh></si>";
     const std::string styles = StylesXml({0, 14, 164, 165}, {{164, "0.00;[Red]-0.00"}, {165, "@\" units\""}});
+    // Formulas of every kind across two sheets, and what else names cells: for the edits that move them.
+    const std::string main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    const std::string formulaSheet =
+        "<worksheet xmlns=\"" + main + "\" xmlns:r=\"" + rel + "\"><dimension ref=\"A1:D3\"/><sheetData><row r=\"1\">" +
+        CellXml("A1", "1") + "<c r=\"B1\"><f>SUM(A1:A3)</f><v>3</v></c><c r=\"C1\"><f t=\"shared\" ref=\"C1:C2\" si=\"0\">A1*2</f>"
+        "<v>2</v></c></row><row r=\"2\">" + CellXml("A2", "2") + "<c r=\"C2\"><f t=\"shared\" si=\"0\"/><v>4</v></c>"
+        "<c r=\"D2\"><f t=\"array\" ref=\"D2:D3\">A2:A3</f><v>2</v></c></row></sheetData><mergeCells count=\"1\"><mergeCell ref=\"A3:B3\"/>"
+        "</mergeCells><conditionalFormatting sqref=\"A1:A3\"><cfRule type=\"expression\" priority=\"1\"><formula>A1&gt;1</formula>"
+        "</cfRule></conditionalFormatting><dataValidations count=\"1\"><dataValidation sqref=\"B2\"><formula1>$A$1:$A$2</formula1>"
+        "</dataValidation></dataValidations><hyperlinks><hyperlink ref=\"A1\" location=\"Other!A1\"/></hyperlinks>"
+        "<drawing r:id=\"rId1\"/><tableParts count=\"1\"><tablePart r:id=\"rId2\"/></tableParts></worksheet>";
+    const std::string formulaPackage =
+        TXlsxFixture().Sheet("Data", "").Sheet("Other", "<row r=\"1\"><c r=\"A1\"><f>Data!A2+'Data'!B1</f><v>0</v></c></row>")
+            .Entry("xl/worksheets/sheet1.xml", formulaSheet)
+            .Entry("xl/workbook.xml", "<workbook xmlns=\"" + main + "\" xmlns:r=\"" + rel + "\"><sheets><sheet name=\"Data\" "
+                   "sheetId=\"1\" r:id=\"rId1\"/><sheet name=\"Other\" sheetId=\"2\" r:id=\"rId2\"/></sheets><definedNames>"
+                   "<definedName name=\"N\">Data!$A$1:$A$3</definedName></definedNames></workbook>")
+            .Entry("xl/worksheets/_rels/sheet1.xml.rels", "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                   "<Relationship Id=\"rId1\" Type=\"" + rel + "/drawing\" Target=\"../drawings/drawing1.xml\"/><Relationship Id=\"rId2\" "
+                   "Type=\"" + rel + "/table\" Target=\"../tables/table1.xml\"/></Relationships>")
+            .Entry("xl/drawings/drawing1.xml", "<xdr:wsDr xmlns:xdr=\"http://schemas.openxmlformats.org/drawingml/2006/spreadsheetDrawing\">"
+                   "<xdr:twoCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:colOff>0</xdr:colOff><xdr:row>4</xdr:row><xdr:rowOff>0</xdr:rowOff>"
+                   "</xdr:from><xdr:to><xdr:col>3</xdr:col><xdr:colOff>0</xdr:colOff><xdr:row>9</xdr:row><xdr:rowOff>0</xdr:rowOff></xdr:to>"
+                   "<xdr:clientData/></xdr:twoCellAnchor></xdr:wsDr>")
+            .Entry("xl/tables/table1.xml", "<table xmlns=\"" + main + "\" id=\"1\" name=\"T\" displayName=\"T\" ref=\"E1:F3\">"
+                   "<autoFilter ref=\"E1:F3\"/><tableColumns count=\"2\"><tableColumn id=\"1\" name=\"a\"/><tableColumn id=\"2\" "
+                   "name=\"b\"/></tableColumns></table>")
+            .Entry("xl/charts/chart1.xml", "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"><c:f>"
+                   "Data!$A$1:$A$3</c:f></c:chartSpace>")
+            .Bytes();
     const std::vector<std::string> packages = {
+        formulaPackage,
         tabulix::BlankWorkbookBytes(),
         TXlsxFixture().Sheet("Data", rows).SharedStrings({"<t>plain</t>", "<r><t>run</t></r>"}).Styles(styles).Bytes(),
         TXlsxFixture().Sheet("A", "").Sheet("B", rows, "hidden").Sheet("C", rows).Bytes(),

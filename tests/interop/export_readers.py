@@ -15,6 +15,8 @@ import sys
 import xml.etree.ElementTree as ElementTree
 import zipfile
 
+from expectations import expect, failures, finish
+
 missing = [tool for tool in ("qpdf", "pdftotext") if shutil.which(tool) is None]
 try:
     import docx
@@ -28,12 +30,6 @@ if missing:
 tabulix, work = sys.argv[1], sys.argv[2]
 shutil.rmtree(work, ignore_errors=True)
 os.makedirs(work)
-failures = []
-
-
-def expect(label, actual, expected):
-    if actual != expected:
-        failures.append(f"{label}: got {actual!r}, expected {expected!r}")
 
 
 def column_letters(index):
@@ -220,7 +216,4 @@ if export(pdf, "PDF", "--scope", "All"):
                         os.path.join(work, "page1")], check=False)
         print("first PDF page rendered to", os.path.join(work, "page1.png"))
 
-for failure in failures:
-    print("FAIL", failure)
-print(f"6 formats checked, {len(failures)} failures")
-sys.exit(1 if failures else 0)
+finish("6 formats checked")

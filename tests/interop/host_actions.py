@@ -16,6 +16,8 @@ import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 
+from expectations import expect, finish
+
 missing = [tool for tool in ("qpdf", "pdftotext") if shutil.which(tool) is None]
 try:
     import docx
@@ -29,17 +31,11 @@ if missing:
 wine_run, host, dll, work = sys.argv[1:5]
 shutil.rmtree(work, ignore_errors=True)
 os.makedirs(work)
-failures = []
 
 
 def windows(path):
     """A path as the Windows programs under Wine see it."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-def expect(label, actual, expected):
-    if actual != expected:
-        failures.append(f"{label}: got {actual!r}, expected {expected!r}")
 
 
 book = os.path.join(work, "new", "deep", "Book.xlsx")
@@ -52,7 +48,8 @@ exports = {"CSV": "Book.csv", "Text": "Book.txt", "HTML": "Book.html", "XML Spre
 settings = ("ToolbarColor=1A2B3C{CR}{LF}HeaderColor=#FFE0A0{LF}SelectionColor=A0FFA0;"
             "GridFont=Courier New;FontSize=11{CR}RowHeight=26;ColumnWidth=120")
 
-script = f"""init
+script = f"""strict-messages
+init
 register
 rect Rect1 20 30 600 320
 exec TabulNew Rect1 "{windows(book)}"
@@ -153,7 +150,4 @@ if shutil.which("pdftoppm"):  # a picture for people to look at, not a check
     subprocess.run(["pdftoppm", "-png", "-r", "60", "-f", "1", "-l", "1", pdf, os.path.join(work, "page")], check=True)
 expect(".xls refused, nothing written", os.path.exists(os.path.join(out, "Book.xls")), False)
 
-if failures:
-    print("\n".join(failures))
-    sys.exit(1)
-print(f"every action ran in the host and {len(exports)} exports read back; pictures in {work}")
+finish(f"every action run in the host, {len(exports)} exports read back, pictures in {work}")

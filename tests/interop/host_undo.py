@@ -95,14 +95,16 @@ changes = [
     ("column deleted", f"click Rect1 {at(1, 0)}\n" + home("Delete Column")),
     ("sorted", f"click Rect1 {at(0, 0)}\n" + home("Sort Z-A")),
     ("sheet added", "click Rect1 314 45\n"),
-    ("sheet deleted", 'answer-menu "Delete Sheet"\nanswer-box yes\nrclick Rect1 160 45\n'),
+    ("sheet deleted", 'answer-menu "Delete Sheet"\nanswer-box yes\nrclick Rect1 160 45\n'
+                      'expect-message * "Delete worksheet {QUOTE}Notes{QUOTE}? This cannot be undone once the workbook is saved."\n'),
 ]
 undo_all = "key Rect1 Z ctrl\n" * len(changes)
 redo_all = "".join("key Rect1 Y ctrl\n" if n % 2 else "key Rect1 Z shift ctrl\n" for n in range(len(changes)))
 redone = os.path.join(work, "Redone.xlsx")
 undone = os.path.join(work, "Undone.xlsx")
 
-script = f"""init
+script = f"""strict-messages
+init
 register
 rect Rect1 20 30 800 400
 exec TabulixOpen Rect1 "{windows(book)}" Grid Top No

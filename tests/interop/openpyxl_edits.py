@@ -10,6 +10,8 @@ import os
 import subprocess
 import sys
 
+from expectations import expect, finish
+
 try:
     import openpyxl
     from openpyxl.styles import Font
@@ -19,15 +21,6 @@ except ImportError:
 
 tabulix, work = sys.argv[1], sys.argv[2]
 os.makedirs(work, exist_ok=True)
-failures = []
-checked = 0
-
-
-def expect(label, actual, expected):
-    global checked
-    checked += 1
-    if actual != expected:
-        failures.append(f"{label}: got {actual!r}, expected {expected!r}")
 
 
 def edit(source, target, *operations):
@@ -103,7 +96,4 @@ expect("sheet names", out.sheetnames, ["Second", "Extra", "Again"])
 expect("kept sheet", out["Second"]["A1"].value, "keep me")
 expect("cell on added sheet", out["Again"]["A1"].value, "new cell")
 
-for failure in failures:
-    print("FAIL", failure)
-print(f"{checked - len(failures)} passed, {len(failures)} failed")
-sys.exit(1 if failures else 0)
+finish("workbooks edited and read back")

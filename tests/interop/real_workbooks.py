@@ -17,7 +17,11 @@ is checked three ways:
   cell of that sheet as before, and every entry of the package other than that sheet's part is
   byte-identical and in the same order. Removing a formula makes the calculation chain stale, so when
   the edited cell held one, the chain may be gone together with its relationship and content type
-  (and then nothing may refer to it). An edit of a chart sheet must be refused and write nothing.
+  (and then nothing may refer to it). A workbook whose worksheets hold formulas must ask to be
+  calculated when next opened: its saved workbook part has calcPr fullCalcOnLoad="1" and differs from
+  the original by that alone (the same elements, attributes, texts, comments and namespace
+  declarations; only whitespace between elements may go). An edit of a chart sheet must be refused and
+  write nothing.
 
 A file that openpyxl cannot read is listed below with the reason and what `tabulix` must do with it,
 and so is a file that openpyxl reads wrongly. Where openpyxl is wrong on every file, the suite reads
@@ -239,22 +243,27 @@ def integer(text, default):
         return default
 
 
-def date_styles(package):
-    """For each cell format (xf) of the styles part, whether it shows numbers as dates."""
+def style_formats(package):
+    """The workbook's own format codes by numFmtId, and the numFmtId of each cell format (xf) of the
+    first cellXfs, by index."""
     data = part_bytes(package, "xl/styles.xml")
     if data is None:
-        return []
+        return {}, []
     root = ElementTree.fromstring(data)
-    custom, styles = {}, []
+    custom, ids = {}, None
     for child in root:
         if local_name(child.tag) == "numFmts":
             for fmt in child:
-                custom[integer(fmt.get("numFmtId"), -1)] = is_date_code(fmt.get("formatCode", ""))
-        elif local_name(child.tag) == "cellXfs" and not styles:
-            for xf in child:
-                fmt = integer(xf.get("numFmtId"), 0)
-                styles.append(14 <= fmt <= 22 or 45 <= fmt <= 47 or (fmt >= 164 and custom.get(fmt, False)))
-    return styles
+                custom[integer(fmt.get("numFmtId"), -1)] = fmt.get("formatCode", "")
+        elif local_name(child.tag) == "cellXfs" and ids is None:
+            ids = [integer(xf.get("numFmtId"), 0) for xf in child]
+    return custom, ids or []
+
+
+def date_styles(package):
+    """For each cell format (xf) of the styles part, whether it shows numbers as dates."""
+    custom, ids = style_formats(package)
+    return [14 <= fmt <= 22 or 45 <= fmt <= 47 or (fmt >= 164 and is_date_code(custom.get(fmt, ""))) for fmt in ids]
 
 
 def date_text(serial, date1904):
@@ -492,14 +501,88 @@ class TWorkbookCheck:
         if any(name.lower() not in may_change for name in dropped) or list(saved) != [n for n in original if n in saved]:
             self.fail(f"{label}: the entries changed from {list(original)} to {list(saved)}")
             return
+        workbook_part = workbook_part_name(original)
         for name, data in original.items():
-            if name in saved and saved[name] != data and name.lower() not in may_change:
+            if name == workbook_part and name in saved and has_formulas(original):
+                problem = calculation_request_problem(data, saved[name])
+                if problem:
+                    self.fail(f"{label}: {name} {problem}")
+            elif name in saved and saved[name] != data and name.lower() not in may_change:
                 self.fail(f"{label}: the untouched entry {name} changed")
         if dropped:
             refers = [name for name in ("xl/_rels/workbook.xml.rels", "[Content_Types].xml")
                       if b"calcChain" in (part_bytes_of(saved, name) or b"")]
             if refers:
                 self.fail(f"{label}: the calculation chain is gone but {refers} still refer to it")
+
+
+FORMULA_ELEMENT = re.compile(rb"<(\w+:)?f[\s>/]")
+OFFICE_DOCUMENT = "/relationships/officeDocument"
+
+
+def has_formulas(entries):
+    return any(FORMULA_ELEMENT.search(data) for name, data in entries.items()
+               if isinstance(data, bytes) and name.lower().startswith("xl/worksheets/") and name.lower().endswith(".xml"))
+
+
+def workbook_part_name(entries):
+    """The entry that the package's relationships name as its workbook."""
+    rels = part_bytes_of(entries, "_rels/.rels")
+    try:
+        root = ElementTree.fromstring(rels) if isinstance(rels, bytes) else None
+    except ElementTree.ParseError:
+        root = None
+    for relation in [] if root is None else root:
+        if relation.get("Type", "").endswith(OFFICE_DOCUMENT):  # transitional or strict
+            target = relation.get("Target", "").lstrip("/")
+            return next((name for name in entries if name.lower() == target.lower()), None)
+    return None
+
+
+def calculation_request_problem(original, saved):
+    """What is wrong with a saved workbook part that must ask for a full calculation on load and
+    otherwise be the original; None when nothing is."""
+    try:
+        before, after = parse_whole(original), parse_whole(saved)
+    except ElementTree.ParseError as error:
+        return f"cannot be read: {error}"
+    calc = next((child for child in after[1] if is_calc_properties(child)), None)
+    if calc is None or calc.get("fullCalcOnLoad") not in ("1", "true"):
+        return "does not ask for a calculation on load (calcPr fullCalcOnLoad=\"1\")"
+    had = next((child for child in before[1] if is_calc_properties(child)), None)
+    if had is None:
+        after[1].remove(calc)
+    elif had.get("fullCalcOnLoad") is None:
+        del calc.attrib["fullCalcOnLoad"]
+    else:
+        calc.set("fullCalcOnLoad", had.get("fullCalcOnLoad"))
+    if before[0] != after[0]:
+        return f"declares other namespaces: {before[0]} became {after[0]}"
+    if xml_shape(before[1]) != xml_shape(after[1]):
+        return "changed beyond its calcPr"
+    return None
+
+
+def is_calc_properties(element):
+    return isinstance(element.tag, str) and local_name(element.tag) == "calcPr"  # a comment's tag is not
+
+
+def parse_whole(data):
+    """The namespace declarations in order, and the root element with comments and processing
+    instructions."""
+    declarations = [namespace for _, namespace in ElementTree.iterparse(io.BytesIO(data), events=("start-ns",))]
+    builder = ElementTree.TreeBuilder(insert_comments=True, insert_pis=True)
+    parser = ElementTree.XMLParser(target=builder)
+    parser.feed(data)
+    return declarations, parser.close()
+
+
+def xml_shape(element):
+    """An element as nested tuples, with whitespace between elements left out."""
+    def text(value):
+        return value if value and value.strip() else None
+    return (element.tag, sorted(element.attrib.items()), text(element.text),
+            [(xml_shape(child), text(child.tail)) for child in element])
 
 
 def part_kind(package, name):

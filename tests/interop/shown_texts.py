@@ -13,10 +13,10 @@ anew, while tabulix shows the value the file stores.
 
 usage: shown_texts.py TABULIX_BINARY WORKBOOK_FOLDER WORK_FOLDER [NAME_PART...]
 With name parts, only the workbooks whose package/file name contains one of them are checked.
-Exits 77 (skipped) when LibreOffice or the workbooks are missing.
+Exits 77 (skipped) when LibreOffice, openpyxl (which the real-workbook suite it borrows from needs) or the
+workbooks are missing.
 """
 import csv
-import hashlib
 import json
 import os
 import re
@@ -26,7 +26,12 @@ import sys
 import xml.etree.ElementTree as ElementTree
 import zipfile
 
-LOAD_ROWS, LOAD_COLS = 2000, 200
+# The package readers and the workbook list of the real-workbook suite beside this script, imported
+# without leaving compiled files in the source tree.
+sys.dont_write_bytecode = True
+from real_workbooks import (  # noqa: E402
+    LOAD_COLS, LOAD_ROWS, cell_name, find_workbooks, integer, local_name, part_bytes, style_formats)
+
 CSV_FILTER = "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,true,false,false,-1"
 SOFFICE_SECONDS = 900
 
@@ -177,17 +182,6 @@ def accepted_class(code, value, ours, theirs):
 # ---------------------------------------------------------------------------------------------------
 # The package, read here only to know each cell's format: its styles and its cell elements
 
-def local(tag):
-    return tag.rsplit("}", 1)[-1]
-
-
-def entry(archive, name):
-    for info in archive.infolist():
-        if info.filename.lower() == name.lower():
-            return archive.read(info)
-    return None
-
-
 def cell_position(ref):
     match = re.fullmatch(r"([A-Za-z]+)(\d+)", ref or "")
     if not match:
@@ -200,37 +194,23 @@ def cell_position(ref):
 
 def style_codes(archive):
     """The number format code of each cellXfs entry, by index."""
-    data = entry(archive, "xl/styles.xml")
-    if data is None:
-        return []
-    root = ElementTree.fromstring(data)
-    custom, codes = {}, []
-    for child in root:
-        if local(child.tag) == "numFmts":
-            for fmt in child:
-                custom[int(fmt.get("numFmtId", "-1"))] = fmt.get("formatCode", "")
-    for child in root:
-        if local(child.tag) == "cellXfs":
-            for xf in child:
-                id = int(xf.get("numFmtId", "0"))
-                codes.append(custom.get(id, BUILT_IN.get(id, "General")))
-            break
-    return codes
+    custom, ids = style_formats(archive)
+    return [custom.get(id, BUILT_IN.get(id, "General")) for id in ids]
 
 
 def visible_sheets(archive):
     """[(name, part name)] of the visible sheets, in tab order."""
-    book = ElementTree.fromstring(entry(archive, "xl/workbook.xml"))
-    rels = ElementTree.fromstring(entry(archive, "xl/_rels/workbook.xml.rels"))
+    book = ElementTree.fromstring(part_bytes(archive, "xl/workbook.xml"))
+    rels = ElementTree.fromstring(part_bytes(archive, "xl/_rels/workbook.xml.rels"))
     targets = {rel.get("Id"): rel.get("Target") for rel in rels}
     found = []
     for child in book:
-        if local(child.tag) != "sheets":
+        if local_name(child.tag) != "sheets":
             continue
         for sheet in child:
             if sheet.get("state", "visible").lower() in ("hidden", "veryhidden"):
                 continue
-            rid = next((v for k, v in sheet.attrib.items() if local(k) == "id"), None)
+            rid = next((v for k, v in sheet.attrib.items() if local_name(k) == "id"), None)
             target = targets.get(rid)
             if target:
                 found.append((sheet.get("name"), target[1:] if target.startswith("/") else "xl/" + target))
@@ -240,20 +220,20 @@ def visible_sheets(archive):
 def formatted_cells(archive, part, codes):
     """{(row, col): (code, stored value)} of the cells with a value, no formula and a format other than
     General, within the load limit."""
-    data = entry(archive, part)
+    data = part_bytes(archive, part)
     if data is None:
         return {}
     found = {}
     for element in ElementTree.fromstring(data).iter():
-        if local(element.tag) != "c":
+        if local_name(element.tag) != "c":
             continue
         position = cell_position(element.get("r"))
         if not position or position[0] >= LOAD_ROWS or position[1] >= LOAD_COLS:
             continue
-        children = {local(child.tag): child for child in element}
+        children = {local_name(child.tag): child for child in element}
         if "f" in children or ("v" not in children and "is" not in children):
             continue
-        index = int(element.get("s", "0") or 0)
+        index = integer(element.get("s"), 0)
         code = codes[index] if 0 <= index < len(codes) else "General"
         if is_general(code):
             continue
@@ -267,21 +247,8 @@ def formatted_cells(archive, part, codes):
 
 def workbooks(folder, name_parts):
     """[(package/file name, path)] of the distinct .xlsx and .xlsm files under folder."""
-    seen, found = set(), []
-    for root, _, files in sorted(os.walk(folder)):
-        for name in sorted(files):
-            if not name.lower().endswith((".xlsx", ".xlsm")):
-                continue
-            path = os.path.join(root, name)
-            label = os.path.relpath(path, folder).split(os.sep)[0] + "/" + name
-            if name_parts and not any(part in label for part in name_parts):
-                continue
-            with open(path, "rb") as f:
-                digest = hashlib.sha256(f.read()).hexdigest()
-            if digest not in seen:
-                seen.add(digest)
-                found.append((label, path))
-    return found
+    return [(label, path) for label, path, _ in find_workbooks(folder)
+            if not name_parts or any(part in label for part in name_parts)]
 
 
 def candidates(books):
@@ -382,14 +349,6 @@ def main(argv):
         print("DIFFERENT:", failure)
     print("%d cells differ in a way not accepted" % len(failures))
     return 1 if failures else 0
-
-
-def cell_name(row, col):
-    letters, n = "", col + 1
-    while n:
-        n, rest = divmod(n - 1, 26)
-        letters = chr(65 + rest) + letters
-    return "%s%d" % (letters, row + 1)
 
 
 if __name__ == "__main__":

@@ -189,22 +189,6 @@ TEST(ImportCopy, LinkThatPointsNowhereTakesTheName) {
     EXPECT_EQ(ReadFileBytes(folder / u"Demo.Tabulix_2.pub"), "MasterPage\r\n");
 }
 
-TEST(ImportCopy, CopyFailingPartWayIsRemoved) {
-    TTempFolder folder;
-    WriteFileBytes(folder / u"Demo.pub", std::string(5000, 'p'));
-    std::u16string message;
-    {
-        const TFileSizeLimit limit(1000);
-        try {
-            CreatePublicationCopy(Text(folder / u"Demo.pub"));
-        } catch (const TTabulixError& error) {
-            message = error.Message();
-        }
-    }
-    EXPECT_EQ(message, u"Cannot create file \"" + Text(folder / u"Demo.Tabulix.pub") + u"\". File too large");
-    EXPECT_FALSE(std::filesystem::exists(folder / u"Demo.Tabulix.pub"));
-}
-
 TEST(ImportLog, DatedLinesAppended) {
     TTempFolder folder;
     TRecordingImportHost host;

@@ -2,6 +2,7 @@
 
 #include "base/Files.h"
 #include "base/Text.h"
+#include "workbook/XlsxWorkbook.h"
 #include "workbook/ZipPackage.h"
 
 #include <algorithm>
@@ -122,6 +123,26 @@ std::string CellXml(const std::string& ref, const std::string& value, const std:
     if (!type.empty()) xml += " t=\"" + type + "\"";
     if (!style.empty()) xml += " s=\"" + style + "\"";
     return xml + "><v>" + value + "</v></c>";
+}
+
+std::string InlineRowsXml(const std::vector<std::vector<std::string>>& rows) {
+    std::string xml;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const std::string number = std::to_string(r + 1);
+        xml += "<row r=\"" + number + "\">";
+        for (size_t c = 0; c < rows[r].size(); ++c) {
+            xml += "<c r=\"" + std::string(1, char('A' + c)) + number + "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" +
+                   rows[r][c] + "</t></is></c>";
+        }
+        xml += "</row>";
+    }
+    return xml;
+}
+
+std::u16string SavedCellText(const std::filesystem::path& file, int32_t row, int32_t col, int32_t sheet) {
+    TXlsxWorkbook saved;
+    saved.LoadFromFile(PathToText(file));
+    return std::u16string(saved.Sheet(sheet).Text(row, col));
 }
 
 std::string StylesXml(const std::vector<int>& cellFormatIds, const std::vector<std::pair<int, std::string>>& customFormats) {

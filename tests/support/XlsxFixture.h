@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -47,6 +48,12 @@ private:
 // A cell element: <c r="ref" t="type" s="style"><v>value</v></c>, attributes left out when empty.
 std::string CellXml(const std::string& ref, const std::string& value, const std::string& type = "",
                     const std::string& style = "");
+
+// Rows of cells holding the texts as inline strings, A1 first, one vector a row (columns A to Z).
+std::string InlineRowsXml(const std::vector<std::vector<std::string>>& rows);
+
+// The text of a cell of a workbook file as a new load reads it.
+std::u16string SavedCellText(const std::filesystem::path& file, int32_t row, int32_t col, int32_t sheet = 0);
 
 // styles.xml content whose cellXfs hold one xf per given numFmtId, after numFmts of the given custom
 // formats (id, code).

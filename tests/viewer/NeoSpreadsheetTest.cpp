@@ -4,11 +4,6 @@
 using namespace tabulix;
 using namespace tabulix::testing;
 
-TEST(CellKeys, SheetRowAndColumnInTheirBits) {
-    EXPECT_EQ(CellKey(0, 0, 0), 0);
-    EXPECT_EQ(CellKey(1, 2, 3), 1099513724931LL);
-}
-
 TEST_F(Viewer, FollowsItsRectangleExactly) {
     MakeViewer();
     EXPECT_EQ(FWindows.Log.back(), "show");
@@ -24,7 +19,9 @@ TEST_F(Viewer, FollowsItsRectangleExactly) {
     EXPECT_TRUE(FWindows.IsWindowVisible(FWindows.ViewerWindow()));
     EXPECT_EQ(FWindows.Log[FWindows.Log.size() - 2], "place 50,60 300x20");
 
-    FViewer->FDraggingEdit = true; // an open edit box holds the viewer where it is
+    FViewer->LoadWorkbook(Workbook({"One"}, CellXml("A1", "1")));
+    FViewer->StartEditSelection(); // an open edit box holds the viewer where it is
+    ASSERT_NE(EditBox(), nullptr);
     FWindows.Windows[FRectangle].Origin = TPoint{0, 0};
     const size_t logged = FWindows.Log.size();
     FViewer->HandleMessage(messages::Timer, 1, 0);
@@ -69,11 +66,6 @@ TEST_F(Viewer, ReshowingKeepsARectangleThatStillExists) {
     EXPECT_TRUE(FHost.Errors.empty());
 }
 
-TEST(RibbonTabs, OnlyTabsWithCommandsAreLive) {
-    for (int32_t id : {0, 1, 2, 5, 7, 8}) EXPECT_TRUE(RibbonTabHasCommands(id)) << id;
-    for (int32_t id : {3, 4, 6, -1, 9}) EXPECT_FALSE(RibbonTabHasCommands(id)) << id;
-}
-
 TEST_F(Viewer, CreationFailuresLeaveNoWindow) {
     FHost.Window = nullptr;
     EXPECT_THROW(TNeoSpreadsheet::CreateAttached(nullptr, FHost, FWindows), TTabulixError);
@@ -103,7 +95,7 @@ TEST_F(Viewer, DestroyingStopsTheTimerAndTheWindow) {
 }
 
 TEST_F(Viewer, SheetNavigationPublishesTheVariables) {
-    TProbe& viewer = MakeViewer();
+    TNeoSpreadsheet& viewer = MakeViewer();
     viewer.SetVariableName(u"Grid");
     viewer.LoadWorkbook(Workbook({"One", "Two", "Sales", "Four", "Five"}));
     EXPECT_EQ(FHost.Set[u"[Grid]"], u"One");
@@ -132,29 +124,34 @@ TEST_F(Viewer, SheetNavigationPublishesTheVariables) {
 }
 
 TEST_F(Viewer, NoVariablesWithoutAName) {
-    TProbe& viewer = MakeViewer();
+    TNeoSpreadsheet& viewer = MakeViewer();
     viewer.LoadWorkbook(Workbook({"One", "Two"}));
     viewer.NextSheet();
     EXPECT_TRUE(FHost.Set.empty());
 }
 
 TEST_F(Viewer, AFailedLoadLeavesNoWorkbook) {
-    TProbe& viewer = MakeViewer();
-    viewer.LoadWorkbook(Workbook({"One", "Two"}));
-    viewer.FCellBold[CellKey(0, 1, 1)] = true;
-    viewer.FHighlights[CellKey(0, 1, 1)] = RgbColor(255, 255, 0);
+    TNeoSpreadsheet& viewer = MakeViewer(800, 300);
+    const std::string rows = "<row r=\"2\">" + CellXml("B2", "2") + "</row>";
+    viewer.LoadWorkbook(Workbook({"One", "Two"}, rows));
+    ClickCell(1, 1);
+    Choose(1, 0); // Bold
+    viewer.ToggleHighlightSelection(u"Green");
     EXPECT_THROW(viewer.LoadWorkbook(PathToText(FFolder / u"missing.xlsx")), TTabulixError);
     EXPECT_EQ(viewer.SheetCount(), 0);
     EXPECT_EQ(viewer.CurrentSheetName(), u"");
     EXPECT_FALSE(viewer.GotoSheet(0));
     EXPECT_EQ(Painted().TextCall(u"A"), nullptr); // no headers without a workbook
-    viewer.LoadWorkbook(Workbook({"Again"}));
-    EXPECT_EQ(viewer.FCellBold.size(), 1u); // font marks stay, highlights go
-    EXPECT_TRUE(viewer.FHighlights.empty());
+    viewer.LoadWorkbook(Workbook({"Again"}, rows));
+    const TShownGrid grid = Grid();
+    const TShownCell* b2 = grid.Cell(1, 1);
+    ASSERT_NE(b2, nullptr);
+    EXPECT_TRUE(b2->Style.Bold); // font marks stay, highlights go
+    EXPECT_EQ(b2->Fill, White);
 }
 
 TEST_F(Viewer, PlacementWords) {
-    TProbe& viewer = MakeViewer();
+    TNeoSpreadsheet& viewer = MakeViewer();
     viewer.SetToolbarPlacement(u" page ");
     EXPECT_TRUE(viewer.PageMode());
     EXPECT_EQ(viewer.ToolbarRect(), TRect{});
@@ -164,7 +161,7 @@ TEST_F(Viewer, PlacementWords) {
 }
 
 TEST_F(Viewer, LayoutOfEveryPlacement) {
-    TProbe& viewer = MakeViewer();
+    TNeoSpreadsheet& viewer = MakeViewer();
     struct {
         const char16_t* Placement;
         TRect Toolbar, Strip, Grid;
@@ -191,31 +188,31 @@ TEST_F(Viewer, LayoutOfEveryPlacement) {
 }
 
 TEST_F(Viewer, LayoutOfTinyWindows) {
-    TProbe& narrow = MakeViewer(150, 300);
+    TNeoSpreadsheet& narrow = MakeViewer(150, 300);
     narrow.SetToolbarPlacement(u"Left");
     EXPECT_EQ(narrow.ToolbarRect(), (TRect{0, 0, 150, 300}));
     EXPECT_EQ(narrow.SheetTabStripRect().Width(), 0);
     EXPECT_EQ(narrow.GridRect().Width(), 0);
-    TProbe& low = MakeViewer(400, 25);
+    TNeoSpreadsheet& low = MakeViewer(400, 25);
     EXPECT_EQ(low.ToolbarRect(), (TRect{0, 0, 400, 25}));
     EXPECT_EQ(low.SheetTabStripRect(), (TRect{0, 25, 400, 55}));
     EXPECT_EQ(low.GridRect(), (TRect{0, 55, 400, 55}));
 }
 
 TEST_F(Viewer, PaintsOneRowMoreThanItScrollsBy) {
-    TProbe& viewer = MakeViewer(); // Top: grid height 238
+    TNeoSpreadsheet& viewer = MakeViewer(); // Top: grid height 238
     viewer.LoadWorkbook(Workbook({"S"}, "<row r=\"40\">" + CellXml("A40", "x") + "</row>"));
     Painted();
     EXPECT_NE(FWindows.LastCanvas.TextCall(u"10"), nullptr);
     EXPECT_EQ(FWindows.LastCanvas.TextCall(u"11"), nullptr);
     viewer.ScrollIntoView(0, 9);
-    EXPECT_EQ(viewer.FTopRow, 1);
+    EXPECT_EQ(Grid().TopRow(), 1);
     viewer.ScrollIntoView(0, 8);
-    EXPECT_EQ(viewer.FTopRow, 1);
+    EXPECT_EQ(Grid().TopRow(), 1);
 }
 
 TEST_F(Viewer, TenSheetTabsInAThousandPixels) {
-    TProbe& viewer = MakeViewer(1000, 300);
+    TNeoSpreadsheet& viewer = MakeViewer(1000, 300);
     viewer.LoadWorkbook(Workbook({"S0", "S1", "S2", "S3", "S4", "S5", "S6", "S7", "S8", "S9"}));
     Painted();
     for (int i = 0; i <= 6; ++i) EXPECT_NE(FWindows.LastCanvas.TextCall(u"S" + std::u16string(1, char16_t(u'0' + i))), nullptr);
@@ -226,19 +223,21 @@ TEST_F(Viewer, TenSheetTabsInAThousandPixels) {
 }
 
 TEST_F(Viewer, CellsShowTheirOverlays) {
-    TProbe& viewer = MakeViewer();
+    TNeoSpreadsheet& viewer = MakeViewer(800, 300);
     viewer.LoadWorkbook(Workbook({"S"}, "<row r=\"1\">" + CellXml("A1", "a") + CellXml("B1", "b") + CellXml("C1", "long right aligned text") +
                                              CellXml("D1", "d") + "</row>"));
     const TRect a1{46, 84, 142, 106}, b1{142, 84, 238, 106}, c1{238, 84, 334, 106};
-    viewer.FHighlights[CellKey(0, 0, 0)] = RgbColor(255, 255, 0); // A1 is also selected
-    viewer.FHighlights[CellKey(0, 0, 1)] = RgbColor(0, 255, 0);
-    viewer.FCellBold[CellKey(0, 0, 1)] = false;                     // presence counts
-    viewer.FCellAlign[CellKey(0, 0, 2)] = 1;
-    viewer.FCellItalic[CellKey(0, -1, 0)] = true;                   // never reaches a header
-    viewer.FShowGridLines = false;
+    ClickCell(0, 2);
+    Choose(1, 5); // Align Right
+    ClickCell(0, 1);
+    Choose(1, 0); // Bold
+    viewer.ToggleHighlightSelection(u"Green");
+    ClickCell(0, 0);
+    viewer.ToggleHighlightSelection(u"Yellow"); // A1 is also selected
+    Choose(8, 2);                                // grid lines off
     Painted();
     EXPECT_EQ(FillAt(a1)->Color, Selection);
-    EXPECT_EQ(FillAt(b1)->Color, RgbColor(0, 255, 0));
+    EXPECT_EQ(FillAt(b1)->Color, RgbColor(128, 255, 128));
     EXPECT_TRUE(OutlinedAt(b1));                                       // highlighted: bordered without grid lines
     EXPECT_FALSE(OutlinedAt(TRect{334, 84, 430, 106}));                // plain D1: no border
     EXPECT_TRUE(FWindows.LastCanvas.TextCall(u"b")->Style.Bold);
@@ -250,7 +249,7 @@ TEST_F(Viewer, CellsShowTheirOverlays) {
 }
 
 TEST_F(Viewer, PageModeDrawsTheActionToolbarAndNoTabs) {
-    TProbe& viewer = MakeViewer();
+    TNeoSpreadsheet& viewer = MakeViewer();
     viewer.SetToolbarPlacement(u"Page");
     viewer.SetShowActionToolbar(true);
     viewer.LoadWorkbook(Workbook({"One", "Two"}));
@@ -267,7 +266,7 @@ TEST_F(Viewer, PageModeDrawsTheActionToolbarAndNoTabs) {
 }
 
 TEST_F(Viewer, TabsStopAtTheStripBesideARightPanel) {
-    TProbe& viewer = MakeViewer();
+    TNeoSpreadsheet& viewer = MakeViewer();
     viewer.SetToolbarPlacement(u"Right");
     viewer.LoadWorkbook(Workbook({"One", "Two", "Three"}));
     Painted();
@@ -286,13 +285,13 @@ TEST_F(Viewer, AFailureInsideAMessageIsReportedNotThrown) {
         void RunScript(const std::u16string&) override { throw TTabulixError(u"the host refused"); }
     } host;
     host.Window = FHost.Window;
-    TProbe viewer(FRectangle, host, FWindows);
-    EXPECT_EQ(viewer.HandleMessage(messages::PageNavigate, 1, 0), 0);
+    const TOwnedViewer viewer = TNeoSpreadsheet::CreateAttached(FRectangle, host, FWindows);
+    EXPECT_EQ(viewer->HandleMessage(messages::PageNavigate, 1, 0), 0);
     EXPECT_EQ(host.Errors, std::vector<std::u16string>{u"the host refused"});
 }
 
 TEST_F(Viewer, AWindowDestroyedBySomeoneElseIsNeverTouchedAgain) {
-    TProbe& viewer = MakeViewer();
+    TNeoSpreadsheet& viewer = MakeViewer();
     viewer.LoadWorkbook(Workbook({"One", "Two"}));
     const TWindowHandle window = viewer.Window();
     viewer.HandleMessage(messages::NcDestroy, 0, 0);

@@ -1,10 +1,14 @@
 #include "viewer/ViewerDoubles.h"
 
+#include "base/Text.h"
+
+#include <algorithm>
+
 namespace tabulix::testing {
 
-void TRecordingCanvas::SetFont(const std::u16string&, int32_t, TFontStyle style) {
+void TRecordingCanvas::SetFont(const std::u16string& face, int32_t pointSize, TFontStyle style) {
     Style = style;
-    Calls.push_back({"font", {}, {}, {}, {}, u"", std::nullopt, 0, style});
+    Calls.push_back({"font", {}, {}, {}, {}, face, std::nullopt, 0, style, pointSize});
 }
 void TRecordingCanvas::SetDialogFont(TFontStyle style) {
     Style = style;
@@ -44,6 +48,46 @@ const TDrawCall* TRecordingCanvas::TextCall(const std::u16string& text) const {
         if ((call.Kind == "clipped" || call.Kind == "text") && call.Text == text) return &call;
     }
     return nullptr;
+}
+
+TShownGrid::TShownGrid(const TRecordingCanvas& canvas, const TRect& gridRect) {
+    // Inside the grid's clip every cell is a fill, then its text: the header row first, led by the
+    // corner, then each row led by its number.
+    const auto isGridClip = [&](const TDrawCall& c) { return c.Kind == "clip" && c.Rect == gridRect; };
+    auto call = std::find_if(canvas.Calls.begin(), canvas.Calls.end(), isGridClip);
+    std::vector<TShownCell> shown;
+    for (; call != canvas.Calls.end() && call->Kind != "unclip"; ++call) {
+        if (call->Kind == "fill") shown.push_back(TShownCell{u"", call->Rect, *call->Color, {}, 0});
+        if (call->Kind != "clipped" || shown.empty()) continue;
+        shown.back().Text = call->Text;
+        shown.back().Style = call->Style;
+        shown.back().TextX = call->At.X;
+    }
+    if (shown.empty()) return;
+    Corner = shown.front();
+    std::map<int32_t, int32_t> colAt, rowAt; // by the left or top edge
+    for (const TShownCell& cell : shown) {
+        if (cell.Rect == Corner.Rect) continue;
+        if (cell.Rect.Top == Corner.Rect.Top) {
+            Cols[colAt[cell.Rect.Left] = ColumnLettersToIndex(cell.Text)] = cell;
+        } else if (cell.Rect.Left == Corner.Rect.Left) {
+            Rows[rowAt[cell.Rect.Top] = int32_t(std::stol(Utf16ToUtf8(cell.Text))) - 1] = cell;
+        } else {
+            Cells[{rowAt.at(cell.Rect.Top), colAt.at(cell.Rect.Left)}] = cell;
+        }
+    }
+}
+
+const TShownCell* TShownGrid::Cell(int32_t row, int32_t col) const {
+    const auto found = Cells.find({row, col});
+    return found == Cells.end() ? nullptr : &found->second;
+}
+
+std::pair<int32_t, int32_t> TShownGrid::Selected(TColor selection) const {
+    for (const auto& [at, cell] : Cells) {
+        if (cell.Fill == selection) return {at.second, at.first};
+    }
+    return {-1, -1};
 }
 
 TWindowHandle TScriptedWindows::Add(TWindowHandle parent, TRect client, TPoint origin) {

@@ -19,10 +19,11 @@ struct TDrawCall {
     TPoint At;        // line (from), text, clipped
     TPoint To;        // line
     std::vector<TPoint> Points; // polyline
-    std::u16string Text;
+    std::u16string Text;        // text, clipped; the face of a font
     std::optional<TColor> Color;
     TColor Background = 0;
     TFontStyle Style;
+    int32_t PointSize = 0; // font
 };
 
 class TRecordingCanvas final : public TCanvas {
@@ -48,6 +49,34 @@ public:
     // The clipped texts drawn, in order.
     std::vector<TDrawCall> Texts() const;
     const TDrawCall* TextCall(const std::u16string& text) const;
+};
+
+// One cell of the grid as a paint showed it.
+struct TShownCell {
+    std::u16string Text;
+    TRect Rect;
+    TColor Fill = 0;
+    TFontStyle Style;
+    int32_t TextX = 0; // where its text starts
+};
+
+// The grid of one paint, read back from what was drawn inside the grid's rectangle: the header cells
+// of the columns and rows shown, by index, and the other cells by (row, column), 0-based as the
+// headers letter and number them.
+struct TShownGrid {
+    TShownGrid(const TRecordingCanvas& canvas, const TRect& gridRect);
+    // The cell, or null when it was not shown.
+    const TShownCell* Cell(int32_t row, int32_t col) const;
+    std::u16string Text(int32_t row, int32_t col) const { return Cell(row, col) ? Cell(row, col)->Text : u"(not shown)"; }
+    // The first row and column shown; -1 when none is.
+    int32_t TopRow() const { return Rows.empty() ? -1 : Rows.begin()->first; }
+    int32_t LeftCol() const { return Cols.empty() ? -1 : Cols.begin()->first; }
+    // The cell filled in the selection colour, as (column, row); (-1, -1) when none is shown.
+    std::pair<int32_t, int32_t> Selected(TColor selection) const;
+
+    TShownCell Corner; // the header cell at the top left: as high as a row, as wide as the row numbers
+    std::map<int32_t, TShownCell> Cols, Rows;
+    std::map<std::pair<int32_t, int32_t>, TShownCell> Cells;
 };
 
 // What a test hands the viewer as the lParam of WM_MEASUREITEM or WM_DRAWITEM.

@@ -24,24 +24,34 @@ TEST(SettingsString, ColoursAreSixHexDigitsRedFirst) {
 }
 
 TEST_F(Viewer, SettingsTakeWhatIsValidAndSkipTheRest) {
-    TProbe& viewer = MakeViewer();
+    TNeoSpreadsheet& viewer = MakeViewer();
+    viewer.LoadWorkbook(Workbook({"S"}, "<row r=\"1\">" + CellXml("A1", "1") + "</row>"));
+    // What the next paint shows of each setting.
+    const auto toolbar = [&] {
+        Painted();
+        return FillAt(viewer.ToolbarRect())->Color;
+    };
+    const auto header = [&] { return Grid().Corner.Fill; };
+    const auto rowHeight = [&] { return Grid().Corner.Rect.Height(); };
+    const auto columnWidth = [&] { return Grid().Cols.at(0).Rect.Width(); };
     const int invalidations = FWindows.Invalidations;
     viewer.ApplySettings(u"");
     EXPECT_EQ(FWindows.Invalidations, invalidations + 1); // nothing but a repaint
     viewer.ApplySettings(u"ToolbarColor=#ff0000;HeaderColor=;SelectionColor=F00\r\n"
                          u" fontsize = 5 \nFontSize=$C;RowHeight=13;RowHeight=80;ColumnWidth=401;ColumnWidth=30\n"
                          u"GridFont=\"A;B\";Unknown=1;no piece");
-    EXPECT_EQ(viewer.FToolbarColor, RgbColor(255, 0, 0));
-    EXPECT_EQ(viewer.FHeaderColor, RgbColor(232, 232, 232)); // a blank value leaves it
-    EXPECT_EQ(viewer.FSelectionColor, RgbColor(255, 236, 217));
-    EXPECT_EQ(viewer.FGridFontSize, 12);
-    EXPECT_EQ(viewer.FRowHeight, 80);
-    EXPECT_EQ(viewer.FCellWidth, 30);
-    EXPECT_EQ(viewer.FGridFontName, u"\"A;B\"");
+    EXPECT_EQ(toolbar(), RgbColor(255, 0, 0));
+    EXPECT_EQ(header(), RgbColor(232, 232, 232)); // a blank value leaves it
+    EXPECT_EQ(Grid().Cell(0, 0)->Fill, Selection);
+    EXPECT_EQ(GridFont().PointSize, 12);
+    EXPECT_EQ(rowHeight(), 80);
+    EXPECT_EQ(columnWidth(), 30);
+    EXPECT_EQ(GridFont().Text, u"\"A;B\"");
     viewer.ApplySettings(u"FontSize=6;FontSize=36;FontSize=37;FontSize=12pt;RowHeight=14;RowHeight=81;"
-                         u"ColumnWidth=400;ColumnWidth=29;GridFont=Segoe UI;GridFont='Arial'");
-    EXPECT_EQ(viewer.FGridFontSize, 36); // the later piece wins
-    EXPECT_EQ(viewer.FRowHeight, 14);
-    EXPECT_EQ(viewer.FCellWidth, 400);
-    EXPECT_EQ(viewer.FGridFontName, u"'Arial'");
+                         u"ColumnWidth=400;ColumnWidth=29;GridFont=Segoe UI;GridFont='Arial';SelectionColor=1A2B3C");
+    EXPECT_EQ(GridFont().PointSize, 36); // the later piece wins
+    EXPECT_EQ(rowHeight(), 14);
+    EXPECT_EQ(columnWidth(), 400);
+    EXPECT_EQ(GridFont().Text, u"'Arial'");
+    EXPECT_EQ(Grid().Cell(0, 0)->Fill, TColor(0x3C2B1A));
 }

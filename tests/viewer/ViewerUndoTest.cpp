@@ -9,8 +9,6 @@ using namespace tabulix::testing;
 
 namespace {
 
-intptr_t At(int32_t x, int32_t y) { return intptr_t(uint32_t(uint16_t(x)) | (uint32_t(uint16_t(y)) << 16)); }
-
 class TSizedStep final : public TEditStep {
 public:
     explicit TSizedStep(size_t bytes) : FBytes(bytes) {}
@@ -22,8 +20,10 @@ private:
     size_t FBytes;
 };
 
-// Every cell of every sheet, with the sheets' names.
-std::u16string Everything(const TXlsxWorkbook& workbook) {
+// Every cell of every sheet of a workbook file, with the sheets' names.
+std::u16string Everything(const std::filesystem::path& file) {
+    TXlsxWorkbook workbook;
+    workbook.LoadFromFile(PathToText(file));
     std::u16string all;
     for (int32_t s = 0; s < workbook.SheetCount(); ++s) {
         const TXlsxSheet& sheet = workbook.Sheet(s);
@@ -39,33 +39,33 @@ std::u16string Everything(const TXlsxWorkbook& workbook) {
 
 class Undo : public Viewer {
 protected:
-    TProbe& Open() {
-        TProbe& viewer = MakeViewer(800, 400);
+    TNeoSpreadsheet& Open() {
+        TNeoSpreadsheet& viewer = MakeViewer(800, 400);
         std::string rows;
         for (int r = 1; r <= 6; ++r) {
             const std::string n = std::to_string(r);
             rows += "<row r=\"" + n + "\">" + CellXml("A" + n, std::to_string(10 - r)) + "<c r=\"B" + n +
                     "\" t=\"inlineStr\"><is><t>b" + n + "</t></is></c></row>";
         }
-        TXlsxFixture fixture;
-        fixture.Sheet("One", rows).Sheet("Two", "");
-        fixture.WriteTo(FFolder / u"undo.xlsx");
-        viewer.LoadWorkbook(PathToText(FFolder / u"undo.xlsx"));
+        viewer.LoadWorkbook(Write(TXlsxFixture().Sheet("One", rows).Sheet("Two", "")));
         return viewer;
     }
-    void Key(uint32_t key, std::set<uint32_t> held = {}) {
+    void KeyWith(uint32_t key, std::set<uint32_t> held) {
         FWindows.KeysDown = std::move(held);
-        FViewer->HandleMessage(messages::KeyDown, key, 0);
+        Key(key);
         FWindows.KeysDown.clear();
     }
-    void Select(int32_t col, int32_t row) { FViewer->SelectCell(col, row, true); }
-    void Extend(int32_t col, int32_t row) {
+    void Range(int32_t fromRow, int32_t fromCol, int32_t toRow, int32_t toCol) {
+        ClickCell(fromRow, fromCol);
         FWindows.KeysDown = {keys::Shift};
-        FViewer->HandleMessage(messages::LeftButtonDown, 1, At(46 + 96 * col + 48, 84 + 22 * row + 11));
-        FViewer->HandleMessage(messages::LeftButtonUp, 0, 0);
+        ClickCell(toRow, toCol);
         FWindows.KeysDown.clear();
     }
-    std::u16string Now() const { return Everything(*FViewer->FWorkbook); }
+    // The whole workbook as saving writes it now.
+    std::u16string Now() {
+        FViewer->SaveWorkbook(PathToText(FFolder / u"now.xlsx"));
+        return Everything(FFolder / u"now.xlsx");
+    }
 };
 
 } // namespace
@@ -91,90 +91,79 @@ TEST(EditHistory, KeepsTheNewestStepsWithinItsBudget) {
 }
 
 TEST_F(Undo, EveryKindOfChangeIsTakenBackAndMadeAgainInOneChain) {
-    TProbe& viewer = Open();
+    TNeoSpreadsheet& viewer = Open();
     // Marked bold and highlighted (the viewer's marks, not the cells); then typed, pasted, cleared, cut,
-    // summed; rows and columns inserted and deleted; sorted; sheets added and deleted.
-    Select(0, 0);
-    Extend(0, 2);
-    viewer.ExecuteRibbonCommand(1, 0);
+    // summed; rows and columns inserted and deleted; sorted; sheets added and deleted. The workbook is
+    // saved after each change, so that undoing also takes back what a save has written.
+    Range(0, 0, 2, 0);
+    Choose(1, 0);
     viewer.ToggleHighlightSelection(u"Green");
-    EXPECT_EQ(viewer.FCellBold.size(), 3u);
-    EXPECT_EQ(viewer.FHighlights.size(), 3u);
     std::vector<std::u16string> states = {Now()};
     auto changed = [&] { states.push_back(Now()); };
-    Select(1, 0);
-    viewer.StartEditSelection();
-    FWindows.SetText(FWindows.ChildOfKind(TScriptedWindow::TKind::CellEditor), u"typed");
-    FWindows.SetFocus(FHost.Window);
+    ClickCell(0, 1);
+    TypeIntoSelection(u"typed");
     changed();
     FWindows.ClipboardHeld.Held = u"p1\tp2\r\np3\tp4\r\n";
-    Select(2, 1);
-    Key(keys::LetterV, {keys::Control});
+    ClickCell(1, 1);
+    KeyWith(keys::LetterV, {keys::Control});
     changed();
-    Select(1, 2);
-    Extend(2, 2);
+    Range(2, 1, 2, 2);
     Key(keys::Delete);
     changed();
-    Select(0, 3);
-    Extend(1, 4);
-    Key(keys::LetterX, {keys::Control});
+    Range(3, 0, 4, 1);
+    KeyWith(keys::LetterX, {keys::Control});
     changed();
-    Select(0, 0);
-    Extend(0, 2);
-    viewer.ExecuteRibbonCommand(5, 0); // AutoSum under the column
+    Range(0, 0, 2, 0);
+    Choose(5, 0); // AutoSum under the column
     changed();
-    viewer.ExecuteRibbonCommand(1, 6); // Insert Row
+    Choose(1, 6); // Insert Row
     changed();
-    Select(1, 1);
-    viewer.ExecuteRibbonCommand(1, 9); // Delete Column
+    ClickCell(1, 1);
+    Choose(1, 9); // Delete Column
     changed();
-    viewer.ExecuteRibbonCommand(1, 11); // Sort Z-A
+    Choose(1, 11); // Sort Z-A
     changed();
-    viewer.HandleMessage(messages::LeftButtonDown, 1, At(2 * 150 + 10, 45)); // +
+    Click(2 * 150 + 10, 45); // +
     changed();
     EXPECT_EQ(viewer.CurrentSheetName(), u"Sheet3");
     FWindows.MenuAnswers = {2};
     FWindows.ConfirmAnswers = {true};
-    viewer.HandleMessage(messages::RightButtonDown, 2, At(10, 45)); // Delete Sheet "One"
+    RightClick(10, 45); // Delete Sheet "One"
     changed();
     EXPECT_EQ(viewer.SheetCount(), 2);
     EXPECT_TRUE(FHost.Errors.empty());
 
     // Back to the start, one change at a time; each undo shows the sheet of its change.
     for (size_t n = states.size() - 1; n > 0; --n) {
-        Key(keys::LetterZ, {keys::Control});
+        KeyWith(keys::LetterZ, {keys::Control});
         EXPECT_EQ(Now(), states[n - 1]) << "undoing change " << n;
     }
     EXPECT_EQ(viewer.CurrentSheetName(), u"One");
-    Key(keys::LetterZ, {keys::Control});
-    EXPECT_TRUE(viewer.FHighlights.empty());
-    Key(keys::LetterZ, {keys::Control});
-    EXPECT_TRUE(viewer.FCellBold.empty());
-    Key(keys::LetterZ, {keys::Control}); // nothing left: nothing happens
+    KeyWith(keys::LetterZ, {keys::Control});
+    ClickCell(4, 1);
+    EXPECT_EQ(Grid().Cell(0, 0)->Fill, White); // the highlight taken back
+    EXPECT_TRUE(Grid().Cell(0, 0)->Style.Bold);
+    KeyWith(keys::LetterZ, {keys::Control});
+    ClickCell(4, 1);
+    EXPECT_FALSE(Grid().Cell(0, 0)->Style.Bold);
+    KeyWith(keys::LetterZ, {keys::Control}); // nothing left: nothing happens
     EXPECT_EQ(Now(), states[0]);
     EXPECT_TRUE(FHost.Errors.empty());
 
-    // And forward again to the end, Ctrl+Y and Ctrl+Shift+Z in turn.
-    size_t reached = 0;
-    for (int redo = 0; redo < 1 + int(states.size()); ++redo) {
-        Key(redo % 2 ? keys::LetterY : keys::LetterZ,
-            redo % 2 ? std::set<uint32_t>{keys::Control} : std::set<uint32_t>{keys::Control, keys::Shift});
-        if (redo < 2) continue; // the marks first
-        ++reached;
-        EXPECT_EQ(Now(), states[reached]) << "redoing change " << reached;
+    // And forward again to the end, Ctrl+Y and Ctrl+Shift+Z in turn: the marks first.
+    KeyWith(keys::LetterY, {keys::Control});
+    KeyWith(keys::LetterZ, {keys::Control, keys::Shift});
+    for (size_t n = 1; n < states.size(); ++n) {
+        KeyWith(n % 2 ? keys::LetterY : keys::LetterZ,
+                n % 2 ? std::set<uint32_t>{keys::Control} : std::set<uint32_t>{keys::Control, keys::Shift});
+        EXPECT_EQ(Now(), states[n]) << "redoing change " << n;
     }
-    EXPECT_EQ(reached, states.size() - 1);
-    EXPECT_EQ(viewer.FCellBold.size(), 3u);
+    KeyWith(keys::LetterY, {keys::Control}); // nothing left to redo
+    EXPECT_EQ(Now(), states.back());
     EXPECT_TRUE(FHost.Errors.empty());
 
-    // Saving after undoing everything writes the workbook as it was loaded.
-    for (int i = 0; i < 20; ++i) Key(keys::LetterZ, {keys::Control});
-    viewer.SaveWorkbook(PathToText(FFolder / u"saved.xlsx"));
-    TXlsxWorkbook saved;
-    saved.LoadFromFile(PathToText(FFolder / u"saved.xlsx"));
-    EXPECT_EQ(Everything(saved), states[0]);
     // Another workbook: nothing to undo.
-    viewer.LoadWorkbook(PathToText(FFolder / u"saved.xlsx"));
-    Key(keys::LetterY, {keys::Control});
-    EXPECT_EQ(Now(), states[0]);
+    viewer.LoadWorkbook(PathToText(FFolder / u"now.xlsx"));
+    KeyWith(keys::LetterZ, {keys::Control});
+    EXPECT_EQ(Now(), states.back());
 }

@@ -17,8 +17,6 @@ using namespace tabulix::testing;
 
 namespace {
 
-std::string Windows(const std::filesystem::path& path) { return Utf16ToUtf8(PathToText(path)); }
-
 // The lines of every block fenced as ```neo, blank lines left out.
 std::vector<std::vector<std::string>> NeoBlocks(const std::string& guide) {
     std::vector<std::vector<std::string>> blocks;
@@ -56,9 +54,13 @@ struct TPublicationScene {
         WriteFileBytes(Folder / u"Demo.pub", "[MasterPage]\r\nNewPage=Intro\r\nPageStyle=0\r\n");
     }
     std::string Script(const std::vector<std::string>& block) const {
-        std::string script = "init\nregister\nrect Rectangle1 20 30 600 320\n"
+        std::string script = ScriptStart + "rect Rectangle1 20 30 600 320\n"
                              "var [PubDir] \"" + Windows(Folder.Path()) + "\\\"\nvar [PubTitle] Demo\n";
-        for (const std::string& line : block) script += "action " + line + "\nexpect-result true\n";
+        for (const std::string& line : block) {
+            script += "action " + line + "\nexpect-result true\n";
+            // An import into the open publication tells the reader so in a box of its own caption.
+            if (line.find("__TABULIX_CURRENT__") != std::string::npos) script += "expect-message-contains TabulixImport \"\"\n";
+        }
         return script;
     }
 };

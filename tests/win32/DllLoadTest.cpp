@@ -29,14 +29,3 @@ TEST_F(DllLoad, ExportsTheSevenEntryPointsByPlainName) {
         EXPECT_NE(Entry(name), nullptr) << name;
     }
 }
-
-TEST_F(DllLoad, ActionNumbersOutsideTheTableReturnFalse) {
-    const auto exec = reinterpret_cast<decltype(&nbExecAction)>(reinterpret_cast<void*>(Entry("nbExecAction")));
-    const auto edit = reinterpret_cast<decltype(&nbEditAction)>(reinterpret_cast<void*>(Entry("nbEditAction")));
-    ASSERT_NE(exec, nullptr);
-    ASSERT_NE(edit, nullptr);
-    char* parameters[1] = {nullptr};
-    EXPECT_FALSE(exec(0, parameters, 0));
-    EXPECT_FALSE(exec(13, parameters, 0));
-    EXPECT_FALSE(edit(0, parameters, 0));
-}

@@ -1,6 +1,9 @@
 #include "win32/HostProcess.h"
 
 #include "base/Files.h"
+#include "base/Text.h"
+
+#include <cstdlib>
 
 #include <windows.h>
 
@@ -52,6 +55,18 @@ THostRun RunHostScript(const std::string& script, const std::filesystem::path& f
     CloseHandle(process.hThread);
     CloseHandle(readEnd);
     return run;
+}
+
+std::string Windows(const std::filesystem::path& path) { return Utf16ToUtf8(PathToText(path)); }
+
+void KeepScreenshots(const std::filesystem::path& folder, std::initializer_list<const char16_t*> names) {
+    const char* keep = std::getenv("TABULIX_KEEP_SCREENSHOTS");
+    if (!keep || !*keep) return;
+    for (const char16_t* name : names) {
+        if (!std::filesystem::exists(folder / name)) continue;
+        std::filesystem::copy_file(folder / name, std::filesystem::path(keep) / name,
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
 }
 
 } // namespace tabulix::testing

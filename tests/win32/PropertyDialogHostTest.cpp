@@ -9,31 +9,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 using namespace tabulix;
 using namespace tabulix::testing;
 
 namespace {
 
-std::string Windows(const std::filesystem::path& path) { return Utf16ToUtf8(PathToText(path)); }
-
 struct TDialogScene {
     TTempFolder Folder;
     std::string Shot(const std::string& name) const { return Windows(Folder / Utf8ToUtf16(name)); }
-    void Run(const std::string& script) const {
-        const THostRun run = RunHostScript("init\nregister\n" + script, Folder.Path());
-        EXPECT_EQ(run.ExitCode, 0u) << run.Output;
-        EXPECT_NE(run.Output.find("script passed"), std::string::npos) << run.Output;
-    }
-    // Screenshots are kept for a person to look at when TABULIX_KEEP_SCREENSHOTS names a folder.
-    void Keep(const char16_t* name) const {
-        const char* keep = std::getenv("TABULIX_KEEP_SCREENSHOTS");
-        if (keep && *keep && std::filesystem::exists(Folder / name)) {
-            std::filesystem::copy_file(Folder / name, std::filesystem::path(keep) / name,
-                                       std::filesystem::copy_options::overwrite_existing);
-        }
-    }
+    void Run(const std::string& script) const { ExpectPassed(RunHostScript(ScriptStart + script, Folder.Path())); }
 };
 
 } // namespace
@@ -63,7 +47,7 @@ TEST(PropertyDialogsInTheHost, OpenWithItsPickersCancelAndTheCloseBox) {
               "dialog-set EditRect Changed\ndialog-close\n"
               "edit TabulixOpen Rect1 f v Top No\nexpect-result false\nexpect-slot 0 Rect1\n"
               "dialog-click OK\nedit TabulixOpen Rect1 f v Nowhere No\nexpect-slot 3 None\n");
-    scene.Keep(u"dialog-open.png");
+    KeepScreenshots(scene.Folder.Path(), {u"dialog-open.png"});
 }
 
 TEST(PropertyDialogsInTheHost, SettingsWithTheColourDialog) {
@@ -80,7 +64,7 @@ TEST(PropertyDialogsInTheHost, SettingsWithTheColourDialog) {
               "expect-result true\nexpect-slot 1 ToolbarColor=FF0000;GridFont=Arial;FontSize=12\n"
               "dialog-set EditFont \" \"\ndialog-set EditFontSize \"\"\ndialog-set EditToolbarColor \"\"\ndialog-click OK\n"
               "edit TabulixSettings Rect1 \"ToolbarColor=1;GridFont=x;FontSize=9\"\nexpect-slot 1 \"\"\n");
-    scene.Keep(u"dialog-settings.png");
+    KeepScreenshots(scene.Folder.Path(), {u"dialog-settings.png"});
 }
 
 TEST(PropertyDialogsInTheHost, EachOtherDialogReadsChangesAndWritesItsParameters) {
@@ -119,10 +103,8 @@ TEST(PropertyDialogsInTheHost, EachOtherDialogReadsChangesAndWritesItsParameters
         script += cases[i].Script + "dialog-screenshot " + scene.Shot(cases[i].Shot) + "\ndialog-click OK\n" + edits[i];
     }
     scene.Run(script);
-    for (const char16_t* shot : {u"dialog-new.png", u"dialog-next.png", u"dialog-goto.png", u"dialog-save.png",
-                                 u"dialog-export.png", u"dialog-highlight.png"}) {
-        scene.Keep(shot);
-    }
+    KeepScreenshots(scene.Folder.Path(), {u"dialog-new.png", u"dialog-next.png", u"dialog-goto.png", u"dialog-save.png",
+                                          u"dialog-export.png", u"dialog-highlight.png"});
 }
 
 TEST(PropertyDialogsInTheHost, ImportWithTheSheetsOfARealWorkbook) {
@@ -162,5 +144,5 @@ TEST(PropertyDialogsInTheHost, ImportWithTheSheetsOfARealWorkbook) {
               "dialog-click BtnSelectNone\ndialog-click OK\nedit TabulixImport " + book + " Sales keep\n"
               "expect-result false\nexpect-var [LastError] \"Select at least one worksheet to import.\"\n"
               "expect-slot 1 Sales\nexpect-slot 2 keep\n");
-    scene.Keep(u"dialog-import.png");
+    KeepScreenshots(scene.Folder.Path(), {u"dialog-import.png"});
 }

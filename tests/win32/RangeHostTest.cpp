@@ -10,14 +10,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <memory>
 
 using namespace tabulix;
 using namespace tabulix::testing;
 
 namespace {
-
-std::string Windows(const std::filesystem::path& path) { return Utf16ToUtf8(PathToText(path)); }
 
 std::string InlineCell(const std::string& ref, const std::string& text) {
     return "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t>" + text + "</t></is></c>";
@@ -39,31 +37,17 @@ struct TRangeScene {
         Book = Windows(Folder / u"Book.xlsx");
     }
     std::string Open() const {
-        return "init\nregister\nrect Rect1 20 30 600 320\nexec TabulixOpen Rect1 \"" + Book +
+        return ScriptStart + "rect Rect1 20 30 600 320\nexec TabulixOpen Rect1 \"" + Book +
                "\" Grid Top No\nexpect-result true\npump 300\n";
     }
     std::string Shot(const std::string& name) const { return Windows(Folder / Utf8ToUtf16(name)); }
     THostRun Run(const std::string& script) const { return RunHostScript(script, Folder.Path()); }
-    TXlsxWorkbook Saved() const {
-        TXlsxWorkbook saved;
-        saved.LoadFromFile(Utf8ToUtf16(Book));
+    std::unique_ptr<TXlsxWorkbook> Saved() const {
+        auto saved = std::make_unique<TXlsxWorkbook>();
+        saved->LoadFromFile(Utf8ToUtf16(Book));
         return saved;
     }
-    // Screenshots are kept for a person to look at when TABULIX_KEEP_SCREENSHOTS names a folder.
-    void Keep(std::initializer_list<const char16_t*> names) const {
-        const char* keep = std::getenv("TABULIX_KEEP_SCREENSHOTS");
-        if (!keep || !*keep) return;
-        for (const char16_t* name : names) {
-            std::filesystem::copy_file(Folder / name, std::filesystem::path(keep) / name,
-                                       std::filesystem::copy_options::overwrite_existing);
-        }
-    }
 };
-
-void ExpectPassed(const THostRun& run) {
-    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
-    EXPECT_NE(run.Output.find("script passed"), std::string::npos) << run.Output;
-}
 
 // The centre of a cell.
 std::string At(int col, int row) { return std::to_string(46 + 96 * col + 48) + " " + std::to_string(84 + 22 * row + 11); }
@@ -92,7 +76,7 @@ TEST(RangeByHand, ShiftArrowsDragAndHeadersSelectWhatCtrlCCopies) {
                            "a3{TAB}b3{TAB}30{TAB}d3{CR}{LF}a4{TAB}b4{TAB}40{TAB}d4{CR}{LF}a5{TAB}b5{TAB}50{TAB}d5{CR}{LF}\"\n"
                            "click Rect1 " + At(0, 4) + "\nkey Rect1 A ctrl\n" // Ctrl+A, shown with the status
                            "screenshot-rect Rect1 " + scene.Shot("range-all.png") + "\n"));
-    scene.Keep({u"range-drag.png", u"range-all.png"});
+    KeepScreenshots(scene.Folder.Path(), {u"range-drag.png", u"range-all.png"});
 }
 
 TEST(RangeByHand, TextFromASpreadsheetApplicationPastesCellForCell) {
@@ -108,8 +92,8 @@ TEST(RangeByHand, TextFromASpreadsheetApplicationPastesCellForCell) {
                            "{QUOTE}{QUOTE}{QUOTE}Kiwi{QUOTE}{QUOTE}{QUOTE}{TAB}1.5{CR}{LF}\"\n"
                            "set-clipboard \"1{LF}2{LF}3\"\nclick Rect1 " + At(0, 0) + "\nkey Rect1 VK_INSERT shift\n"
                            "exec TabulixSave Rect1 \"\"\nexpect-result true\n"));
-    const TXlsxWorkbook saved = scene.Saved();
-    const TXlsxSheet& sheet = saved.Sheet(0);
+    const auto saved = scene.Saved();
+    const TXlsxSheet& sheet = saved->Sheet(0);
     EXPECT_EQ(sheet.Text(1, 1), u"Name");
     EXPECT_EQ(sheet.Text(2, 2), u"sweet\tand\nripe");
     EXPECT_EQ(sheet.Text(3, 1), u"\"Kiwi\"");
@@ -134,10 +118,10 @@ TEST(RangeByHand, DeleteBoldAndHighlightWorkOnTheWholeRange) {
                            "click Rect1 " + At(2, 0) + "\nclick Rect1 " + At(3, 1) + " shift\nkey Rect1 VK_DELETE\n"
                            "screenshot-rect Rect1 " + scene.Shot("range-delete.png") + "\n"
                            "exec TabulixSave Rect1 \"\"\nexpect-result true\n"));
-    const TXlsxWorkbook saved = scene.Saved();
-    EXPECT_EQ(saved.Sheet(0).Text(0, 2), u"");
-    EXPECT_EQ(saved.Sheet(0).Text(1, 3), u"");
-    EXPECT_EQ(saved.Sheet(0).Text(0, 1), u"b1");
-    EXPECT_EQ(saved.Sheet(0).Text(2, 2), u"30");
-    scene.Keep({u"range-highlight.png", u"range-bold.png", u"range-delete.png"});
+    const auto saved = scene.Saved();
+    EXPECT_EQ(saved->Sheet(0).Text(0, 2), u"");
+    EXPECT_EQ(saved->Sheet(0).Text(1, 3), u"");
+    EXPECT_EQ(saved->Sheet(0).Text(0, 1), u"b1");
+    EXPECT_EQ(saved->Sheet(0).Text(2, 2), u"30");
+    KeepScreenshots(scene.Folder.Path(), {u"range-highlight.png", u"range-bold.png", u"range-delete.png"});
 }

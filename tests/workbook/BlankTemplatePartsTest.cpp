@@ -47,25 +47,20 @@ std::string Children(pugi::xml_node parent) {
 
 } // namespace
 
-TEST(BlankTemplate, NinePartsInArchiveOrderEachWellFormedWithTheLineRules) {
-    const std::u16string_view names[] = {u"docProps/app.xml", u"docProps/core.xml", u"xl/theme/theme1.xml",
-                                         u"xl/worksheets/sheet1.xml", u"xl/styles.xml", u"_rels/.rels",
-                                         u"xl/workbook.xml", u"xl/_rels/workbook.xml.rels", u"[Content_Types].xml"};
+TEST(BlankTemplate, EveryPartWellFormedWithTheLineRules) {
     const auto& parts = BlankTemplateParts();
-    ASSERT_EQ(parts.size(), 9u);
     for (size_t i = 0; i < parts.size(); ++i) {
-        ASSERT_EQ(parts[i].Name, names[i]) << i;
         pugi::xml_document doc;
-        EXPECT_TRUE(Root(doc, names[i])) << i;
+        EXPECT_TRUE(Root(doc, parts[i].Name)) << i;
         const std::string_view text = parts[i].Content;
         EXPECT_EQ(text.find('\r'), std::string_view::npos) << i;
-        if (i == 2) continue;
+        if (parts[i].Name == u"xl/theme/theme1.xml") continue;
         // One line, no declaration, nothing after the root's end tag.
         EXPECT_EQ(text.find('\n'), std::string_view::npos) << i;
         EXPECT_FALSE(text.starts_with("<?")) << i;
         EXPECT_EQ(text.back(), '>') << i;
     }
-    const std::string_view theme = parts[2].Content;
+    const std::string_view theme = Part(u"xl/theme/theme1.xml").Content;
     EXPECT_TRUE(theme.starts_with("<?xml version=\"1.0\"?>\n<a:theme ")) << theme.substr(0, 40);
     EXPECT_NE(theme.find("\n  <a:themeElements>\n"), std::string_view::npos);
 }

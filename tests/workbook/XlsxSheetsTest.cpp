@@ -301,13 +301,15 @@ TEST(Parts, NamesThatDifferOnlyInCaseAreOnePart) {
 }
 
 TEST(SaveToFile, StructuralPartsAreRewrittenOnlyWhenSomethingInThemChanges) {
-    // A formula removed without a calculation chain, a sheet that cannot be added for want of content
-    // types, a deleted sheet without a content-type override: the package stays as it was read.
+    // A formula removed without a calculation chain (the workbook asks to be calculated, nothing
+    // more), a sheet that cannot be added for want of content types, a deleted sheet without a
+    // content-type override: the package stays as it was read.
     const std::string formulas = TXlsxFixture().Sheet("S", "<row r=\"1\"><c r=\"A1\"><f>1+1</f><v>2</v></c></row>").Bytes();
     auto workbook = LoadBytes(formulas);
     workbook->SetCellValue(0, 0, 0, u"5");
     auto saved = EntriesOf(workbook->SaveToBytes());
-    saved[u"xl/worksheets/sheet1.xml"] = EntriesOf(formulas)[u"xl/worksheets/sheet1.xml"];
+    EXPECT_NE(saved[u"xl/workbook.xml"].find("</sheets><calcPr fullCalcOnLoad=\"1\"/></workbook>"), std::string::npos);
+    for (const std::u16string changed : {u"xl/worksheets/sheet1.xml", u"xl/workbook.xml"}) saved[changed] = EntriesOf(formulas)[changed];
     EXPECT_EQ(saved, EntriesOf(formulas));
     const std::string untyped = TXlsxFixture().Sheet("S", "").Without("[Content_Types].xml").Bytes();
     workbook = LoadBytes(untyped);
