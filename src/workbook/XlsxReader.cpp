@@ -147,6 +147,10 @@ void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view
     FOriginalEntries.Clear();
     FSheetDocs.clear();
     FSheets.clear();
+    FPackageMap.reset();
+    FPartTraits.clear();
+    FCalcChainStale = false;
+    FValuesChanged = false;
     FDate1904 = false;
     FFileName = fileName;
     FTimeSeparator = SystemTimeSeparator();
@@ -484,6 +488,7 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
     // The entry's own name, which edits and saving then reach whatever the case of the reference.
     sheet.PartName = entry->Name;
     std::string bytes = TakeInflated(*entry);
+    NotePartTraits(entry->Name, bytes); // while the bytes are at hand, which parsing then changes
     const size_t mark = ByteOrderMarkLength(bytes);
     pugi::xml_document document;
     ParseXmlPart(bytes.data() + mark, bytes.size() - mark, entry->Name, document);

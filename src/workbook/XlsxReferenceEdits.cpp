@@ -22,23 +22,15 @@
 
 namespace tabulix {
 
-// What the parts of the package may hold, as far as edits need to know: each sheet of the workbook,
-// hidden ones too, with its part; and for a part, once looked at, whether it may hold cell formulas
-// and formulas naming sheets. Edits never add either, so what a part held when it was read stays a
-// safe guess for as long as the workbook lives.
+// The sheets of the workbook, hidden ones too, each with its part, and the chart parts that hold
+// formulas, as far as edits need to know.
 struct TPackageMap {
     struct TSheetPart {
         std::string Name;   // as the workbook names it
         std::u16string Part; // the entry's own name; empty when the package has none
     };
-    struct TTraits {
-        bool Formulas = true;    // an f element
-        bool NamesSheets = true; // a "!", which every reference to a sheet holds
-        bool DefinedNames = true;
-    };
     std::vector<TSheetPart> Sheets;
-    std::unordered_map<std::u16string, TTraits> Traits;
-    std::optional<std::vector<std::u16string>> Charts; // the chart parts holding formulas
+    std::optional<std::vector<std::u16string>> Charts;
 };
 
 namespace {
@@ -96,28 +88,23 @@ TPackageMap& TXlsxWorkbook::PackageMap() {
     return *FPackageMap;
 }
 
-namespace {
-
-// What a first look at the part's bytes tells; nothing for a part the package does not hold.
-const TPackageMap::TTraits& TraitsOf(TPackageMap& map, const TPackageEntries& entries, const std::u16string& partName) {
-    const auto known = map.Traits.find(partName);
-    if (known != map.Traits.end()) return known->second;
-    TPackageMap::TTraits traits{false, false, false};
-    if (const TPackageEntry* entry = entries.FindIgnoringCase(partName)) {
-        const std::string bytes = InflateEntry(*entry);
-        traits.Formulas = HoldsElement(bytes, "f");
-        traits.NamesSheets = bytes.find('!') != std::string::npos;
-        traits.DefinedNames = HoldsElement(bytes, "definedName");
-    }
-    return map.Traits.emplace(partName, traits).first->second;
+void TXlsxWorkbook::NotePartTraits(const std::u16string& partName, std::string_view bytes) {
+    FPartTraits[partName] = {HoldsElement(bytes, "f"), bytes.find('!') != std::string_view::npos, HoldsElement(bytes, "definedName")};
 }
 
-} // namespace
+const TXlsxWorkbook::TPartTraits& TXlsxWorkbook::PartTraits(const std::u16string& partName) {
+    const auto known = FPartTraits.find(partName);
+    if (known != FPartTraits.end()) return known->second;
+    const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(partName);
+    if (!entry) return FPartTraits.emplace(partName, TPartTraits{false, false, false}).first->second;
+    NotePartTraits(partName, InflateEntry(*entry));
+    return FPartTraits.at(partName);
+}
 
 bool TXlsxWorkbook::WorkbookHasFormulas() {
     TPackageMap& map = PackageMap();
     for (const TPackageMap::TSheetPart& sheet : map.Sheets) {
-        if (!sheet.Part.empty() && TraitsOf(map, FOriginalEntries, sheet.Part).Formulas) return true;
+        if (!sheet.Part.empty() && PartTraits(sheet.Part).Formulas) return true;
     }
     return false;
 }
@@ -154,9 +141,9 @@ TXlsxWorkbook::TReferenceEdit::TReferenceEdit(TXlsxWorkbook& workbook, int32_t s
     TPackageMap& map = workbook.PackageMap();
     for (const TPackageMap::TSheetPart& sheet : map.Sheets) {
         if (sheet.Part.empty() || sheet.Part == FSheetPart) continue;
-        if (TraitsOf(map, workbook.FOriginalEntries, sheet.Part).NamesSheets) Open(sheet.Part, TKind::Sheet, sheet.Name);
+        if (workbook.PartTraits(sheet.Part).NamesSheets) Open(sheet.Part, TKind::Sheet, sheet.Name);
     }
-    if (TraitsOf(map, workbook.FOriginalEntries, parts::Workbook).DefinedNames) Open(parts::Workbook, TKind::Names);
+    if (workbook.PartTraits(parts::Workbook).DefinedNames) Open(parts::Workbook, TKind::Names);
     for (const std::u16string& chart : Charts(map)) Open(chart, TKind::Chart);
     OpenSheetRelatives();
 }
@@ -219,7 +206,7 @@ const std::vector<std::u16string>& TXlsxWorkbook::TReferenceEdit::Charts(TPackag
     if (!map.Charts) {
         std::vector<std::u16string> charts;
         for (const TPackageEntry& entry : FWorkbook.FOriginalEntries.InOrder()) {
-            if (IsChartPart(entry.Name) && TraitsOf(map, FWorkbook.FOriginalEntries, entry.Name).Formulas) charts.push_back(entry.Name);
+            if (IsChartPart(entry.Name) && FWorkbook.PartTraits(entry.Name).Formulas) charts.push_back(entry.Name);
         }
         map.Charts = std::move(charts);
     }

@@ -359,6 +359,17 @@ protected:
     // (XlsxReferenceEdits.cpp).
     class TReferenceEdit;
     TPackageMap& PackageMap();
+    // What a look at a part's bytes tells edits the part may hold: a guess that errs only towards
+    // "may", and that edits, which add no formulas nor references, keep true.
+    struct TPartTraits {
+        bool Formulas = true;     // an f element
+        bool NamesSheets = true;  // a "!", which every reference to a sheet holds
+        bool DefinedNames = true; // a definedName element
+    };
+    // Noted while the loader holds a worksheet's bytes; any other part is inflated when first asked
+    // about. All false for a part the package does not hold.
+    void NotePartTraits(const std::u16string& partName, std::string_view bytes);
+    const TPartTraits& PartTraits(const std::u16string& partName);
     // Whether any sheet of the workbook may hold a cell formula.
     bool WorkbookHasFormulas();
     // Asks spreadsheet applications to calculate every formula again when they open the workbook.
@@ -402,6 +413,7 @@ protected:
     // Known once asked for, forgotten when sheets are added or deleted. Shared, not unique, so that the
     // type need not be complete where the workbook is destroyed.
     std::shared_ptr<TPackageMap> FPackageMap;
+    std::unordered_map<std::u16string, TPartTraits> FPartTraits; // by entry name, of the loaded package
     // A formula cell moved, was deleted or lost its formula: the calculation chain, which lists formula
     // cells by place, is dropped at the next save, and spreadsheet applications build it anew.
     bool FCalcChainStale = false;

@@ -278,3 +278,17 @@ TEST(ReferenceEdits, TypingOverAFormulaKeepsTheRestOfItsGroup) {
     EXPECT_EQ(ValueAt(entries, Sheet1, "//c[@r='A3']/f/@si"), "0");
     EXPECT_EQ(ValueAt(entries, Names, "//calcPr/@fullCalcOnLoad"), "1");
 }
+
+TEST(ReferenceEdits, AWorkbookLoadedAgainStartsAfresh) {
+    // What edits learnt of one package (that Other names no sheet), and what its next save was to do,
+    // go when another package is loaded into the same workbook.
+    const std::string plain = TXlsxFixture().Sheet("Data", "<row r=\"1\">" + CellXml("A1", "1") + "</row>").Sheet("Other", "").Bytes();
+    const std::string budget = BudgetFixture().Bytes();
+    TXlsxWorkbook workbook;
+    workbook.LoadFromBytes(u"plain.xlsx", plain);
+    workbook.InsertRow(0, 0);
+    workbook.LoadFromBytes(u"budget.xlsx", budget);
+    EXPECT_EQ(Entries(workbook.SaveToBytes()), Entries(budget));
+    workbook.InsertRow(0, 0);
+    EXPECT_EQ(ValueAt(Entries(workbook.SaveToBytes()), Sheet2, "//c[@r='A1']/f"), "Data!A4*2");
+}
