@@ -34,23 +34,32 @@ void AppendHtmlText(std::string& html, std::u16string_view text) {
     AppendUtf16AsUtf8(html, text.substr(start));
 }
 
-// An offset of the header, always ten digits, so that the header's length does not depend on them.
-std::string TenDigits(size_t value) {
+// The clipboard's HTML: a header of byte offsets from its own start (to the document, to the fragment,
+// the table, and to their ends), each ten digits so that its length never changes, then the document.
+const std::string HtmlHeader = "Version:0.9\r\nStartHTML:0000000000\r\nEndHTML:0000000000\r\n"
+                               "StartFragment:0000000000\r\nEndFragment:0000000000\r\n";
+const std::string HtmlBefore = "<html>\r\n<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"></head>\r\n"
+                               "<body>\r\n<!--StartFragment-->";
+const std::string HtmlAfter = "<!--EndFragment-->\r\n</body>\r\n</html>\r\n";
+
+// Writes an offset over the ten digits after the name in the header.
+void SetOffset(std::string& html, std::string_view name, size_t value) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%010zu", value);
-    return digits;
+    html.replace(html.find(name) + name.size(), 10, digits, 10);
 }
 
 } // namespace
 
 TClipboardWriter::TClipboardWriter(size_t expectedCells) {
-    FText.reserve(expectedCells * 8);
-    FTable.reserve(expectedCells * 18);
+    FText.reserve(expectedCells * 12);
+    FHtml.reserve(HtmlHeader.size() + HtmlBefore.size() + expectedCells * 24);
+    FHtml = HtmlHeader + HtmlBefore + "<table>\r\n";
 }
 
 void TClipboardWriter::AddCell(std::u16string_view text) {
     if (!FRowStarted) {
-        FTable += "<tr>";
+        FHtml += "<tr>";
         FRowStarted = true;
     } else if (FCellWritten) {
         FText += u'\t';
@@ -66,44 +75,31 @@ void TClipboardWriter::AddCell(std::u16string_view text) {
         }
         FText += u'"';
     }
-    FTable += "<td>";
-    AppendHtmlText(FTable, text);
-    FTable += "</td>";
+    FHtml += "<td>";
+    AppendHtmlText(FHtml, text);
+    FHtml += "</td>";
 }
 
 void TClipboardWriter::EndRow() {
-    if (!FRowStarted) FTable += "<tr>";
-    FTable += "</tr>\r\n";
+    if (!FRowStarted) FHtml += "<tr>";
+    FHtml += "</tr>\r\n";
     FText += u"\r\n";
     FRowStarted = false;
     FCellWritten = false;
 }
 
-std::string TClipboardWriter::Html() const {
-    static const std::string before =
-        "<html>\r\n<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"></head>\r\n<body>\r\n"
-        "<!--StartFragment-->";
-    static const std::string after = "<!--EndFragment-->\r\n</body>\r\n</html>\r\n";
-    static const std::string tableStart = "<table>\r\n";
-    static const std::string tableEnd = "</table>";
-    // The header gives byte offsets from its own start: to the document, to the fragment (the table)
-    // and to their ends.
-    const std::string headerPattern = "Version:0.9\r\nStartHTML:0000000000\r\nEndHTML:0000000000\r\n"
-                                      "StartFragment:0000000000\r\nEndFragment:0000000000\r\n";
-    const size_t startHtml = headerPattern.size();
-    const size_t startFragment = startHtml + before.size();
-    const size_t endFragment = startFragment + tableStart.size() + FTable.size() + tableEnd.size();
-    const size_t endHtml = endFragment + after.size();
-    std::string html;
-    html.reserve(endHtml);
-    html += "Version:0.9\r\nStartHTML:" + TenDigits(startHtml) + "\r\nEndHTML:" + TenDigits(endHtml) +
-            "\r\nStartFragment:" + TenDigits(startFragment) + "\r\nEndFragment:" + TenDigits(endFragment) + "\r\n";
-    html += before;
-    html += tableStart;
-    html += FTable;
-    html += tableEnd;
-    html += after;
-    return html;
+const std::string& TClipboardWriter::Html() {
+    if (!FFinished) {
+        FFinished = true;
+        FHtml += "</table>";
+        const size_t endFragment = FHtml.size();
+        FHtml += HtmlAfter;
+        SetOffset(FHtml, "StartHTML:", HtmlHeader.size());
+        SetOffset(FHtml, "EndHTML:", FHtml.size());
+        SetOffset(FHtml, "StartFragment:", HtmlHeader.size() + HtmlBefore.size());
+        SetOffset(FHtml, "EndFragment:", endFragment);
+    }
+    return FHtml;
 }
 
 int32_t TClipboardCells::Cols() const {

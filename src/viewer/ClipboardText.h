@@ -24,14 +24,15 @@ public:
     // quote is written in double quotes, each of its quotes doubled.
     const std::u16string& Text() const { return FText; }
     // The clipboard's "HTML Format": its header of offsets, then a document whose fragment is the table,
-    // all in UTF-8.
-    std::string Html() const;
+    // all in UTF-8. No cell may be added afterwards.
+    const std::string& Html();
 
 private:
     std::u16string FText;
-    std::string FTable; // the rows, in UTF-8
+    std::string FHtml; // the header, the document and the table's rows so far
     bool FRowStarted = false;
     bool FCellWritten = false; // in the row being written
+    bool FFinished = false;
 };
 
 // Rows of cells read from clipboard text: fields separated by tabs, rows ended by CR LF, LF or CR; a
