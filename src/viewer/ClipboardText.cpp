@@ -4,7 +4,6 @@
 #include "base/Text.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace tabulix {
 
@@ -44,9 +43,8 @@ const std::string HtmlAfter = "<!--EndFragment-->\r\n</body>\r\n</html>\r\n";
 
 // Writes an offset over the ten digits after the name in the header.
 void SetOffset(std::string& html, std::string_view name, size_t value) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%010zu", value);
-    html.replace(html.find(name) + name.size(), 10, digits, 10);
+    const size_t at = html.find(name) + name.size();
+    for (size_t digit = 10; digit-- > 0; value /= 10) html[at + digit] = char('0' + value % 10);
 }
 
 } // namespace
