@@ -20,8 +20,10 @@ std::string Letters(int32_t col) {
 const std::string MainNamespace = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 const std::string RelNamespace = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
-// A package of one sheet "Data" holding sheetXml, with its shared strings and styles when given.
-std::string PackWorkbook(const std::string& sheetXml, const std::string& sharedStringsXml, const std::string& stylesXml) {
+// A package of one sheet "Data" holding sheetXml, with its shared strings and styles when given, and
+// the worksheet's elements before and after sheetData.
+std::string PackWorkbook(const std::string& sheetXml, const std::string& sharedStringsXml, const std::string& stylesXml,
+                         const std::string& beforeData = "", const std::string& afterData = "") {
     const std::string declaration = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)";
     const std::string override = R"(<Override PartName="/xl/)";
     std::string types = declaration + R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
@@ -48,8 +50,8 @@ std::string PackWorkbook(const std::string& sheetXml, const std::string& sharedS
     zip.Add(u"xl/workbook.xml", declaration + R"(<workbook xmlns=")" + MainNamespace + R"(" xmlns:r=")" + RelNamespace +
                                     R"("><sheets><sheet name="Data" sheetId="1" r:id="rId1"/></sheets></workbook>)");
     zip.Add(u"xl/_rels/workbook.xml.rels", rels + "</Relationships>");
-    zip.Add(u"xl/worksheets/sheet1.xml", declaration + R"(<worksheet xmlns=")" + MainNamespace + R"("><sheetData>)" + sheetXml +
-                                             "</sheetData></worksheet>");
+    zip.Add(u"xl/worksheets/sheet1.xml", declaration + R"(<worksheet xmlns=")" + MainNamespace + R"(">)" + beforeData +
+                                             "<sheetData>" + sheetXml + "</sheetData>" + afterData + "</worksheet>");
     return zip.Finish();
 }
 
@@ -170,6 +172,75 @@ std::string MakeFormattedWorkbook(int32_t rows, int32_t cols) {
         sheet += "</row>";
     }
     return PackWorkbook(sheet, "", styles);
+}
+
+std::string MakeStyledWorkbook(int32_t rows, int32_t cols) {
+    const std::string styles =
+        R"(<numFmts count="2"><numFmt numFmtId="164" formatCode="#,##0.00;[Red]-#,##0.00"/>)"
+        R"(<numFmt numFmtId="165" formatCode="0.0%"/></numFmts>)"
+        R"(<fonts count="5"><font><sz val="11"/><name val="Calibri"/></font><font><b/><sz val="11"/><name val="Calibri"/></font>)"
+        R"(<font><i/><u/><sz val="11"/><color rgb="FF2E75B6"/><name val="Calibri"/></font>)"
+        R"(<font><b/><sz val="14"/><color rgb="FFFFFFFF"/><name val="Cambria"/></font>)"
+        R"(<font><strike/><sz val="9"/><name val="Arial"/></font></fonts>)"
+        R"(<fills count="4"><fill><patternFill patternType="none"/></fill><fill><patternFill patternType="gray125"/></fill>)"
+        R"(<fill><patternFill patternType="solid"><fgColor rgb="FF1F4E78"/></patternFill></fill>)"
+        R"(<fill><patternFill patternType="solid"><fgColor rgb="FFFFF2CC"/></patternFill></fill></fills>)"
+        R"(<borders count="4"><border/><border><left style="thin"/><right style="thin"/><top style="thin"/><bottom style="thin"/></border>)"
+        R"(<border><bottom style="double"/><top style="medium"><color rgb="FFFF0000"/></top></border>)"
+        R"(<border><left style="dashed"/><right style="dotted"/><bottom style="hair"/></border></borders>)"
+        R"(<cellStyleXfs count="1"><xf fontId="0"/></cellStyleXfs><cellXfs count="8"><xf/>)"
+        R"(<xf fontId="3" fillId="2" applyAlignment="1"><alignment horizontal="center" vertical="center"/></xf>)"
+        R"(<xf numFmtId="164" borderId="1"/>)"
+        R"(<xf numFmtId="165" fontId="2" borderId="3"/>)"
+        R"(<xf fontId="1" fillId="3" borderId="2"><alignment horizontal="right"/></xf>)"
+        R"(<xf borderId="1"><alignment wrapText="1" vertical="top"/></xf>)"
+        R"(<xf fontId="4"><alignment indent="2"/></xf>)"
+        R"(<xf fontId="1"><alignment horizontal="centerContinuous"/></xf></cellXfs>)";
+    std::string sheet;
+    std::string merges;
+    int32_t mergeCount = 0;
+    for (int32_t r = 0; r < rows; ++r) {
+        const std::string number = std::to_string(r + 1);
+        sheet += "<row r=\"" + number + "\"" + (r % 9 == 4 ? " hidden=\"1\"" : r % 5 == 0 ? " ht=\"24\" customHeight=\"1\"" : "") + ">";
+        for (int32_t c = 0; c < cols; ++c) {
+            const std::string ref = Letters(c) + number;
+            if (r == 0) {
+                sheet += "<c r=\"" + ref + "\" s=\"1\" t=\"inlineStr\"><is><t>Heading " + Letters(c) + "</t></is></c>";
+                continue;
+            }
+            // A long note every seventh row that runs on over the empty cells after it.
+            if (r % 7 == 3 && c % 6 == 0) {
+                sheet += "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t>A note long enough to run on over two cells</t></is></c>";
+                continue;
+            }
+            if (r % 7 == 3) continue;
+            const int32_t style = 2 + (r + c) % 6;
+            if (style == 5) {
+                sheet += "<c r=\"" + ref + "\" s=\"5\" t=\"inlineStr\"><is><t>Wrapped text of several words " + ref + "</t></is></c>";
+            } else if (style == 6 || style == 7) {
+                sheet += "<c r=\"" + ref + "\" s=\"" + std::to_string(style) + "\" t=\"inlineStr\"><is><t>" + StringText(r, c) + "</t></is></c>";
+            } else {
+                sheet += "<c r=\"" + ref + "\" s=\"" + std::to_string(style) + "\"><v>" + std::to_string((r % 3 == 1 ? -1 : 1) * (r * 12.5 + c)) + "</v></c>";
+            }
+        }
+        sheet += "</row>";
+        if (r % 11 == 8 && r + 1 < rows) {
+            merges += "<mergeCell ref=\"" + Letters(2) + number + ":" + Letters(4) + std::to_string(r + 2) + "\"/>";
+            ++mergeCount;
+        }
+    }
+    std::string columns = "<cols>";
+    for (int32_t c = 0; c < cols; ++c) {
+        const std::string n = std::to_string(c + 1);
+        if (c % 8 == 5) columns += "<col min=\"" + n + "\" max=\"" + n + "\" width=\"9\" hidden=\"1\"/>";
+        else columns += "<col min=\"" + n + "\" max=\"" + n + "\" width=\"" + std::to_string(8 + c % 4 * 3) + "\" customWidth=\"1\"/>";
+    }
+    columns += "</cols>";
+    const std::string before = R"(<sheetViews><sheetView workbookViewId="0"><pane xSplit="1" ySplit="1" topLeftCell="B2" )"
+                               R"(activePane="bottomRight" state="frozen"/></sheetView></sheetViews>)"
+                               R"(<sheetFormatPr baseColWidth="8" defaultRowHeight="15"/>)" + columns;
+    const std::string after = "<mergeCells count=\"" + std::to_string(mergeCount) + "\">" + merges + "</mergeCells>";
+    return PackWorkbook(sheet, "", styles, before, after);
 }
 
 } // namespace tabulix::bench

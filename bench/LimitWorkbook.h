@@ -17,6 +17,11 @@ std::string MakeFormulaWorkbook();
 // currency, percent, date, time, fraction, red negatives and accounting (with its fill).
 std::string MakeFormattedWorkbook(int32_t rows, int32_t cols);
 
+// One sheet "Data" of rows x cols cells laid out and styled as a report is: widths and heights, hidden
+// rows and columns, merged areas, a frozen header row and column, fonts, fills, borders of every kind,
+// alignments (wrapped and indented among them), texts that run on into empty cells, number formats.
+std::string MakeStyledWorkbook(int32_t rows, int32_t cols);
+
 std::string StringText(int32_t row, int32_t col);
 std::string NumberText(int32_t row, int32_t col);
 

@@ -1,5 +1,6 @@
 // Reading a number format code into sections of tokens, once, so that formatting only walks them.
 #include "format/FormatCode.h"
+#include "format/NumberFormat.h"
 
 #include "base/Numbers.h"
 #include "base/Text.h"
@@ -249,7 +250,7 @@ std::optional<uint32_t> ReadColor(std::u16string_view content) {
     if (!StartsWithTextAscii(content, u"Color")) return std::nullopt;
     const std::optional<int64_t> number = ReadDecimalInteger(content.substr(5));
     if (!number || *number < 1 || *number > 56) return std::nullopt;
-    return ColorValue(LegacyPalette[*number - 1]);
+    return LegacyPaletteColor(int32_t(*number));
 }
 
 // A colour, a condition, a currency or locale, an elapsed time; anything else (a calendar or numeral
@@ -514,6 +515,10 @@ std::u16string_view SystemFormatCode(std::u16string_view code) {
 }
 
 } // namespace
+
+uint32_t LegacyPaletteColor(int32_t number) {
+    return number >= 1 && number <= 56 ? ColorValue(LegacyPalette[number - 1]) : 0;
+}
 
 bool TFormatSection::Matches(double value) const {
     switch (Condition) {

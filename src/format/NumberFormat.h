@@ -29,6 +29,10 @@ struct TShownText {
     size_t FillAt = 0;
 };
 
+// Colour number (1 to 56) of the legacy palette, which [ColorN] names and a workbook's indexed colours
+// 8 to 63 give, red in the lowest byte; black outside it.
+uint32_t LegacyPaletteColor(int32_t number);
+
 // A parsed format code. Copies share the parsed form. Reading never fails: what a code holds that
 // makes no sense is shown as written or ignored, and a code longer than 1,024 characters is read as
 // General, so that formatting takes little time and gives a short text whatever a file holds.

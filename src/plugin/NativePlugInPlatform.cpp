@@ -41,6 +41,7 @@ public:
     void StopTimer(TWindowHandle, uintptr_t) override {}
     void PaintWindow(TWindowHandle, const std::function<void(TCanvas&, const TRect&)>&) override {}
     intptr_t DefaultProcessing(TWindowHandle, uint32_t, uintptr_t, intptr_t) override { return 0; }
+    std::optional<int32_t> MaxDigitWidth(const std::u16string&, double) override { return std::nullopt; }
     void SetFocus(TWindowHandle) override {}
     TPoint ClientToScreen(TWindowHandle, TPoint point) const override { return point; }
     TWindowHandle CreateCellEditor(TWindowHandle, const TRect&, const std::u16string&) override { return nullptr; }

@@ -6,6 +6,8 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 
+#include <algorithm>
+
 namespace tabulix {
 
 int64_t CellKey(int32_t sheet, int32_t row, int32_t col) {
@@ -140,6 +142,7 @@ void TNeoSpreadsheet::HideSpreadsheet() {
 void TNeoSpreadsheet::LoadWorkbook(const std::u16string& fileName) {
     FHistory.Clear(); // its steps belong to the workbook shown until now
     FWorkbook.reset();
+    ForgetGeometry();
     auto workbook = std::make_unique<TXlsxWorkbook>();
     workbook->LoadFromFile(fileName);
     FWorkbook = std::move(workbook);
@@ -149,14 +152,37 @@ void TNeoSpreadsheet::LoadWorkbook(const std::u16string& fileName) {
     FLeftCol = 0;
     FHighlights.clear();
     ++FCellChanges;
+    // Column widths count in digits of the workbook's default font; 7 pixels when it is not installed.
+    const TCellFont& font = FWorkbook->Styles().DefaultFont();
+    FMaxDigitWidth = font.Name.empty() ? 7 : FWindows.MaxDigitWidth(font.Name, font.Size).value_or(7);
     if (FWorkbook->SheetCount() > 0) {
         FCurrentSheet = 0;
-        FSelectedCol = 0;
-        FSelectedRow = 0;
-        FRangeAnchor = FRangeEnd = TCellPos{};
+        StartSheetView();
         PublishSheetVariables();
         ClampSelection();
     }
+}
+
+void TNeoSpreadsheet::StartSheetView() {
+    const TXlsxSheet* sheet = CurrentSheet();
+    if (!sheet) return;
+    const TSheetLayout& layout = sheet->Layout;
+    const TSheetGeometry& geometry = Geometry();
+    FShowGridLines = layout.ShowGridLines;
+    FTopRow = geometry.FrozenRows();
+    FLeftCol = geometry.FrozenCols();
+    if (layout.TopLeftCell) {
+        FTopRow = std::clamp(layout.TopLeftCell->first, FTopRow, std::max(sheet->RowCount - 1, FTopRow));
+        FLeftCol = std::clamp(layout.TopLeftCell->second, FLeftCol, std::max(sheet->ColCount - 1, FLeftCol));
+    }
+    // The selection starts at A1 where it shows, else at the first cell of the scrolled part.
+    FSelectedRow = geometry.FrozenRows() > 0 ? 0 : FTopRow;
+    FSelectedCol = geometry.FrozenCols() > 0 ? 0 : FLeftCol;
+    if (const TGridArea* merge = geometry.MergeAt(FSelectedRow, FSelectedCol)) {
+        FSelectedRow = merge->FirstRow;
+        FSelectedCol = merge->FirstCol;
+    }
+    FRangeAnchor = FRangeEnd = TCellPos{FSelectedCol, FSelectedRow};
 }
 
 const TXlsxSheet* TNeoSpreadsheet::CurrentSheet() const {
@@ -188,11 +214,8 @@ bool TNeoSpreadsheet::GotoSheet(int32_t index) {
 
 void TNeoSpreadsheet::ShowSheetFromItsStart(int32_t index) {
     FCurrentSheet = index;
-    FSelectedCol = 0;
-    FSelectedRow = 0;
-    FRangeAnchor = FRangeEnd = TCellPos{};
-    FTopRow = 0;
-    FLeftCol = 0;
+    ForgetGeometry(); // measured anew whenever a sheet is shown from its start
+    StartSheetView();
     ClampSelection();
     PublishSheetVariables();
 }

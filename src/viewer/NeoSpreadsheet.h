@@ -2,6 +2,7 @@
 
 #include "viewer/CellRange.h"
 #include "viewer/EditHistory.h"
+#include "viewer/SheetGeometry.h"
 #include "viewer/ViewerPorts.h"
 #include "workbook/XlsxWorkbook.h"
 
@@ -110,6 +111,9 @@ public:
     TRect ActionToolbarRect() const;
     TRect AddSheetButtonRect() const;
     TRect RibbonTabRect(int32_t position) const;
+    // The cells' part of the grid: right of the row numbers, below the column letters.
+    TRect CellsRect() const;
+    // Scrolls as little as needed for the cell to show whole, unless it lies in a frozen row or column.
     void ScrollIntoView(int32_t col, int32_t row);
     void Paint(TCanvas& canvas, const TRect& client);
 
@@ -155,7 +159,11 @@ protected:
     bool IsOnAddSheetButton(int32_t x, int32_t y) const;
     int32_t SheetTabAt(int32_t x, int32_t y) const;
     bool CellAt(int32_t x, int32_t y, int32_t& col, int32_t& row) const;
+    // Selects the cell (a merged area's first cell for any cell of the area).
     void SelectCell(int32_t col, int32_t row, bool scroll);
+    // Moves the selection by one shown row or column, past a merged area as a whole.
+    void MoveSelection(int32_t colStep, int32_t rowStep);
+    void PageRows(bool down);
     void FocusViewer();
 
     // The selected range (NeoSpreadsheetRanges.cpp): the active cell, FSelectedCol and FSelectedRow,
@@ -205,16 +213,20 @@ protected:
     // Runs a change of the workbook while a journal keeps what it changes; the step puts that back to
     // undo, and runs the change again to redo.
     void RunJournalled(const std::function<void(TNeoSpreadsheet&)>& change, size_t changeBytes = 0);
-    // Sets (or, with none, removes) a mark of every selected cell in one of the viewer's own maps.
-    template <typename T>
-    void MarkSelection(std::unordered_map<int64_t, T> TNeoSpreadsheet::*marks, std::optional<T> value);
+    // Runs a change of the given cells alone; the step puts them back to undo, and runs the change again
+    // to redo. No cells: the change may touch very many, and runs journalled.
+    void RunOnCells(const std::vector<TGridCell>& cells, const std::function<void(TNeoSpreadsheet&)>& change,
+                    size_t changeBytes = 0);
+    // Sets (or, with none, removes) the highlight of every selected cell.
+    void HighlightSelection(std::optional<TColor> color);
+    // The reader's formatting written into the style of every selected cell.
+    void FormatSelection(const TFormattingChange& change);
     // Sorts the rows of a sheet but the first by a column, as a step of the history.
     void SortRows(int32_t sheet, int32_t col, bool ascending);
     class TCellsStep;
     class TJournalStep;
     class TRowOrderStep;
-    template <typename T>
-    class TMarksStep;
+    class THighlightStep;
 
     // Commands of the sheet tabs, the action toolbar and the ribbon.
     void RunActionButton(int32_t button);
@@ -228,8 +240,10 @@ protected:
     void DrawMenuItem(TCanvas& canvas, const TMenuItemState& item);
     void ExecuteRibbonCommand(int32_t tab, int32_t index);
     bool HasSelection() const;
-    void ToggleFontStyle(std::unordered_map<int64_t, bool> TNeoSpreadsheet::*marks);
-    void SetCellAlignment(int32_t alignment);
+    // The reader's formatting of the selected cells, written into their styles in the workbook.
+    enum class TFontToggle { Bold, Italic, Underline };
+    void ToggleFontStyle(TFontToggle toggle);
+    void AlignSelection(THorizontalAlign alignment);
     void InsertRowAtSelection();
     void InsertColumnAtSelection();
     void DeleteSelectedRow();
@@ -259,22 +273,20 @@ protected:
     void PaintActionToolbar(TCanvas& canvas);
     void PaintSheetTabs(TCanvas& canvas);
     void PaintGrid(TCanvas& canvas);
-    struct TCellLook {
-        int32_t Alignment = 0;
-        TFontStyle Style;
-        std::optional<TColor> Highlight;
-        bool Header = false;
-        bool Selected = false;
-        TColor TextColor = RgbColor(0, 0, 0);
-        // A character repeated at FillAt in the text until the text fills the cell, or 0.
-        char16_t Fill = 0;
-        size_t FillAt = 0;
-    };
-    void PaintCell(TCanvas& canvas, const TRect& rect, const TCellLook& look, const std::u16string& text);
-    // The 2-pixel frame around the visible part of a selected range, and the status at the right of the
-    // tab strip.
-    void PaintRangeFrame(TCanvas& canvas, const TRect& frame);
+    // The status of the selected range at the right of the tab strip.
     void PaintSelectionStatus(TCanvas& canvas, const TRect& strip);
+
+    // Where the current sheet's rows and columns lie: made once for the sheet, its size, the zoom and
+    // the settings, and made anew after an edit that may move them (ForgetGeometry).
+    const TSheetGeometry& Geometry() const;
+    void ForgetGeometry() { FGeometry.reset(); }
+    TViewport Viewport() const { return TViewport(Geometry(), CellsRect(), FTopRow, FLeftCol); }
+    // The factor by which the zoom scales the sizes a workbook gives.
+    double ZoomFactor() const;
+    // The scroll position kept past the frozen rows and columns.
+    void ClampScroll();
+    // The scroll position and the grid lines a sheet starts with, as its author left them.
+    void StartSheetView();
 
     TViewerHost& FHost;
     TViewerWindows& FWindows;
@@ -314,6 +326,16 @@ protected:
     uint64_t FCellChanges = 0;
     int32_t FCellWidth = 96;
     int32_t FRowHeight = 22;
+    // Whether the settings gave the row height and the column width, which then replace the sheet's
+    // default sizes.
+    bool FRowHeightGiven = false;
+    bool FColumnWidthGiven = false;
+    // Zoom steps from 100%, each 10%, as far as the viewer's own column width goes (13 out, 15 in).
+    int32_t FZoomSteps = 0;
+    // The maximum digit width of the workbook's default font, which its column widths count in.
+    int32_t FMaxDigitWidth = 7;
+    mutable std::unique_ptr<TSheetGeometry> FGeometry;
+    mutable int32_t FGeometrySheet = -1, FGeometryRows = 0, FGeometryCols = 0;
     int32_t FToolbarHeight = 32;
     int32_t FSheetTabHeight = 30;
     bool FDraggingEdit = false;
@@ -326,10 +348,6 @@ protected:
     std::u16string FGridFontName = u"Segoe UI";
     int32_t FGridFontSize = 9;
     bool FShowGridLines = true;
-    std::unordered_map<int64_t, bool> FCellBold;
-    std::unordered_map<int64_t, bool> FCellItalic;
-    std::unordered_map<int64_t, bool> FCellUnderline;
-    std::unordered_map<int64_t, int32_t> FCellAlign; // 0 left, 1 right, 2 centre
     TWindowHandle FFindEdit = nullptr;
     TEditHistory FHistory;
 

@@ -22,13 +22,21 @@ void TNeoSpreadsheet::StartEditSelection() {
     if (!sheet || FEdit || !FWnd) return;
     FWorkbook->CheckEditable(FCurrentSheet); // a chart sheet has no cell to edit: say so
     if (FSelectedCol < 0 || FSelectedCol >= sheet->ColCount || FSelectedRow < 0 || FSelectedRow >= sheet->RowCount) return;
-    const TRect grid = GridRect();
-    const int32_t x = grid.Left + RowHeaderWidth + (FSelectedCol - FLeftCol) * FCellWidth;
-    const int32_t y = grid.Top + FRowHeight * (FSelectedRow - FTopRow + 1);
-    // A cell scrolled out to the left or above gets no box; one below or to the right does, outside the grid.
-    if (x + FCellWidth <= grid.Left + RowHeaderWidth || y + FRowHeight <= grid.Top + FRowHeight) return;
+    // The box covers the cell, or the merged area it is the first cell of.
+    const TSheetGeometry& geometry = Geometry();
+    const TGridArea* merge = geometry.MergeAt(FSelectedRow, FSelectedCol);
+    const TGridArea area = merge ? *merge : TGridArea{FSelectedRow, FSelectedCol, FSelectedRow, FSelectedCol};
+    const TViewport view = Viewport();
+    TRect box = view.AreaRect(area);
+    // Its pane's edges: a cell scrolled out to the left or above gets no box, an area partly out there
+    // is cut at the edge; one below or to the right gets its box, outside the grid.
+    const int32_t paneLeft = area.FirstCol < geometry.FrozenCols() ? view.Cells().Left : view.ScrolledLeft();
+    const int32_t paneTop = area.FirstRow < geometry.FrozenRows() ? view.Cells().Top : view.ScrolledTop();
+    if (box.Right <= paneLeft || box.Bottom <= paneTop) return;
+    box.Left = std::max(box.Left, paneLeft);
+    box.Top = std::max(box.Top, paneTop);
     const std::u16string text(sheet->Text(FSelectedRow, FSelectedCol));
-    const TWindowHandle edit = FWindows.CreateCellEditor(FWnd, TRect{x, y, x + FCellWidth, y + FRowHeight}, text);
+    const TWindowHandle edit = FWindows.CreateCellEditor(FWnd, box, text);
     if (!edit) return;
     FWindows.SelectText(edit, 0, -1);
     FWindows.SetFocus(edit);

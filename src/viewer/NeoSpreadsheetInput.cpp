@@ -52,22 +52,61 @@ int32_t TNeoSpreadsheet::RibbonTabAt(int32_t x, int32_t y) const {
 }
 
 bool TNeoSpreadsheet::CellAt(int32_t x, int32_t y, int32_t& col, int32_t& row) const {
-    const TRect grid = GridRect();
-    if (!grid.Contains(x, y) || x - grid.Left < RowHeaderWidth || y - grid.Top < FRowHeight) return false;
-    col = (x - grid.Left - RowHeaderWidth) / FCellWidth + FLeftCol;
-    row = (y - grid.Top - FRowHeight) / FRowHeight + FTopRow;
     const TXlsxSheet* sheet = CurrentSheet();
-    return sheet && col < sheet->ColCount && row < sheet->RowCount;
+    if (!sheet || !GridRect().Contains(x, y)) return false;
+    const TViewport view = Viewport();
+    if (!view.ColumnAt(x, col) || !view.RowAt(y, row)) return false;
+    return col < sheet->ColCount && row < sheet->RowCount;
 }
 
 void TNeoSpreadsheet::SelectCell(int32_t col, int32_t row, bool scroll) {
     const TXlsxSheet* sheet = CurrentSheet();
     if (!sheet || col < 0 || row < 0 || col >= sheet->ColCount || row >= sheet->RowCount) return;
+    if (const TGridArea* merge = Geometry().MergeAt(row, col)) {
+        col = merge->FirstCol;
+        row = merge->FirstRow;
+    }
     FSelectedCol = col;
     FSelectedRow = row;
     FRangeAnchor = FRangeEnd = TCellPos{col, row};
     if (scroll) ScrollIntoView(col, row);
     FocusViewer();
+    InvalidateAll();
+}
+
+void TNeoSpreadsheet::MoveSelection(int32_t colStep, int32_t rowStep) {
+    const TSheetGeometry& geometry = Geometry();
+    int32_t col = FSelectedCol;
+    int32_t row = FSelectedRow;
+    // Onwards from a merged area's last row or column, so that the area is passed as one cell.
+    if (const TGridArea* merge = geometry.MergeAt(row, col)) {
+        if (colStep > 0) col = merge->LastCol;
+        if (rowStep > 0) row = merge->LastRow;
+    }
+    const int32_t nextCol = colStep != 0 ? geometry.Cols().StepShown(col, colStep) : col;
+    const int32_t nextRow = rowStep != 0 ? geometry.Rows().StepShown(row, rowStep) : row;
+    // No shown row or column that way: the selection stays.
+    if ((colStep != 0 && nextCol == col) || (rowStep != 0 && nextRow == row)) return;
+    SelectCell(nextCol, nextRow, true);
+}
+
+void TNeoSpreadsheet::PageRows(bool down) {
+    if (!CurrentSheet()) return;
+    ClampScroll();
+    const TSheetGeometry& geometry = Geometry();
+    const TAxisSizes& rows = geometry.Rows();
+    const int32_t room = Viewport().ScrolledHeight();
+    int32_t top = 0;
+    if (down) {
+        // The row the page's bottom edge cuts, or the one after it, comes to the top. No upper limit:
+        // the view may pass the last row until an arrow key brings the selection back.
+        top = rows.IndexAt(rows.Start(FTopRow) + room);
+        if (top <= FTopRow) top = rows.StepShown(FTopRow, 1);
+    } else {
+        top = rows.FirstStartingAt(rows.Start(FTopRow) - room);
+        if (top >= FTopRow) top = rows.StepShown(FTopRow, -1);
+    }
+    FTopRow = std::max(top, geometry.FrozenRows());
     InvalidateAll();
 }
 
@@ -137,12 +176,16 @@ void TNeoSpreadsheet::OnRightButtonDown(int32_t x, int32_t y) {
 }
 
 void TNeoSpreadsheet::OnMouseWheel(uintptr_t wParam) {
-    // Whole notches only: a turn of less than a notch moves nothing and is not kept.
+    // Whole notches only: a turn of less than a notch moves nothing and is not kept. A notch is a row
+    // (a column with Shift), hidden ones passed over.
     const int32_t notches = int32_t(int16_t(uint16_t(wParam >> 16))) / WheelNotch;
+    const TSheetGeometry& geometry = Geometry();
     if (wParam & ShiftKeyFlag) {
-        FLeftCol = std::max(int32_t(0), FLeftCol - notches);
+        const int32_t frozen = geometry.FrozenCols();
+        FLeftCol = std::max(geometry.Cols().StepShown(std::max(FLeftCol, frozen), -notches), frozen);
     } else {
-        FTopRow = std::max(int32_t(0), FTopRow - notches);
+        const int32_t frozen = geometry.FrozenRows();
+        FTopRow = std::max(geometry.Rows().StepShown(std::max(FTopRow, frozen), -notches), frozen);
     }
     InvalidateAll();
 }
@@ -158,19 +201,12 @@ void TNeoSpreadsheet::OnKeyDown(uint32_t key) {
     case keys::F2:
         StartEditSelection();
         break;
-    case keys::PageUp:
-        FTopRow = std::max(int32_t(0), FTopRow - 10);
-        InvalidateAll();
-        break;
-    case keys::PageDown:
-        // No upper limit: the view may pass the last row until an arrow key brings the selection back.
-        FTopRow += 10;
-        InvalidateAll();
-        break;
-    case keys::Left: SelectCell(FSelectedCol - 1, FSelectedRow, true); break;
-    case keys::Up: SelectCell(FSelectedCol, FSelectedRow - 1, true); break;
-    case keys::Right: SelectCell(FSelectedCol + 1, FSelectedRow, true); break;
-    case keys::Down: SelectCell(FSelectedCol, FSelectedRow + 1, true); break;
+    case keys::PageUp: PageRows(false); break;
+    case keys::PageDown: PageRows(true); break;
+    case keys::Left: MoveSelection(-1, 0); break;
+    case keys::Up: MoveSelection(0, -1); break;
+    case keys::Right: MoveSelection(1, 0); break;
+    case keys::Down: MoveSelection(0, 1); break;
     case keys::Delete: ClearSelection(); break;
     default: break;
     }

@@ -1,17 +1,17 @@
-// Layout and painting of the viewer window: toolbar, action toolbar, sheet tabs, headers and cells.
+// Layout and painting of the viewer window: toolbar, action toolbar, sheet tabs, and the grid, which
+// GridPainter paints over the current sheet's geometry.
 #include "viewer/NeoSpreadsheet.h"
 
-#include "base/Numbers.h"
-#include "base/Text.h"
+#include "viewer/GridPainter.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tabulix {
 
 namespace {
 
 constexpr TColor White = RgbColor(255, 255, 255);
-constexpr TColor GridLine = RgbColor(200, 200, 200);
 constexpr TColor Separator = RgbColor(176, 176, 176);
 constexpr TColor DisabledText = RgbColor(160, 160, 160);
 constexpr TColor TabStrip = RgbColor(218, 218, 218);
@@ -20,21 +20,6 @@ constexpr TColor PlusSign = RgbColor(144, 144, 144);
 constexpr TColor Black = RgbColor(0, 0, 0);
 
 const std::u16string ActionButtonLabels[] = {u"< Prev", u"Next >", u"Edit", u"Highlight", u"Save"};
-
-// The most fill characters a cell repeats, whatever its width and font.
-constexpr int32_t MaxFillCharacters = 1000;
-
-// A text with its fill character repeated at its place as often as it fits in width, as spreadsheet
-// applications fill a cell ("$" at the left edge and the amount at the right under an accounting
-// format, a date too large to show as ####).
-std::u16string FilledToWidth(TCanvas& canvas, const std::u16string& text, char16_t fill, size_t at, int32_t width) {
-    const int32_t each = canvas.TextExtent(std::u16string(1, fill)).Width;
-    const int32_t room = width - canvas.TextExtent(text).Width;
-    if (each <= 0 || room < each) return text;
-    std::u16string filled = text;
-    filled.insert(std::min(at, filled.size()), size_t(std::min(room / each, MaxFillCharacters)), fill);
-    return filled;
-}
 
 } // namespace
 
@@ -107,16 +92,54 @@ TRect TNeoSpreadsheet::RibbonTabRect(int32_t position) const {
     return {left + 4, toolbar.Top + 4, left + RibbonTabWidth, toolbar.Top + 28};
 }
 
-void TNeoSpreadsheet::ScrollIntoView(int32_t col, int32_t row) {
+TRect TNeoSpreadsheet::CellsRect() const {
     const TRect grid = GridRect();
-    const int32_t columns = std::max(1, (grid.Width() - RowHeaderWidth) / FCellWidth);
-    const int32_t rows = std::max(1, (grid.Height() - FRowHeight) / FRowHeight);
-    if (col < FLeftCol) FLeftCol = col;
-    if (col >= FLeftCol + columns) FLeftCol = col - columns + 1;
-    if (row < FTopRow) FTopRow = row;
-    if (row >= FTopRow + rows) FTopRow = row - rows + 1;
+    return TRect{std::min(grid.Left + RowHeaderWidth, grid.Right), std::min(grid.Top + FRowHeight, grid.Bottom), grid.Right,
+                 grid.Bottom};
+}
+
+double TNeoSpreadsheet::ZoomFactor() const { return std::pow(1.1, FZoomSteps); }
+
+const TSheetGeometry& TNeoSpreadsheet::Geometry() const {
+    static const TSheetGeometry none;
+    const TXlsxSheet* sheet = CurrentSheet();
+    if (!sheet) return none;
+    if (!FGeometry || FGeometrySheet != FCurrentSheet || FGeometryRows != sheet->RowCount || FGeometryCols != sheet->ColCount) {
+        const TGeometrySizes sizes{FRowHeight, FCellWidth, FRowHeightGiven, FColumnWidthGiven, ZoomFactor(), FMaxDigitWidth};
+        FGeometry = std::make_unique<TSheetGeometry>(*sheet, sizes);
+        FGeometrySheet = FCurrentSheet;
+        FGeometryRows = sheet->RowCount;
+        FGeometryCols = sheet->ColCount;
+    }
+    return *FGeometry;
+}
+
+void TNeoSpreadsheet::ClampScroll() {
+    const TSheetGeometry& geometry = Geometry();
+    FTopRow = std::max(FTopRow, geometry.FrozenRows());
+    FLeftCol = std::max(FLeftCol, geometry.FrozenCols());
+}
+
+namespace {
+
+// The first index of a scrolled pane that shows index whole (or at least from its start), moving
+// the pane's first index as little as it can.
+int32_t FirstShowing(const TAxisSizes& axis, int32_t first, int32_t index, int32_t room) {
+    if (index < first) return index;
+    if (axis.Start(index + 1) - axis.Start(first) <= room) return first;
+    return std::min(index, axis.FirstStartingAt(axis.Start(index + 1) - room));
+}
+
+} // namespace
+
+void TNeoSpreadsheet::ScrollIntoView(int32_t col, int32_t row) {
     FLeftCol = std::max(FLeftCol, int32_t(0));
     FTopRow = std::max(FTopRow, int32_t(0));
+    ClampScroll();
+    const TSheetGeometry& geometry = Geometry();
+    const TViewport view = Viewport();
+    if (col >= geometry.FrozenCols()) FLeftCol = FirstShowing(geometry.Cols(), FLeftCol, col, view.ScrolledWidth());
+    if (row >= geometry.FrozenRows()) FTopRow = FirstShowing(geometry.Rows(), FTopRow, row, view.ScrolledHeight());
 }
 
 void TNeoSpreadsheet::Paint(TCanvas& canvas, const TRect& client) {
@@ -208,59 +231,11 @@ void TNeoSpreadsheet::PaintGrid(TCanvas& canvas) {
         canvas.TextClipped(grid, at, note, DisabledText, White);
         return;
     }
-    // The partly visible last column and row stop at the grid's edge, clear of a Right or Bottom toolbar.
-    canvas.SetClip(grid);
-    const int32_t lastCol = std::min(FLeftCol + (grid.Width() - RowHeaderWidth) / FCellWidth, sheet->ColCount - 1);
-    const int32_t lastRow = std::min(FTopRow + (grid.Height() - FRowHeight) / FRowHeight, sheet->RowCount - 1);
-    auto x = [&](int32_t k) { return grid.Left + RowHeaderWidth + (k - FLeftCol) * FCellWidth; };
-    auto y = [&](int32_t j) { return grid.Top + FRowHeight * (j - FTopRow + 1); };
-
-    TCellLook header;
-    header.Header = true;
-    PaintCell(canvas, TRect{grid.Left, grid.Top, grid.Left + RowHeaderWidth, grid.Top + FRowHeight}, header, u"");
-    for (int32_t k = FLeftCol; k <= lastCol; ++k) {
-        PaintCell(canvas, TRect{x(k), grid.Top, x(k) + FCellWidth, grid.Top + FRowHeight}, header, ColumnIndexToLetters(k));
-    }
-    // A single cell is drawn in the selection colour; in a range every cell but the active one is.
-    const TCellRange selection = SelectionRange();
-    const bool range = !selection.IsSingleCell();
-    for (int32_t j = FTopRow; j <= lastRow; ++j) {
-        PaintCell(canvas, TRect{grid.Left, y(j), grid.Left + RowHeaderWidth, y(j) + FRowHeight}, header,
-                  IntToText(int64_t(j) + 1));
-        for (int32_t k = FLeftCol; k <= lastCol; ++k) {
-            const int64_t key = CellKey(FCurrentSheet, j, k);
-            TCellLook look;
-            const bool active = k == FSelectedCol && j == FSelectedRow;
-            look.Selected = range ? selection.Contains(k, j) && !active : active;
-            if (const auto found = FHighlights.find(key); found != FHighlights.end()) look.Highlight = found->second;
-            look.Style = TFontStyle{FCellBold.count(key) > 0, FCellItalic.count(key) > 0, FCellUnderline.count(key) > 0};
-            if (const auto found = FCellAlign.find(key); found != FCellAlign.end()) look.Alignment = found->second;
-            const TShownText shown = FWorkbook->ShownText(FCurrentSheet, j, k);
-            look.TextColor = shown.Color.value_or(Black);
-            look.Fill = shown.Fill;
-            look.FillAt = shown.FillAt;
-            PaintCell(canvas, TRect{x(k), y(j), x(k) + FCellWidth, y(j) + FRowHeight}, look, shown.Text);
-        }
-    }
-    // The frame follows the range's edges where they are shown and runs on past the grid's where not.
-    if (range && selection.Right >= FLeftCol && selection.Bottom >= FTopRow && selection.Left <= lastCol &&
-        selection.Top <= lastRow) {
-        const int32_t left = selection.Left >= FLeftCol ? x(selection.Left) : grid.Left + RowHeaderWidth - 2;
-        const int32_t top = selection.Top >= FTopRow ? y(selection.Top) : grid.Top + FRowHeight - 2;
-        const int32_t right = selection.Right <= lastCol ? x(selection.Right) + FCellWidth : grid.Right + 2;
-        const int32_t bottom = selection.Bottom <= lastRow ? y(selection.Bottom) + FRowHeight : grid.Bottom + 2;
-        canvas.SetClip(TRect{grid.Left + RowHeaderWidth, grid.Top + FRowHeight, grid.Right, grid.Bottom});
-        PaintRangeFrame(canvas, TRect{left, top, right, bottom});
-    }
-    canvas.ClearClip();
-}
-
-void TNeoSpreadsheet::PaintRangeFrame(TCanvas& canvas, const TRect& frame) {
-    // A darker shade of the selection colour, two pixels wide, over the outer edges of the range's cells.
-    const TColor shade = RgbColor(uint8_t((FSelectionColor & 0xFF) * 2 / 5), uint8_t(((FSelectionColor >> 8) & 0xFF) * 2 / 5),
-                                  uint8_t(((FSelectionColor >> 16) & 0xFF) * 2 / 5));
-    canvas.OutlineRect(frame, shade);
-    canvas.OutlineRect(TRect{frame.Left + 1, frame.Top + 1, frame.Right - 1, frame.Bottom - 1}, shade);
+    // The partly shown last column and row stop at the grid's edge, clear of a Right or Bottom toolbar.
+    const TViewport view = Viewport();
+    const TGridLook look{FGridFontName, FGridFontSize, ZoomFactor(), FHeaderColor, FSelectionColor, FShowGridLines, FRowHeight};
+    const TGridScene scene{*FWorkbook, FCurrentSheet, Geometry(), view, grid, FSelectedRow, FSelectedCol, SelectionRange(), FHighlights};
+    PaintSheetGrid(canvas, scene, look);
 }
 
 void TNeoSpreadsheet::PaintSelectionStatus(TCanvas& canvas, const TRect& strip) {
@@ -274,28 +249,6 @@ void TNeoSpreadsheet::PaintSelectionStatus(TCanvas& canvas, const TRect& strip) 
     const TRect area{x - 6, strip.Top, strip.Right, strip.Bottom - 1};
     if (area.Width() <= 6) return;
     canvas.TextClipped(area, TPoint{x, y}, status, Black, TabStrip);
-}
-
-void TNeoSpreadsheet::PaintCell(TCanvas& canvas, const TRect& rect, const TCellLook& look, const std::u16string& text) {
-    TColor background = look.Header ? FHeaderColor : look.Highlight.value_or(White);
-    if (look.Selected) background = FSelectionColor;
-    canvas.FillRect(rect, background);
-    if (look.Header || look.Selected || look.Highlight || FShowGridLines) canvas.OutlineRect(rect, GridLine);
-    const TFontStyle style = look.Header ? TFontStyle{} : look.Style;
-    const bool styled = style.Bold || style.Italic || style.Underline;
-    if (styled) canvas.SetFont(FGridFontName, FGridFontSize, style);
-    const TRect inner{rect.Left + 4, rect.Top + 2, rect.Right - 4, rect.Bottom - 2};
-    std::u16string filled;
-    if (look.Fill) filled = FilledToWidth(canvas, text, look.Fill, look.FillAt, inner.Width());
-    const std::u16string& shown = look.Fill ? filled : text;
-    int32_t textX = rect.Left + 4;
-    if (!look.Header && look.Alignment == 1) {
-        textX = std::max(inner.Right - canvas.TextExtent(shown).Width, inner.Left);
-    } else if (!look.Header && look.Alignment == 2) {
-        textX = inner.Left + std::max(int32_t(0), (inner.Width() - canvas.TextExtent(shown).Width) / 2);
-    }
-    canvas.TextClipped(inner, TPoint{textX, rect.Top + 2}, shown, look.TextColor, background);
-    if (styled) canvas.SetFont(FGridFontName, FGridFontSize, TFontStyle{});
 }
 
 } // namespace tabulix

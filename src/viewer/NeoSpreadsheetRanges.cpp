@@ -17,7 +17,14 @@ TCellRange TNeoSpreadsheet::SelectionRange() const {
     const TCellRange range = TCellRange::Spanning(ClampedCell(FRangeAnchor, sheet->ColCount, sheet->RowCount),
                                                   ClampedCell(FRangeEnd, sheet->ColCount, sheet->RowCount));
     // A range that no longer holds the active cell (a row deleted under it, a cell chosen otherwise) is gone.
-    return range.Contains(FSelectedCol, FSelectedRow) ? range : single;
+    if (!range.Contains(FSelectedCol, FSelectedRow) || range.IsSingleCell()) return single;
+    // A range takes in whole every merged area it meets; one that is only the active cell's merged area
+    // is that cell.
+    const TSheetGeometry& geometry = Geometry();
+    const TGridArea area = geometry.CoveringMerges(TGridArea{range.Top, range.Left, range.Bottom, range.Right});
+    const TGridArea* merge = geometry.MergeAt(FSelectedRow, FSelectedCol);
+    if (merge && *merge == area) return single;
+    return TCellRange{area.FirstCol, area.FirstRow, area.LastCol, area.LastRow};
 }
 
 void TNeoSpreadsheet::ExtendSelection(TCellPos end, bool scroll) {
@@ -34,6 +41,10 @@ void TNeoSpreadsheet::SelectRange(TCellPos anchor, TCellPos end, TCellPos active
     FRangeEnd = end;
     FSelectedCol = active.Col;
     FSelectedRow = active.Row;
+    if (const TGridArea* merge = Geometry().MergeAt(active.Row, active.Col)) {
+        FSelectedCol = merge->FirstCol;
+        FSelectedRow = merge->FirstRow;
+    }
     InvalidateAll();
 }
 
@@ -41,15 +52,36 @@ bool TNeoSpreadsheet::ExtendSelectionByKey(uint32_t key, bool control) {
     const TXlsxSheet* sheet = CurrentSheet();
     if (!sheet) return false;
     TCellPos end = SelectionRange().IsSingleCell() ? TCellPos{FSelectedCol, FSelectedRow} : FRangeEnd;
+    const TSheetGeometry& geometry = Geometry();
+    // By one shown row or column, past a merged area as a whole.
+    const auto step = [&](int32_t colStep, int32_t rowStep) {
+        if (const TGridArea* merge = geometry.MergeAt(end.Row, end.Col)) {
+            if (colStep != 0) end.Col = colStep > 0 ? merge->LastCol : merge->FirstCol;
+            if (rowStep != 0) end.Row = rowStep > 0 ? merge->LastRow : merge->FirstRow;
+        }
+        if (colStep != 0) end.Col = geometry.Cols().StepShown(end.Col, colStep);
+        if (rowStep != 0) end.Row = geometry.Rows().StepShown(end.Row, rowStep);
+    };
+    // By as many rows as the scrolled part shows.
+    const auto page = [&](bool down) {
+        const TAxisSizes& rows = geometry.Rows();
+        const int64_t room = Viewport().ScrolledHeight();
+        const int32_t row = down ? rows.IndexAt(rows.Start(end.Row) + room) : rows.FirstStartingAt(rows.Start(end.Row) - room);
+        if (down ? row > end.Row : row < end.Row) {
+            end.Row = row;
+        } else {
+            step(0, down ? 1 : -1);
+        }
+    };
     const int32_t lastCol = sheet->ColCount - 1;
     const int32_t lastRow = sheet->RowCount - 1;
     switch (key) {
-    case keys::Left: --end.Col; break;
-    case keys::Right: ++end.Col; break;
-    case keys::Up: --end.Row; break;
-    case keys::Down: ++end.Row; break;
-    case keys::PageUp: end.Row -= 10; break;
-    case keys::PageDown: end.Row += 10; break;
+    case keys::Left: step(-1, 0); break;
+    case keys::Right: step(1, 0); break;
+    case keys::Up: step(0, -1); break;
+    case keys::Down: step(0, 1); break;
+    case keys::PageUp: page(false); break;
+    case keys::PageDown: page(true); break;
     case keys::Home: end = control ? TCellPos{0, 0} : TCellPos{0, end.Row}; break;
     case keys::End: end = control ? TCellPos{lastCol, lastRow} : TCellPos{lastCol, end.Row}; break;
     default: return false;
@@ -66,34 +98,37 @@ void TNeoSpreadsheet::SelectWholeSheet() {
 
 bool TNeoSpreadsheet::SelectByHeader(int32_t x, int32_t y, bool extend) {
     const TXlsxSheet* sheet = CurrentSheet();
-    const TRect grid = GridRect();
-    if (!sheet || !grid.Contains(x, y) || sheet->ColCount <= 0 || sheet->RowCount <= 0) return false;
+    if (!sheet || !GridRect().Contains(x, y) || sheet->ColCount <= 0 || sheet->RowCount <= 0) return false;
     // The header bands: the column letters along the top, the row numbers down the left.
-    const int32_t cellsLeft = grid.Left + RowHeaderWidth;
-    const int32_t cellsTop = grid.Top + FRowHeight;
-    const bool onLetters = y < cellsTop;
-    const bool onNumbers = x < cellsLeft;
+    const TRect cells = CellsRect();
+    const bool onLetters = y < cells.Top;
+    const bool onNumbers = x < cells.Left;
     if (!onLetters && !onNumbers) return false;
     if (onLetters && onNumbers) {
         SelectWholeSheet();
         return true;
     }
+    // The active cell of a column chosen is its first row shown, of a row its first column shown; past
+    // the sheet's last column or row a click selects nothing.
+    const TViewport view = Viewport();
     int32_t col = 0;
     int32_t row = 0;
-    // The column under the letters is the one of the first row shown, the row beside a number the one of
-    // the first column shown; past the sheet's last column or row a click selects nothing.
-    if (!(onLetters ? CellAt(x, cellsTop, col, row) : CellAt(cellsLeft, y, col, row))) return true;
-    const TCellPos start = SelectionRange().IsSingleCell() ? TCellPos{FSelectedCol, FSelectedRow} : FRangeAnchor;
+    if (!(onLetters ? view.ColumnAt(x, col) && view.RowAt(cells.Top, row) : view.ColumnAt(cells.Left, col) && view.RowAt(y, row))) {
+        return true;
+    }
+    if (col >= sheet->ColCount || row >= sheet->RowCount) return true;
+    const TCellPos active{FSelectedCol, FSelectedRow};
+    const TCellPos start = SelectionRange().IsSingleCell() ? active : FRangeAnchor;
     const int32_t lastCol = sheet->ColCount - 1;
     const int32_t lastRow = sheet->RowCount - 1;
     if (onLetters) {
         if (extend) {
-            SelectRange(TCellPos{start.Col, 0}, TCellPos{col, lastRow}, TCellPos{FSelectedCol, FSelectedRow});
+            SelectRange(TCellPos{start.Col, 0}, TCellPos{col, lastRow}, active);
         } else {
             SelectRange(TCellPos{col, 0}, TCellPos{col, lastRow}, TCellPos{col, row});
         }
     } else if (extend) {
-        SelectRange(TCellPos{0, start.Row}, TCellPos{lastCol, row}, TCellPos{FSelectedCol, FSelectedRow});
+        SelectRange(TCellPos{0, start.Row}, TCellPos{lastCol, row}, active);
     } else {
         SelectRange(TCellPos{0, row}, TCellPos{lastCol, row}, TCellPos{col, row});
     }
@@ -102,20 +137,15 @@ bool TNeoSpreadsheet::SelectByHeader(int32_t x, int32_t y, bool extend) {
 
 TCellPos TNeoSpreadsheet::CellNearest(int32_t x, int32_t y) const {
     const TXlsxSheet* sheet = CurrentSheet();
-    if (!sheet) return TCellPos{};
-    const TRect grid = GridRect();
-    const int32_t cellsLeft = grid.Left + RowHeaderWidth;
-    const int32_t cellsTop = grid.Top + FRowHeight;
-    x = std::clamp(x, cellsLeft, std::max(cellsLeft, grid.Right - 1));
-    y = std::clamp(y, cellsTop, std::max(cellsTop, grid.Bottom - 1));
+    const TRect cells = CellsRect();
+    if (!sheet || cells.Width() <= 0 || cells.Height() <= 0) return TCellPos{FSelectedCol, FSelectedRow};
+    // A point beyond the cells is taken to their edge; one beyond the sheet's last column or row to it.
+    const TViewport view = Viewport();
     int32_t col = 0;
     int32_t row = 0;
-    if (CellAt(x, y, col, row)) return TCellPos{col, row};
-    // Beyond the sheet's last column or row: that column or row, and the other under the pointer.
-    TCellPos nearest{sheet->ColCount - 1, sheet->RowCount - 1};
-    if (CellAt(x, cellsTop, col, row)) nearest.Col = col;
-    if (CellAt(cellsLeft, y, col, row)) nearest.Row = row;
-    return ClampedCell(nearest, sheet->ColCount, sheet->RowCount);
+    view.ColumnAt(std::clamp(x, cells.Left, cells.Right - 1), col);
+    view.RowAt(std::clamp(y, cells.Top, cells.Bottom - 1), row);
+    return ClampedCell(TCellPos{col, row}, sheet->ColCount, sheet->RowCount);
 }
 
 void TNeoSpreadsheet::StartDragSelection() {
@@ -133,24 +163,24 @@ void TNeoSpreadsheet::OnMouseMove(int32_t x, int32_t y) {
 void TNeoSpreadsheet::DragSelectionTo(int32_t x, int32_t y) {
     const TXlsxSheet* sheet = CurrentSheet();
     if (!sheet || !FWnd) return;
-    // Beyond an edge of the cells the view moves a row or a column towards the pointer, now and then
-    // again on the timer for as long as the pointer stays there.
-    const TRect grid = GridRect();
-    bool beyond = false;
-    if (x < grid.Left + RowHeaderWidth && FLeftCol > 0) {
-        --FLeftCol;
-        beyond = true;
-    } else if (x >= grid.Right && FLeftCol < sheet->ColCount - 1) {
-        ++FLeftCol;
-        beyond = true;
+    // Beyond an edge of the cells the scrolled part moves a shown row or column towards the pointer,
+    // now and then again on the timer for as long as the pointer stays there.
+    ClampScroll();
+    const TSheetGeometry& geometry = Geometry();
+    const TRect cells = CellsRect();
+    const int32_t leftCol = FLeftCol;
+    const int32_t topRow = FTopRow;
+    if (x < cells.Left) {
+        FLeftCol = std::max(geometry.Cols().StepShown(FLeftCol, -1), geometry.FrozenCols());
+    } else if (x >= cells.Right && FLeftCol < sheet->ColCount - 1) {
+        FLeftCol = geometry.Cols().StepShown(FLeftCol, 1);
     }
-    if (y < grid.Top + FRowHeight && FTopRow > 0) {
-        --FTopRow;
-        beyond = true;
-    } else if (y >= grid.Bottom && FTopRow < sheet->RowCount - 1) {
-        ++FTopRow;
-        beyond = true;
+    if (y < cells.Top) {
+        FTopRow = std::max(geometry.Rows().StepShown(FTopRow, -1), geometry.FrozenRows());
+    } else if (y >= cells.Bottom && FTopRow < sheet->RowCount - 1) {
+        FTopRow = geometry.Rows().StepShown(FTopRow, 1);
     }
+    const bool beyond = FLeftCol != leftCol || FTopRow != topRow;
     if (beyond != FDragScrolling) {
         FDragScrolling = beyond;
         if (beyond) {
@@ -173,6 +203,7 @@ void TNeoSpreadsheet::EndDragSelection() {
 
 void TNeoSpreadsheet::CellsChanged() {
     ++FCellChanges;
+    ForgetGeometry(); // an edit may have moved the rows' sizes and the merged areas, or the sheet shown
     InvalidateAll();
 }
 

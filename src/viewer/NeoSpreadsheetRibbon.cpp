@@ -237,12 +237,12 @@ void TNeoSpreadsheet::ExecuteRibbonCommand(int32_t tab, int32_t index) {
     case TCommand::Open: OpenWorkbookDialog(); break;
     case TCommand::Save: SaveWorkbook(u""); break;
     case TCommand::SaveAs: SaveAsDialog(); break;
-    case TCommand::Bold: ToggleFontStyle(&TNeoSpreadsheet::FCellBold); break;
-    case TCommand::Italic: ToggleFontStyle(&TNeoSpreadsheet::FCellItalic); break;
-    case TCommand::Underline: ToggleFontStyle(&TNeoSpreadsheet::FCellUnderline); break;
-    case TCommand::AlignLeft: SetCellAlignment(0); break;
-    case TCommand::AlignCenter: SetCellAlignment(2); break;
-    case TCommand::AlignRight: SetCellAlignment(1); break;
+    case TCommand::Bold: ToggleFontStyle(TFontToggle::Bold); break;
+    case TCommand::Italic: ToggleFontStyle(TFontToggle::Italic); break;
+    case TCommand::Underline: ToggleFontStyle(TFontToggle::Underline); break;
+    case TCommand::AlignLeft: AlignSelection(THorizontalAlign::Left); break;
+    case TCommand::AlignCenter: AlignSelection(THorizontalAlign::Center); break;
+    case TCommand::AlignRight: AlignSelection(THorizontalAlign::Right); break;
     case TCommand::InsertRow: InsertRowAtSelection(); break;
     case TCommand::InsertColumn: InsertColumnAtSelection(); break;
     case TCommand::DeleteRow: DeleteSelectedRow(); break;

@@ -1,7 +1,7 @@
 // Undo and redo: the steps the reader's changes leave in the history, and taking them back and making
-// them again. Values written into cells keep the cells as they were; the viewer's own marks (highlights,
-// font styles, alignments) keep their marks as they were; every other change of the workbook keeps,
-// through the workbook's journal, the parts and grids it changed.
+// them again. Values and formatting written into some cells keep those cells as they were; highlights,
+// the viewer's own marks, keep the marks as they were; every other change of the workbook, and one of
+// very many cells, keeps through the workbook's journal the parts and grids it changed.
 #include "viewer/NeoSpreadsheet.h"
 
 #include "base/Error.h"
@@ -20,12 +20,13 @@ size_t WritesBytes(const TWrites& writes) {
 
 } // namespace
 
-// Values written into cells: the cells as they were, and the values to write again.
+// A change of some cells alone (values written, formatting): the cells as they were, and the change to
+// run again.
 class TNeoSpreadsheet::TCellsStep final : public TEditStep {
 public:
-    TCellsStep(const TPlace& place, TCellImages before, std::vector<TCellWrite> writes)
-        : FPlace(place), FBefore(std::move(before)), FWrites(std::move(writes)),
-          FBytes(sizeof(*this) + FBefore.Bytes() + WritesBytes(FWrites)) {}
+    TCellsStep(const TPlace& place, TCellImages before, std::function<void(TNeoSpreadsheet&)> change, size_t changeBytes)
+        : FPlace(place), FBefore(std::move(before)), FChange(std::move(change)),
+          FBytes(sizeof(*this) + FBefore.Bytes() + changeBytes) {}
 
     void Undo(TNeoSpreadsheet& viewer) override {
         viewer.FWorkbook->RestoreCells(FPlace.Sheet, FBefore);
@@ -33,14 +34,15 @@ public:
     }
     void Redo(TNeoSpreadsheet& viewer) override {
         viewer.ShowPlace(FPlace);
-        viewer.WriteCellsUnrecorded(FWrites);
+        FChange(viewer);
+        viewer.CellsChanged();
     }
     size_t Bytes() const override { return FBytes; }
 
 private:
     TPlace FPlace;
     TCellImages FBefore;
-    std::vector<TCellWrite> FWrites;
+    std::function<void(TNeoSpreadsheet&)> FChange;
     size_t FBytes;
 };
 
@@ -93,42 +95,37 @@ private:
     std::vector<int32_t> FOrder;
 };
 
-// A mark of the viewer's own set on or taken off the selected cells: each cell's mark as it was.
-template <typename T>
-class TNeoSpreadsheet::TMarksStep final : public TEditStep {
+// Highlights set on or taken off the selected cells: each cell's highlight as it was.
+class TNeoSpreadsheet::THighlightStep final : public TEditStep {
 public:
-    TMarksStep(const TPlace& place, std::unordered_map<int64_t, T> TNeoSpreadsheet::*marks, std::optional<T> value)
-        : FPlace(place), FMarks(marks), FValue(value) {}
+    THighlightStep(const TPlace& place, std::optional<TColor> color) : FPlace(place), FColor(color) {}
 
-    void Keep(int64_t key, const std::unordered_map<int64_t, T>& marks) {
-        const auto found = marks.find(key);
-        FBefore.emplace_back(key, found == marks.end() ? std::nullopt : std::optional<T>(found->second));
+    void Keep(int64_t key, const std::unordered_map<int64_t, TColor>& highlights) {
+        const auto found = highlights.find(key);
+        FBefore.emplace_back(key, found == highlights.end() ? std::nullopt : std::optional<TColor>(found->second));
     }
     void Undo(TNeoSpreadsheet& viewer) override {
-        std::unordered_map<int64_t, T>& marks = viewer.*FMarks;
-        for (const auto& [key, value] : FBefore) Set(marks, key, value);
+        for (const auto& [key, color] : FBefore) Set(viewer.FHighlights, key, color);
         viewer.ShowPlace(FPlace);
     }
     void Redo(TNeoSpreadsheet& viewer) override {
-        std::unordered_map<int64_t, T>& marks = viewer.*FMarks;
-        for (const auto& kept : FBefore) Set(marks, kept.first, FValue);
+        for (const auto& kept : FBefore) Set(viewer.FHighlights, kept.first, FColor);
         viewer.ShowPlace(FPlace);
     }
     size_t Bytes() const override { return sizeof(*this) + FBefore.capacity() * sizeof(FBefore[0]); }
 
-    static void Set(std::unordered_map<int64_t, T>& marks, int64_t key, const std::optional<T>& value) {
-        if (value) {
-            marks[key] = *value;
+    static void Set(std::unordered_map<int64_t, TColor>& highlights, int64_t key, const std::optional<TColor>& color) {
+        if (color) {
+            highlights[key] = *color;
         } else {
-            marks.erase(key);
+            highlights.erase(key);
         }
     }
 
 private:
     TPlace FPlace;
-    std::unordered_map<int64_t, T> TNeoSpreadsheet::*FMarks;
-    std::optional<T> FValue;
-    std::vector<std::pair<int64_t, std::optional<T>>> FBefore;
+    std::optional<TColor> FColor;
+    std::vector<std::pair<int64_t, std::optional<TColor>>> FBefore;
 };
 
 TNeoSpreadsheet::TPlace TNeoSpreadsheet::CurrentPlace() const {
@@ -153,29 +150,54 @@ void TNeoSpreadsheet::ShowPlace(const TPlace& place) {
 }
 
 void TNeoSpreadsheet::WriteCells(const std::vector<TCellWrite>& writes) {
-    // Very many cells are kept more cheaply as the sheet's part and grid than one by one.
-    if (writes.size() > MaxCellsKeptOneByOne) {
-        RunJournalled([writes](TNeoSpreadsheet& viewer) { viewer.WriteCellsUnrecorded(writes); }, WritesBytes(writes));
-        return;
-    }
     std::vector<TGridCell> cells;
-    cells.reserve(writes.size());
-    for (const TCellWrite& write : writes) cells.push_back(TGridCell{write.Row, write.Col});
-    TCellImages before = FWorkbook->CaptureCells(FCurrentSheet, cells);
-    if (before.SharedFormula) {
-        // Other cells of a shared formula change with these: the journal keeps the whole sheet.
-        RunJournalled([writes](TNeoSpreadsheet& viewer) { viewer.WriteCellsUnrecorded(writes); }, WritesBytes(writes));
-        return;
+    // Very many cells are kept more cheaply as the sheet's part and grid than one by one.
+    if (writes.size() <= MaxCellsKeptOneByOne) {
+        cells.reserve(writes.size());
+        for (const TCellWrite& write : writes) cells.push_back(TGridCell{write.Row, write.Col});
     }
+    RunOnCells(cells, [writes](TNeoSpreadsheet& viewer) { viewer.WriteCellsUnrecorded(writes); }, WritesBytes(writes));
+}
+
+void TNeoSpreadsheet::FormatSelection(const TFormattingChange& change) {
+    FWorkbook->CheckEditable(FCurrentSheet);
+    const int32_t sheet = FCurrentSheet;
+    const TCellRange range = SelectionRange();
+    std::vector<TGridCell> cells;
+    if (range.CellCount() <= int64_t(MaxCellsKeptOneByOne)) {
+        cells.reserve(size_t(range.CellCount()));
+        for (int32_t row = range.Top; row <= range.Bottom; ++row) {
+            for (int32_t col = range.Left; col <= range.Right; ++col) cells.push_back(TGridCell{row, col});
+        }
+    }
+    RunOnCells(cells, [sheet, range, change](TNeoSpreadsheet& viewer) {
+        try {
+            for (int32_t row = range.Top; row <= range.Bottom; ++row) {
+                for (int32_t col = range.Left; col <= range.Right; ++col) viewer.FWorkbook->SetCellFormatting(sheet, row, col, change);
+            }
+        } catch (...) {
+            viewer.CellsChanged(); // the cells formatted before the failure stay so
+            throw;
+        }
+        viewer.CellsChanged();
+    });
+}
+
+void TNeoSpreadsheet::RunOnCells(const std::vector<TGridCell>& cells, const std::function<void(TNeoSpreadsheet&)>& change,
+                                 size_t changeBytes) {
+    if (cells.empty()) return RunJournalled(change, changeBytes);
+    TCellImages before = FWorkbook->CaptureCells(FCurrentSheet, cells);
+    // Other cells of a shared formula change with these: the journal keeps the whole sheet.
+    if (before.SharedFormula) return RunJournalled(change, changeBytes);
     const TPlace place = CurrentPlace();
-    // Cells written before a failure stay written, and the step takes them back like the others.
+    // Cells changed before a failure stay changed, and the step takes them back like the others.
     try {
-        WriteCellsUnrecorded(writes);
+        change(*this);
     } catch (...) {
-        FHistory.Add(std::make_unique<TCellsStep>(place, std::move(before), writes));
+        FHistory.Add(std::make_unique<TCellsStep>(place, std::move(before), change, sizeof(change) + changeBytes));
         throw;
     }
-    FHistory.Add(std::make_unique<TCellsStep>(place, std::move(before), writes));
+    FHistory.Add(std::make_unique<TCellsStep>(place, std::move(before), change, sizeof(change) + changeBytes));
 }
 
 void TNeoSpreadsheet::RunJournalled(const std::function<void(TNeoSpreadsheet&)>& change, size_t changeBytes) {
@@ -209,24 +231,19 @@ void TNeoSpreadsheet::SortRows(int32_t sheet, int32_t col, bool ascending) {
     FHistory.Add(std::make_unique<TRowOrderStep>(place, std::move(order)));
 }
 
-template <typename T>
-void TNeoSpreadsheet::MarkSelection(std::unordered_map<int64_t, T> TNeoSpreadsheet::*marks, std::optional<T> value) {
-    auto step = std::make_unique<TMarksStep<T>>(CurrentPlace(), marks, value);
+void TNeoSpreadsheet::HighlightSelection(std::optional<TColor> color) {
+    auto step = std::make_unique<THighlightStep>(CurrentPlace(), color);
     const TCellRange range = SelectionRange();
     for (int32_t row = range.Top; row <= range.Bottom; ++row) {
         for (int32_t col = range.Left; col <= range.Right; ++col) {
             const int64_t key = CellKey(FCurrentSheet, row, col);
-            step->Keep(key, this->*marks);
-            TMarksStep<T>::Set(this->*marks, key, value);
+            step->Keep(key, FHighlights);
+            THighlightStep::Set(FHighlights, key, color);
         }
     }
     FHistory.Add(std::move(step));
     InvalidateAll();
 }
-
-template void TNeoSpreadsheet::MarkSelection(std::unordered_map<int64_t, TColor> TNeoSpreadsheet::*, std::optional<TColor>);
-template void TNeoSpreadsheet::MarkSelection(std::unordered_map<int64_t, bool> TNeoSpreadsheet::*, std::optional<bool>);
-template void TNeoSpreadsheet::MarkSelection(std::unordered_map<int64_t, int32_t> TNeoSpreadsheet::*, std::optional<int32_t>);
 
 void TNeoSpreadsheet::Undo() {
     TEditStep* step = FHistory.NextUndo();

@@ -51,13 +51,16 @@ struct TFontStyle {
     bool Bold = false;
     bool Italic = false;
     bool Underline = false;
+    bool Strike = false;
+    bool operator==(const TFontStyle& other) const = default;
 };
 
 // The drawing surface of one paint.
 class TCanvas {
 public:
     virtual ~TCanvas() = default;
-    virtual void SetFont(const std::u16string& face, int32_t pointSize, TFontStyle style) = 0;
+    // A font by its face and its size in points (a face the system lacks is replaced as the system does).
+    virtual void SetFont(const std::u16string& face, double pointSize, TFontStyle style) = 0;
     // The platform's default dialog font, in the given style (menu items are drawn in it).
     virtual void SetDialogFont(TFontStyle style) = 0;
     virtual void FillRect(const TRect& rect, TColor color) = 0;
@@ -65,6 +68,9 @@ public:
     virtual void OutlineRect(const TRect& rect, TColor color) = 0;
     // From the first point to the second; the end point is not drawn.
     virtual void Line(TPoint from, TPoint to, TColor color) = 0;
+    // A 1-pixel line of dashes: dash pixels drawn, gap pixels left, from the first point on; the end
+    // point is not drawn.
+    virtual void PatternLine(TPoint from, TPoint to, TColor color, int32_t dash, int32_t gap) = 0;
     // Lines through the points in order, 1 pixel wide; the last point is not drawn.
     virtual void Polyline(const std::vector<TPoint>& points, TColor color) = 0;
     // A 1-pixel ellipse inside the rectangle, nothing filled.
@@ -73,6 +79,8 @@ public:
     virtual void Text(TPoint at, const std::u16string& text, std::optional<TColor> color, TColor background) = 0;
     // Text on its background colour, cut to the clip rectangle.
     virtual void TextClipped(const TRect& clip, TPoint at, const std::u16string& text, TColor color, TColor background) = 0;
+    // Text over what is drawn already (no background), cut to the clip rectangle.
+    virtual void TextOver(const TRect& clip, TPoint at, const std::u16string& text, TColor color) = 0;
     virtual TSize TextExtent(const std::u16string& text) = 0;
     // Everything drawn until ClearClip stays inside the rectangle.
     virtual void SetClip(const TRect& rect) = 0;
@@ -146,6 +154,9 @@ public:
     // Paints the window: what paint draws goes to an off-screen picture copied to the window at once.
     virtual void PaintWindow(TWindowHandle window, const std::function<void(TCanvas&, const TRect& client)>& paint) = 0;
     virtual intptr_t DefaultProcessing(TWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+    // The widest of the digits 0 to 9 in pixels, in the font of that face and size at 96 dots an inch;
+    // none when the system has no font of that face.
+    virtual std::optional<int32_t> MaxDigitWidth(const std::u16string& face, double pointSize) = 0;
 
     // Keyboard focus.
     virtual void SetFocus(TWindowHandle window) = 0;

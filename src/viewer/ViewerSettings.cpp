@@ -77,11 +77,18 @@ void TNeoSpreadsheet::ApplySettings(const std::u16string& settings) noexcept {
             } else if (SameTextAscii(key, u"FontSize")) {
                 if (const auto size = ReadSizeSetting(value, 6, 36)) FGridFontSize = *size;
             } else if (SameTextAscii(key, u"RowHeight")) {
-                if (const auto height = ReadSizeSetting(value, 14, 80)) FRowHeight = *height;
+                if (const auto height = ReadSizeSetting(value, 14, 80)) {
+                    FRowHeight = *height;
+                    FRowHeightGiven = true;
+                }
             } else if (SameTextAscii(key, u"ColumnWidth")) {
-                if (const auto width = ReadSizeSetting(value, 30, 400)) FCellWidth = *width;
+                if (const auto width = ReadSizeSetting(value, 30, 400)) {
+                    FCellWidth = *width;
+                    FColumnWidthGiven = true;
+                }
             }
         }
+        ForgetGeometry();
         InvalidateAll();
     } catch (...) {
         // Only running out of memory can get here; the settings applied so far stay.

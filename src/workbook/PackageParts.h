@@ -12,6 +12,7 @@ inline const std::u16string SharedStrings = u"xl/sharedStrings.xml";
 inline const std::u16string Styles = u"xl/styles.xml";
 inline const std::u16string ContentTypes = u"[Content_Types].xml";
 inline const std::u16string CalcChain = u"xl/calcChain.xml";
+inline const std::u16string Theme = u"xl/theme/theme1.xml";
 
 } // namespace tabulix::parts
 

@@ -14,8 +14,10 @@
 #include "workbook/FormulaCells.h"
 #include "workbook/FormulaReferences.h"
 #include "workbook/SheetDataPositions.h"
+#include "workbook/SheetLayoutXml.h"
 #include "workbook/XlsxEditIndex.h"
 #include "workbook/XlsxReferenceEdit.h"
+#include "workbook/XlsxSheetDataEdit.h"
 #include "workbook/XmlHelpers.h"
 
 #include <algorithm>
@@ -127,40 +129,36 @@ TCellKind TypedValueKind(const std::u16string& text) {
 
 } // namespace
 
-// A sheet's sheetData opened for one edit. A part that the edit opens is kept open, to be written by
-// saving, only once the edit is done: an edit that fails, in opening the part or later, leaves such a
-// part as it was read.
-class TXlsxWorkbook::TSheetDataEdit {
-public:
-    TSheetDataEdit(TXlsxWorkbook& workbook, const TXlsxSheet& sheet) : FWorkbook(workbook), FPartName(sheet.PartName) {
-        pugi::xml_document* document = sheet.PartName.empty() ? nullptr : workbook.PartForChange(sheet.PartName, FScratch);
-        const pugi::xml_node root = document ? RootElement(*document) : pugi::xml_node();
-        if (!root) {
-            throw TTabulixError(FormatMessageText(u"The sheet \"%s\" cannot be edited: the workbook has no worksheet part for it.",
-                                                  {sheet.Name}));
-        }
-        FSheetData = FirstChildNamed(root, "sheetData");
-        if (!FSheetData) FSheetData = AddSheetData(root);
+TXlsxWorkbook::TSheetDataEdit::TSheetDataEdit(TXlsxWorkbook& workbook, const TXlsxSheet& sheet)
+    : FWorkbook(workbook), FPartName(sheet.PartName) {
+    pugi::xml_document* document = sheet.PartName.empty() ? nullptr : workbook.PartForChange(sheet.PartName, FScratch);
+    const pugi::xml_node root = document ? RootElement(*document) : pugi::xml_node();
+    if (!root) {
+        throw TTabulixError(FormatMessageText(u"The sheet \"%s\" cannot be edited: the workbook has no worksheet part for it.",
+                                              {sheet.Name}));
     }
-    TSheetDataEdit(const TSheetDataEdit&) = delete;
-    TSheetDataEdit& operator=(const TSheetDataEdit&) = delete;
-    ~TSheetDataEdit() {
-        if (FScratch && FWorkbook.FEditIndex && FWorkbook.FEditIndex->SheetData.root() == FScratch->root()) {
-            FWorkbook.FEditIndex.reset(); // it knew a part that goes unchanged
-        }
+    FSheetData = FirstChildNamed(root, "sheetData");
+    if (!FSheetData) FSheetData = AddSheetData(root);
+}
+
+TXlsxWorkbook::TSheetDataEdit::~TSheetDataEdit() {
+    if (FScratch && FWorkbook.FEditIndex && FWorkbook.FEditIndex->SheetData.root() == FScratch->root()) {
+        FWorkbook.FEditIndex.reset(); // it knew a part that goes unchanged
     }
+}
 
-    pugi::xml_node SheetData() const { return FSheetData; }
-    TSheetDataIndex& Index() { return FWorkbook.EditIndex(FSheetData); }
-    // The XML side is done: a part that the edit opened is kept. The grid changes after this.
-    void Done() { FWorkbook.KeepOpened(FPartName, FScratch); }
+TSheetDataIndex& TXlsxWorkbook::TSheetDataEdit::Index() { return FWorkbook.EditIndex(FSheetData); }
 
-private:
-    TXlsxWorkbook& FWorkbook;
-    std::u16string FPartName;
-    std::unique_ptr<pugi::xml_document> FScratch;
-    pugi::xml_node FSheetData;
-};
+void TXlsxWorkbook::TSheetDataEdit::Done() { FWorkbook.KeepOpened(FPartName, FScratch); }
+
+void TXlsxWorkbook::TSheetDataEdit::DoneMovingLayout(TXlsxSheet& sheet) {
+    // Rows and columns that edits add beyond the load limit are shown too.
+    const TLayoutReach reach{std::max<int64_t>(MaxLoadedRows, int64_t(sheet.RowCount) + 1),
+                             std::max<int64_t>(MaxLoadedCols, int64_t(sheet.ColCount) + 1)};
+    TSheetLayout layout = ReadSheetLayout(Worksheet(), reach);
+    Done();
+    sheet.Layout = std::move(layout);
+}
 
 void TXlsxWorkbook::CheckEditable(int32_t sheetIndex) const {
     if (!IsSheetIndex(sheetIndex) || Sheet(sheetIndex).IsWorksheet) return;
@@ -517,17 +515,18 @@ private:
 };
 
 // Moves the sheet's cells and everything that refers to them: the sheet's formulas while the cells
-// still stand where they stood, the cells, then the rest of the package; the parts are kept once all
-// of it is done.
+// still stand where they stood, the cells and the column widths, then the rest of the package; the
+// parts are kept once all of it is done, and the sheet's layout read as it then stands.
 template <typename TEdit, typename TReferences>
 void MoveCellsAndReferences(TEdit& edit, TReferences& references, const TStructuralMove& move, const TReferenceShift& shift,
-                            std::string_view sheetName) {
+                            TXlsxSheet& sheet, std::string_view sheetName) {
     TSheetDataIndex& index = edit.Index();
     Survey(edit.SheetData(), index);
     references.BeforeMove(edit.SheetData(), TMovedCellsRule(move, &shift, sheetName), index);
     ApplyStructuralMove(edit.SheetData(), index, move);
+    if (move.ColumnsMove()) MoveColumnRuns(edit.Worksheet(), move.At, move.Kind == TStructuralMove::TKind::InsertColumn);
     references.AfterMove(edit.SheetData());
-    edit.Done();
+    edit.DoneMovingLayout(sheet);
     references.Done();
 }
 
@@ -548,7 +547,7 @@ void TXlsxWorkbook::InsertRow(int32_t sheetIndex, int32_t atRow) {
     const std::string name = Utf16ToUtf8(sheet.Name);
     const TReferenceShift shift = TReferenceShift::Insertion(name, TEditAxis::Rows, atRow);
     TReferenceEdit references(*this, sheetIndex, shift);
-    MoveCellsAndReferences(edit, references, move, shift, name);
+    MoveCellsAndReferences(edit, references, move, shift, sheet, name);
     sheet.InsertEmptyRow(atRow);
     FinishStructuralEdit(references);
 }
@@ -563,7 +562,7 @@ void TXlsxWorkbook::DeleteRow(int32_t sheetIndex, int32_t atRow) {
     const std::string name = Utf16ToUtf8(sheet.Name);
     const TReferenceShift shift = TReferenceShift::Deletion(name, TEditAxis::Rows, atRow);
     TReferenceEdit references(*this, sheetIndex, shift);
-    MoveCellsAndReferences(edit, references, move, shift, name);
+    MoveCellsAndReferences(edit, references, move, shift, sheet, name);
     sheet.EraseRow(atRow);
     FinishStructuralEdit(references);
 }
@@ -580,7 +579,7 @@ void TXlsxWorkbook::InsertColumn(int32_t sheetIndex, int32_t atCol) {
     const std::string name = Utf16ToUtf8(sheet.Name);
     const TReferenceShift shift = TReferenceShift::Insertion(name, TEditAxis::Columns, atCol);
     TReferenceEdit references(*this, sheetIndex, shift);
-    MoveCellsAndReferences(edit, references, move, shift, name);
+    MoveCellsAndReferences(edit, references, move, shift, sheet, name);
     sheet.TakeShape(shape);
     FinishStructuralEdit(references);
 }
@@ -596,7 +595,7 @@ void TXlsxWorkbook::DeleteColumn(int32_t sheetIndex, int32_t atCol) {
     const std::string name = Utf16ToUtf8(sheet.Name);
     const TReferenceShift shift = TReferenceShift::Deletion(name, TEditAxis::Columns, atCol);
     TReferenceEdit references(*this, sheetIndex, shift);
-    MoveCellsAndReferences(edit, references, move, shift, name);
+    MoveCellsAndReferences(edit, references, move, shift, sheet, name);
     sheet.TakeShape(shape);
     FinishStructuralEdit(references);
 }
@@ -660,7 +659,7 @@ void TXlsxWorkbook::ReorderRows(int32_t sheetIndex, const std::vector<int32_t>& 
                                        &index.FormulaRows);
     }
     ApplyStructuralMove(edit.SheetData(), index, move);
-    edit.Done();
+    edit.DoneMovingLayout(sheet);
     sheet.TakeShape(sorted);
     FCalcChainStale = FCalcChainStale || formulas.CellsMoved;
     FValuesChanged = true;

@@ -199,6 +199,21 @@ TXlsxSheet::TCellChange TXlsxSheet::PrepareCellChange(int32_t row, int32_t col, 
     return change;
 }
 
+std::vector<uint16_t> TXlsxSheet::PrepareStyle(int64_t style) const {
+    if (style == 0 || !FStyles.empty()) return {};
+    return std::vector<uint16_t>(FCells.size(), 0);
+}
+
+void TXlsxSheet::SetStyle(int32_t row, int32_t col, int64_t style, std::vector<uint16_t>& prepared) noexcept {
+    const size_t index = CellIndex(row, col);
+    if (index == NoCell) return;
+    if (FStyles.empty()) {
+        if (style == 0) return;
+        FStyles.swap(prepared);
+    }
+    FStyles[index] = uint16_t(std::clamp<int64_t>(style, 0, UINT16_MAX));
+}
+
 void TXlsxSheet::CommitCellChange(TCellChange& change) noexcept {
     if (change.Cols != ColCount) {
         FCells = std::move(change.Widened);

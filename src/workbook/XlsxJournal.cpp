@@ -1,6 +1,7 @@
 // The journal of edits: each part and grid kept before its first change, and put back.
 #include "workbook/WorkbookJournal.h"
 
+#include "base/Text.h"
 #include "workbook/PackageParts.h"
 #include "workbook/XlsxEditIndex.h"
 #include "workbook/XmlHelpers.h"
@@ -81,7 +82,9 @@ void TXlsxWorkbook::RestoreJournal(const TWorkbookJournal& journal) {
     ForgetEditIndex();
     FPackageMap.reset(); // the sheets and the parts may be others again
     // Newest first, so that each part and sheet ends as it was before the first change.
+    bool stylesBack = false;
     for (auto part = journal.FParts.rbegin(); part != journal.FParts.rend(); ++part) {
+        stylesBack = stylesBack || SameTextAscii(part->Name, parts::Styles);
         FSheetDocs.erase(part->Name);
         if (part->Stored) {
             FOriginalEntries.Add(*part->Stored);
@@ -102,6 +105,8 @@ void TXlsxWorkbook::RestoreJournal(const TWorkbookJournal& journal) {
     }
     // A calculation chain dropped by a save since leaves no reference behind in the parts put back.
     if (!FOriginalEntries.FindIgnoringCase(parts::CalcChain)) DropCalculationChain();
+    // The styles the cells' indexes name, as the part put back gives them.
+    if (stylesBack) LoadStyles();
 }
 
 } // namespace tabulix

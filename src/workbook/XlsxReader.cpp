@@ -7,6 +7,8 @@
 #include "base/Text.h"
 #include "workbook/PackageParts.h"
 #include "workbook/SheetDataPositions.h"
+#include "workbook/SheetLayoutXml.h"
+#include "workbook/StyleSheetReader.h"
 #include "workbook/XlsxEditIndex.h"
 #include "workbook/XmlHelpers.h"
 
@@ -337,15 +339,33 @@ void TXlsxWorkbook::LoadSharedStrings() {
     FSharedTexts->ShrinkToFit();
 }
 
+TThemeColors TXlsxWorkbook::LoadThemeColors() {
+    // Only colours come from the theme: a theme that cannot be read leaves the default ones.
+    try {
+        pugi::xml_document document;
+        std::string bytes;
+        if (ParsePart(parts::Theme, document, bytes)) return ReadThemeColors(RootElement(document));
+    } catch (const TTabulixError&) {
+    }
+    return DefaultThemeColors();
+}
+
 void TXlsxWorkbook::LoadStyles() {
     FDateFormatIds.clear();
     FCellFormats.clear();
     FNumberFormats = TNumberFormatTable();
+    FCellStyles = TCellStyles();
+    FThemeColors = DefaultThemeColors();
     pugi::xml_document document;
     std::string bytes;
     if (!ParsePart(parts::Styles, document, bytes)) return;
-    const pugi::xml_node root = RootElement(document);
+    FThemeColors = LoadThemeColors();
+    TWorkbookStyles styles = ReadStyles(RootElement(document));
+    TakeStyles(styles);
+}
 
+TWorkbookStyles TXlsxWorkbook::ReadStyles(const pugi::xml_node& root) const {
+    TWorkbookStyles styles;
     // The workbook's own codes by id, a later one for an id replacing an earlier one; each is read
     // once, by the first style that uses it.
     struct TCustomCode {
@@ -362,13 +382,13 @@ void TXlsxWorkbook::LoadStyles() {
         custom.IsDate = IsDateFormatCode(custom.Code);
     }
     const auto formatOf = [&](int64_t id) -> const TNumberFormat& {
-        if (id < 0 || id > INT32_MAX) return FNumberFormats.Find(-1); // General
+        if (id < 0 || id > INT32_MAX) return styles.NumberFormats.Find(-1); // General
         const auto custom = customCodes.find(id);
         if (custom != customCodes.end() && !custom->second.Read) {
-            FNumberFormats.Add(int32_t(id), custom->second.Code);
+            styles.NumberFormats.Add(int32_t(id), custom->second.Code);
             custom->second.Read = true;
         }
-        return FNumberFormats.Find(int32_t(id));
+        return styles.NumberFormats.Find(int32_t(id));
     };
 
     for (pugi::xml_node xf = FirstElement(FirstChildNamed(root, "cellXfs")); xf; xf = NextElement(xf)) {
@@ -380,9 +400,22 @@ void TXlsxWorkbook::LoadStyles() {
             const auto custom = customCodes.find(formatId);
             isDate = custom != customCodes.end() && custom->second.IsDate;
         }
-        FDateFormatIds.push_back(isDate);
-        FCellFormats.push_back(&formatOf(formatId));
+        styles.DateFormatIds.push_back(isDate);
+        styles.CellFormats.push_back(&formatOf(formatId));
     }
+    styles.Cells = ReadStyleSheet(root, FThemeColors);
+    return styles;
+}
+
+void TXlsxWorkbook::TakeStyles(TWorkbookStyles& styles) noexcept {
+    // The formats' places do not change as the table moves: the cells' formats still point at them.
+    FDateFormatIds = std::move(styles.DateFormatIds);
+    FNumberFormats = std::move(styles.NumberFormats);
+    FCellFormats = std::move(styles.CellFormats);
+    FCellStyles.FStyles = std::move(styles.Cells.Styles);
+    FCellStyles.FFonts = std::move(styles.Cells.Fonts);
+    FCellStyles.FBorders = std::move(styles.Cells.Borders);
+    FCellStyles.FDefaultFont = std::move(styles.Cells.DefaultFont);
 }
 
 bool TXlsxWorkbook::IsDateStyle(int64_t styleIndex) const {
@@ -494,6 +527,8 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
     ParseXmlPart(bytes.data() + mark, bytes.size() - mark, entry->Name, document);
     const pugi::xml_node root = RootElement(document);
     sheet.IsWorksheet = IsWorksheetRoot(root);
+    const TLayoutReach reach{MaxLoadedRows, MaxLoadedCols};
+    ReadLayoutOutsideRows(root, reach, sheet.Layout);
     const pugi::xml_node sheetData = FirstChildNamed(root, "sheetData");
     if (!sheetData) return sheet;
 
@@ -505,8 +540,11 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
     std::vector<uint16_t> styles; // made once a cell has a style other than 0
     TSheetReading reading;
     TRowNumbering numbering;
+    TRowSizeReader rowSizes(reach.Rows);
     for (pugi::xml_node row = FirstRow(sheetData); row; row = NextRow(row)) {
-        TCellPlacing placing(numbering.Next(row));
+        const int64_t rowNumber = numbering.Next(row);
+        rowSizes.Read(row, rowNumber);
+        TCellPlacing placing(rowNumber);
         for (pugi::xml_node cell = FirstCell(row); cell; cell = NextCell(cell)) {
             const TCellAttributes attributes = ReadCellAttributes(cell);
             const auto position = placing.Next(attributes.Ref);
@@ -523,6 +561,7 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
             if (!styles.empty()) styles[at] = style;
         }
     }
+    sheet.Layout.Rows = rowSizes.Finish();
     if (maxRow < 0) {
         // No cell that stands in a row: an empty grid of the viewer's default size.
         sheet.Reset(100, 26);

@@ -2,6 +2,8 @@
 
 #include "format/NumberFormat.h"
 #include "workbook/PackageEntries.h"
+#include "workbook/SheetLayout.h"
+#include "workbook/StyleSheetReader.h"
 
 #include <pugixml.hpp>
 
@@ -68,6 +70,9 @@ struct TXlsxSheet {
     // False when the part holds a chart, a dialog or macros instead of a worksheet: such a sheet is
     // listed and read like a worksheet, but no edit may touch its part.
     bool IsWorksheet = true;
+    // Column widths, row heights, merged areas and the frozen pane as the worksheet gives them; kept
+    // true through every edit.
+    TSheetLayout Layout;
 
     // The cell's text; empty outside the grid. The view stays valid until the sheet is next changed.
     std::u16string_view Text(int32_t row, int32_t col) const {
@@ -163,6 +168,10 @@ private:
     TCellRestore PrepareRestore(int32_t row, int32_t col, std::u16string_view text, TCellKind kind, uint16_t style, double serial);
     void Restore(const TCellRestore& cell) noexcept;
     void ShrinkTo(int32_t rows, int32_t cols) noexcept;
+    // Room made ready for a cell's new style: every cell's style, all 0, when the sheet keeps none yet
+    // and the style is not 0; nothing otherwise. SetStyle takes it and cannot fail.
+    std::vector<uint16_t> PrepareStyle(int64_t style) const;
+    void SetStyle(int32_t row, int32_t col, int64_t style, std::vector<uint16_t>& prepared) noexcept;
 
     // An empty grid of rows x cols.
     void Reset(int32_t rows, int32_t cols);
@@ -224,6 +233,14 @@ struct TSheetDataIndex; // what edits know of the sheetData they last changed
 struct TCellAttributes; // the attributes of a c element that reading looks at
 struct TPackageMap;     // what the parts of the package may hold that edits move
 
+// What a workbook knows of its styles, read from a styles part at once and then taken without fail.
+struct TWorkbookStyles {
+    std::vector<bool> DateFormatIds; // by cell-format index: whether its display text is a date
+    TNumberFormatTable NumberFormats;
+    std::vector<const TNumberFormat*> CellFormats; // by cell-format index, from NumberFormats
+    TStyleSheetContent Cells;
+};
+
 // An Excel workbook in memory: the grids of its visible worksheets, and the bytes of every entry of
 // its package, so that saving writes back byte for byte every part that was not changed.
 class TXlsxWorkbook {
@@ -250,6 +267,8 @@ public:
     TShownText ShownText(int32_t sheetIndex, int32_t row, int32_t col) const;
     // The number format of a style, by its index in cellXfs; General for an index beyond the list.
     const TNumberFormat& CellNumberFormat(int32_t styleIndex) const;
+    // The workbook's cell styles (fonts, fills, borders, alignment), by the cells' style indexes.
+    const TCellStyles& Styles() const { return FCellStyles; }
     bool IsLoaded() const { return !FOriginalEntries.Empty(); }
 
     // Edits of one worksheet: the grid and the worksheet's XML change together, or neither does. A
@@ -289,6 +308,11 @@ public:
     // of that back, which undoes every edit made while it was attached.
     void AttachJournal(TWorkbookJournal* journal) { FJournal = journal; }
     void RestoreJournal(const TWorkbookJournal& journal);
+
+    // The reader's formatting: the cell takes a style that differs from its own only in what the change
+    // gives (a cellXfs entry of styles.xml, reused when one is identical, else appended with the font
+    // it needs), so that the saved workbook shows it. Throws TTabulixError on failure.
+    void SetCellFormatting(int32_t sheetIndex, int32_t row, int32_t col, const TFormattingChange& change);
 
     // A new empty worksheet at the end; its index. Throws TTabulixError on failure.
     int32_t AddSheet(const std::u16string& sheetName);
@@ -335,8 +359,10 @@ protected:
     void JournalSheet(int32_t sheetIndex, bool added);
 
     bool IsSheetIndex(int32_t sheetIndex) const { return sheetIndex >= 0 && sheetIndex < SheetCount(); }
-    // A sheet's sheetData opened for one edit (XlsxEdits.cpp).
+    // A sheet's sheetData opened for one edit (XlsxSheetDataEdit.h).
     class TSheetDataEdit;
+    // The styles part opened for one formatting edit, made when the workbook has none (XlsxFormatting.cpp).
+    class TStylesPartEdit;
     void RemoveChildNamed(pugi::xml_node element, std::string_view name);
     // The first row element of that number, added in ascending order when there is none; the rows are
     // put in ascending order first when they stand otherwise.
@@ -387,8 +413,11 @@ protected:
     std::u16string ResolveRelTarget(const pugi::xml_document* rels, std::u16string_view relId) const;
 
     void LoadSharedStrings();
-    // The number format of every style, and which of them give a date text.
+    // The number format of every style, and which of them give a date text; the styles resolved.
     void LoadStyles();
+    TThemeColors LoadThemeColors();
+    TWorkbookStyles ReadStyles(const pugi::xml_node& styleSheet) const;
+    void TakeStyles(TWorkbookStyles& styles) noexcept;
     bool IsDateStyle(int64_t styleIndex) const;
     TXlsxSheet ReadWorksheet(const std::u16string& partName, const std::u16string& name);
     // The handle of a cell's display text, added to the sheet's pool unless it is a shared string.
@@ -401,6 +430,8 @@ protected:
     std::vector<uint32_t> FSharedHandles;
     std::vector<bool> FDateFormatIds; // by cell-format index: whether its display text is a date
     TNumberFormatTable FNumberFormats; // the workbook's own codes that its styles use, each read once
+    TCellStyles FCellStyles;
+    TThemeColors FThemeColors{};
     std::vector<const TNumberFormat*> FCellFormats; // by cell-format index, from FNumberFormats
     TPackageEntries FOriginalEntries;
     std::unordered_map<const TPackageEntry*, std::string> FLoadingBytes; // only while loading

@@ -63,9 +63,27 @@ int main(int argc, char** argv) {
         TXlsxFixture().Sheet("Data", rows).SharedStrings({"<t>plain</t>", "<r><t>run</t></r>"}).Styles(styles).Bytes(),
         TXlsxFixture().Sheet("A", "").Sheet("B", rows, "hidden").Sheet("C", rows).Bytes(),
     };
+    // A sheet laid out and styled: frozen panes, sized and hidden rows and columns, merged cells, and
+    // fonts, fills and borders in theme, indexed and tinted colours.
+    const std::string laidOut =
+        "<worksheet><sheetViews><sheetView showGridLines=\"0\"><pane xSplit=\"1\" ySplit=\"2\" topLeftCell=\"B3\" "
+        "state=\"frozen\"/></sheetView></sheetViews><sheetFormatPr baseColWidth=\"10\" defaultRowHeight=\"16\"/><cols>"
+        "<col min=\"2\" max=\"3\" width=\"20.7\"/><col min=\"5\" max=\"16384\" hidden=\"1\"/></cols><sheetData>"
+        "<row r=\"1\" ht=\"30\">" + CellXml("A1", "0", "s", "1") + "</row><row hidden=\"1\"><c s=\"2\"><v>4</v></c></row>"
+        "</sheetData><mergeCells><mergeCell ref=\"A1:C1\"/><mergeCell ref=\"D5:B4\"/></mergeCells></worksheet>";
+    const std::string fullStyles =
+        "<styleSheet><fonts><font><sz val=\"11\"/><color theme=\"1\"/><name val=\"Calibri\"/></font><font><b/><i/><u val=\"double\"/>"
+        "<color theme=\"4\" tint=\"-0.25\"/></font></fonts><fills><fill><patternFill/></fill><fill><patternFill patternType=\"solid\">"
+        "<fgColor indexed=\"22\"/></patternFill></fill><fill><gradientFill><stop position=\"0\"><color rgb=\"FF00B050\"/></stop>"
+        "</gradientFill></fill></fills><borders><border><left style=\"thin\"><color auto=\"1\"/></left><top style=\"slantDashDot\">"
+        "<color theme=\"3\" tint=\"0.4\"/></top></border></borders><cellStyleXfs><xf fontId=\"0\"/></cellStyleXfs><cellXfs><xf/>"
+        "<xf fontId=\"1\" fillId=\"1\" borderId=\"0\"><alignment horizontal=\"center\" wrapText=\"1\" indent=\"1\"/></xf>"
+        "<xf fillId=\"2\"><alignment vertical=\"top\"/></xf></cellXfs><colors><indexedColors><rgbColor rgb=\"FF123456\"/>"
+        "</indexedColors></colors></styleSheet>";
     const std::vector<std::string> partSets = {
         "<worksheet><sheetData>" + rows + "</sheetData></worksheet>" + '\0' + "<sst>" + strings + "</sst>" + '\0' +
             "<styleSheet>" + styles + "</styleSheet>",
+        laidOut + '\0' + "<sst>" + strings + "</sst>" + '\0' + fullStyles,
     };
     int n = 0;
     for (const std::string& package : packages) std::ofstream(std::string(argv[1]) + "/package" + std::to_string(n++), std::ios::binary) << '\0' << package;

@@ -76,6 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (units > 0x80000000u) __builtin_trap();
     // Edited and saved, it loads again: what the serialiser writes back is read as it was. Its cells
     // are still shown after each edit.
+    bool formatted = false;
     try {
         workbook.SetCellValue(0, 0, 0, u"x\ty");
         workbook.InsertRow(0, 0);
@@ -83,7 +84,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         workbook.DeleteColumn(0, 0); // every reference to the sheet's cells moves, in every part
         workbook.DeleteRow(0, 1);
         workbook.SetCellValue(0, 1, 1, u"0.5");
+        tabulix::TFormattingChange change;
+        change.Bold = true;
+        change.Horizontal = tabulix::THorizontalAlign::Center;
+        workbook.SetCellFormatting(0, 1, 1, change);
+        formatted = true;
+        change.Bold = false;
+        change.Underline = true;
+        workbook.SetCellFormatting(0, 0, 0, change);
     } catch (const tabulix::TTabulixError&) {
+    }
+    // The layout stays ordered through the edits, and the formatted cell shows its new style.
+    for (int32_t i = 0; i < workbook.SheetCount(); ++i) {
+        const tabulix::TSheetLayout& layout = workbook.Sheet(i).Layout;
+        for (size_t k = 1; k < layout.Columns.size(); ++k) {
+            if (layout.Columns[k].First <= layout.Columns[k - 1].Last) __builtin_trap();
+        }
+        for (size_t k = 1; k < layout.Rows.size(); ++k) {
+            if (layout.Rows[k].Row <= layout.Rows[k - 1].Row) __builtin_trap();
+        }
+    }
+    const tabulix::TCellStyles& styles = workbook.Styles();
+    const tabulix::TXlsxSheet& first = workbook.Sheet(0);
+    if (formatted && first.RowCount > 1 && first.ColCount > 1 && first.StyleIndex(1, 1) < 65535) {
+        const tabulix::TCellStyle& style = styles.Style(first.StyleIndex(1, 1));
+        if (!styles.Font(style.Font).Bold || style.Horizontal != tabulix::THorizontalAlign::Center) __builtin_trap();
     }
     const tabulix::TXlsxSheet& edited = workbook.Sheet(0);
     for (int32_t r = 0; r < std::min(edited.RowCount, 3); ++r) {

@@ -1,16 +1,18 @@
 #!/usr/bin/python3
 """Workbooks edited and saved by `tabulix edit`, opened again by a real reader (openpyxl): values,
-styles that moved with their cells, and sheet names. Exits 77 (skipped) when openpyxl is missing.
+styles that moved with their cells, the reader's formatting, and sheet names; LibreOffice opens the
+formatted one. Exits 77 (skipped) when openpyxl is missing.
 
 usage: openpyxl_edits.py TABULIX_BINARY WORK_FOLDER
 """
 import datetime
 import json
 import os
+import shutil
 import subprocess
 import sys
 
-from expectations import expect, finish
+from expectations import expect, failures, finish
 
 try:
     import openpyxl
@@ -96,4 +98,45 @@ expect("sheet names", out.sheetnames, ["Second", "Extra", "Again"])
 expect("kept sheet", out["Second"]["A1"].value, "keep me")
 expect("cell on added sheet", out["Again"]["A1"].value, "new cell")
 
+# The reader's formatting saved as real styles: openpyxl reads it on exactly the cells formatted, the
+# others as they were, and LibreOffice opens the file.
+formatted = os.path.join(work, "formatted.xlsx")
+out = edit(source, formatted, "format", "0", "0", "0", "no-bold", "format", "0", "1", "0", "bold", "format", "0", "1", "2",
+           "center", "format", "0", "3", "1", "underline", "format", "0", "0", "2", "right", "format", "0", "3", "2", "left")
+data = out["Data"]
+source_data = openpyxl.load_workbook(source)["Data"]
+expected = {}
+for row in range(1, 5):
+    for column in "ABC":
+        cell = source_data[f"{column}{row}"]
+        expected[f"{column}{row}"] = (cell.font.b, cell.font.i, cell.font.u, cell.alignment.horizontal, cell.number_format)
+expected["A1"] = (False, False, None, None, "General")
+expected["A2"] = (True, True, None, None, "General")
+expected["C2"] = (False, False, None, "center", "General")
+expected["B4"] = (False, False, "single", None, "yyyy-mm-dd")
+expected["C1"] = (True, False, None, "right", "General")
+expected["C4"] = (False, False, None, "left", "General")
+for ref, want in expected.items():
+    cell = data[ref]
+    expect(f"formatted {ref}", (cell.font.b, cell.font.i, cell.font.u, cell.alignment.horizontal, cell.number_format), want)
+expect("formatted values kept", [data[f"A{r}"].value for r in range(1, 5)], ["Name", "pear", "apple", "fig"])
+run = subprocess.run([tabulix, "dump", formatted], capture_output=True)
+expect("formatted file reloads", run.returncode, 0)
+
+soffice = shutil.which("soffice")
+if soffice:
+    profile = "file://" + os.path.abspath(os.path.join(work, "profile"))
+    converted = os.path.join(work, "converted")
+    run = subprocess.run([soffice, "-env:UserInstallation=" + profile, "--headless", "--norestore", "--convert-to", "csv",
+                          "--outdir", converted, formatted], capture_output=True, timeout=600)
+    csv_path = os.path.join(converted, "formatted.csv")
+    expect("LibreOffice converts the formatted file", (run.returncode, os.path.exists(csv_path)), (0, True))
+    if os.path.exists(csv_path):
+        with open(csv_path, encoding="utf-8") as csv_file:
+            lines = csv_file.read().splitlines()
+        expect("LibreOffice shows the cells", lines[:2], ["Name,When,Amount", "pear,2024-03-05,30"])
+
+if not soffice and not failures:
+    print("LibreOffice (soffice) is not installed: its check of the formatted file skipped")
+    sys.exit(77)
 finish("workbooks edited and read back")

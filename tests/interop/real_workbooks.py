@@ -12,6 +12,10 @@ is checked three ways:
   display rules: numbers equal by value, or as a date text when the cell's format is a date format;
   TRUE and FALSE; error codes and formula texts as stored; shared and inline strings with their
   rich-text runs joined and their _xHHHH_ escapes decoded; nothing beyond 2000 rows and 200 columns.
+- `tabulix edit FILE -o OUT format SHEET ROW COL bold format ... center` on the first filled cell of the
+  first worksheet: openpyxl's reader of styles finds that cell's new style bold and centred, no other
+  cell's style index changes, and only that sheet's part and the styles part change (with the
+  relationship and content type of a styles part the workbook did not have).
 - `tabulix edit FILE -o OUT set SHEET ROW COL TEXT` on the first worksheet, at its first filled cell
   or below its last row (the file's hash chooses): openpyxl reads the new text there and every other
   cell of that sheet as before, and every entry of the package other than that sheet's part is
@@ -57,6 +61,7 @@ try:
     import openpyxl
     from openpyxl.chartsheet import Chartsheet
     from openpyxl.reader import excel as package_reader
+    from openpyxl.styles.stylesheet import Stylesheet
     from openpyxl.worksheet._reader import WorkSheetParser, FORMULA_TAG, VALUE_TAG
     from openpyxl.utils.datetime import CALENDAR_MAC_1904
     from openpyxl.xml.constants import SHEET_MAIN_NS
@@ -450,6 +455,7 @@ class TWorkbookCheck:
         if index is None:
             return
         sheet = dumped[index]
+        self.check_formatting(index, sheet)
         row, col = self.edited_cell(sheet)
         target = os.path.join(self.work, "edited.xlsx")
         code, _, err = run_tabulix(self.work, "edit", self.path, "-o", target, "set", str(index), str(row), str(col),
@@ -463,6 +469,48 @@ class TWorkbookCheck:
         self.check_entries(label, target, sheet["part"], had_formula)
         if before is not None:
             self.check_edited_sheet(label, target, index, before, (row, col))
+
+    def check_formatting(self, index, sheet):
+        if sheet["rows"] == 0 or sheet["cols"] == 0:
+            return
+        row, col = next(((r, c) for r, cells in enumerate(sheet["cells"]) for c, shown in enumerate(cells) if shown), (0, 0))
+        target = os.path.join(self.work, "formatted.xlsx")
+        where = [str(index), str(row), str(col)]
+        code, _, err = run_tabulix(self.work, "edit", self.path, "-o", target, "format", *where, "bold", "format", *where, "center")
+        label = f"format {' '.join(where)} bold, center (sheet \"{sheet['name']}\")"
+        if code != 0:
+            self.fail(f"{label} failed ({code}): {err[:300]}")
+            return
+        original, saved = read_entries(self.path), read_entries(target)
+        had_styles = part_bytes_of(original, "xl/styles.xml") is not None
+        may_change = {sheet["part"].lower(), "xl/styles.xml"}
+        if not had_styles:
+            may_change |= {"xl/_rels/workbook.xml.rels", "[content_types].xml"}
+        added = [name for name in saved if name not in original]
+        if [name for name in original if name not in saved] or [name for name in added if name != "xl/styles.xml" or had_styles]:
+            self.fail(f"{label}: the entries changed from {list(original)} to {list(saved)}")
+            return
+        for name, data in original.items():
+            if saved[name] != data and name.lower() not in may_change:
+                self.fail(f"{label}: the untouched entry {name} changed")
+        before = cell_styles(part_bytes_of(original, sheet["part"]))
+        after = cell_styles(part_bytes_of(saved, sheet["part"]))
+        style = after.pop((row, col), None)
+        before.pop((row, col), None)
+        if before != after:
+            moved = sorted(set(before.items()) ^ set(after.items()))[:3]
+            self.fail(f"{label}: other cells' styles changed: " + "; ".join(f"{cell_name(*p)}: {s}" for p, s in moved))
+        if self.key in OPENPYXL_WRONG:
+            return
+        try:
+            styles = Stylesheet.from_tree(ElementTree.fromstring(part_bytes_of(saved, "xl/styles.xml")))
+            xf = styles.cell_styles[int(style or 0)]
+            shown = (styles.fonts[xf.fontId].b, styles.alignments[xf.alignmentId].horizontal)
+        except Exception as error:
+            self.fail(f"{label}: openpyxl cannot read the saved styles ({type(error).__name__}: {error})")
+            return
+        if shown != (True, "center"):
+            self.fail(f"{label}: openpyxl reads bold and alignment {shown} in cell style {style}")
 
     def edited_cell(self, sheet):
         """The first filled cell, or the first cell below the grid: the file's hash chooses."""
@@ -599,6 +647,30 @@ def part_kind(package, name):
         elif event == "start" and depth == 2 and local_name(element.tag) == "sheetData":
             return kind, True
     return kind, False
+
+
+def cell_styles(data):
+    """The s attribute of every cell of a worksheet part by its place, placed by the loader's rules."""
+    styles, row, col, depth = {}, 0, -1, 0
+    for event, element in ElementTree.iterparse(io.BytesIO(data), events=("start", "end")):
+        depth += 1 if event == "start" else -1
+        if event != "start" or depth not in (3, 4):
+            continue
+        name = local_name(element.tag)
+        if depth == 3 and name == "row":
+            row, col = integer(element.get("r"), row + 1), -1
+        elif depth == 4 and name == "c":
+            ref = element.get("r")
+            if ref is None:
+                place = (row - 1, col + 1)
+            else:
+                letters = re.match(r"[A-Za-z]*", ref)[0]
+                if not letters or not ref[len(letters):].isdigit():
+                    continue
+                place = (int(ref[len(letters):]) - 1, openpyxl.utils.column_index_from_string(letters.upper()) - 1)
+            col = place[1]
+            styles[place] = element.get("s", "0")
+    return styles
 
 
 def read_entries(path):

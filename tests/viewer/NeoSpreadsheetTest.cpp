@@ -135,7 +135,6 @@ TEST_F(Viewer, AFailedLoadLeavesNoWorkbook) {
     const std::string rows = "<row r=\"2\">" + CellXml("B2", "2") + "</row>";
     viewer.LoadWorkbook(Workbook({"One", "Two"}, rows));
     ClickCell(1, 1);
-    Choose(1, 0); // Bold
     viewer.ToggleHighlightSelection(u"Green");
     EXPECT_THROW(viewer.LoadWorkbook(PathToText(FFolder / u"missing.xlsx")), TTabulixError);
     EXPECT_EQ(viewer.SheetCount(), 0);
@@ -146,8 +145,7 @@ TEST_F(Viewer, AFailedLoadLeavesNoWorkbook) {
     const TShownGrid grid = Grid();
     const TShownCell* b2 = grid.Cell(1, 1);
     ASSERT_NE(b2, nullptr);
-    EXPECT_TRUE(b2->Style.Bold); // font marks stay, highlights go
-    EXPECT_EQ(b2->Fill, White);
+    EXPECT_EQ(b2->Fill, White); // highlights go
 }
 
 TEST_F(Viewer, PlacementWords) {
@@ -222,11 +220,11 @@ TEST_F(Viewer, TenSheetTabsInAThousandPixels) {
     EXPECT_EQ(FillAt(TRect{150, 32, 300, 61})->Color, RgbColor(232, 232, 232));
 }
 
-TEST_F(Viewer, CellsShowTheirOverlays) {
+TEST_F(Viewer, CellsShowTheReadersMarksAndFormatting) {
     TNeoSpreadsheet& viewer = MakeViewer(800, 300);
-    viewer.LoadWorkbook(Workbook({"S"}, "<row r=\"1\">" + CellXml("A1", "a") + CellXml("B1", "b") + CellXml("C1", "long right aligned text") +
-                                             CellXml("D1", "d") + "</row>"));
-    const TRect a1{46, 84, 142, 106}, b1{142, 84, 238, 106}, c1{238, 84, 334, 106};
+    viewer.LoadWorkbook(Workbook({"S"}, InlineRowsXml({{"a", "b", "long right aligned text", "d"}})));
+    const TRect a1{46, 84, 142, 106}, b1{142, 84, 238, 106}, c1{238, 84, 334, 106}, d1{334, 84, 430, 106};
+    const TRect d1RightLine{429, 84, 430, 106};
     ClickCell(0, 2);
     Choose(1, 5); // Align Right
     ClickCell(0, 1);
@@ -238,14 +236,20 @@ TEST_F(Viewer, CellsShowTheirOverlays) {
     Painted();
     EXPECT_EQ(FillAt(a1)->Color, Selection);
     EXPECT_EQ(FillAt(b1)->Color, RgbColor(128, 255, 128));
-    EXPECT_TRUE(OutlinedAt(b1));                                       // highlighted: bordered without grid lines
-    EXPECT_FALSE(OutlinedAt(TRect{334, 84, 430, 106}));                // plain D1: no border
+    EXPECT_TRUE(OutlinedAt(b1)); // highlighted: bordered without grid lines
+    EXPECT_FALSE(OutlinedAt(d1));
+    EXPECT_EQ(FillAt(d1RightLine), nullptr);
     EXPECT_TRUE(FWindows.LastCanvas.TextCall(u"b")->Style.Bold);
+    // Wider than its cell, the right-aligned text starts at the cell's inner left edge.
     EXPECT_EQ(FWindows.LastCanvas.TextCall(u"long right aligned text")->At.X, c1.Left + 4);
     const TDrawCall* header = FWindows.LastCanvas.TextCall(u"A");
     EXPECT_FALSE(header->Style.Bold || header->Style.Italic);
     EXPECT_EQ(header->At.X, 46 + 4);
-    EXPECT_EQ(FWindows.LastCanvas.TextCall(u"d")->Background, White);
+    Choose(8, 2); // grid lines on: one line on the right and bottom edges of each cell
+    Painted();
+    ASSERT_NE(FillAt(d1RightLine), nullptr);
+    EXPECT_EQ(FillAt(d1RightLine)->Color, RgbColor(200, 200, 200));
+    EXPECT_NE(FillAt(TRect{334, 105, 430, 106}), nullptr);
 }
 
 TEST_F(Viewer, PageModeDrawsTheActionToolbarAndNoTabs) {

@@ -3,12 +3,16 @@
 #include "base/Text.h"
 
 #include <algorithm>
+#include <set>
+#include <tuple>
 
 namespace tabulix::testing {
 
-void TRecordingCanvas::SetFont(const std::u16string& face, int32_t pointSize, TFontStyle style) {
+void TRecordingCanvas::SetFont(const std::u16string& face, double pointSize, TFontStyle style) {
     Style = style;
-    Calls.push_back({"font", {}, {}, {}, {}, face, std::nullopt, 0, style, pointSize});
+    Face = face;
+    PointSize = pointSize;
+    Calls.push_back({"font", {}, {}, {}, {}, face, std::nullopt, 0, style, pointSize, face});
 }
 void TRecordingCanvas::SetDialogFont(TFontStyle style) {
     Style = style;
@@ -25,6 +29,12 @@ void TRecordingCanvas::OutlineRect(const TRect& rect, TColor color) {
     Calls.push_back({"outline", rect, {}, {}, {}, u"", color, 0, Style});
 }
 void TRecordingCanvas::Line(TPoint from, TPoint to, TColor color) { Calls.push_back({"line", {}, from, to, {}, u"", color, 0, Style}); }
+void TRecordingCanvas::PatternLine(TPoint from, TPoint to, TColor color, int32_t dash, int32_t gap) {
+    Calls.push_back({"pattern", {}, from, to, {}, u"", color, 0, Style, 0, u"", dash, gap});
+}
+void TRecordingCanvas::TextOver(const TRect& clip, TPoint at, const std::u16string& text, TColor color) {
+    Calls.push_back({"over", clip, at, {}, {}, text, color, 0, Style, PointSize, Face});
+}
 void TRecordingCanvas::Text(TPoint at, const std::u16string& text, std::optional<TColor> color, TColor background) {
     Calls.push_back({"text", {}, at, {}, {}, text, color, background, Style});
 }
@@ -38,42 +48,83 @@ void TRecordingCanvas::ClearClip() { Calls.push_back({"unclip", {}, {}, {}, {}, 
 std::vector<TDrawCall> TRecordingCanvas::Texts() const {
     std::vector<TDrawCall> texts;
     for (const TDrawCall& call : Calls) {
-        if (call.Kind == "clipped" || call.Kind == "text") texts.push_back(call);
+        if (call.Kind == "clipped" || call.Kind == "text" || call.Kind == "over") texts.push_back(call);
     }
     return texts;
 }
 
 const TDrawCall* TRecordingCanvas::TextCall(const std::u16string& text) const {
     for (const TDrawCall& call : Calls) {
-        if ((call.Kind == "clipped" || call.Kind == "text") && call.Text == text) return &call;
+        if ((call.Kind == "clipped" || call.Kind == "text" || call.Kind == "over") && call.Text == text) return &call;
     }
     return nullptr;
 }
 
 TShownGrid::TShownGrid(const TRecordingCanvas& canvas, const TRect& gridRect) {
-    // Inside the grid's clip every cell is a fill, then its text: the header row first, led by the
-    // corner, then each row led by its number.
+    // The grid is painted inside its clip, to its last unclip: first the header cells, each a fill, an
+    // outline and a clipped text (the corner, the column letters, the row numbers); then the cells, pane
+    // by pane: a fill of each cell or merged area that is not white, lines, and each text drawn over what
+    // is there, cut to its cell's or area's rectangle less a pixel, or further where it runs on.
     const auto isGridClip = [&](const TDrawCall& c) { return c.Kind == "clip" && c.Rect == gridRect; };
-    auto call = std::find_if(canvas.Calls.begin(), canvas.Calls.end(), isGridClip);
-    std::vector<TShownCell> shown;
-    for (; call != canvas.Calls.end() && call->Kind != "unclip"; ++call) {
-        if (call->Kind == "fill") shown.push_back(TShownCell{u"", call->Rect, *call->Color, {}, 0});
-        if (call->Kind != "clipped" || shown.empty()) continue;
-        shown.back().Text = call->Text;
-        shown.back().Style = call->Style;
-        shown.back().TextX = call->At.X;
+    const auto first = std::find_if(canvas.Calls.begin(), canvas.Calls.end(), isGridClip);
+    auto last = first;
+    while (last != canvas.Calls.end() && last->Kind != "unclip") ++last;
+    std::vector<TShownCell> headers;
+    std::vector<const TDrawCall*> fills, texts;
+    for (auto call = first; call != last; ++call) {
+        if (call->Kind == "fill") fills.push_back(&*call);
+        if (call->Kind == "over") texts.push_back(&*call);
+        if (call->Kind == "clipped" && !fills.empty()) {
+            headers.push_back(TShownCell{call->Text, fills.back()->Rect, *fills.back()->Color, call->Style, call->At.X});
+        }
     }
-    if (shown.empty()) return;
-    Corner = shown.front();
+    if (headers.empty()) return;
+    Corner = headers.front();
     std::map<int32_t, int32_t> colAt, rowAt; // by the left or top edge
-    for (const TShownCell& cell : shown) {
+    for (const TShownCell& cell : headers) {
         if (cell.Rect == Corner.Rect) continue;
         if (cell.Rect.Top == Corner.Rect.Top) {
-            Cols[colAt[cell.Rect.Left] = ColumnLettersToIndex(cell.Text)] = cell;
+            const int32_t col = ColumnLettersToIndex(cell.Text);
+            Cols[colAt[cell.Rect.Left] = col] = cell;
+            ColOrder.push_back(col);
         } else if (cell.Rect.Left == Corner.Rect.Left) {
-            Rows[rowAt[cell.Rect.Top] = int32_t(std::stol(Utf16ToUtf8(cell.Text))) - 1] = cell;
+            const int32_t row = int32_t(std::stol(Utf16ToUtf8(cell.Text))) - 1;
+            Rows[rowAt[cell.Rect.Top] = row] = cell;
+            RowOrder.push_back(row);
+        }
+    }
+    for (const auto& [row, rowHeader] : Rows) {
+        for (const auto& [col, colHeader] : Cols) {
+            const TRect rect{colHeader.Rect.Left, rowHeader.Rect.Top, colHeader.Rect.Right, rowHeader.Rect.Bottom};
+            Cells[{row, col}] = TShownCell{u"", rect, RgbColor(255, 255, 255), {}, 0};
+        }
+    }
+    // A fill from a cell's top left corner is the cell's, or its merged area's.
+    auto cellAt = [&](int32_t left, int32_t top) -> TShownCell* {
+        const auto col = colAt.find(left);
+        const auto row = rowAt.find(top);
+        if (col == colAt.end() || row == rowAt.end()) return nullptr;
+        return &Cells[{row->second, col->second}];
+    };
+    for (const TDrawCall* fill : fills) {
+        TShownCell* cell = cellAt(fill->Rect.Left, fill->Rect.Top);
+        if (!cell || fill->Rect.Right < cell->Rect.Right || fill->Rect.Bottom < cell->Rect.Bottom) continue;
+        cell->Rect = fill->Rect;
+        cell->Fill = *fill->Color;
+    }
+    std::set<std::tuple<int32_t, int32_t, std::u16string>> drawn; // a text drawn twice, by two panes, counts once
+    for (const TDrawCall* text : texts) {
+        TShownCell* cell = cellAt(text->Rect.Left - 1, text->Rect.Top - 1);
+        if (!cell) continue; // a text running on from a cell out of view
+        if (!drawn.insert({text->At.X, text->At.Y, text->Text}).second) continue;
+        if (cell->Text.empty()) {
+            cell->TextX = text->At.X;
+            cell->TextY = text->At.Y;
+            cell->Style = text->Style;
+            cell->TextColor = text->Color.value_or(0);
+            cell->Text = text->Text;
         } else {
-            Cells[{rowAt.at(cell.Rect.Top), colAt.at(cell.Rect.Left)}] = cell;
+            cell->Text += u"\n" + text->Text;
         }
     }
 }

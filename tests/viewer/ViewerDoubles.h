@@ -14,55 +14,64 @@
 namespace tabulix::testing {
 
 struct TDrawCall {
-    std::string Kind; // fill, outline, line, polyline, ellipse, text, clipped, font, dialog font, clip, unclip
-    TRect Rect;       // fill, outline, clipped (its clip), clip
-    TPoint At;        // line (from), text, clipped
-    TPoint To;        // line
+    std::string Kind; // fill, outline, line, pattern, polyline, ellipse, text, clipped, over, font, dialog font, clip, unclip
+    TRect Rect;       // fill, outline, clipped and over (their clip), clip
+    TPoint At;        // line and pattern (from), text, clipped, over
+    TPoint To;        // line, pattern
     std::vector<TPoint> Points; // polyline
-    std::u16string Text;        // text, clipped; the face of a font
+    std::u16string Text;        // text, clipped, over; the face of a font
     std::optional<TColor> Color;
     TColor Background = 0;
     TFontStyle Style;
-    int32_t PointSize = 0; // font
+    double PointSize = 0;  // font; over: the font's
+    std::u16string Face{}; // over: the font's
+    int32_t Dash = 0, Gap = 0; // pattern
 };
 
 class TRecordingCanvas final : public TCanvas {
 public:
     std::vector<TDrawCall> Calls;
     TFontStyle Style; // the current font's style
+    std::u16string Face;
+    double PointSize = 0;
     // Text is 7 pixels a character and 15 high, so that extents are predictable.
     static constexpr int32_t CharWidth = 7;
 
-    void SetFont(const std::u16string&, int32_t, TFontStyle style) override;
+    void SetFont(const std::u16string& face, double pointSize, TFontStyle style) override;
     void SetDialogFont(TFontStyle style) override;
     void FillRect(const TRect& rect, TColor color) override;
     void OutlineRect(const TRect& rect, TColor color) override;
     void Line(TPoint from, TPoint to, TColor color) override;
+    void PatternLine(TPoint from, TPoint to, TColor color, int32_t dash, int32_t gap) override;
     void Polyline(const std::vector<TPoint>& points, TColor color) override;
     void Ellipse(const TRect& bounds, TColor color) override;
     void Text(TPoint at, const std::u16string& text, std::optional<TColor> color, TColor background) override;
     void TextClipped(const TRect& clip, TPoint at, const std::u16string& text, TColor color, TColor background) override;
+    void TextOver(const TRect& clip, TPoint at, const std::u16string& text, TColor color) override;
     TSize TextExtent(const std::u16string& text) override;
     void SetClip(const TRect& rect) override;
     void ClearClip() override;
 
-    // The clipped texts drawn, in order.
+    // The texts drawn (at a point, clipped or over what is there), in order.
     std::vector<TDrawCall> Texts() const;
     const TDrawCall* TextCall(const std::u16string& text) const;
 };
 
 // One cell of the grid as a paint showed it.
 struct TShownCell {
-    std::u16string Text;
-    TRect Rect;
+    std::u16string Text; // the lines of a wrapped text, or the words of a spread one, after line feeds
+    TRect Rect;          // a merged area's, for its first cell
     TColor Fill = 0;
     TFontStyle Style;
     int32_t TextX = 0; // where its text starts
+    int32_t TextY = 0;
+    TColor TextColor = 0;
 };
 
 // The grid of one paint, read back from what was drawn inside the grid's rectangle: the header cells
 // of the columns and rows shown, by index, and the other cells by (row, column), 0-based as the
-// headers letter and number them.
+// headers letter and number them. A merged area is its first cell, the others inside it are shown
+// without text.
 struct TShownGrid {
     TShownGrid(const TRecordingCanvas& canvas, const TRect& gridRect);
     // The cell, or null when it was not shown.
@@ -73,6 +82,8 @@ struct TShownGrid {
     int32_t LeftCol() const { return Cols.empty() ? -1 : Cols.begin()->first; }
     // The cell filled in the selection colour, as (column, row); (-1, -1) when none is shown.
     std::pair<int32_t, int32_t> Selected(TColor selection) const;
+    // The rows and columns shown, in the order they lie on the screen.
+    std::vector<int32_t> RowOrder, ColOrder;
 
     TShownCell Corner; // the header cell at the top left: as high as a row, as wide as the row numbers
     std::map<int32_t, TShownCell> Cols, Rows;
@@ -159,6 +170,9 @@ public:
     void StopTimer(TWindowHandle window, uintptr_t) override { --Timers[window]; }
     void PaintWindow(TWindowHandle window, const std::function<void(TCanvas&, const TRect&)>& paint) override;
     intptr_t DefaultProcessing(TWindowHandle, uint32_t, uintptr_t, intptr_t) override { return 0; }
+    // The widest digit of every installed font; none: no font is installed.
+    std::optional<int32_t> DigitWidth;
+    std::optional<int32_t> MaxDigitWidth(const std::u16string&, double) override { return DigitWidth; }
     // A cell editor that loses the focus tells its viewer, as the edit control does.
     void SetFocus(TWindowHandle window) override;
     TPoint ClientToScreen(TWindowHandle window, TPoint point) const override;

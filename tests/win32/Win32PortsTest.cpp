@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include <windows.h>
 
 using namespace tabulix;
@@ -56,4 +58,35 @@ TEST(Win32Ports, AFailingPaintReleasesItsPicture) {
     RECT pending{};
     EXPECT_FALSE(GetUpdateRect(window, &pending, FALSE)); // the paint was ended
     DestroyWindow(window);
+}
+
+namespace {
+
+int CALLBACK TakeFirstFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD type, LPARAM face) {
+    if (!(type & TRUETYPE_FONTTYPE) || font->lfFaceName[0] == L'@') return 1;
+    *reinterpret_cast<std::wstring*>(face) = font->lfFaceName;
+    return 0;
+}
+
+} // namespace
+
+TEST(Win32Ports, TheWidestDigitOfAnInstalledFontOnly) {
+    // A TrueType face the system has, whichever it is (Wine's own, or those of the machine's fontconfig).
+    std::wstring face;
+    HDC screen = GetDC(nullptr);
+    LOGFONTW every{};
+    every.lfCharSet = DEFAULT_CHARSET;
+    EnumFontFamiliesExW(screen, &every, TakeFirstFace, reinterpret_cast<LPARAM>(&face), 0);
+    ReleaseDC(nullptr, screen);
+    ASSERT_FALSE(face.empty());
+    TViewerWindows& windows = SystemViewerWindows();
+    const std::u16string name(face.begin(), face.end());
+    const std::optional<int32_t> small = windows.MaxDigitWidth(name, 11);
+    ASSERT_TRUE(small.has_value());
+    EXPECT_GE(*small, 3);
+    EXPECT_LE(*small, 15);
+    EXPECT_GT(windows.MaxDigitWidth(name, 33).value_or(0), *small);
+    // A face the system lacks is not measured in another font's digits.
+    EXPECT_EQ(windows.MaxDigitWidth(u"No Such Face Anywhere", 11), std::nullopt);
+    EXPECT_EQ(windows.MaxDigitWidth(u"", 11), std::nullopt);
 }

@@ -136,3 +136,24 @@ TEST(TakeBack, TheJournalPutsBackEveryPartAndSheetTheEditsChanged) {
     workbook.RestoreJournal(again);
     EXPECT_EQ(Grids(workbook), typed);
 }
+
+TEST(TakeBack, TheJournalTakesBackTheStylesThatFormattingGaveAWorkbook) {
+    // A workbook without styles of its own is given them by its first formatting; the journal takes the
+    // part, its relationship and its content type away again, and the styles the cells name with them.
+    const std::string package = TXlsxFixture().Sheet("P", "<row r=\"1\">" + CellXml("A1", "1") + "</row>").Bytes();
+    TTakenBack workbook(package);
+    ASSERT_EQ(Parts(package).count(u"xl/styles.xml"), 0u);
+    TWorkbookJournal journal;
+    workbook.AttachJournal(&journal);
+    TFormattingChange bold;
+    bold.Bold = true;
+    workbook.SetCellFormatting(0, 0, 0, bold);
+    workbook.SetCellFormatting(0, 1, 1, bold);
+    workbook.AttachJournal(nullptr);
+    ASSERT_TRUE(workbook.Styles().Font(workbook.Styles().Style(workbook.Sheet(0).StyleIndex(0, 0)).Font).Bold);
+    workbook.RestoreJournal(journal);
+    EXPECT_EQ(workbook.Sheet(0).StyleIndex(0, 0), 0);
+    EXPECT_EQ(workbook.Sheet(0).RowCount, 1);
+    EXPECT_EQ(Parts(workbook.SaveToBytes()), Parts(package));
+    EXPECT_FALSE(workbook.Styles().Font(workbook.Styles().Style(1).Font).Bold); // no such style any more
+}

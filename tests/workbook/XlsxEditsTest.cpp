@@ -454,6 +454,7 @@ TEST(StructuralEdits, ChartSheetsAreListedButNeverEdited) {
     EXPECT_EQ(MessageOf([&] { workbook.InsertColumn(1, 0); }), refusal);
     EXPECT_EQ(MessageOf([&] { workbook.DeleteColumn(1, 5); }), refusal);
     EXPECT_EQ(MessageOf([&] { workbook.SortByColumn(1, 0, true, true); }), refusal);
+    EXPECT_EQ(MessageOf([&] { workbook.SetCellFormatting(1, 0, 0, TFormattingChange{true, {}, {}, {}}); }), refusal);
     workbook.SetCellValue(0, 0, 1, u"data is edited");
     EXPECT_EQ(workbook.Sheet(1).RowCount, 0);
     EXPECT_EQ(EntryOf(workbook.SaveToBytes(), u"xl/worksheets/sheet2.xml"), chart);
@@ -469,6 +470,7 @@ TEST(StructuralEdits, AnEditWhosePartCannotBeOpenedChangesNothing) {
         {"insert column", [](TXlsxWorkbook& w) { w.InsertColumn(0, 0); }},
         {"delete column", [](TXlsxWorkbook& w) { w.DeleteColumn(0, 0); }},
         {"sort", [](TXlsxWorkbook& w) { w.SortByColumn(0, 0, true, false); }},
+        {"format", [](TXlsxWorkbook& w) { w.SetCellFormatting(0, 1, 1, TFormattingChange{true, {}, {}, {}}); }},
     };
     for (const auto& [name, edit] : edits) {
         SCOPED_TRACE(name);

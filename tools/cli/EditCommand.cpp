@@ -32,6 +32,23 @@ void RequireSheet(const TXlsxWorkbook& workbook, int32_t sheet) {
     }
 }
 
+// What the ribbon's Bold, Italic, Underline and alignments do, by name: bold, no-bold, italic, no-italic,
+// underline, no-underline, left, center, right, general.
+TFormattingChange ReadFormatting(const std::string& word) {
+    TFormattingChange change;
+    const bool off = word.rfind("no-", 0) == 0;
+    const std::string flag = off ? word.substr(3) : word;
+    if (flag == "bold") change.Bold = !off;
+    else if (flag == "italic") change.Italic = !off;
+    else if (flag == "underline") change.Underline = !off;
+    else if (word == "left") change.Horizontal = THorizontalAlign::Left;
+    else if (word == "center") change.Horizontal = THorizontalAlign::Center;
+    else if (word == "right") change.Horizontal = THorizontalAlign::Right;
+    else if (word == "general") change.Horizontal = THorizontalAlign::General;
+    else throw TUsageError{"format needs bold, italic, underline (each also as no-...), left, center, right or general, not \"" + word + "\""};
+    return change;
+}
+
 // Reads one operation starting at args[i]; advances i past it.
 TOperation ReadOperation(const std::vector<std::string>& args, size_t& i) {
     const std::string name = args[i++];
@@ -81,6 +98,15 @@ TOperation ReadOperation(const std::vector<std::string>& args, size_t& i) {
         return [=](TXlsxWorkbook& workbook) {
             RequireSheet(workbook, sheet);
             workbook.SortByColumn(sheet, col, ascending, true); // the header row stays, as in the viewer
+        };
+    }
+    if (name == "format") {
+        const auto w = take(4);
+        const int32_t sheet = ReadIndex(w[0], "SHEET"), row = ReadIndex(w[1], "ROW"), col = ReadIndex(w[2], "COL");
+        const TFormattingChange change = ReadFormatting(w[3]);
+        return [=](TXlsxWorkbook& workbook) {
+            RequireSheet(workbook, sheet);
+            workbook.SetCellFormatting(sheet, row, col, change);
         };
     }
     if (name == "add-sheet") {

@@ -2,6 +2,9 @@
 
 #include "platform/win32/Win32Text.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace tabulix {
 
 namespace {
@@ -16,32 +19,37 @@ TGdiCanvas::~TGdiCanvas() {
     for (auto& [key, font] : FFonts) DeleteObject(font);
 }
 
-void TGdiCanvas::SelectFont(const std::tuple<std::u16string, int32_t, bool, bool, bool>& key, const LOGFONTW& font) {
-    HFONT& made = FFonts[key];
-    if (!made) made = CreateFontIndirectW(&font);
+void TGdiCanvas::SetFont(const std::u16string& face, double pointSize, TFontStyle style) {
+    // Sizes that differ by less than a pixel share a font.
+    const int32_t pixels = std::max(1, int32_t(std::lround(pointSize * GetDeviceCaps(FDc, LOGPIXELSY) / 72.0)));
+    HFONT& made = FFonts[TFontKey{face, pixels, style.Bold, style.Italic, style.Underline, style.Strike}];
+    if (!made) {
+        LOGFONTW font{};
+        font.lfHeight = -pixels;
+        font.lfWeight = style.Bold ? FW_BOLD : FW_NORMAL;
+        font.lfItalic = style.Italic;
+        font.lfUnderline = style.Underline;
+        font.lfStrikeOut = style.Strike;
+        font.lfCharSet = DEFAULT_CHARSET;
+        font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+        lstrcpynW(font.lfFaceName, WidePtr(face), LF_FACESIZE);
+        made = CreateFontIndirectW(&font);
+    }
     SelectObject(FDc, made);
 }
 
-void TGdiCanvas::SetFont(const std::u16string& face, int32_t pointSize, TFontStyle style) {
-    LOGFONTW font{};
-    font.lfHeight = -MulDiv(pointSize, GetDeviceCaps(FDc, LOGPIXELSY), 72);
-    font.lfWeight = style.Bold ? FW_BOLD : FW_NORMAL;
-    font.lfItalic = style.Italic;
-    font.lfUnderline = style.Underline;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    lstrcpynW(font.lfFaceName, WidePtr(face), LF_FACESIZE);
-    SelectFont(std::make_tuple(face, pointSize, style.Bold, style.Italic, style.Underline), font);
-}
-
 void TGdiCanvas::SetDialogFont(TFontStyle style) {
-    LOGFONTW font{};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-    font.lfWeight = style.Bold ? FW_BOLD : FW_NORMAL;
-    font.lfItalic = style.Italic;
-    font.lfUnderline = style.Underline;
-    // Kept apart from the grid's fonts: a point size of 0 is never asked for there.
-    SelectFont(std::make_tuple(u"", 0, style.Bold, style.Italic, style.Underline), font);
+    // Kept apart from the grid's fonts: a height of 0 is never asked for there.
+    HFONT& made = FFonts[TFontKey{u"", 0, style.Bold, style.Italic, style.Underline, false}];
+    if (!made) {
+        LOGFONTW font{};
+        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+        font.lfWeight = style.Bold ? FW_BOLD : FW_NORMAL;
+        font.lfItalic = style.Italic;
+        font.lfUnderline = style.Underline;
+        made = CreateFontIndirectW(&font);
+    }
+    SelectObject(FDc, made);
 }
 
 void TGdiCanvas::FillRect(const TRect& rect, TColor color) {
@@ -65,6 +73,20 @@ void TGdiCanvas::Line(TPoint from, TPoint to, TColor color) {
     HGDIOBJ old = SelectObject(FDc, pen);
     MoveToEx(FDc, from.X, from.Y, nullptr);
     LineTo(FDc, to.X, to.Y);
+    SelectObject(FDc, old);
+    DeleteObject(pen);
+}
+
+void TGdiCanvas::PatternLine(TPoint from, TPoint to, TColor color, int32_t dash, int32_t gap) {
+    LOGBRUSH brush{BS_SOLID, ToColorRef(color), 0};
+    const DWORD pattern[2] = {DWORD(std::max(dash, int32_t(1))), DWORD(std::max(gap, int32_t(1)))};
+    HPEN pen = ExtCreatePen(PS_COSMETIC | PS_USERSTYLE, 1, &brush, 2, pattern);
+    if (!pen) pen = CreatePen(PS_DOT, 1, ToColorRef(color)); // a system without user styles: dots
+    HGDIOBJ old = SelectObject(FDc, pen);
+    const int oldMode = SetBkMode(FDc, TRANSPARENT); // the gaps show what lies beneath
+    MoveToEx(FDc, from.X, from.Y, nullptr);
+    LineTo(FDc, to.X, to.Y);
+    SetBkMode(FDc, oldMode);
     SelectObject(FDc, old);
     DeleteObject(pen);
 }
@@ -101,6 +123,14 @@ void TGdiCanvas::TextClipped(const TRect& clip, TPoint at, const std::u16string&
     SetTextColor(FDc, ToColorRef(color));
     SetBkColor(FDc, ToColorRef(background));
     ExtTextOutW(FDc, at.X, at.Y, ETO_CLIPPED | ETO_OPAQUE, &r, WidePtr(text), UINT(text.size()), nullptr);
+}
+
+void TGdiCanvas::TextOver(const TRect& clip, TPoint at, const std::u16string& text, TColor color) {
+    const RECT r = ToRect(clip);
+    SetTextColor(FDc, ToColorRef(color));
+    const int oldMode = SetBkMode(FDc, TRANSPARENT);
+    ExtTextOutW(FDc, at.X, at.Y, ETO_CLIPPED, &r, WidePtr(text), UINT(text.size()), nullptr);
+    SetBkMode(FDc, oldMode);
 }
 
 TSize TGdiCanvas::TextExtent(const std::u16string& text) {

@@ -22,24 +22,27 @@ public:
 
     HDC Dc() const { return FDc; }
 
-    void SetFont(const std::u16string& face, int32_t pointSize, TFontStyle style) override;
+    void SetFont(const std::u16string& face, double pointSize, TFontStyle style) override;
     void SetDialogFont(TFontStyle style) override;
     void FillRect(const TRect& rect, TColor color) override;
     void OutlineRect(const TRect& rect, TColor color) override;
     void Line(TPoint from, TPoint to, TColor color) override;
+    void PatternLine(TPoint from, TPoint to, TColor color, int32_t dash, int32_t gap) override;
     void Polyline(const std::vector<TPoint>& points, TColor color) override;
     void Ellipse(const TRect& bounds, TColor color) override;
     void Text(TPoint at, const std::u16string& text, std::optional<TColor> color, TColor background) override;
     void TextClipped(const TRect& clip, TPoint at, const std::u16string& text, TColor color, TColor background) override;
+    void TextOver(const TRect& clip, TPoint at, const std::u16string& text, TColor color) override;
     TSize TextExtent(const std::u16string& text) override;
     void SetClip(const TRect& rect) override;
     void ClearClip() override;
 
 private:
-    void SelectFont(const std::tuple<std::u16string, int32_t, bool, bool, bool>& key, const LOGFONTW& font);
+    // A font by its face, its height in pixels (0 for the dialog font) and its style.
+    using TFontKey = std::tuple<std::u16string, int32_t, bool, bool, bool, bool>;
 
     HDC FDc;
-    std::map<std::tuple<std::u16string, int32_t, bool, bool, bool>, HFONT> FFonts;
+    std::map<TFontKey, HFONT> FFonts;
 };
 
 } // namespace tabulix

@@ -9,6 +9,7 @@
 #include "viewer/NeoSpreadsheet.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <windows.h>
 
@@ -132,6 +133,41 @@ private:
     HGDIOBJ FOldBitmap = nullptr;
 };
 
+int CALLBACK NoteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0; // one is enough
+}
+
+// The widest digit of a font of the face at the size, at 96 dots an inch; none when no font of that
+// face is installed (the system would draw another in its place).
+std::optional<int32_t> WidestDigit(const std::u16string& face, double pointSize) {
+    if (face.empty() || face.size() >= LF_FACESIZE || !(pointSize > 0 && pointSize < 1000)) return std::nullopt;
+    HDC screen = GetDC(nullptr);
+    if (!screen) return std::nullopt;
+    LOGFONTW font{};
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(font.lfFaceName, WidePtr(face), LF_FACESIZE);
+    bool installed = false;
+    EnumFontFamiliesExW(screen, &font, NoteFontFound, reinterpret_cast<LPARAM>(&installed), 0);
+    std::optional<int32_t> widest;
+    if (installed) {
+        font.lfHeight = -std::max(1, int(std::lround(pointSize * 96.0 / 72.0)));
+        font.lfWeight = FW_NORMAL;
+        HFONT made = CreateFontIndirectW(&font);
+        const HGDIOBJ old = SelectObject(screen, made);
+        int32_t most = 0;
+        for (wchar_t digit = L'0'; digit <= L'9'; ++digit) {
+            SIZE size{};
+            if (GetTextExtentPoint32W(screen, &digit, 1, &size)) most = std::max(most, int32_t(size.cx));
+        }
+        SelectObject(screen, old);
+        DeleteObject(made);
+        if (most > 0) widest = most;
+    }
+    ReleaseDC(nullptr, screen);
+    return widest;
+}
+
 class TWin32ViewerWindows final : public TViewerWindows {
 public:
     TWindowHandle CreateViewerWindow(TWindowHandle parent, TNeoSpreadsheet& viewer, uint32_t& errorCode) override {
@@ -197,6 +233,10 @@ public:
 
     intptr_t DefaultProcessing(TWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) override {
         return DefWindowProcW(Hwnd(window), message, wParam, lParam);
+    }
+
+    std::optional<int32_t> MaxDigitWidth(const std::u16string& face, double pointSize) override {
+        return WidestDigit(face, pointSize);
     }
 
     void SetFocus(TWindowHandle window) override { ::SetFocus(Hwnd(window)); }
