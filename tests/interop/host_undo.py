@@ -136,8 +136,8 @@ if run.returncode != 0 or "script passed" not in run.stdout:
 
 
 def contents(path):
-    """What a reader sees of a workbook: its sheets, every cell's value or formula with its number format
-    and font, the merged cells and the names."""
+    """What a reader sees of a workbook: its sheets, every cell's value or formula with its number format,
+    font and alignment (styled empty cells too), the merged cells and the names."""
     loaded = openpyxl.load_workbook(path)
     cells = {}
     merged = {}
@@ -145,9 +145,9 @@ def contents(path):
         merged[sheet.title] = sorted(str(area) for area in sheet.merged_cells.ranges)
         for row in sheet.iter_rows():
             for cell in row:
-                if cell.value is not None:
+                if cell.value is not None or cell.has_style:
                     cells[(sheet.title, cell.coordinate)] = (cell.value, cell.number_format, bool(cell.font.b),
-                                                             bool(cell.font.i), cell.font.u)
+                                                             bool(cell.font.i), cell.font.u, cell.alignment.horizontal)
     names = loaded.defined_names
     names = {name: names[name].attr_text for name in names} if hasattr(names, "keys") else \
         {name.name: name.attr_text for name in names.definedName}
@@ -165,6 +165,10 @@ expect("names after undoing everything", after_undo[3], original[3])
 after_redo = contents(redone)
 expect("sheets after redoing everything", after_redo[0], ["Sales", "Sheet3"])
 expect("the changes were made again", after_redo[1] != original[1], True)
+# The two cells made bold, italic, underlined and right-aligned are so again, wherever the later changes
+# moved them.
+formatted = [key for key, cell in after_redo[1].items() if cell[2:] == (True, True, "single", "right")]
+expect("cells formatted again", len(formatted), 2)
 
 if failures:
     print("\n".join(failures))

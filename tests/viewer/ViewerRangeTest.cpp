@@ -173,7 +173,7 @@ TEST_F(Ranges, ShiftTheHeadersDraggingAndCtrlASelectRangesAroundTheActiveCell) {
     EXPECT_EQ(Copied(), Refs(0, 1, 1, 3));
     KeyWith(keys::End, {keys::Shift});
     KeyWith(keys::PageDown, {keys::Shift});
-    EXPECT_EQ(Copied(), Refs(1, 1, 7, 12)); // a page: the nine rows of 20 pixels the cells show
+    EXPECT_EQ(Copied(), Refs(1, 1, 7, 12)); // a page down: the 216 pixels of cells hold nine rows whole
     EXPECT_EQ(Grid().TopRow(), 4); // the moving end, row 13, is shown
     KeyWith(keys::Home, {keys::Shift, keys::Control});
     EXPECT_EQ(Copied(), Refs(0, 0, 1, 1));
