@@ -133,6 +133,7 @@ TNeoSpreadsheet::TPlace TNeoSpreadsheet::CurrentPlace() const {
 }
 
 void TNeoSpreadsheet::ShowPlace(const TPlace& place) {
+    ForgetGeometry(); // what was taken back or made again may have moved rows and columns
     FCurrentSheet = place.Sheet;
     FRangeAnchor = place.Anchor;
     FRangeEnd = place.End;

@@ -65,8 +65,10 @@ workbook.save(book)
 
 
 def at(col, row):
-    """The centre of a cell of the 800 x 400 viewer under the Top ribbon."""
-    return f"{46 + 96 * col + 48} {84 + 22 * row + 11}"
+    """The centre of a cell of the 800 x 400 viewer under the Top ribbon: the cells from (46, 84), the
+    sheet's default rows of 15 points 20 pixels high, its default columns (a base of 8 characters of 7
+    pixels, Calibri not being installed under Wine) 64 pixels wide."""
+    return f"{46 + 64 * col + 32} {84 + 20 * row + 10}"
 
 
 def home(command):
@@ -79,7 +81,7 @@ def formulas(command):
 
 changes = [
     ("typed", f"click Rect1 {at(1, 2)}\nchar Rect1 9\nclick Rect1 {at(5, 5)}\n"),
-    ("pasted", f'set-clipboard "Quince{{TAB}}3{{TAB}}1.5{{CR}}{{LF}}"\nclick Rect1 {at(0, 8)}\nkey Rect1 V ctrl\n'),
+    ("pasted", f'set-clipboard "Quince{{TAB}}3{{TAB}}1.5{{CR}}{{LF}}"\nclick Rect1 {at(4, 1)}\nkey Rect1 V ctrl\n'),
     ("cleared", f"click Rect1 {at(1, 1)}\nclick Rect1 {at(2, 2)} shift\nkey Rect1 VK_DELETE\n"),
     ("cut", f"click Rect1 {at(0, 4)}\nclick Rect1 {at(0, 5)} shift\nkey Rect1 X ctrl\n"),
     ("summed", f"click Rect1 {at(1, 1)}\nclick Rect1 {at(1, 5)} shift\n" + formulas("AutoSum")),
@@ -92,8 +94,8 @@ changes = [
     ("row inserted", f"click Rect1 {at(0, 2)}\n" + home("Insert Row")),
     ("column inserted", home("Insert Column")),
     ("row deleted", f"click Rect1 {at(0, 4)}\n" + home("Delete Row")),
-    ("column deleted", f"click Rect1 {at(1, 0)}\n" + home("Delete Column")),
-    ("sorted", f"click Rect1 {at(0, 0)}\n" + home("Sort Z-A")),
+    ("column deleted", f"click Rect1 {at(3, 0)}\n" + home("Delete Column")),  # the prices: formulas lose them
+    ("sorted", f"click Rect1 {at(1, 0)}\n" + home("Sort Z-A")),  # by the names, in the inserted column's place
     ("sheet added", "click Rect1 314 45\n"),
     ("sheet deleted", 'answer-menu "Delete Sheet"\nanswer-box yes\nrclick Rect1 160 45\n'
                       'expect-message * "Delete worksheet {QUOTE}Notes{QUOTE}? This cannot be undone once the workbook is saved."\n'),
