@@ -1,7 +1,7 @@
 // Ranges at the load limit, through the viewer's own keys on a window system of doubles: the whole
 // 2000 x 200 sheet selected and copied (Ctrl+A, Ctrl+C: every cell's shown text into tab-separated text
-// and an HTML table), 10,000 cells pasted (Ctrl+V, each stored as typing would store it), and a sort of
-// the whole sheet undone (Ctrl+Z), beside the sort itself.
+// and an HTML table), 10,000 cells pasted (Ctrl+V, each stored as typing would store it), a sort of
+// the whole sheet undone (Ctrl+Z), beside the sort itself, and the whole sheet made bold and that undone.
 #include "LimitWorkbook.h"
 #include "Measure.h"
 
@@ -61,6 +61,11 @@ struct TScene {
         Windows.KeysDown.clear();
     }
     void Key(uint32_t key) { Viewer->HandleMessage(messages::KeyDown, key, 0); }
+    // Home > Bold on the selection, through the ribbon's menu.
+    void Bold() {
+        Windows.MenuAnswers = {1000 + 100 * 1 + 0};
+        Viewer->HandleMessage(messages::LeftButtonDown, 1, intptr_t(100 | (10 << 16)));
+    }
     // Home > Sort Z-A on the active cell's column, through the ribbon's menu: the column's numbers grow
     // from row to row, so every row moves.
     void SortDescending() {
@@ -89,7 +94,7 @@ int main() {
         std::filesystem::temp_directory_path() / ("tabulix-range-bench-" + std::to_string(::getpid()) + ".xlsx");
     WriteFileBytes(file, MakeLimitWorkbook());
     TSamples copies, pastes, sorts, undos, copiesCpu, pastesCpu, sortsCpu, undosCpu;
-    TSamples openSorts, openUndos, openSortsCpu, openUndosCpu;
+    TSamples openSorts, openUndos, openSortsCpu, openUndosCpu, bolds, boldsCpu, boldUndos, boldUndosCpu;
     size_t copiedUnits = 0;
     const std::u16string pasted = PastedText();
     for (int round = 0; round < Rounds(); ++round) {
@@ -112,6 +117,10 @@ int main() {
         scene.Control(keys::LetterV);
         Measure(openSorts, openSortsCpu, [&] { scene.SortDescending(); });
         Measure(openUndos, openUndosCpu, [&] { scene.Control(keys::LetterZ); });
+        // Every cell of the sheet given a style of its own, and that taken back.
+        scene.Control(keys::LetterA);
+        Measure(bolds, boldsCpu, [&] { scene.Bold(); });
+        Measure(boldUndos, boldUndosCpu, [&] { scene.Control(keys::LetterZ); });
         if (!scene.Host.Errors.empty()) std::printf("  the viewer reported: %s\n", Utf16ToUtf8(scene.Host.Errors.back()).c_str());
     }
     std::filesystem::remove(file);
@@ -131,5 +140,7 @@ int main() {
     line("Ctrl+Z of that sort", undos, undosCpu, 0.05);
     line("the same sort once a paste has opened the sheet's part", openSorts, openSortsCpu, 0);
     line("Ctrl+Z of that sort", openUndos, openUndosCpu, 0.05);
+    line("Bold on the whole sheet (Ctrl+A, Home > Bold)", bolds, boldsCpu, 0);
+    line("Ctrl+Z of that", boldUndos, boldUndosCpu, 0);
     return 0;
 }
