@@ -1,9 +1,12 @@
 #include "HostWindowCommands.h"
 
+#include "HostClipboard.h"
 #include "HostScript.h"
 #include "HostWindows.h"
 
+#include <algorithm>
 #include <initializer_list>
+#include <iterator>
 
 namespace tabulix::host {
 
@@ -228,26 +231,92 @@ bool FocusHost(const TCall& call) {
 
 // ---- mouse and keyboard
 
+// The modifier words from words[first] on: shift and ctrl, in any order; false for any other word.
+bool ReadModifiers(const TCall& call, size_t first, bool& shift, bool& control) {
+    shift = control = false;
+    for (size_t i = first; i < call.Words.size(); ++i) {
+        if (call.Words[i] == "shift") {
+            shift = true;
+        } else if (call.Words[i] == "ctrl") {
+            control = true;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Shift and Ctrl held down, as GetKeyState sees them, for as long as it lives.
+class THeldModifiers {
+public:
+    THeldModifiers(bool shift, bool control) {
+        GetKeyboardState(FSaved);
+        BYTE held[256];
+        std::copy(std::begin(FSaved), std::end(FSaved), std::begin(held));
+        if (shift) held[VK_SHIFT] = held[VK_LSHIFT] = 0x80;
+        if (control) held[VK_CONTROL] = held[VK_LCONTROL] = 0x80;
+        SetKeyboardState(held);
+    }
+    ~THeldModifiers() { SetKeyboardState(FSaved); }
+    THeldModifiers(const THeldModifiers&) = delete;
+    THeldModifiers& operator=(const THeldModifiers&) = delete;
+
+private:
+    BYTE FSaved[256] = {};
+};
+
 struct TMouseMessage {
     UINT Message;
     WPARAM Buttons;
 };
 
-bool SendMouse(const TCall& call, std::initializer_list<TMouseMessage> messages) {
+bool SendMouse(const TCall& call, std::initializer_list<TMouseMessage> messages, bool modifiers = false) {
     int x = 0, y = 0;
+    bool shift = false, control = false;
     if (!ReadInt(call.Words[2], x) || !ReadInt(call.Words[3], y)) return call.BadArguments();
+    if (!ReadModifiers(call, modifiers ? 4 : call.Words.size(), shift, control)) return call.BadArguments();
     HWND viewer = Viewer(call, call.Words[1]);
     if (!viewer) return false;
     POINT point{x, y};
     HWND target = ClickTarget(viewer, point);
-    for (const TMouseMessage& mouse : messages) SendMessageW(target, mouse.Message, mouse.Buttons, MAKELPARAM(point.x, point.y));
+    const THeldModifiers held(shift, control);
+    const WPARAM keys = (shift ? MK_SHIFT : 0) | (control ? MK_CONTROL : 0);
+    for (const TMouseMessage& mouse : messages) {
+        SendMessageW(target, mouse.Message, mouse.Buttons | keys, MAKELPARAM(point.x, point.y));
+    }
     return true;
 }
 
-bool Click(const TCall& call) { return SendMouse(call, {{WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}}); }
+bool Click(const TCall& call) { return SendMouse(call, {{WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}}, true); }
 // The second click of a double click: the button comes up after it too.
 bool DoubleClick(const TCall& call) { return SendMouse(call, {{WM_LBUTTONDBLCLK, MK_LBUTTON}, {WM_LBUTTONUP, 0}}); }
 bool RightClick(const TCall& call) { return SendMouse(call, {{WM_RBUTTONDOWN, MK_RBUTTON}, {WM_RBUTTONUP, 0}}); }
+
+// The left button goes down at the first point, the pointer moves to the second in steps, and the
+// button comes up there. While a window holds the mouse (SetCapture), the moves go to it, as the
+// mouse's do, in its client coordinates.
+bool Drag(const TCall& call) {
+    const std::vector<std::string>& w = call.Words;
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    if (!ReadInt(w[2], x1) || !ReadInt(w[3], y1) || !ReadInt(w[4], x2) || !ReadInt(w[5], y2)) return call.BadArguments();
+    HWND viewer = Viewer(call, w[1]);
+    if (!viewer) return false;
+    POINT start{x1, y1};
+    HWND target = ClickTarget(viewer, start);
+    SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(start.x, start.y));
+    call.Session.Pump(0);
+    constexpr int Steps = 8;
+    auto sendAt = [&](UINT message, WPARAM buttons, int step) {
+        POINT point{x1 + (x2 - x1) * step / Steps, y1 + (y2 - y1) * step / Steps};
+        HWND receiver = GetCapture() ? GetCapture() : target;
+        MapWindowPoints(viewer, receiver, &point, 1);
+        SendMessageW(receiver, message, buttons, MAKELPARAM(point.x, point.y));
+        call.Session.Pump(0);
+    };
+    for (int step = 1; step <= Steps; ++step) sendAt(WM_MOUSEMOVE, MK_LBUTTON, step);
+    sendAt(WM_LBUTTONUP, 0, Steps);
+    return true;
+}
 
 bool Wheel(const TCall& call) {
     const std::vector<std::string>& w = call.Words;
@@ -265,13 +334,15 @@ bool Wheel(const TCall& call) {
 }
 
 // Down and up, through the message loop, which turns the keys that type (Return, Escape, Tab) into
-// WM_CHAR between the two, as a keyboard does.
+// WM_CHAR between the two, as a keyboard does; with Shift or Ctrl held throughout when asked.
 bool Key(const TCall& call) {
     int key = 0;
-    if (!ReadVirtualKey(call.Words[2], key)) return call.BadArguments();
+    bool shift = false, control = false;
+    if (!ReadVirtualKey(call.Words[2], key) || !ReadModifiers(call, 3, shift, control)) return call.BadArguments();
     HWND viewer = Viewer(call, call.Words[1]);
     if (!viewer) return false;
     HWND target = KeyTarget(viewer);
+    const THeldModifiers held(shift, control);
     PostMessageW(target, WM_KEYDOWN, WPARAM(key), KeyData(key, false));
     call.Session.Pump(0);
     PostMessageW(target, WM_KEYUP, WPARAM(key), KeyData(key, true));
@@ -290,6 +361,27 @@ bool Char(const TCall& call) {
     return true;
 }
 
+// ---- the clipboard
+
+bool SetClipboard(const TCall& call) {
+    if (SetClipboardText(call.Session.MainWindow(), call.Words[1])) return true;
+    return call.Fail("the clipboard cannot be opened");
+}
+
+bool ExpectClipboard(const TCall& call) {
+    const std::optional<std::string> text = ClipboardText(call.Session.MainWindow());
+    if (!text) return call.Fail("the clipboard holds no text");
+    if (*text == call.Words[1]) return true;
+    return call.Fail("the clipboard holds \"" + *text + "\", expected \"" + call.Words[1] + "\"");
+}
+
+bool ExpectClipboardHtml(const TCall& call) {
+    const std::optional<std::string> html = ClipboardHtml(call.Session.MainWindow());
+    if (!html) return call.Fail("the clipboard holds no HTML Format");
+    if (html->find(call.Words[1]) != std::string::npos) return true;
+    return call.Fail("the clipboard's HTML Format does not contain \"" + call.Words[1] + "\": " + *html);
+}
+
 const TWindowCommand Commands[] = {
     {"screenshot", 1, "FILE", Screenshot},
     {"screenshot-rect", 2, "NAME FILE", ScreenshotRect},
@@ -303,12 +395,16 @@ const TWindowCommand Commands[] = {
     {"expect-find", 2, "NAME TEXT|none [X Y W H]", ExpectFind},
     {"expect-focus", 2, "NAME viewer|edit|find|other", ExpectFocus},
     {"focus-host", 0, "no arguments", FocusHost},
-    {"click", 3, "NAME X Y", Click},
+    {"click", 3, "NAME X Y [shift] [ctrl]", Click},
+    {"drag", 5, "NAME X1 Y1 X2 Y2", Drag},
     {"dblclick", 3, "NAME X Y", DoubleClick},
     {"rclick", 3, "NAME X Y", RightClick},
     {"wheel", 2, "NAME DELTA [shift]", Wheel},
-    {"key", 2, "NAME VK", Key},
+    {"key", 2, "NAME VK [shift] [ctrl]", Key},
     {"char", 2, "NAME TEXT", Char},
+    {"set-clipboard", 1, "TEXT", SetClipboard},
+    {"expect-clipboard", 1, "TEXT", ExpectClipboard},
+    {"expect-clipboard-html", 1, "TEXT", ExpectClipboardHtml},
 };
 
 const TWindowCommand* FindCommand(const std::string& name) {

@@ -25,7 +25,7 @@ const TNamedKey NamedKeys[] = {
     {"VK_DOWN", VK_DOWN},     {"VK_UP", VK_UP},         {"VK_LEFT", VK_LEFT},     {"VK_RIGHT", VK_RIGHT},
     {"VK_RETURN", VK_RETURN}, {"VK_ESCAPE", VK_ESCAPE}, {"VK_TAB", VK_TAB},       {"VK_F2", VK_F2},
     {"VK_DELETE", VK_DELETE}, {"VK_PRIOR", VK_PRIOR},   {"VK_NEXT", VK_NEXT},     {"VK_HOME", VK_HOME},
-    {"VK_END", VK_END},
+    {"VK_END", VK_END},       {"VK_INSERT", VK_INSERT},
 };
 
 // A copy of what the screen shows in the area, or null.
@@ -188,6 +188,11 @@ bool ReadVirtualKey(const std::string& word, int& key) {
             key = named.Key;
             return true;
         }
+    }
+    // A capital letter stands for its own key (a single digit stays a key code).
+    if (word.size() == 1 && word[0] >= 'A' && word[0] <= 'Z') {
+        key = word[0];
+        return true;
     }
     return ReadInt(word, key) && key >= 1 && key <= 254;
 }

@@ -55,6 +55,18 @@ public:
     bool SetMenuItemSize(intptr_t, TSize) override { return false; }
     bool DrawMenuItem(intptr_t, const std::function<void(TCanvas&, const TMenuItemState&)>&) override { return false; }
     std::optional<std::u16string> ChooseFile(const TFileDialog&) override { return std::nullopt; }
+    bool IsKeyDown(uint32_t) const override { return false; }
+    void CaptureMouse(TWindowHandle) override {}
+    void ReleaseMouse(TWindowHandle) override {}
+    TClipboard& Clipboard() override { return FClipboard; }
+
+private:
+    // Nothing goes on it and nothing comes from it.
+    class TNoClipboard final : public TClipboard {
+    public:
+        bool Put(TWindowHandle, const std::u16string&, const std::string&) override { return false; }
+        std::optional<std::u16string> Text(TWindowHandle) override { return std::nullopt; }
+    } FClipboard;
 };
 
 // Without windows no dialog shows: every one counts as cancelled.

@@ -170,6 +170,29 @@ private:
         PaintGridLines();
         PaintBorders();
         PaintTexts();
+        PaintRangeFrame(clip);
+    }
+
+    bool InRange(int32_t row, int32_t col) const {
+        return !FScene.Selection.IsSingleCell() && FScene.Selection.Contains(col, row);
+    }
+
+    // Two pixels of a darker shade of the selection colour over the outer edges of a range's cells, as
+    // this pane places them; an edge beyond the pane runs on past it.
+    void PaintRangeFrame(const TRect& clip) {
+        const TCellRange& range = FScene.Selection;
+        if (range.IsSingleCell()) return;
+        const TViewport& view = FScene.View;
+        const TRect frame{std::max(view.ColumnX(range.Left, FColPane), clip.Left - 2),
+                          std::max(view.RowY(range.Top, FRowPane), clip.Top - 2),
+                          std::min(view.ColumnX(range.Right + 1, FColPane), clip.Right + 2),
+                          std::min(view.RowY(range.Bottom + 1, FRowPane), clip.Bottom + 2)};
+        if (frame.Right <= clip.Left || frame.Bottom <= clip.Top || frame.Left >= clip.Right || frame.Top >= clip.Bottom) return;
+        const TColor selection = FLook.SelectionColor;
+        const TColor shade = RgbColor(uint8_t((selection & 0xFF) * 2 / 5), uint8_t(((selection >> 8) & 0xFF) * 2 / 5),
+                                      uint8_t(((selection >> 16) & 0xFF) * 2 / 5));
+        FCanvas.OutlineRect(frame, shade);
+        FCanvas.OutlineRect(TRect{frame.Left + 1, frame.Top + 1, frame.Right - 1, frame.Bottom - 1}, shade);
     }
 
     TCellInfo& Cell(size_t row, size_t col) { return FCells[row * FCols.size() + col]; }
@@ -196,7 +219,9 @@ private:
             const auto found = FScene.Highlights.find(CellKey(FScene.SheetIndex, row, col));
             if (found != FScene.Highlights.end()) highlight = found->second;
         }
-        const bool selected = row == FScene.SelectedRow && col == FScene.SelectedCol;
+        // A single cell is drawn in the selection colour; in a range every cell but the active one is.
+        const bool active = row == FScene.SelectedRow && col == FScene.SelectedCol;
+        const bool selected = InRange(row, col) ? !active : active;
         if (selected) info.Background = FLook.SelectionColor;
         else if (highlight) info.Background = *highlight;
         else if (info.Style->Fill) info.Background = *info.Style->Fill;

@@ -4,6 +4,7 @@
 // (fills, borders, fonts, alignment, merged areas, text running on into empty neighbours), in the
 // frozen and the scrolled panes, with the reader's selection and highlights over them.
 
+#include "viewer/CellRange.h"
 #include "viewer/SheetGeometry.h"
 
 #include <cstdint>
@@ -23,8 +24,8 @@ struct TGridLook {
     int32_t HeaderHeight = 22; // the column-header row
 };
 
-// What one paint of the grid shows: the sheet, where its cells lie, the selection and the highlights
-// (by CellKey).
+// What one paint of the grid shows: the sheet, where its cells lie, the selection (the active cell, and
+// the range around it when it is more than that cell) and the highlights (by CellKey).
 struct TGridScene {
     const TXlsxWorkbook& Workbook;
     int32_t SheetIndex;
@@ -32,6 +33,7 @@ struct TGridScene {
     const TViewport& View;
     TRect Grid; // the headers and the cells
     int32_t SelectedRow, SelectedCol;
+    TCellRange Selection;
     const std::unordered_map<int64_t, TColor>& Highlights;
 };
 

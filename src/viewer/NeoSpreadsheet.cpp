@@ -140,6 +140,7 @@ void TNeoSpreadsheet::HideSpreadsheet() {
 }
 
 void TNeoSpreadsheet::LoadWorkbook(const std::u16string& fileName) {
+    FHistory.Clear(); // its steps belong to the workbook shown until now
     FWorkbook.reset();
     ForgetGeometry();
     auto workbook = std::make_unique<TXlsxWorkbook>();
@@ -150,6 +151,7 @@ void TNeoSpreadsheet::LoadWorkbook(const std::u16string& fileName) {
     FTopRow = 0;
     FLeftCol = 0;
     FHighlights.clear();
+    ++FCellChanges;
     // Column widths count in digits of the workbook's default font; 7 pixels when it is not installed.
     const TCellFont& font = FWorkbook->Styles().DefaultFont();
     FMaxDigitWidth = font.Name.empty() ? 7 : FWindows.MaxDigitWidth(font.Name, font.Size).value_or(7);
@@ -180,6 +182,7 @@ void TNeoSpreadsheet::StartSheetView() {
         FSelectedRow = merge->FirstRow;
         FSelectedCol = merge->FirstCol;
     }
+    FRangeAnchor = FRangeEnd = TCellPos{FSelectedCol, FSelectedRow};
 }
 
 const TXlsxSheet* TNeoSpreadsheet::CurrentSheet() const {
@@ -320,6 +323,13 @@ intptr_t TNeoSpreadsheet::RouteMessage(uint32_t message, uintptr_t wParam, intpt
     case messages::LeftButtonDown:
         OnLeftButtonDown(PointX(lParam), PointY(lParam));
         return 0;
+    case messages::MouseMove:
+        OnMouseMove(PointX(lParam), PointY(lParam));
+        return 0;
+    case messages::LeftButtonUp:
+    case messages::CaptureChanged:
+        EndDragSelection();
+        return 0;
     case messages::LeftButtonDoubleClick:
         StartEditSelection(); // the first click has already selected the cell under the pointer
         return 0;
@@ -354,6 +364,7 @@ intptr_t TNeoSpreadsheet::RouteMessage(uint32_t message, uintptr_t wParam, intpt
         return ForgetDestroyedWindow(message, wParam, lParam);
     case messages::Timer:
         if (wParam == FollowTimerId && !FDraggingEdit) SyncToRectangle();
+        if (wParam == DragScrollTimerId && FDraggingSelection) DragSelectionTo(FDragPoint.X, FDragPoint.Y);
         return 0;
     case messages::ViewerVisibility:
         if (lParam == 1 || lParam == 3) {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "viewer/CellRange.h"
+#include "viewer/EditHistory.h"
 #include "viewer/SheetGeometry.h"
 #include "viewer/ViewerPorts.h"
 #include "workbook/XlsxWorkbook.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -80,8 +83,8 @@ public:
     void ExportWorkbook(const std::u16string& format, const std::u16string& scope, const std::u16string& fileName);
     // Opens the in-place edit box over the selected cell, holding its text, all of it selected.
     void StartEditSelection();
-    // Turns the highlight of the selected cell on in the named colour, off when it has that colour
-    // already or the name is no colour.
+    // Turns the highlight of the selected cells on in the named colour, off when the active cell has that
+    // colour already or the name is no colour.
     void ToggleHighlightSelection(const std::u16string& colorName);
     // Restyles the viewer from a settings string (colours, font, sizes); invalid pieces are skipped.
     // Never throws.
@@ -163,12 +166,67 @@ protected:
     void PageRows(bool down);
     void FocusViewer();
 
+    // The selected range (NeoSpreadsheetRanges.cpp): the active cell, FSelectedCol and FSelectedRow,
+    // lies in the rectangle from FRangeAnchor to FRangeEnd, the corner that Shift moves.
+    TCellRange SelectionRange() const;
+    void ExtendSelection(TCellPos end, bool scroll = true);
+    void SelectRange(TCellPos anchor, TCellPos end, TCellPos active);
+    bool ExtendSelectionByKey(uint32_t key, bool control);
+    void SelectWholeSheet();
+    // A click on the column letters, the row numbers or the corner between them; false elsewhere.
+    bool SelectByHeader(int32_t x, int32_t y, bool extend);
+    // The cell under a point, or the nearest cell of the sheet when the point lies beyond the cells.
+    TCellPos CellNearest(int32_t x, int32_t y) const;
+    void StartDragSelection();
+    void OnMouseMove(int32_t x, int32_t y);
+    void DragSelectionTo(int32_t x, int32_t y);
+    void EndDragSelection();
+    // "Sum: S  Count: C  Average: A" for a range holding numbers, empty otherwise.
+    std::u16string SelectionStatus();
+
     // The in-place edit box and the find box.
     void EndCellEdit(bool commit);
     void CloseCellEditor(bool commit, bool losingFocus);
     void ShowFindBox();
     void CloseFindBox(bool refocus);
     void FindNext(const std::u16string& text);
+
+    // The clipboard (NeoSpreadsheetClipboard.cpp): the selection copied as the cells show it, cut, and
+    // text pasted from the active cell.
+    bool RunShortcut(uint32_t key, bool shift);
+    void CopySelection();
+    void CutSelection();
+    void PasteClipboard();
+
+    // Undo and redo (NeoSpreadsheetUndo.cpp): each change the reader makes is kept as a step of the
+    // history, with the sheet and the selection it was made on, which undoing and redoing show again.
+    struct TPlace {
+        int32_t Sheet = -1;
+        TCellPos Anchor;
+        TCellPos End;
+        TCellPos Active;
+    };
+    TPlace CurrentPlace() const;
+    void ShowPlace(const TPlace& place);
+    void Undo();
+    void Redo();
+    // Runs a change of the workbook while a journal keeps what it changes; the step puts that back to
+    // undo, and runs the change again to redo.
+    void RunJournalled(const std::function<void(TNeoSpreadsheet&)>& change, size_t changeBytes = 0);
+    // Runs a change of the given cells alone; the step puts them back to undo, and runs the change again
+    // to redo. No cells: the change may touch very many, and runs journalled.
+    void RunOnCells(const std::vector<TGridCell>& cells, const std::function<void(TNeoSpreadsheet&)>& change,
+                    size_t changeBytes = 0);
+    // Sets (or, with none, removes) the highlight of every selected cell.
+    void HighlightSelection(std::optional<TColor> color);
+    // The reader's formatting written into the style of every selected cell.
+    void FormatSelection(const TFormattingChange& change);
+    // Sorts the rows of a sheet but the first by a column, as a step of the history.
+    void SortRows(int32_t sheet, int32_t col, bool ascending);
+    class TCellsStep;
+    class TJournalStep;
+    class TRowOrderStep;
+    class THighlightStep;
 
     // Commands of the sheet tabs, the action toolbar and the ribbon.
     void RunActionButton(int32_t button);
@@ -182,7 +240,7 @@ protected:
     void DrawMenuItem(TCanvas& canvas, const TMenuItemState& item);
     void ExecuteRibbonCommand(int32_t tab, int32_t index);
     bool HasSelection() const;
-    // The reader's formatting of the selected cell, written into its style in the workbook.
+    // The reader's formatting of the selected cells, written into their styles in the workbook.
     enum class TFontToggle { Bold, Italic, Underline };
     void ToggleFontStyle(TFontToggle toggle);
     void AlignSelection(THorizontalAlign alignment);
@@ -192,6 +250,20 @@ protected:
     void DeleteSelectedColumn();
     void SortBySelectedColumn(bool ascending);
     void AggregateAbove(int32_t kind);
+    void AggregateRange(int32_t kind, const TCellRange& range);
+    // Empties every cell of the selection that holds a value; styles stay.
+    void ClearSelection();
+    // Writes texts into cells of the current sheet as typing them would, the grid growing as needed.
+    struct TCellWrite {
+        int32_t Row = 0;
+        int32_t Col = 0;
+        std::u16string Text;
+    };
+    void WriteCells(const std::vector<TCellWrite>& writes);
+    // The same without keeping a step: what undoing and redoing run.
+    void WriteCellsUnrecorded(const std::vector<TCellWrite>& writes);
+    // Something the grid shows changed: what is drawn from it is worked out again.
+    void CellsChanged();
     void Zoom(bool in);
     void NewWorkbookDialog();
     void OpenWorkbookDialog();
@@ -201,6 +273,8 @@ protected:
     void PaintActionToolbar(TCanvas& canvas);
     void PaintSheetTabs(TCanvas& canvas);
     void PaintGrid(TCanvas& canvas);
+    // The status of the selected range at the right of the tab strip.
+    void PaintSelectionStatus(TCanvas& canvas, const TRect& strip);
 
     // Where the current sheet's rows and columns lie: made once for the sheet, its size, the zoom and
     // the settings, and made anew after an edit that may move them (ForgetGeometry).
@@ -235,6 +309,21 @@ protected:
     int32_t FLeftCol = 0;
     int32_t FSelectedCol = 0;
     int32_t FSelectedRow = 0;
+    TCellPos FRangeAnchor;
+    TCellPos FRangeEnd;
+    bool FDraggingSelection = false;
+    bool FDragScrolling = false; // the drag's timer runs while the pointer is beyond the cells
+    TPoint FDragPoint; // where the pointer was last seen while dragging
+    // The status of the selection, worked out once for the range and the cells as they were.
+    struct TStatusKey {
+        int32_t Sheet = -1;
+        TCellRange Range;
+        uint64_t Changes = 0;
+        bool operator==(const TStatusKey& other) const = default;
+    };
+    TStatusKey FStatusKey;
+    std::u16string FStatusText;
+    uint64_t FCellChanges = 0;
     int32_t FCellWidth = 96;
     int32_t FRowHeight = 22;
     // Whether the settings gave the row height and the column width, which then replace the sheet's
@@ -260,8 +349,14 @@ protected:
     int32_t FGridFontSize = 9;
     bool FShowGridLines = true;
     TWindowHandle FFindEdit = nullptr;
+    TEditHistory FHistory;
 
+    // Above this many cells a change of values is kept through the journal (about 150 bytes a cell
+    // kept one by one, against the sheet's part and grid).
+    static constexpr size_t MaxCellsKeptOneByOne = 50000;
     static constexpr uintptr_t FollowTimerId = 1;
+    static constexpr uintptr_t DragScrollTimerId = 2;
+    static constexpr uint32_t DragScrollMilliseconds = 60;
     static constexpr uint32_t FollowTimerMilliseconds = 250;
     static constexpr int32_t MinimumRectangleSize = 20;
 };

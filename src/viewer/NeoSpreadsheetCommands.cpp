@@ -81,15 +81,11 @@ void TNeoSpreadsheet::RunActionButton(int32_t button) {
 
 void TNeoSpreadsheet::ToggleHighlightSelection(const std::u16string& colorName) {
     if (!FWorkbook || FCurrentSheet < 0 || FSelectedCol < 0 || FSelectedRow < 0) return;
-    const int64_t key = CellKey(FCurrentSheet, FSelectedRow, FSelectedCol);
     const std::optional<TColor> color = HighlightColorFromName(colorName);
-    const auto found = FHighlights.find(key);
-    if (!color || (found != FHighlights.end() && found->second == *color)) {
-        FHighlights.erase(key);
-    } else {
-        FHighlights[key] = *color;
-    }
-    InvalidateAll();
+    // The active cell decides for the whole range, as a single cell decides for itself.
+    const auto found = FHighlights.find(CellKey(FCurrentSheet, FSelectedRow, FSelectedCol));
+    const bool off = !color || (found != FHighlights.end() && found->second == *color);
+    HighlightSelection(off ? std::nullopt : color);
 }
 
 void TNeoSpreadsheet::ShowSheetTabMenu(int32_t sheet, TPoint screenPoint) {
@@ -108,9 +104,8 @@ void TNeoSpreadsheet::ShowSheetTabMenu(int32_t sheet, TPoint screenPoint) {
 void TNeoSpreadsheet::AddNewSheet() {
     if (!FWorkbook) return;
     EndCellEdit(true);
-    const int32_t index = FWorkbook->AddSheet(u"Sheet" + IntToText(int64_t(SheetCount()) + 1));
-    ForgetGeometry();
-    GotoSheet(index);
+    const std::u16string name = u"Sheet" + IntToText(int64_t(SheetCount()) + 1);
+    RunJournalled([name](TNeoSpreadsheet& viewer) { viewer.GotoSheet(viewer.FWorkbook->AddSheet(name)); });
 }
 
 void TNeoSpreadsheet::DeleteSheetWithConfirm(int32_t sheet) {
@@ -121,15 +116,17 @@ void TNeoSpreadsheet::DeleteSheetWithConfirm(int32_t sheet) {
     if (!AskYesNo(question)) return;
     EndCellEdit(true);
     CloseFindBox(false);
-    const int32_t current = FCurrentSheet;
-    FWorkbook->DeleteSheet(sheet);
-    ForgetGeometry();
-    if (sheet == current) {
-        ShowSheetFromItsStart(std::min(sheet, SheetCount() - 1)); // the sheet that took its place, or the new last
-        return;
-    }
-    if (sheet < current) FCurrentSheet = current - 1; // the same sheet stays on screen
-    InvalidateAll();
+    RunJournalled([sheet](TNeoSpreadsheet& viewer) {
+        const int32_t current = viewer.FCurrentSheet;
+        viewer.FWorkbook->DeleteSheet(sheet);
+        if (sheet == current) {
+            // The sheet that took its place, or the new last.
+            viewer.ShowSheetFromItsStart(std::min(sheet, viewer.SheetCount() - 1));
+            return;
+        }
+        if (sheet < current) viewer.FCurrentSheet = current - 1; // the same sheet stays on screen
+        viewer.CellsChanged();
+    });
 }
 
 void TNeoSpreadsheet::SaveWorkbook(const std::u16string& fileName) {
@@ -158,6 +155,7 @@ bool TNeoSpreadsheet::HasSelection() const {
 
 void TNeoSpreadsheet::ToggleFontStyle(TFontToggle toggle) {
     if (!HasSelection()) return;
+    // On for every cell of the range unless the active cell has it, as applications do.
     const TCellStyles& styles = FWorkbook->Styles();
     const int32_t style = FWorkbook->Sheet(FCurrentSheet).StyleIndex(FSelectedRow, FSelectedCol);
     const TCellFont& font = styles.Font(styles.Style(style).Font);
@@ -167,89 +165,177 @@ void TNeoSpreadsheet::ToggleFontStyle(TFontToggle toggle) {
     case TFontToggle::Italic: change.Italic = !font.Italic; break;
     case TFontToggle::Underline: change.Underline = !font.Underline; break;
     }
-    FWorkbook->SetCellFormatting(FCurrentSheet, FSelectedRow, FSelectedCol, change);
-    InvalidateAll();
+    FormatSelection(change);
 }
 
 void TNeoSpreadsheet::AlignSelection(THorizontalAlign alignment) {
     if (!HasSelection()) return;
     TFormattingChange change;
     change.Horizontal = alignment;
-    FWorkbook->SetCellFormatting(FCurrentSheet, FSelectedRow, FSelectedCol, change);
-    InvalidateAll();
+    FormatSelection(change);
 }
+
+void TNeoSpreadsheet::WriteCellsUnrecorded(const std::vector<TCellWrite>& writes) {
+    try {
+        for (const TCellWrite& write : writes) FWorkbook->SetCellValue(FCurrentSheet, write.Row, write.Col, write.Text);
+    } catch (...) {
+        CellsChanged(); // those written before the failure stay
+        throw;
+    }
+    CellsChanged();
+}
+
+void TNeoSpreadsheet::ClearSelection() {
+    if (!HasSelection()) return;
+    FWorkbook->CheckEditable(FCurrentSheet);
+    const TXlsxSheet& sheet = FWorkbook->Sheet(FCurrentSheet);
+    const TCellRange range = SelectionRange();
+    std::vector<TCellWrite> writes;
+    for (int32_t row = range.Top; row <= range.Bottom; ++row) {
+        for (int32_t col = range.Left; col <= range.Right; ++col) {
+            if (!sheet.Text(row, col).empty()) writes.push_back({row, col, u""});
+        }
+    }
+    if (writes.size() > MaxCellsKeptOneByOne) {
+        // Kept by the journal, redone by emptying the range again rather than from a list of its cells.
+        const int32_t sheetIndex = FCurrentSheet;
+        RunJournalled([sheetIndex, range](TNeoSpreadsheet& viewer) {
+            const TXlsxSheet& cleared = viewer.FWorkbook->Sheet(sheetIndex);
+            std::vector<TCellWrite> empty;
+            for (int32_t row = range.Top; row <= range.Bottom; ++row) {
+                for (int32_t col = range.Left; col <= range.Right; ++col) {
+                    if (!cleared.Text(row, col).empty()) empty.push_back({row, col, u""});
+                }
+            }
+            viewer.WriteCellsUnrecorded(empty);
+        });
+    } else if (!writes.empty()) {
+        WriteCells(writes);
+    }
+}
+
+// Each structural command runs through the journal; undoing puts back what it changed.
 
 void TNeoSpreadsheet::InsertRowAtSelection() {
     if (!FWorkbook || FCurrentSheet < 0) return;
     // The new row takes the selected row's place: the selection is on it.
-    FWorkbook->InsertRow(FCurrentSheet, std::max(FSelectedRow, int32_t(0)));
-    ForgetGeometry(); // the rows' sizes and the merged areas moved
-    InvalidateAll();
+    const int32_t sheet = FCurrentSheet;
+    const int32_t row = std::max(FSelectedRow, int32_t(0));
+    RunJournalled([sheet, row](TNeoSpreadsheet& viewer) { viewer.FWorkbook->InsertRow(sheet, row); });
+    CellsChanged();
 }
 
 void TNeoSpreadsheet::InsertColumnAtSelection() {
     if (!FWorkbook || FCurrentSheet < 0) return;
-    FWorkbook->InsertColumn(FCurrentSheet, std::max(FSelectedCol, int32_t(0)));
-    ForgetGeometry();
-    InvalidateAll();
+    const int32_t sheet = FCurrentSheet;
+    const int32_t col = std::max(FSelectedCol, int32_t(0));
+    RunJournalled([sheet, col](TNeoSpreadsheet& viewer) { viewer.FWorkbook->InsertColumn(sheet, col); });
+    CellsChanged();
 }
 
 void TNeoSpreadsheet::DeleteSelectedRow() {
     if (!FWorkbook || FCurrentSheet < 0 || FSelectedRow < 0) return;
-    FWorkbook->DeleteRow(FCurrentSheet, FSelectedRow);
-    ForgetGeometry();
-    const int32_t rows = FWorkbook->Sheet(FCurrentSheet).RowCount;
-    if (FSelectedRow >= rows) FSelectedRow = std::max(rows - 1, int32_t(0));
-    InvalidateAll();
+    const int32_t sheet = FCurrentSheet;
+    const int32_t row = FSelectedRow;
+    RunJournalled([sheet, row](TNeoSpreadsheet& viewer) {
+        viewer.FWorkbook->DeleteRow(sheet, row);
+        const int32_t rows = viewer.FWorkbook->Sheet(sheet).RowCount;
+        if (viewer.FSelectedRow >= rows) viewer.FSelectedRow = std::max(rows - 1, int32_t(0));
+    });
+    CellsChanged();
 }
 
 void TNeoSpreadsheet::DeleteSelectedColumn() {
     if (!FWorkbook || FCurrentSheet < 0 || FSelectedCol < 0) return;
-    FWorkbook->DeleteColumn(FCurrentSheet, FSelectedCol);
-    ForgetGeometry();
-    const int32_t columns = FWorkbook->Sheet(FCurrentSheet).ColCount;
-    if (FSelectedCol >= columns) FSelectedCol = std::max(columns - 1, int32_t(0));
-    InvalidateAll();
+    const int32_t sheet = FCurrentSheet;
+    const int32_t col = FSelectedCol;
+    RunJournalled([sheet, col](TNeoSpreadsheet& viewer) {
+        viewer.FWorkbook->DeleteColumn(sheet, col);
+        const int32_t columns = viewer.FWorkbook->Sheet(sheet).ColCount;
+        if (viewer.FSelectedCol >= columns) viewer.FSelectedCol = std::max(columns - 1, int32_t(0));
+    });
+    CellsChanged();
 }
 
 void TNeoSpreadsheet::SortBySelectedColumn(bool ascending) {
     if (!FWorkbook || FCurrentSheet < 0 || FSelectedCol < 0) return;
-    FWorkbook->SortByColumn(FCurrentSheet, FSelectedCol, ascending, true); // the first row stays
-    ForgetGeometry(); // rows keep their heights as they move
-    InvalidateAll();
+    SortRows(FCurrentSheet, FSelectedCol, ascending);
+    CellsChanged();
 }
+
+namespace {
+
+// The numbers an AutoSum or one of its relatives reads, and what each of them writes.
+struct TAggregate {
+    double Sum = 0;
+    double Largest = 0;
+    double Smallest = 0;
+    int64_t Count = 0;
+
+    void Add(double number) {
+        Sum += number;
+        Largest = Count == 0 ? number : std::max(Largest, number);
+        Smallest = Count == 0 ? number : std::min(Smallest, number);
+        ++Count;
+    }
+    // 0 the sum, 1 the average, 2 the count, 3 the largest, 4 the smallest.
+    std::u16string Result(int32_t kind) const {
+        switch (kind) {
+        case 1: return FormatGeneralNumber(Sum / double(Count));
+        case 2: return IntToText(Count);
+        case 3: return FormatGeneralNumber(Largest);
+        case 4: return FormatGeneralNumber(Smallest);
+        default: return FormatGeneralNumber(Sum);
+        }
+    }
+};
+
+} // namespace
 
 void TNeoSpreadsheet::AggregateAbove(int32_t kind) {
     if (!HasSelection()) return;
     FWorkbook->CheckEditable(FCurrentSheet); // before the search finds nothing on a chart sheet
+    const TCellRange range = SelectionRange();
+    if (!range.IsSingleCell()) return AggregateRange(kind, range);
     const TXlsxSheet& sheet = FWorkbook->Sheet(FCurrentSheet);
-    double sum = 0;
-    double largest = 0;
-    double smallest = 0;
-    int64_t count = 0;
+    TAggregate numbers;
     // Upwards from the row above the selection, until the first cell that is not a number.
     for (int32_t row = std::min(FSelectedRow, sheet.RowCount) - 1; row >= 0; --row) {
         const std::optional<double> number = ReadDecimalNumber(sheet.Text(row, FSelectedCol));
         if (!number) break;
-        sum += *number;
-        largest = count == 0 ? *number : std::max(largest, *number);
-        smallest = count == 0 ? *number : std::min(smallest, *number);
-        ++count;
+        numbers.Add(*number);
     }
-    if (count == 0) {
+    if (numbers.Count == 0) {
         ReportError(u"AutoSum: no numeric cells found directly above the selected cell.");
         return;
     }
-    std::u16string result;
-    switch (kind) {
-    case 1: result = FormatGeneralNumber(sum / double(count)); break;
-    case 2: result = IntToText(count); break;
-    case 3: result = FormatGeneralNumber(largest); break;
-    case 4: result = FormatGeneralNumber(smallest); break;
-    default: result = FormatGeneralNumber(sum); break;
+    WriteCells({{FSelectedRow, FSelectedCol, numbers.Result(kind)}});
+}
+
+void TNeoSpreadsheet::AggregateRange(int32_t kind, const TCellRange& range) {
+    const TXlsxSheet& sheet = FWorkbook->Sheet(FCurrentSheet);
+    // A row's result goes to its right; otherwise each column's goes under it. Cells that hold no
+    // number are passed over.
+    const bool row = range.Rows() == 1;
+    std::vector<TCellWrite> writes;
+    for (int32_t line = row ? range.Top : range.Left; line <= (row ? range.Bottom : range.Right); ++line) {
+        TAggregate numbers;
+        for (int32_t at = row ? range.Left : range.Top; at <= (row ? range.Right : range.Bottom); ++at) {
+            const std::optional<double> number = ReadDecimalNumber(row ? sheet.Text(line, at) : sheet.Text(at, line));
+            if (number) numbers.Add(*number);
+        }
+        if (numbers.Count == 0) continue;
+        if (row) {
+            writes.push_back({line, range.Right + 1, numbers.Result(kind)});
+        } else {
+            writes.push_back({range.Bottom + 1, line, numbers.Result(kind)});
+        }
     }
-    FWorkbook->SetCellValue(FCurrentSheet, FSelectedRow, FSelectedCol, result);
-    InvalidateAll();
+    if (writes.empty()) {
+        ReportError(u"AutoSum: no numeric cells found in the selected range.");
+        return;
+    }
+    WriteCells(writes);
 }
 
 void TNeoSpreadsheet::Zoom(bool in) {

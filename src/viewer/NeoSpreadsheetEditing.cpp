@@ -65,7 +65,7 @@ void TNeoSpreadsheet::CloseCellEditor(bool commit, bool losingFocus) {
     };
     try {
         if (commit && FWorkbook && FCurrentSheet >= 0) {
-            FWorkbook->SetCellValue(FCurrentSheet, FSelectedRow, FSelectedCol, text); // also when unchanged
+            WriteCells({{FSelectedRow, FSelectedCol, text}}); // also when unchanged
         }
     } catch (...) {
         remove();

@@ -68,6 +68,7 @@ void TNeoSpreadsheet::SelectCell(int32_t col, int32_t row, bool scroll) {
     }
     FSelectedCol = col;
     FSelectedRow = row;
+    FRangeAnchor = FRangeEnd = TCellPos{col, row};
     if (scroll) ScrollIntoView(col, row);
     FocusViewer();
     InvalidateAll();
@@ -148,12 +149,20 @@ void TNeoSpreadsheet::OnLeftButtonDown(int32_t x, int32_t y) {
         }
         return;
     }
+    const bool extend = FWindows.IsKeyDown(keys::Shift);
     int32_t col = 0;
     int32_t row = 0;
     if (CellAt(x, y, col, row)) {
         CloseFindBox(false);
-        SelectCell(col, row, true);
+        if (extend) {
+            ExtendSelection(TCellPos{col, row});
+        } else {
+            SelectCell(col, row, true);
+        }
+        StartDragSelection();
+        return;
     }
+    if (SelectByHeader(x, y, extend)) CloseFindBox(false);
 }
 
 void TNeoSpreadsheet::OnRightButtonDown(int32_t x, int32_t y) {
@@ -182,6 +191,11 @@ void TNeoSpreadsheet::OnMouseWheel(uintptr_t wParam) {
 }
 
 void TNeoSpreadsheet::OnKeyDown(uint32_t key) {
+    const bool shift = FWindows.IsKeyDown(keys::Shift);
+    const bool control = FWindows.IsKeyDown(keys::Control);
+    if (control && RunShortcut(key, shift)) return;
+    if (shift && key == keys::Insert) return PasteClipboard();
+    if (shift && ExtendSelectionByKey(key, control)) return;
     switch (key) {
     case keys::Return:
     case keys::F2:
@@ -193,6 +207,7 @@ void TNeoSpreadsheet::OnKeyDown(uint32_t key) {
     case keys::Up: MoveSelection(0, -1); break;
     case keys::Right: MoveSelection(1, 0); break;
     case keys::Down: MoveSelection(0, 1); break;
+    case keys::Delete: ClearSelection(); break;
     default: break;
     }
 }

@@ -213,6 +213,7 @@ void TNeoSpreadsheet::PaintSheetTabs(TCanvas& canvas) {
     const int32_t cy = (plus.Top + plus.Bottom) / 2;
     canvas.Line(TPoint{cx, plus.Top + 6}, TPoint{cx, plus.Bottom - 7}, PlusSign);
     canvas.Line(TPoint{plus.Left + 7, cy - 1}, TPoint{plus.Right - 7, cy - 1}, PlusSign);
+    PaintSelectionStatus(canvas, strip);
     canvas.ClearClip();
 }
 
@@ -233,8 +234,21 @@ void TNeoSpreadsheet::PaintGrid(TCanvas& canvas) {
     // The partly shown last column and row stop at the grid's edge, clear of a Right or Bottom toolbar.
     const TViewport view = Viewport();
     const TGridLook look{FGridFontName, FGridFontSize, ZoomFactor(), FHeaderColor, FSelectionColor, FShowGridLines, FRowHeight};
-    const TGridScene scene{*FWorkbook, FCurrentSheet, Geometry(), view, grid, FSelectedRow, FSelectedCol, FHighlights};
+    const TGridScene scene{*FWorkbook, FCurrentSheet, Geometry(), view, grid, FSelectedRow, FSelectedCol, SelectionRange(), FHighlights};
     PaintSheetGrid(canvas, scene, look);
+}
+
+void TNeoSpreadsheet::PaintSelectionStatus(TCanvas& canvas, const TRect& strip) {
+    const std::u16string status = SelectionStatus();
+    if (status.empty()) return;
+    const TSize extent = canvas.TextExtent(status);
+    // At the strip's right end, never over the tabs and "+": cut at the end when there is no room.
+    const int32_t x = std::max(AddSheetButtonRect().Right + 8, strip.Right - extent.Width - 10);
+    const int32_t y = strip.Top + std::max(0, (strip.Height() - extent.Height) / 2);
+    // Its own background: the clip rectangle of a text is filled with the text's.
+    const TRect area{x - 6, strip.Top, strip.Right, strip.Bottom - 1};
+    if (area.Width() <= 6) return;
+    canvas.TextClipped(area, TPoint{x, y}, status, Black, TabStrip);
 }
 
 } // namespace tabulix

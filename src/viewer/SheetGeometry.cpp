@@ -152,6 +152,25 @@ const TGridArea* TSheetGeometry::MergeAt(int32_t row, int32_t col) const {
     return nullptr;
 }
 
+TGridArea TSheetGeometry::CoveringMerges(TGridArea area) const {
+    // Taking one in may make the area touch others: round again until none grows it.
+    for (bool grown = true; grown;) {
+        grown = false;
+        for (const TGridArea& merge : FMerges) {
+            if (merge.LastRow < area.FirstRow || merge.FirstRow > area.LastRow || merge.LastCol < area.FirstCol ||
+                merge.FirstCol > area.LastCol) {
+                continue;
+            }
+            const TGridArea wider{std::min(area.FirstRow, merge.FirstRow), std::min(area.FirstCol, merge.FirstCol),
+                                  std::max(area.LastRow, merge.LastRow), std::max(area.LastCol, merge.LastCol)};
+            if (wider == area) continue;
+            area = wider;
+            grown = true;
+        }
+    }
+    return area;
+}
+
 TViewport::TViewport(const TSheetGeometry& geometry, const TRect& cells, int32_t topRow, int32_t leftCol)
     : FGeometry(geometry), FCells(cells), FTopRow(std::max(topRow, geometry.FrozenRows())),
       FLeftCol(std::max(leftCol, geometry.FrozenCols())) {

@@ -62,6 +62,9 @@ public:
     int32_t FrozenCols() const { return FFrozenCols; }
     // The merged area, cut to the sheet's grid, that the cell lies in; null for none.
     const TGridArea* MergeAt(int32_t row, int32_t col) const;
+    // The area grown until every merged area it touches lies wholly inside it, as a selected range
+    // takes in the merged areas it meets.
+    TGridArea CoveringMerges(TGridArea area) const;
 
 private:
     TAxisSizes FRows, FCols;

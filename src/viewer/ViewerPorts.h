@@ -119,6 +119,18 @@ struct TFileDialog {
     bool FileMustExist = false;
 };
 
+// The system's clipboard, as the viewer copies cells to it and pastes from it.
+class TClipboard {
+public:
+    virtual ~TClipboard() = default;
+    // Replaces what the clipboard holds with Unicode text and, beside it, the clipboard's "HTML Format"
+    // (UTF-8, with its header of offsets); the owner window owns the clipboard. False when the clipboard
+    // cannot be had.
+    virtual bool Put(TWindowHandle owner, const std::u16string& text, const std::string& html) = 0;
+    // The Unicode text the clipboard holds; none when it holds no text or cannot be had.
+    virtual std::optional<std::u16string> Text(TWindowHandle owner) = 0;
+};
+
 // The window services the viewer needs for its own window.
 class TViewerWindows {
 public:
@@ -179,6 +191,14 @@ public:
 
     // A modal file dialog owned by the active window: the file chosen, none when cancelled.
     virtual std::optional<std::u16string> ChooseFile(const TFileDialog& dialog) = 0;
+
+    // Whether a key (keys::Shift, keys::Control) was down when the message being handled was sent.
+    virtual bool IsKeyDown(uint32_t key) const = 0;
+    // The mouse's messages go to the window until it is released, wherever the pointer is, as while the
+    // reader drags over cells; losing it otherwise is reported (messages::CaptureChanged).
+    virtual void CaptureMouse(TWindowHandle window) = 0;
+    virtual void ReleaseMouse(TWindowHandle window) = 0;
+    virtual TClipboard& Clipboard() = 0;
 };
 
 // The host as the viewer reaches it: its window, its variables, its script processor, its objects.
@@ -208,10 +228,13 @@ constexpr uint32_t KeyDown = 0x0100;
 constexpr uint32_t Char = 0x0102;
 constexpr uint32_t Command = 0x0111;
 constexpr uint32_t Timer = 0x0113;
+constexpr uint32_t MouseMove = 0x0200;
 constexpr uint32_t LeftButtonDown = 0x0201;
+constexpr uint32_t LeftButtonUp = 0x0202;
 constexpr uint32_t LeftButtonDoubleClick = 0x0203;
 constexpr uint32_t RightButtonDown = 0x0204;
 constexpr uint32_t MouseWheel = 0x020A;
+constexpr uint32_t CaptureChanged = 0x0215;
 constexpr uint32_t ViewerVisibility = 0x0400 + 250; // 1274, accepted from outside
 constexpr uint32_t PageNavigate = 0x8000 + 137;     // 32905, posted by the action toolbar
 } // namespace messages
@@ -219,13 +242,26 @@ constexpr uint32_t PageNavigate = 0x8000 + 137;     // 32905, posted by the acti
 // Virtual keys and notifications the viewer reads, by their Windows numbers.
 namespace keys {
 constexpr uint32_t Return = 13;
+constexpr uint32_t Shift = 16;
+constexpr uint32_t Control = 17;
 constexpr uint32_t Escape = 27;
 constexpr uint32_t PageUp = 33;
 constexpr uint32_t PageDown = 34;
+constexpr uint32_t End = 35;
+constexpr uint32_t Home = 36;
 constexpr uint32_t Left = 37;
 constexpr uint32_t Up = 38;
 constexpr uint32_t Right = 39;
 constexpr uint32_t Down = 40;
+constexpr uint32_t Insert = 45;
+constexpr uint32_t Delete = 46;
+// Letters are their upper-case character codes.
+constexpr uint32_t LetterA = 'A';
+constexpr uint32_t LetterC = 'C';
+constexpr uint32_t LetterV = 'V';
+constexpr uint32_t LetterX = 'X';
+constexpr uint32_t LetterY = 'Y';
+constexpr uint32_t LetterZ = 'Z';
 constexpr uint32_t F2 = 113;
 } // namespace keys
 constexpr uint32_t EditLostFocus = 0x0200; // EN_KILLFOCUS

@@ -606,14 +606,12 @@ void TXlsxWorkbook::FinishStructuralEdit(TReferenceEdit& references) noexcept {
     FValuesChanged = true;
 }
 
-void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending, bool hasHeaderRow) {
-    if (!IsSheetIndex(sheetIndex)) return;
+std::vector<int32_t> TXlsxWorkbook::SortOrder(int32_t sheetIndex, int32_t col, bool ascending, bool hasHeaderRow) const {
+    if (!IsSheetIndex(sheetIndex)) return {};
     CheckEditable(sheetIndex);
-    TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
-    if (col < 0 || col >= sheet.ColCount) return;
-    TSheetDataEdit edit(*this, sheet);
+    const TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
+    if (col < 0 || col >= sheet.ColCount) return {};
     const int32_t first = hasHeaderRow ? 1 : 0;
-
     // The keys are read once; the sort itself is the adjacent-swap insertion sort over them.
     std::vector<TSortKey> keys(size_t(sheet.RowCount));
     for (int32_t r = 0; r < sheet.RowCount; ++r) {
@@ -632,7 +630,19 @@ void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending
             std::swap(order[size_t(i) - 1], order[size_t(i)]);
         }
     }
+    return order;
+}
 
+void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending, bool hasHeaderRow) {
+    ReorderRows(sheetIndex, SortOrder(sheetIndex, col, ascending, hasHeaderRow));
+}
+
+void TXlsxWorkbook::ReorderRows(int32_t sheetIndex, const std::vector<int32_t>& order) {
+    if (!IsSheetIndex(sheetIndex)) return;
+    CheckEditable(sheetIndex);
+    TXlsxSheet& sheet = FSheets[size_t(sheetIndex)];
+    if (order.empty() || order.size() != size_t(sheet.RowCount)) return;
+    TSheetDataEdit edit(*this, sheet);
     std::vector<int64_t> newRowOf(size_t(sheet.RowCount)); // by old index
     for (size_t n = 0; n < order.size(); ++n) newRowOf[size_t(order[n])] = int64_t(n);
     TXlsxSheet::TGridShape sorted = sheet.Reordered(order);
@@ -653,6 +663,16 @@ void TXlsxWorkbook::SortByColumn(int32_t sheetIndex, int32_t col, bool ascending
     sheet.TakeShape(sorted);
     FCalcChainStale = FCalcChainStale || formulas.CellsMoved;
     FValuesChanged = true;
+}
+
+bool TXlsxWorkbook::SheetHoldsFormulas(int32_t sheetIndex) {
+    if (!IsSheetIndex(sheetIndex)) return false;
+    CheckEditable(sheetIndex);
+    TSheetDataEdit edit(*this, FSheets[size_t(sheetIndex)]);
+    TSheetDataIndex& index = edit.Index();
+    Survey(edit.SheetData(), index);
+    edit.Done(); // what the index learnt stays with the part it looked at
+    return index.HasFormulas;
 }
 
 } // namespace tabulix

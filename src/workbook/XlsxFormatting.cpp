@@ -96,6 +96,7 @@ public:
             DeclareStylesType(RootElement(*FTypes));
             FWorkbook.KeepOpened(parts::WorkbookRels, FParsedRelationships);
             FWorkbook.KeepOpened(parts::ContentTypes, FParsedTypes);
+            FWorkbook.JournalAddedPart(parts::Styles);
             FWorkbook.FOriginalEntries.Put(parts::Styles, MinimalStyleSheetXml);
         }
         FWorkbook.KeepOpened(parts::Styles, FScratch);

@@ -16,6 +16,8 @@ constexpr size_t BlockUnits = 0x10000;
 // more than a package within the size limit can hold.
 constexpr size_t MaxBlocks = 0x2000;
 
+bool BeforeHandle(const std::pair<uint32_t, double>& kept, uint32_t handle) { return kept.first < handle; }
+
 // A grid of rows x oldCols cells with one column inserted before atCol (an empty one) or deleted at atCol.
 template <typename T>
 std::vector<T> ReshapedColumns(const std::vector<T>& cells, size_t rows, size_t oldCols, size_t atCol, bool insert) {
@@ -86,6 +88,58 @@ uint32_t TTextPool::Add(std::u16string_view text) {
     return handle;
 }
 
+size_t TTextPool::Bytes() const {
+    size_t bytes = sizeof(*this) + FBlocks.capacity() * sizeof(FBlocks[0]);
+    for (const auto& block : FBlocks) bytes += block.capacity() * sizeof(char16_t);
+    return bytes;
+}
+
+size_t TXlsxSheet::Bytes() const {
+    return sizeof(*this) + FCells.capacity() * sizeof(uint32_t) + FStyles.capacity() * sizeof(uint16_t) +
+           FSerials.capacity() * sizeof(FSerials[0]) + FTexts.Bytes() + (Name.size() + PartName.size()) * sizeof(char16_t);
+}
+
+TXlsxSheet::TCellRestore TXlsxSheet::PrepareRestore(int32_t row, int32_t col, std::u16string_view text, TCellKind kind,
+                                                    uint16_t style, double serial) {
+    TCellRestore cell{row, col, 0, style, serial};
+    if (CellIndex(row, col) == NoCell) return cell; // beyond the grid: empty, and cut off by ShrinkTo
+    if (style != 0 && FStyles.empty()) FStyles.assign(FCells.size(), 0);
+    if (kind == TCellKind::Date) FSerials.reserve(FSerials.size() + 1);
+    cell.Handle = FTexts.Add(text) | KindMark(kind);
+    return cell;
+}
+
+void TXlsxSheet::Restore(const TCellRestore& cell) noexcept {
+    const size_t index = CellIndex(cell.Row, cell.Col);
+    if (index == NoCell) return;
+    uint32_t& handle = FCells[index];
+    if (!(handle & SharedText)) FUnusedUnits += FTexts.At(handle & PlaceBits).size();
+    handle = cell.Handle;
+    if (!FStyles.empty()) FStyles[index] = cell.Style;
+    if (KindOf(handle) == TCellKind::Date) {
+        // Within the room made ready; a handle the pool hands out is never among the serials yet.
+        FSerials.insert(std::lower_bound(FSerials.begin(), FSerials.end(), handle, BeforeHandle), {handle, cell.Serial});
+    }
+}
+
+void TXlsxSheet::ShrinkTo(int32_t rows, int32_t cols) noexcept {
+    rows = std::min(rows, RowCount);
+    cols = std::min(cols, ColCount);
+    if (cols < ColCount) {
+        // Row by row towards the front, in place: a row's new start never lies after its old one.
+        for (size_t r = 0; r < size_t(rows); ++r) {
+            std::copy_n(FCells.begin() + ptrdiff_t(r * size_t(ColCount)), cols, FCells.begin() + ptrdiff_t(r * size_t(cols)));
+            if (!FStyles.empty()) {
+                std::copy_n(FStyles.begin() + ptrdiff_t(r * size_t(ColCount)), cols, FStyles.begin() + ptrdiff_t(r * size_t(cols)));
+            }
+        }
+    }
+    FCells.resize(size_t(rows) * size_t(cols));
+    if (!FStyles.empty()) FStyles.resize(FCells.size());
+    RowCount = rows;
+    ColCount = cols;
+}
+
 TXlsxSheet TXlsxSheet::FromRows(std::u16string name, const std::vector<std::vector<std::u16string>>& rows) {
     TXlsxSheet sheet;
     sheet.Name = std::move(name);
@@ -115,12 +169,6 @@ std::optional<double> TXlsxSheet::Number(int32_t row, int32_t col) const {
     default: return std::nullopt;
     }
 }
-
-namespace {
-
-bool BeforeHandle(const std::pair<uint32_t, double>& kept, uint32_t handle) { return kept.first < handle; }
-
-} // namespace
 
 std::optional<double> TXlsxSheet::SerialOf(uint32_t handle) const {
     const auto kept = std::lower_bound(FSerials.begin(), FSerials.end(), handle, BeforeHandle);

@@ -255,7 +255,10 @@ pugi::xml_document* TXlsxWorkbook::PartForChange(std::u16string_view entryName,
     const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
     if (!entry) return nullptr;
     const auto open = FSheetDocs.find(entry->Name);
-    if (open != FSheetDocs.end()) return open->second.get();
+    if (open != FSheetDocs.end()) {
+        JournalPart(entry->Name, true);
+        return open->second.get();
+    }
     const auto parsed = FParsedToEdit.find(entry->Name);
     if (parsed != FParsedToEdit.end()) {
         scratch = std::move(parsed->second);
@@ -290,6 +293,7 @@ std::unique_ptr<pugi::xml_document> TXlsxWorkbook::ParseToChange(
 
 void TXlsxWorkbook::KeepOpened(std::u16string_view entryName, std::unique_ptr<pugi::xml_document>& scratch) {
     if (!scratch) return;
+    JournalPart(entryName, true); // the entry still holds what the part was before
     FSheetDocs.emplace(FOriginalEntries.FindIgnoringCase(entryName)->Name, std::move(scratch));
 }
 

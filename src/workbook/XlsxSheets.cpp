@@ -209,6 +209,7 @@ int32_t TXlsxWorkbook::AddSheet(const std::u16string& sheetName) {
     override.append_attribute("ContentType").set_value(WorksheetContentType);
 
     // The new part is an entry at once, so that every opened part is found among the entries.
+    JournalAddedPart(partName);
     FOriginalEntries.Put(partName, NewWorksheetContent);
     GetPartDocument(partName);
 
@@ -217,6 +218,7 @@ int32_t TXlsxWorkbook::AddSheet(const std::u16string& sheetName) {
     record.PartName = partName;
     record.Reset(100, 26);
     FSheets.push_back(std::move(record));
+    JournalSheet(SheetCount() - 1, true);
     FPackageMap.reset();
     return SheetCount() - 1;
 }
@@ -270,6 +272,7 @@ void TXlsxWorkbook::DeleteSheet(int32_t sheetIndex) {
     // part name must not inherit.
     RemovePart(partName);
     RemovePart(RelationshipsPartOf(partName));
+    JournalSheet(sheetIndex, false);
     FSheets.erase(FSheets.begin() + sheetIndex);
     FPackageMap.reset();
 }
@@ -278,6 +281,7 @@ void TXlsxWorkbook::RemovePart(std::u16string_view entryName) {
     const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(entryName);
     if (!entry) return;
     const std::u16string name = entry->Name;
+    JournalPart(name, false);
     const auto open = FSheetDocs.find(name);
     if (FEditIndex && open != FSheetDocs.end() && FEditIndex->SheetData.root() == open->second->root()) {
         FEditIndex.reset(); // nothing left to write into

@@ -40,6 +40,8 @@ public:
     }
     // Units in use, lengths included.
     size_t Units() const { return FUnits; }
+    // The memory the blocks take.
+    size_t Bytes() const;
     // Gives back the unused room of the block being filled, moving it.
     void ShrinkToFit() { FBlocks[FFilling].shrink_to_fit(); }
 
@@ -95,6 +97,9 @@ struct TXlsxSheet {
     // The value of a number or a date cell; none for other cells, and for a number cell whose text
     // does not read as a number.
     std::optional<double> Number(int32_t row, int32_t col) const;
+
+    // The memory the grid and its own texts take (the shared texts not counted).
+    size_t Bytes() const;
 
     // A sheet holding the given rows (each as long as the longest, filled with empty texts), for grids
     // made in code.
@@ -152,6 +157,18 @@ private:
     void InsertEmptyRow(int32_t atRow) noexcept;
     void EraseRow(int32_t atRow) noexcept;
 
+    // A cell put back as a capture saw it (TXlsxWorkbook::RestoreCells): made ready, so that putting it
+    // back cannot fail, then put back; and the grid cut back to the size it had, once every cell beyond
+    // is empty again.
+    struct TCellRestore {
+        int32_t Row = 0, Col = 0;
+        uint32_t Handle = 0; // with the mark of its kind
+        uint16_t Style = 0;
+        double Serial = 0;
+    };
+    TCellRestore PrepareRestore(int32_t row, int32_t col, std::u16string_view text, TCellKind kind, uint16_t style, double serial);
+    void Restore(const TCellRestore& cell) noexcept;
+    void ShrinkTo(int32_t rows, int32_t cols) noexcept;
     // Room made ready for a cell's new style: every cell's style, all 0, when the sheet keeps none yet
     // and the style is not 0; nothing otherwise. SetStyle takes it and cannot fail.
     std::vector<uint16_t> PrepareStyle(int64_t style) const;
@@ -180,6 +197,37 @@ private:
 // Loading keeps at most this many rows and columns of a worksheet (rows 1 to 2000, columns A to GR).
 constexpr int32_t MaxLoadedRows = 2000;
 constexpr int32_t MaxLoadedCols = 200;
+
+// A cell of a sheet: 0-based row and column.
+struct TGridCell {
+    int32_t Row = 0;
+    int32_t Col = 0;
+};
+
+// What a cell is as the workbook holds it, captured to be put back exactly: its element in the
+// worksheet's XML and what the grid shows of it.
+struct TCellImage {
+    int32_t Row = 0;
+    int32_t Col = 0;
+    bool RowExisted = false; // its row had an element
+    std::string Element;     // the c element as XML; empty when the cell had none
+    std::u16string Text;
+    TCellKind Kind = TCellKind::Text;
+    uint16_t Style = 0;
+    double Serial = 0; // of a date
+};
+
+// Cells captured together, and the size of the grid then.
+struct TCellImages {
+    int32_t Rows = 0;
+    int32_t Cols = 0;
+    std::vector<TCellImage> Cells;
+    // A captured cell takes part in a shared formula: changing it changes other cells of the formula.
+    bool SharedFormula = false;
+    size_t Bytes() const;
+};
+
+class TWorkbookJournal; // the parts and sheets that edits changed, as they were before (WorkbookJournal.h)
 
 struct TSheetReading;   // what reading one worksheet shares between its cells
 struct TSheetDataIndex; // what edits know of the sheetData they last changed
@@ -243,9 +291,28 @@ public:
     void InsertColumn(int32_t sheetIndex, int32_t atCol);
     void DeleteColumn(int32_t sheetIndex, int32_t atCol);
     void SortByColumn(int32_t sheetIndex, int32_t col, bool ascending, bool hasHeaderRow);
+    // A sort in two halves: the order of the rows it gives (order[newRow] = oldRow; empty when the
+    // column is not the sheet's), and the rows, of the grid and the XML, put in a given order.
+    std::vector<int32_t> SortOrder(int32_t sheetIndex, int32_t col, bool ascending, bool hasHeaderRow) const;
+    void ReorderRows(int32_t sheetIndex, const std::vector<int32_t>& order);
+    // Whether a cell of the sheet may hold a formula (its part opened and looked at once).
+    bool SheetHoldsFormulas(int32_t sheetIndex);
     // Throws TTabulixError when no edit may change the sheet at sheetIndex, because its part holds a
     // chart (or a dialog or macros), not a worksheet.
     void CheckEditable(int32_t sheetIndex) const;
+
+    // Taking changes back (XlsxCellImages.cpp, XlsxJournal.cpp). The cells as they are now, in the grid
+    // and in the worksheet's XML, to be put back by RestoreCells once edits of those cells alone have
+    // changed them; cells outside the sheet are captured as empty. Throws as an edit does.
+    TCellImages CaptureCells(int32_t sheetIndex, const std::vector<TGridCell>& cells);
+    // Puts the cells back as captured, the later of two images of one cell last, and the grid back to
+    // its size then. Throws TTabulixError, changing nothing, when the sheet's part cannot be opened.
+    void RestoreCells(int32_t sheetIndex, const TCellImages& images);
+    // While a journal is attached, each part and each sheet's grid that an edit changes is kept in it as
+    // it was before its first change, and sheets added and removed are noted; RestoreJournal puts all
+    // of that back, which undoes every edit made while it was attached.
+    void AttachJournal(TWorkbookJournal* journal) { FJournal = journal; }
+    void RestoreJournal(const TWorkbookJournal& journal);
 
     // The reader's formatting: the cell takes a style that differs from its own only in what the change
     // gives (a cellXfs entry of styles.xml, reused when one is identical, else appended with the font
@@ -292,6 +359,12 @@ protected:
     void KeepOpened(std::u16string_view entryName, std::unique_ptr<pugi::xml_document>& scratch);
     // Removes a part from the package, with its opened document.
     void RemovePart(std::u16string_view entryName);
+    // What the journal keeps of a part before it changes: its document when open, else its entry as
+    // stored, or that there is none; and the grid of the sheet whose part it is.
+    void JournalPart(std::u16string_view entryName, bool withGrid);
+    void JournalAddedPart(const std::u16string& entryName);
+    // A sheet added at the index, or the sheet at the index about to be removed.
+    void JournalSheet(int32_t sheetIndex, bool added);
 
     bool IsSheetIndex(int32_t sheetIndex) const { return sheetIndex >= 0 && sheetIndex < SheetCount(); }
     // A sheet's sheetData opened for one edit (XlsxSheetDataEdit.h).
@@ -377,6 +450,7 @@ protected:
     std::unordered_map<std::u16string, std::unique_ptr<pugi::xml_document>> FParsedToEdit;
     std::vector<int32_t> FSheetsToEdit; // only while loading
     std::u16string FFileName;
+    TWorkbookJournal* FJournal = nullptr;
     std::u16string FTimeSeparator; // the system's, read once per load
     bool FDate1904 = false;         // date serials count from 1904-01-01, not 1899-12-30
     // Known once asked for, forgotten when sheets are added or deleted. Shared, not unique, so that the

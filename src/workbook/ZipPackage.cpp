@@ -375,9 +375,10 @@ constexpr int RewrittenPartLevel = 5;
 
 } // namespace
 
-TEntryDeflater::TEntryDeflater(size_t expectedSize) : FState(new TState) {
+TEntryDeflater::TEntryDeflater(size_t expectedSize, bool quick) : FState(new TState) {
     FState->Out.reserve(expectedSize);
-    if (deflateInit2(&FState->Stream, RewrittenPartLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+    const int level = quick ? Z_BEST_SPEED : RewrittenPartLevel;
+    if (deflateInit2(&FState->Stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
         delete FState;
         throw std::bad_alloc();
     }

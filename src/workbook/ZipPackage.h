@@ -58,8 +58,9 @@ std::string InflateEntry(const TPackageEntry& entry);
 // Deflates bytes as they are written into the data of a package entry, keeping their checksum.
 class TEntryDeflater {
 public:
-    // expectedSize: about how many bytes the deflated data will take, reserved up front.
-    explicit TEntryDeflater(size_t expectedSize = 0);
+    // expectedSize: about how many bytes the deflated data will take, reserved up front. Quick: the
+    // fastest level, for data kept in memory a while rather than saved.
+    explicit TEntryDeflater(size_t expectedSize = 0, bool quick = false);
     ~TEntryDeflater();
     TEntryDeflater(const TEntryDeflater&) = delete;
     TEntryDeflater& operator=(const TEntryDeflater&) = delete;

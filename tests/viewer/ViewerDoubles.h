@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -109,8 +110,26 @@ struct TScriptedWindow {
     int32_t SelectionEnd = 0;
 };
 
+// A clipboard of its own: what was put on it, and the text a paste takes.
+class TClipboardDouble final : public TClipboard {
+public:
+    std::optional<std::u16string> Held; // none: no text on the clipboard
+    std::string Html;
+    bool Refuse = false; // cannot be opened
+    bool Put(TWindowHandle, const std::u16string& text, const std::string& html) override {
+        if (Refuse) return false;
+        Held = text;
+        Html = html;
+        return true;
+    }
+    std::optional<std::u16string> Text(TWindowHandle) override { return Refuse ? std::nullopt : Held; }
+};
+
 class TScriptedWindows final : public TViewerWindows {
 public:
+    std::set<uint32_t> KeysDown;        // keys::Shift, keys::Control held
+    TWindowHandle Captured = nullptr;  // the window holding the mouse
+    TClipboardDouble ClipboardHeld;
     std::map<TWindowHandle, TScriptedWindow> Windows;
     std::vector<std::string> Log;
     bool FailCreation = false;
@@ -168,6 +187,12 @@ public:
     bool SetMenuItemSize(intptr_t request, TSize size) override;
     bool DrawMenuItem(intptr_t request, const std::function<void(TCanvas&, const TMenuItemState&)>& draw) override;
     std::optional<std::u16string> ChooseFile(const TFileDialog& dialog) override;
+    bool IsKeyDown(uint32_t key) const override { return KeysDown.count(key) > 0; }
+    void CaptureMouse(TWindowHandle window) override { Captured = window; }
+    void ReleaseMouse(TWindowHandle window) override {
+        if (Captured == window) Captured = nullptr;
+    }
+    TClipboard& Clipboard() override { return ClipboardHeld; }
 
 private:
     void RunDuringModal();

@@ -1,5 +1,6 @@
 // The sheet as its author laid it out, natively: sizes, hidden rows and columns, zoom, merged areas,
 // frozen panes and styles, through clicks, keys, the edit box and what is painted.
+#include "base/Numbers.h"
 #include "viewer/ViewerFixture.h"
 
 #include <map>
@@ -272,4 +273,51 @@ TEST_F(ViewerLayout, LayoutsNoApplicationWritesStillPaintAndHit) {
     EXPECT_NE(EditBox(), nullptr);
     Choose(8, 0); // Zoom In
     Painted();
+}
+
+TEST_F(ViewerLayout, RangesFollowHiddenRowsMergedAreasAndFrozenPanes) {
+    // Row 1 frozen; row 3 hidden; B5:C6 merged. Columns of 64 pixels from x 46, rows of 20 from y 84.
+    Open(WorksheetXml(R"(<sheetViews><sheetView workbookViewId="0"><pane ySplit="1" topLeftCell="A2" state="frozen"/>)"
+                      R"(</sheetView></sheetViews><sheetFormatPr baseColWidth="8" defaultRowHeight="15"/>)",
+                      ReferenceRows(30, 6, {{3, R"(hidden="1")"}}), R"(<mergeCells count="1"><mergeCell ref="B5:C6"/></mergeCells>)"));
+    const auto copied = [&] {
+        FWindows.KeysDown = {keys::Control};
+        Key(keys::LetterC);
+        FWindows.KeysDown.clear();
+        return FWindows.ClipboardHeld.Held.value_or(u"");
+    };
+    const auto shifted = [&](uint32_t key) {
+        FWindows.KeysDown = {keys::Shift};
+        Key(key);
+        FWindows.KeysDown.clear();
+    };
+    ClickCell(1, 0);
+    shifted(keys::Down); // over the hidden row, which is copied with the others
+    EXPECT_EQ(copied(), u"A2\r\nA3\r\nA4\r\n");
+    shifted(keys::Down);
+    shifted(keys::Right); // to B5: the range takes in the merged area whole
+    EXPECT_EQ(copied(), u"A2\tB2\tC2\r\nA3\tB3\tC3\r\nA4\tB4\tC4\r\nA5\tB5\tC5\r\nA6\tB6\tC6\r\n");
+    constexpr TColor frame = RgbColor(255 * 2 / 5, 236 * 2 / 5, 217 * 2 / 5);
+    const auto framed = [&](const TRect& rect) {
+        for (const TDrawCall& call : FWindows.LastCanvas.Calls) {
+            if (call.Kind == "outline" && call.Color == frame && call.Rect == rect) return true;
+        }
+        return false;
+    };
+    Grid();
+    EXPECT_TRUE(framed(TRect{46, 104, 238, 184})); // rows 2 to 6, row 3 taking no room
+    // Scrolled two shown rows on: the frame's top runs on under the frozen row, which it never crosses.
+    Wheel(-240);
+    Grid();
+    EXPECT_TRUE(framed(TRect{46, 102, 238, 144}));
+    for (const TDrawCall& call : FWindows.LastCanvas.Calls) {
+        if (call.Kind == "outline" && call.Color == frame) {
+            EXPECT_GE(call.Rect.Top, 102);
+        }
+    }
+    // The letter D over the frozen row: the column, every row of it.
+    Click(270, 70);
+    std::u16string column;
+    for (int r = 1; r <= 30; ++r) column += u"D" + IntToText(r) + u"\r\n";
+    EXPECT_EQ(copied(), column);
 }

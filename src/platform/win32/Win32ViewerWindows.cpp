@@ -2,6 +2,7 @@
 
 #include "base/Text.h"
 #include "platform/win32/Win32Canvas.h"
+#include "platform/win32/Win32Clipboard.h"
 #include "platform/win32/Win32FileDialog.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32ViewerWindows.h"
@@ -330,6 +331,16 @@ public:
     }
 
     std::optional<std::u16string> ChooseFile(const TFileDialog& dialog) override { return ShowFileDialog(dialog); }
+
+    bool IsKeyDown(uint32_t key) const override { return (GetKeyState(int(key)) & 0x8000) != 0; }
+
+    void CaptureMouse(TWindowHandle window) override { SetCapture(Hwnd(window)); }
+
+    void ReleaseMouse(TWindowHandle window) override {
+        if (GetCapture() == Hwnd(window)) ReleaseCapture();
+    }
+
+    TClipboard& Clipboard() override { return SystemClipboard(); }
 
 private:
     static HWND CreateEdit(DWORD exStyle, DWORD style, TWindowHandle parent, const TRect& rect, const std::u16string& text) {
