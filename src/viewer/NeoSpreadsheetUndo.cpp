@@ -172,14 +172,7 @@ void TNeoSpreadsheet::FormatSelection(const TFormattingChange& change) {
         }
     }
     RunOnCells(cells, [sheet, range, change](TNeoSpreadsheet& viewer) {
-        try {
-            for (int32_t row = range.Top; row <= range.Bottom; ++row) {
-                for (int32_t col = range.Left; col <= range.Right; ++col) viewer.FWorkbook->SetCellFormatting(sheet, row, col, change);
-            }
-        } catch (...) {
-            viewer.CellsChanged(); // the cells formatted before the failure stay so
-            throw;
-        }
+        viewer.FWorkbook->SetRangeFormatting(sheet, TGridArea{range.Top, range.Left, range.Bottom, range.Right}, change);
         viewer.CellsChanged();
     });
 }

@@ -318,6 +318,9 @@ public:
     // gives (a cellXfs entry of styles.xml, reused when one is identical, else appended with the font
     // it needs), so that the saved workbook shows it. Throws TTabulixError on failure.
     void SetCellFormatting(int32_t sheetIndex, int32_t row, int32_t col, const TFormattingChange& change);
+    // The same for every cell of an area (clipped to the grid), as one edit: every cell changes, or
+    // none does.
+    void SetRangeFormatting(int32_t sheetIndex, const TGridArea& area, const TFormattingChange& change);
 
     // A new empty worksheet at the end; its index. Throws TTabulixError on failure.
     int32_t AddSheet(const std::u16string& sheetName);

@@ -164,3 +164,42 @@ TEST(SetCellFormatting, AWorkbookWithoutStylesGetsAMinimalStyleSheet) {
     EXPECT_EQ(workbook.Sheet(0).StyleIndex(1, 0), 1);
     EXPECT_EQ(ListCount(Entries(workbook.SaveToBytes())[u"xl/styles.xml"], "cellXfs"), "cellXfs 2/2");
 }
+
+TEST(SetRangeFormatting, LeavesTheCellsAsFormattingThemOneByOneWould) {
+    // Cells without a style, of the date style (three of them), already bold, and missing: in a row of
+    // its own, between cells, after the last cell, and before cells standing out of order, one of them
+    // without a reference.
+    const std::string rows =
+        R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" s="2"><v>45292</v></c><c r="D1" s="1"><v>1</v></c>)"
+        R"(<c r="E1" s="2"><v>45293</v></c></row>)"
+        R"(<row r="3"><c r="D3"><v>4</v></c><c><v>5</v></c><c r="A3" s="2"><v>6</v></c></row>)";
+    const std::string original = TXlsxFixture().Sheet("S", rows).SharedStrings({"<t>Head</t>"}).Styles(Styles).Bytes();
+    TXlsxWorkbook byRange, byCell;
+    byRange.LoadFromBytes(u"f.xlsx", original);
+    byCell.LoadFromBytes(u"f.xlsx", original);
+    const auto formatEach = [&](const TGridArea& area, const TFormattingChange& change) {
+        for (int32_t row = area.FirstRow; row <= area.LastRow; ++row) {
+            for (int32_t col = area.FirstCol; col <= area.LastCol; ++col) byCell.SetCellFormatting(0, row, col, change);
+        }
+    };
+
+    // All of it bold, the area reaching past the grid: the bold entry there is reused, and the one
+    // for the dates appended once. Then the first row plain again, on the styles part left open.
+    byRange.SetRangeFormatting(0, TGridArea{-1, -1, 9, 9}, Bold(true));
+    formatEach(TGridArea{0, 0, 2, 4}, Bold(true));
+    EXPECT_EQ(byRange.Sheet(0).StyleIndex(0, 1), 3);
+    EXPECT_EQ(ListCount(Entries(byRange.SaveToBytes())[u"xl/styles.xml"], "cellXfs"), "cellXfs 4/4");
+    byRange.SetRangeFormatting(0, TGridArea{0, 0, 0, 4}, Bold(false));
+    formatEach(TGridArea{0, 0, 0, 4}, Bold(false));
+
+    for (int32_t row = 0; row < 3; ++row) {
+        for (int32_t col = 0; col < 5; ++col) {
+            EXPECT_EQ(byRange.Sheet(0).StyleIndex(row, col), byCell.Sheet(0).StyleIndex(row, col)) << row << "," << col;
+        }
+    }
+    auto saved = Entries(byRange.SaveToBytes()), expected = Entries(byCell.SaveToBytes());
+    EXPECT_EQ(saved[u"xl/styles.xml"], expected[u"xl/styles.xml"]);
+    EXPECT_EQ(saved[u"xl/worksheets/sheet1.xml"], expected[u"xl/worksheets/sheet1.xml"]);
+    EXPECT_NE(saved[u"xl/worksheets/sheet1.xml"].find(R"(<row r="3"><c r="B3" s="1"/><c r="C3" s="1"/><c r="D3" s="1">)"),
+              std::string::npos);
+}
