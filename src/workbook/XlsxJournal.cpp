@@ -9,19 +9,6 @@
 
 namespace tabulix {
 
-namespace {
-
-class TDeflatingWriter : public pugi::xml_writer {
-public:
-    explicit TDeflatingWriter(TEntryDeflater& deflater) : FDeflater(deflater) {}
-    void write(const void* data, size_t size) override { FDeflater.Write(std::string_view(static_cast<const char*>(data), size)); }
-
-private:
-    TEntryDeflater& FDeflater;
-};
-
-} // namespace
-
 size_t TWorkbookJournal::Bytes() const {
     size_t bytes = sizeof(*this);
     for (const TPartBefore& part : FParts) {

@@ -28,15 +28,6 @@ constexpr const char* NewWorksheetContent =
 
 const std::u16string NotLoaded = u"No workbook is currently loaded.";
 
-class TDeflatingWriter : public pugi::xml_writer {
-public:
-    explicit TDeflatingWriter(TEntryDeflater& deflater) : FDeflater(deflater) {}
-    void write(const void* data, size_t size) override { FDeflater.Write(std::string_view(static_cast<const char*>(data), size)); }
-
-private:
-    TEntryDeflater& FDeflater;
-};
-
 pugi::xml_node AppendChild(pugi::xml_node parent, std::string_view localName) {
     return parent.append_child(ChildName(parent, localName).c_str());
 }

@@ -3,6 +3,7 @@
 #include "base/Error.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "workbook/ZipPackage.h"
 
 #include <new>
 
@@ -240,5 +241,9 @@ void WriteXmlPart(pugi::xml_document& document, pugi::xml_writer& writer) {
 }
 
 pugi::xml_node RootElement(const pugi::xml_document& document) { return FirstElement(document); }
+
+void TDeflatingWriter::write(const void* data, size_t size) {
+    FDeflater.Write(std::string_view(static_cast<const char*>(data), size));
+}
 
 } // namespace tabulix

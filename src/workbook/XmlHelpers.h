@@ -7,6 +7,8 @@
 
 namespace tabulix {
 
+class TEntryDeflater;
+
 // Elements are matched by their local name, whatever prefix they carry: an x:sheetData is a sheetData.
 std::string_view LocalName(const pugi::xml_node& node);
 bool HasLocalName(const pugi::xml_node& node, std::string_view name);
@@ -51,6 +53,16 @@ char* AllocateXmlBuffer(size_t size);
 // that a reader's normalisation of line ends and blanks gives back exactly the characters the document
 // holds.
 void WriteXmlPart(pugi::xml_document& document, pugi::xml_writer& writer);
+
+// A writer for WriteXmlPart that deflates what the document writes, straight into an entry's data.
+class TDeflatingWriter : public pugi::xml_writer {
+public:
+    explicit TDeflatingWriter(TEntryDeflater& deflater) : FDeflater(deflater) {}
+    void write(const void* data, size_t size) override;
+
+private:
+    TEntryDeflater& FDeflater;
+};
 
 // The root element of a parsed document; empty when there is none.
 pugi::xml_node RootElement(const pugi::xml_document& document);
