@@ -17,6 +17,7 @@ import sys
 import xml.etree.ElementTree as ElementTree
 
 from expectations import expect, finish
+from host_run import run_host, windows
 
 missing = [tool for tool in ("qpdf", "pdftotext") if shutil.which(tool) is None]
 try:
@@ -31,11 +32,6 @@ if missing:
 wine_run, host, dll, work = sys.argv[1:5]
 shutil.rmtree(work, ignore_errors=True)
 os.makedirs(work)
-
-
-def windows(path):
-    """A path as the Windows programs under Wine see it."""
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 book = os.path.join(work, "new", "deep", "Book.xlsx")
@@ -91,15 +87,7 @@ expect-result false
 exec TabulixClose Rect1
 expect-result true
 """
-script_file = os.path.join(work, "script.txt")
-with open(script_file, "w", encoding="utf-8") as f:
-    f.write(script)
-
-run = subprocess.run([wine_run, host, "-v", windows(dll), windows(script_file)], capture_output=True, text=True,
-                     errors="replace", timeout=300)
-if run.returncode != 0 or "script passed" not in run.stdout:
-    print(run.stdout[-4000:] + run.stderr[-2000:])
-    sys.exit(1)
+run_host(wine_run, host, dll, os.path.join(work, "script.txt"), script)
 
 # The workbooks: the typed value in the file the viewer opened and in the copy; the blank one.
 for path in (book, saved):

@@ -10,7 +10,6 @@ usage: host_styled_sheet.py WINE_RUN HOST_EXE DLL WORK_FOLDER
 """
 import os
 import shutil
-import subprocess
 import sys
 
 try:
@@ -22,31 +21,16 @@ except ImportError:
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "demo"))
 import styled_workbook  # noqa: E402
 
+from expectations import expect, finish  # noqa: E402
+from host_run import run_host, windows  # noqa: E402
+
 wine_run, host, dll, work = sys.argv[1:5]
 shutil.rmtree(work, ignore_errors=True)
 os.makedirs(work)
-failures = []
 
 
-def windows(path):
-    """A path as the Windows programs under Wine see it."""
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-def expect(label, actual, expected):
-    if actual != expected:
-        failures.append(f"{label}: got {actual!r}, expected {expected!r}")
-
-
-def run_host(name, script):
-    script_file = os.path.join(work, name + ".txt")
-    with open(script_file, "w", encoding="utf-8") as f:
-        f.write(script)
-    run = subprocess.run([wine_run, host, "-v", windows(dll), windows(script_file)], capture_output=True, text=True,
-                         errors="replace", timeout=300)
-    if run.returncode != 0 or "script passed" not in run.stdout:
-        print(run.stdout[-4000:] + run.stderr[-2000:])
-        sys.exit(1)
+def run_script(name, script):
+    run_host(wine_run, host, dll, os.path.join(work, name + ".txt"), script)
 
 
 book = os.path.join(work, "Sales.xlsx")
@@ -123,7 +107,7 @@ screenshot-rect Rect1 "{windows(os.path.join(work, 'formatted.png'))}"
 exec TabulixClose Rect1
 expect-result true
 """
-run_host("styled", script)
+run_script("styled", script)
 
 sheet = openpyxl.load_workbook(saved)["Sales"]
 expect("A8 (Online) bold", sheet["A8"].font.b, True)
@@ -135,7 +119,7 @@ expect("B3 keeps its number format", sheet["B3"].number_format, "#,##0")
 expect("A1 keeps its font", (sheet["A1"].font.b, sheet["A1"].font.sz), (True, 16.0))
 
 # Opened again, the viewer shows them (formatted-again.png).
-run_host("reopened", f"""init
+run_script("reopened", f"""init
 register
 rect Rect1 20 30 700 400
 exec TabulixOpen Rect1 "{windows(saved)}" Grid Top No
@@ -147,7 +131,4 @@ exec TabulixClose Rect1
 expect-result true
 """)
 
-if failures:
-    print("\n".join(failures))
-    sys.exit(1)
-print(f"the styled sheet laid out, clicked, formatted and saved in the host; pictures in {work}")
+finish(f"the styled sheet laid out, clicked, formatted and saved in the host; pictures in {work}")

@@ -10,7 +10,6 @@ usage: host_undo.py WINE_RUN HOST_EXE DLL WORK_FOLDER
 """
 import os
 import shutil
-import subprocess
 import sys
 
 try:
@@ -20,20 +19,12 @@ except ImportError as error:
     print(f"missing {error.name}: skipped")
     sys.exit(77)
 
+from expectations import expect, finish  # noqa: E402
+from host_run import run_host, windows  # noqa: E402
+
 wine_run, host, dll, work = sys.argv[1:5]
 shutil.rmtree(work, ignore_errors=True)
 os.makedirs(work)
-failures = []
-
-
-def windows(path):
-    """A path as the Windows programs under Wine see it."""
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-def expect(label, actual, expected):
-    if actual != expected:
-        failures.append(f"{label}: got {actual!r}, expected {expected!r}")
 
 
 # The original: a sheet of sales with formulas, a total, a bold header, a merged title, a number format
@@ -126,15 +117,7 @@ expect-var [LastError] ""
 exec TabulixClose Rect1
 expect-result true
 """
-script_file = os.path.join(work, "script.txt")
-with open(script_file, "w", encoding="utf-8") as f:
-    f.write(script)
-
-run = subprocess.run([wine_run, host, "-v", windows(dll), windows(script_file)], capture_output=True, text=True,
-                     errors="replace", timeout=600)
-if run.returncode != 0 or "script passed" not in run.stdout:
-    print(run.stdout[-6000:] + run.stderr[-2000:])
-    sys.exit(1)
+run_host(wine_run, host, dll, os.path.join(work, "script.txt"), script, timeout=600)
 
 
 def contents(path):
@@ -172,7 +155,4 @@ expect("the changes were made again", after_redo[1] != original[1], True)
 formatted = [key for key, cell in after_redo[1].items() if cell[2:] == (True, True, "single", "right")]
 expect("cells formatted again", len(formatted), 2)
 
-if failures:
-    print("\n".join(failures))
-    sys.exit(1)
-print(f"{len(changes)} changes undone, redone and undone again; the saved workbook equals the original; pictures in {work}")
+finish(f"{len(changes)} changes undone, redone and undone again; the saved workbook equals the original; pictures in {work}")
