@@ -2,6 +2,7 @@
 #include "base/Files.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "base/Threads.h"
 #include "support/XlsxFixture.h"
 #include "support/Messages.h"
 #include "support/TempFolder.h"
@@ -494,6 +495,38 @@ TEST(StructuralEdits, AnEditWhosePartCannotBeOpenedChangesNothing) {
     EXPECT_EQ(MessageOf([&] { missing.InsertRow(0, 0); }), refusal);
     EXPECT_EQ(missing.Grid().RowCount, 0);
     EXPECT_EQ(missing.SaveToBytes(), package);
+}
+
+// Where threads are allowed, the shared strings and the sheets to edit are read side by side: the same
+// grids, the same saved parts and the same first failure as reading them in turn.
+TEST(LoadToEdit, ReadingSideBySideGivesWhatReadingInTurnGives) {
+    TTempFolder folder;
+    const auto good = folder / u"good.xlsx";
+    const auto damaged = folder / u"damaged.xlsx";
+    TXlsxFixture()
+        .SharedStrings({"<t>one</t>", "<t>two</t>"})
+        .Sheet("S", Row(1, CellXml("A1", "0", "s") + CellXml("B1", "1", "s")) + Row(2, CellXml("A2", "5")))
+        .Sheet("T", Row(1, CellXml("A1", "1", "s")))
+        .WriteTo(good);
+    TXlsxFixture().SharedStrings({"<t>unclosed"}).Sheet("S", "<row r=\"1\"><c").WriteTo(damaged);
+    std::vector<std::vector<TZipEntry>> saved;
+    std::vector<std::u16string> failures;
+    for (const unsigned threads : {1u, 2u}) {
+        AllowThreads(threads);
+        TXlsxWorkbook workbook;
+        workbook.LoadFromFileToEdit(PathToText(good), {0, 1});
+        EXPECT_EQ(Texts(workbook.Sheet(0), 2, 2), (std::vector<std::u16string>{u"one", u"two", u"5", u""}));
+        EXPECT_EQ(Texts(workbook.Sheet(1), 1, 1), (std::vector<std::u16string>{u"two"}));
+        workbook.InsertRow(0, 0);
+        workbook.SetCellValue(1, 0, 0, u"t");
+        saved.push_back(ReadZipArchive(workbook.SaveToBytes()));
+        failures.push_back(MessageOf([&] { TXlsxWorkbook().LoadFromFileToEdit(PathToText(damaged), {0}); }));
+        AllowThreads(1);
+    }
+    ASSERT_EQ(saved[0].size(), saved[1].size());
+    for (size_t i = 0; i < saved[0].size(); ++i) EXPECT_EQ(saved[0][i].Bytes, saved[1][i].Bytes) << i;
+    EXPECT_EQ(failures[1], failures[0]);
+    EXPECT_NE(failures[0].find(u"sharedStrings"), std::u16string::npos) << Utf16ToUtf8(failures[0]);
 }
 
 TEST(LoadToEdit, ADocumentParsedWhileLoadingServesTheFirstEditOfItsSheetOnly) {
