@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <system_error>
 #include <thread>
 
 namespace tabulix {
@@ -24,13 +25,21 @@ void RunSideBySide(const std::function<void()>& first, const std::function<void(
         return;
     }
     std::exception_ptr secondFailure;
-    std::thread other([&] {
-        try {
-            second();
-        } catch (...) {
-            secondFailure = std::current_exception();
-        }
-    });
+    std::thread other;
+    try {
+        other = std::thread([&] {
+            try {
+                second();
+            } catch (...) {
+                secondFailure = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        // The system gives no more threads: in turn, then.
+        first();
+        second();
+        return;
+    }
     std::exception_ptr firstFailure;
     try {
         first();

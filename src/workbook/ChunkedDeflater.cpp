@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <new>
+#include <system_error>
 
 #include <zlib.h>
 
@@ -106,15 +107,34 @@ void TChunkedDeflater::Submit() {
     next->Last = next->Done = next->Failed = false;
 
     std::unique_lock<std::mutex> lock(FLock);
-    FQueue.push_back(FCurrent.get());
-    FInFlight.push_back(std::move(FCurrent));
+    Enqueue(std::move(FCurrent), lock);
     FCurrent = std::move(next);
-    if (FWorkers.empty()) {
-        for (unsigned n = 0; n < FThreads; ++n) FWorkers.emplace_back([this] { Work(); });
-    }
-    FWorkWaiting.notify_one();
     // A writer faster than the workers waits for the oldest chunk rather than keep every chunk.
     while (FInFlight.size() > FThreads + 1 || (!FInFlight.empty() && FInFlight.front()->Done)) TakeOldest(lock);
+}
+
+void TChunkedDeflater::Enqueue(std::unique_ptr<TJob> job, std::unique_lock<std::mutex>& lock) {
+    TJob& queued = *job;
+    FInFlight.push_back(std::move(job));
+    if (!FSubmitted) {
+        FSubmitted = true;
+        try {
+            for (unsigned n = 0; n < FThreads; ++n) FWorkers.emplace_back([this] { Work(); });
+        } catch (const std::system_error&) {
+            // The system gives no more threads: those that started do the work, or else this one.
+        }
+    }
+    if (!FWorkers.empty()) {
+        FQueue.push_back(&queued);
+        FWorkWaiting.notify_one();
+        return;
+    }
+    lock.unlock();
+    TJobDeflater deflater(FLevel);
+    const bool deflated = deflater.Deflate(queued.Dictionary, queued.In, queued.Out, queued.Last);
+    lock.lock();
+    queued.Failed = !deflated;
+    queued.Done = true;
 }
 
 void TChunkedDeflater::TakeOldest(std::unique_lock<std::mutex>& lock) {
@@ -154,7 +174,7 @@ void TChunkedDeflater::Work() {
 
 std::string TChunkedDeflater::Finish() {
     FCurrent->Last = true;
-    if (FInFlight.empty()) {
+    if (!FSubmitted) {
         // Never more than one chunk: deflated here, as a single stream.
         TJobDeflater deflater(FLevel);
         if (!deflater.Deflate(FCurrent->Dictionary, FCurrent->In, FCurrent->Out, true)) {
@@ -164,9 +184,7 @@ std::string TChunkedDeflater::Finish() {
     }
     {
         std::unique_lock<std::mutex> lock(FLock);
-        FQueue.push_back(FCurrent.get());
-        FInFlight.push_back(std::move(FCurrent));
-        FWorkWaiting.notify_one();
+        Enqueue(std::move(FCurrent), lock);
         while (!FInFlight.empty()) TakeOldest(lock);
     }
     return std::move(FResult);

@@ -15,8 +15,8 @@ namespace tabulix {
 // is deflated on its own, with the 32 KiB written before it as its dictionary, and all but the last end
 // on a byte boundary (a sync flush), so that the chunks' data joined in order is one raw deflate stream
 // that any reader inflates as usual, hardly larger than deflating it whole. At most a few chunks wait
-// at a time: a writer faster than the workers waits for the oldest. A stream shorter than one chunk is
-// deflated on the calling thread, and no thread is started for it.
+// at a time: a writer faster than the workers waits for the oldest. A stream no longer than one chunk
+// is deflated on the calling thread, and no thread is started for it.
 class TChunkedDeflater {
 public:
     // expectedSize: about how many bytes the deflated stream will take, reserved up front.
@@ -36,6 +36,9 @@ private:
     struct TJob;
 
     void Submit();
+    // Hands the job to the workers, starting them with the first job; where none could be started,
+    // deflates it here.
+    void Enqueue(std::unique_ptr<TJob> job, std::unique_lock<std::mutex>& lock);
     void Work();
     // Appends the oldest job's data to the result once it is done and keeps the job for reuse.
     void TakeOldest(std::unique_lock<std::mutex>& lock);
@@ -51,6 +54,7 @@ private:
     std::mutex FLock;
     std::condition_variable FWorkWaiting, FJobDone;
     bool FStopping = false;
+    bool FSubmitted = false; // a chunk went to the workers: the stream is the chunks' data joined
 };
 
 } // namespace tabulix

@@ -187,7 +187,8 @@ void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view
 
         // The shared strings and the styles on one side, the sheets' list and the worksheets opened to
         // edit on the other: neither needs the other, and where threads are allowed they are read side
-        // by side. Each side takes its own parts' bytes, and what the second finds is kept once both ended.
+        // by side. The bytes the check kept are taken under a lock; what the second side finds is kept
+        // once both ended.
         pugi::xml_document workbook;
         std::string workbookBytes;
         pugi::xml_document rels;
@@ -207,16 +208,17 @@ void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view
                 parsedToEdit = ParseSheetsToEdit(listed);
             });
         for (TSheetParsedToEdit& parsed : parsedToEdit) {
+            if (parsed.Failure) continue; // reported at the sheet's turn, as reading in turn would
             FPartTraits[parsed.Entry->Name] = parsed.Traits;
             FParsedToEdit[parsed.Entry->Name] = std::move(parsed.Document);
         }
-        parsedToEdit.clear();
         const std::u16string date1904 = AttrOrDefault(FirstChildNamed(RootElement(workbook), "workbookPr"), "date1904", u"");
         FDate1904 = date1904 == u"1" || SameTextAscii(date1904, u"true");
 
         std::vector<TXlsxSheet> loaded;
         for (size_t i = 0; i < listed.size(); ++i) {
             const bool toEdit = std::find(FSheetsToEdit.begin(), FSheetsToEdit.end(), int32_t(i)) != FSheetsToEdit.end();
+            if (toEdit) RethrowParseFailure(parsedToEdit, listed[i]);
             loaded.push_back(ReadWorksheet(listed[i].PartName, listed[i].Name, toEdit));
         }
         FSheets = std::move(loaded);
@@ -560,10 +562,21 @@ std::vector<TXlsxWorkbook::TSheetParsedToEdit> TXlsxWorkbook::ParseSheetsToEdit(
         if (!entry || seen) continue;
         TSheetParsedToEdit sheet;
         sheet.Entry = entry;
-        sheet.Document = ParseSheetToEdit(*entry, sheet.Traits);
+        try {
+            sheet.Document = ParseSheetToEdit(*entry, sheet.Traits);
+        } catch (...) {
+            sheet.Failure = std::current_exception();
+        }
         parsed.push_back(std::move(sheet));
     }
     return parsed;
+}
+
+void TXlsxWorkbook::RethrowParseFailure(const std::vector<TSheetParsedToEdit>& parsed, const TListedSheet& sheet) const {
+    const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(sheet.PartName);
+    for (const TSheetParsedToEdit& each : parsed) {
+        if (each.Entry == entry && each.Failure) std::rethrow_exception(each.Failure);
+    }
 }
 
 TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const std::u16string& name, bool toEdit) {

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -434,13 +435,16 @@ protected:
     void TakeStyles(TWorkbookStyles& styles) noexcept;
     bool IsDateStyle(int64_t styleIndex) const;
     // The worksheets that LoadFromFileToEdit names, parsed as an edit opens them, with what a look at
-    // their bytes told.
+    // their bytes told; or why one could not be parsed, which loading reports when it comes to that
+    // sheet, so that the first failure in tab order is the one reported.
     struct TSheetParsedToEdit {
         const TPackageEntry* Entry = nullptr;
         std::unique_ptr<pugi::xml_document> Document;
         TPartTraits Traits;
+        std::exception_ptr Failure;
     };
     std::vector<TSheetParsedToEdit> ParseSheetsToEdit(const std::vector<TListedSheet>& listed);
+    void RethrowParseFailure(const std::vector<TSheetParsedToEdit>& parsed, const TListedSheet& sheet) const;
     std::unique_ptr<pugi::xml_document> ParseSheetToEdit(const TPackageEntry& entry, TPartTraits& traits);
     // toEdit: the part is parsed as an edit opens it and its document kept for that edit.
     TXlsxSheet ReadWorksheet(const std::u16string& partName, const std::u16string& name, bool toEdit);

@@ -383,7 +383,12 @@ constexpr int RewrittenPartLevel = 5;
 TEntryDeflater::TEntryDeflater(size_t expectedSize, bool quick) : FState(new TState) {
     const unsigned threads = AllowedThreads();
     if (!quick && threads > 1) {
-        FState->Chunked = std::make_unique<TChunkedDeflater>(RewrittenPartLevel, threads, expectedSize);
+        try {
+            FState->Chunked = std::make_unique<TChunkedDeflater>(RewrittenPartLevel, threads, expectedSize);
+        } catch (...) {
+            delete FState;
+            throw;
+        }
         return;
     }
     FState->Out.reserve(expectedSize);

@@ -1,6 +1,6 @@
 #include "base/Error.h"
 #include "base/Text.h"
-#include "base/Threads.h"
+#include "support/ThreadsAllowed.h"
 #include "workbook/ChunkedDeflater.h"
 #include "workbook/ZipPackage.h"
 
@@ -105,12 +105,13 @@ TEST(ZipPackage, APartDeflatedInChunksOnThreadsInflatesToWhatWasWritten) {
         const std::string text = VariedText(size);
         TPackageEntry whole;
         DeflateInto(text, whole);
-        AllowThreads(3);
-        TEntryDeflater deflater;
-        for (size_t at = 0; at < text.size(); at += 10007) deflater.Write(std::string_view(text).substr(at, 10007));
         TPackageEntry chunked;
-        deflater.FinishInto(chunked);
-        AllowThreads(1);
+        {
+            const tabulix::testing::TThreadsAllowed allowed(3);
+            TEntryDeflater deflater;
+            for (size_t at = 0; at < text.size(); at += 10007) deflater.Write(std::string_view(text).substr(at, 10007));
+            deflater.FinishInto(chunked);
+        }
         EXPECT_EQ(chunked.Size, text.size());
         EXPECT_EQ(chunked.Crc, whole.Crc);
         EXPECT_EQ(InflateEntry(chunked), text) << size;
@@ -118,12 +119,9 @@ TEST(ZipPackage, APartDeflatedInChunksOnThreadsInflatesToWhatWasWritten) {
         EXPECT_LT(chunked.Data.size(), whole.Data.size() + whole.Data.size() / 100 + 64) << size;
     }
     // Given up half-way, as when writing a part fails: the threads end and nothing is left behind.
-    AllowThreads(2);
-    {
-        TEntryDeflater abandoned;
-        abandoned.Write(VariedText(3 * Chunk));
-    }
-    AllowThreads(1);
+    const tabulix::testing::TThreadsAllowed allowed(2);
+    TEntryDeflater abandoned;
+    abandoned.Write(VariedText(3 * Chunk));
 }
 
 TEST(ZipPackage, AnEntryShorterThanItsDeclaredSizeIsKeptAsWhatItInflatesTo) {

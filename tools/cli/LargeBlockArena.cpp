@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <system_error>
 
 #include <sys/mman.h>
 
@@ -130,7 +131,11 @@ void TLargeBlockArena::PrefaultAhead(size_t ahead) {
         if (FAhead > 0) return;
         FAhead = RoundUp(ahead, HugePage);
     }
-    FPrefaulter = std::thread([this] { Prefault(); });
+    try {
+        FPrefaulter = std::thread([this] { Prefault(); });
+    } catch (const std::system_error&) {
+        // No thread to spare: pages are faulted in as blocks are used, as without it.
+    }
 #else
     (void)ahead;
 #endif
