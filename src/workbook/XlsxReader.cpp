@@ -1,5 +1,7 @@
 #include "workbook/XlsxWorkbook.h"
 
+#include "base/Threads.h"
+
 #include "base/Error.h"
 #include "base/Files.h"
 #include "base/Locale.h"
@@ -182,23 +184,41 @@ void TXlsxWorkbook::LoadPackage(const std::u16string& fileName, std::string_view
         if (release) *release = std::string();
         for (auto& [storedName, bytes] : kept) FLoadingBytes[FOriginalEntries.FindStored(storedName)] = std::move(bytes);
         kept = {};
-        LoadSharedStrings();
-        LoadStyles();
 
+        // The shared strings and the styles on one side, the sheets' list and the worksheets opened to
+        // edit on the other: neither needs the other, and where threads are allowed they are read side
+        // by side. The bytes the check kept are taken under a lock; what the second side finds is kept
+        // once both ended.
         pugi::xml_document workbook;
         std::string workbookBytes;
-        const bool hasWorkbook = ParsePart(parts::Workbook, workbook, workbookBytes);
         pugi::xml_document rels;
         std::string relsBytes;
-        const std::vector<TListedSheet> listed = ListVisibleSheets(hasWorkbook ? &workbook : nullptr, [&]() -> const pugi::xml_document* {
-            return ParsePart(parts::WorkbookRels, rels, relsBytes) ? &rels : nullptr;
-        });
+        std::vector<TListedSheet> listed;
+        std::vector<TSheetParsedToEdit> parsedToEdit;
+        RunSideBySide(
+            [&] {
+                LoadSharedStrings();
+                LoadStyles();
+            },
+            [&] {
+                const bool hasWorkbook = ParsePart(parts::Workbook, workbook, workbookBytes);
+                listed = ListVisibleSheets(hasWorkbook ? &workbook : nullptr, [&]() -> const pugi::xml_document* {
+                    return ParsePart(parts::WorkbookRels, rels, relsBytes) ? &rels : nullptr;
+                });
+                parsedToEdit = ParseSheetsToEdit(listed);
+            });
+        for (TSheetParsedToEdit& parsed : parsedToEdit) {
+            if (parsed.Failure) continue; // reported at the sheet's turn, as reading in turn would
+            FPartTraits[parsed.Entry->Name] = parsed.Traits;
+            FParsedToEdit[parsed.Entry->Name] = std::move(parsed.Document);
+        }
         const std::u16string date1904 = AttrOrDefault(FirstChildNamed(RootElement(workbook), "workbookPr"), "date1904", u"");
         FDate1904 = date1904 == u"1" || SameTextAscii(date1904, u"true");
 
         std::vector<TXlsxSheet> loaded;
         for (size_t i = 0; i < listed.size(); ++i) {
             const bool toEdit = std::find(FSheetsToEdit.begin(), FSheetsToEdit.end(), int32_t(i)) != FSheetsToEdit.end();
+            if (toEdit) RethrowParseFailure(parsedToEdit, listed[i]);
             loaded.push_back(ReadWorksheet(listed[i].PartName, listed[i].Name, toEdit));
         }
         FSheets = std::move(loaded);
@@ -233,8 +253,12 @@ std::optional<std::u16string> TXlsxWorkbook::ReadZipText(std::u16string_view ent
 }
 
 std::string TXlsxWorkbook::TakeInflated(const TPackageEntry& entry) {
+    std::unique_lock<std::mutex> lock(FLoadingLock);
     const auto found = FLoadingBytes.find(&entry);
-    if (found == FLoadingBytes.end()) return InflateEntry(entry);
+    if (found == FLoadingBytes.end()) {
+        lock.unlock();
+        return InflateEntry(entry);
+    }
     std::string bytes = std::move(found->second);
     FLoadingBytes.erase(found);
     return bytes;
@@ -519,6 +543,42 @@ void CutLoadedGrid(std::vector<T>& cells, int32_t lastRow, int32_t lastCol) {
 
 } // namespace
 
+std::unique_ptr<pugi::xml_document> TXlsxWorkbook::ParseSheetToEdit(const TPackageEntry& entry, TPartTraits& traits) {
+    // The bytes the check kept go first, so that the document's own buffer takes their memory.
+    {
+        std::lock_guard<std::mutex> lock(FLoadingLock);
+        FLoadingBytes.erase(&entry);
+    }
+    // Noted while the bytes are at hand, which parsing then changes.
+    return ParseToChange(entry, [&](std::string_view inflated) { traits = TraitsOfPart(inflated); });
+}
+
+std::vector<TXlsxWorkbook::TSheetParsedToEdit> TXlsxWorkbook::ParseSheetsToEdit(const std::vector<TListedSheet>& listed) {
+    std::vector<TSheetParsedToEdit> parsed;
+    for (const int32_t index : FSheetsToEdit) {
+        if (index < 0 || size_t(index) >= listed.size()) continue;
+        const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(listed[size_t(index)].PartName);
+        const bool seen = std::any_of(parsed.begin(), parsed.end(), [&](const TSheetParsedToEdit& p) { return p.Entry == entry; });
+        if (!entry || seen) continue;
+        TSheetParsedToEdit sheet;
+        sheet.Entry = entry;
+        try {
+            sheet.Document = ParseSheetToEdit(*entry, sheet.Traits);
+        } catch (...) {
+            sheet.Failure = std::current_exception();
+        }
+        parsed.push_back(std::move(sheet));
+    }
+    return parsed;
+}
+
+void TXlsxWorkbook::RethrowParseFailure(const std::vector<TSheetParsedToEdit>& parsed, const TListedSheet& sheet) const {
+    const TPackageEntry* entry = FOriginalEntries.FindIgnoringCase(sheet.PartName);
+    for (const TSheetParsedToEdit& each : parsed) {
+        if (each.Entry == entry && each.Failure) std::rethrow_exception(each.Failure);
+    }
+}
+
 TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const std::u16string& name, bool toEdit) {
     TXlsxSheet sheet;
     sheet.Name = name;
@@ -532,11 +592,9 @@ TXlsxSheet TXlsxWorkbook::ReadWorksheet(const std::u16string& partName, const st
     pugi::xml_document readOnly;
     const pugi::xml_document* document = &readOnly;
     if (toEdit) {
-        // Parsed once, as the edit will open it. The bytes the check kept go first, so that the
-        // document's own buffer takes their memory.
-        FLoadingBytes.erase(entry);
+        // Parsed once, as the edit will open it (ParseSheetsToEdit).
         std::unique_ptr<pugi::xml_document>& parsed = FParsedToEdit[entry->Name];
-        parsed = ParseToChange(*entry, [&](std::string_view inflated) { NotePartTraits(entry->Name, inflated); });
+        if (!parsed) parsed = ParseSheetToEdit(*entry, FPartTraits[entry->Name]);
         document = parsed.get();
     } else {
         bytes = TakeInflated(*entry);

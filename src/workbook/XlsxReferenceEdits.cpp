@@ -89,8 +89,12 @@ TPackageMap& TXlsxWorkbook::PackageMap() {
     return *FPackageMap;
 }
 
+TXlsxWorkbook::TPartTraits TXlsxWorkbook::TraitsOfPart(std::string_view bytes) {
+    return {HoldsElement(bytes, "f"), bytes.find('!') != std::string_view::npos, HoldsElement(bytes, "definedName")};
+}
+
 void TXlsxWorkbook::NotePartTraits(const std::u16string& partName, std::string_view bytes) {
-    FPartTraits[partName] = {HoldsElement(bytes, "f"), bytes.find('!') != std::string_view::npos, HoldsElement(bytes, "definedName")};
+    FPartTraits[partName] = TraitsOfPart(bytes);
 }
 
 const TXlsxWorkbook::TPartTraits& TXlsxWorkbook::PartTraits(const std::u16string& partName) {

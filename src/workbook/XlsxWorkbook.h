@@ -9,8 +9,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +20,8 @@
 #include <vector>
 
 namespace tabulix {
+
+struct TListedSheet;
 
 // Texts one after another in UTF-16 blocks of 64 Ki units, each found by a 32-bit handle: the block
 // in the upper half, in the lower the offset at which its length stands, one unit (below 0x8000) or
@@ -405,6 +409,7 @@ protected:
     };
     // Noted while the loader holds a worksheet's bytes; any other part is inflated when first asked
     // about. All false for a part the package does not hold.
+    static TPartTraits TraitsOfPart(std::string_view bytes);
     void NotePartTraits(const std::u16string& partName, std::string_view bytes);
     const TPartTraits& PartTraits(const std::u16string& partName);
     // Whether any sheet of the workbook may hold a cell formula.
@@ -429,6 +434,18 @@ protected:
     TWorkbookStyles ReadStyles(const pugi::xml_node& styleSheet) const;
     void TakeStyles(TWorkbookStyles& styles) noexcept;
     bool IsDateStyle(int64_t styleIndex) const;
+    // The worksheets that LoadFromFileToEdit names, parsed as an edit opens them, with what a look at
+    // their bytes told; or why one could not be parsed, which loading reports when it comes to that
+    // sheet, so that the first failure in tab order is the one reported.
+    struct TSheetParsedToEdit {
+        const TPackageEntry* Entry = nullptr;
+        std::unique_ptr<pugi::xml_document> Document;
+        TPartTraits Traits;
+        std::exception_ptr Failure;
+    };
+    std::vector<TSheetParsedToEdit> ParseSheetsToEdit(const std::vector<TListedSheet>& listed);
+    void RethrowParseFailure(const std::vector<TSheetParsedToEdit>& parsed, const TListedSheet& sheet) const;
+    std::unique_ptr<pugi::xml_document> ParseSheetToEdit(const TPackageEntry& entry, TPartTraits& traits);
     // toEdit: the part is parsed as an edit opens it and its document kept for that edit.
     TXlsxSheet ReadWorksheet(const std::u16string& partName, const std::u16string& name, bool toEdit);
     // The handle of a cell's display text, added to the sheet's pool unless it is a shared string.
@@ -446,6 +463,7 @@ protected:
     std::vector<const TNumberFormat*> FCellFormats; // by cell-format index, from FNumberFormats
     TPackageEntries FOriginalEntries;
     std::unordered_map<const TPackageEntry*, std::string> FLoadingBytes; // only while loading
+    std::mutex FLoadingLock; // parts may be read side by side while loading
     std::unique_ptr<TSheetDataIndex> FEditIndex;
     std::unordered_map<std::u16string, std::unique_ptr<pugi::xml_document>> FSheetDocs;
     // Worksheet documents parsed for change while loading to edit, by entry name, until an edit opens

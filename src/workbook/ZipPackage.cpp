@@ -1,11 +1,15 @@
 #include "workbook/ZipPackage.h"
 
+#include "workbook/ChunkedDeflater.h"
+
 #include "base/Error.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "base/Threads.h"
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <optional>
 
@@ -345,6 +349,7 @@ std::string InflateEntry(const TPackageEntry& entry) {
 struct TEntryDeflater::TState {
     z_stream Stream{};
     bool Open = false;
+    std::unique_ptr<TChunkedDeflater> Chunked; // instead of the stream, where threads are allowed
     std::string Out;
     uint32_t Crc = 0;
     uint64_t Size = 0;
@@ -376,6 +381,16 @@ constexpr int RewrittenPartLevel = 5;
 } // namespace
 
 TEntryDeflater::TEntryDeflater(size_t expectedSize, bool quick) : FState(new TState) {
+    const unsigned threads = AllowedThreads();
+    if (!quick && threads > 1) {
+        try {
+            FState->Chunked = std::make_unique<TChunkedDeflater>(RewrittenPartLevel, threads, expectedSize);
+        } catch (...) {
+            delete FState;
+            throw;
+        }
+        return;
+    }
     FState->Out.reserve(expectedSize);
     const int level = quick ? Z_BEST_SPEED : RewrittenPartLevel;
     if (deflateInit2(&FState->Stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
@@ -396,6 +411,11 @@ void TEntryDeflater::Write(std::string_view bytes) {
         // libdeflate's checksum, many times faster than the zlib the systems ship.
         FState->Crc = libdeflate_crc32(FState->Crc, bytes.data(), chunk);
         FState->Size += chunk;
+        if (FState->Chunked) {
+            FState->Chunked->Write(bytes.substr(0, chunk));
+            bytes.remove_prefix(chunk);
+            continue;
+        }
         FState->Stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
         FState->Stream.avail_in = uInt(chunk);
         FState->Deflate(Z_NO_FLUSH);
@@ -404,15 +424,20 @@ void TEntryDeflater::Write(std::string_view bytes) {
 }
 
 void TEntryDeflater::FinishInto(TPackageEntry& entry) {
-    FState->Stream.next_in = nullptr;
-    FState->Stream.avail_in = 0;
-    FState->Deflate(Z_FINISH);
-    FState->Out.resize(FState->Out.size() - FState->Stream.avail_out);
+    if (FState->Chunked) {
+        FState->Out = FState->Chunked->Finish();
+        FState->Chunked.reset();
+    } else {
+        FState->Stream.next_in = nullptr;
+        FState->Stream.avail_in = 0;
+        FState->Deflate(Z_FINISH);
+        FState->Out.resize(FState->Out.size() - FState->Stream.avail_out);
+        deflateEnd(&FState->Stream);
+        FState->Open = false;
+    }
     // Kept as the entry's data for as long as the workbook lives: no more room than it needs, unless
     // the copy would cost more than the few bytes it saves.
     if (FState->Out.capacity() - FState->Out.size() > FState->Out.size() / 16) FState->Out.shrink_to_fit();
-    deflateEnd(&FState->Stream);
-    FState->Open = false;
     entry.Data = std::move(FState->Out);
     entry.Method = Z_DEFLATED;
     entry.Crc = FState->Crc;

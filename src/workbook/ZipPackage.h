@@ -55,7 +55,8 @@ std::vector<TZipEntry> ReadZipArchive(std::string_view archive, const TZipLimits
 void InflateEntryInto(const TPackageEntry& entry, char* out);
 std::string InflateEntry(const TPackageEntry& entry);
 
-// Deflates bytes as they are written into the data of a package entry, keeping their checksum.
+// Deflates bytes as they are written into the data of a package entry, keeping their checksum; on the
+// threads allowed (AllowThreads), in chunks, unless quick.
 class TEntryDeflater {
 public:
     // expectedSize: about how many bytes the deflated data will take, reserved up front. Quick: the

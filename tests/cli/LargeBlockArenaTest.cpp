@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 using tabulix::cli::TLargeBlockArena;
 
@@ -51,4 +52,22 @@ TEST(LargeBlockArena, HandsOutAlignedBlocksAndReusesWhatIsFreedLowestFirst) {
     EXPECT_EQ(arena.Allocate(1), nullptr);
     arena.Free(whole);
     EXPECT_NE(arena.Allocate(1), nullptr);
+}
+
+TEST(LargeBlockArena, MemoryFaultedInAheadKeepsWhatBlocksHold) {
+    std::vector<char*> blocks;
+    {
+        TLargeBlockArena arena(size_t(256) << 20);
+        arena.PrefaultAhead(size_t(4) << 20);
+        for (int n = 0; n < 24; ++n) {
+            char* block = static_cast<char*>(arena.Allocate(size_t(1) << 20));
+            ASSERT_NE(block, nullptr);
+            std::memset(block, 'a' + n, size_t(1) << 20);
+            blocks.push_back(block);
+        }
+        for (int n = 0; n < 24; ++n) {
+            EXPECT_EQ(blocks[size_t(n)][0], 'a' + n);
+            EXPECT_EQ(blocks[size_t(n)][(size_t(1) << 20) - 1], 'a' + n);
+        }
+    } // the thread ends with the arena
 }

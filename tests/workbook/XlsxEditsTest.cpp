@@ -5,6 +5,7 @@
 #include "support/XlsxFixture.h"
 #include "support/Messages.h"
 #include "support/TempFolder.h"
+#include "support/ThreadsAllowed.h"
 #include "workbook/XlsxEditIndex.h"
 #include "workbook/XlsxWorkbook.h"
 #include "workbook/XmlHelpers.h"
@@ -494,6 +495,43 @@ TEST(StructuralEdits, AnEditWhosePartCannotBeOpenedChangesNothing) {
     EXPECT_EQ(MessageOf([&] { missing.InsertRow(0, 0); }), refusal);
     EXPECT_EQ(missing.Grid().RowCount, 0);
     EXPECT_EQ(missing.SaveToBytes(), package);
+}
+
+// Where threads are allowed, the shared strings and the sheets to edit are read side by side: the same
+// grids, the same saved parts and the same first failure as reading them in turn.
+TEST(LoadToEdit, ReadingSideBySideGivesWhatReadingInTurnGives) {
+    TTempFolder folder;
+    const auto good = folder / u"good.xlsx";
+    const auto damaged = folder / u"damaged.xlsx";
+    TXlsxFixture()
+        .SharedStrings({"<t>one</t>", "<t>two</t>"})
+        .Sheet("S", Row(1, CellXml("A1", "0", "s") + CellXml("B1", "1", "s")) + Row(2, CellXml("A2", "5")))
+        .Sheet("T", Row(1, CellXml("A1", "1", "s")))
+        .WriteTo(good);
+    const auto twoDamaged = folder / u"two-damaged.xlsx";
+    TXlsxFixture().SharedStrings({"<t>unclosed"}).Sheet("S", "<row r=\"1\"><c").WriteTo(damaged);
+    TXlsxFixture().Sheet("S", "<row r=\"1\"><c").Sheet("T", "<row").WriteTo(twoDamaged);
+    std::vector<std::vector<TZipEntry>> saved;
+    std::vector<std::u16string> failures, firstSheetFailures;
+    for (const unsigned threads : {1u, 2u}) {
+        const TThreadsAllowed allowed(threads);
+        TXlsxWorkbook workbook;
+        workbook.LoadFromFileToEdit(PathToText(good), {0, 1});
+        EXPECT_EQ(Texts(workbook.Sheet(0), 2, 2), (std::vector<std::u16string>{u"one", u"two", u"5", u""}));
+        EXPECT_EQ(Texts(workbook.Sheet(1), 1, 1), (std::vector<std::u16string>{u"two"}));
+        workbook.InsertRow(0, 0);
+        workbook.SetCellValue(1, 0, 0, u"t");
+        saved.push_back(ReadZipArchive(workbook.SaveToBytes()));
+        failures.push_back(MessageOf([&] { TXlsxWorkbook().LoadFromFileToEdit(PathToText(damaged), {0}); }));
+        // The second sheet, to edit, is parsed first; the first sheet's failure is still the one told.
+        firstSheetFailures.push_back(MessageOf([&] { TXlsxWorkbook().LoadFromFileToEdit(PathToText(twoDamaged), {1}); }));
+    }
+    ASSERT_EQ(saved[0].size(), saved[1].size());
+    for (size_t i = 0; i < saved[0].size(); ++i) EXPECT_EQ(saved[0][i].Bytes, saved[1][i].Bytes) << i;
+    EXPECT_EQ(failures[1], failures[0]);
+    EXPECT_NE(failures[0].find(u"sharedStrings"), std::u16string::npos) << Utf16ToUtf8(failures[0]);
+    EXPECT_EQ(firstSheetFailures[1], firstSheetFailures[0]);
+    EXPECT_NE(firstSheetFailures[0].find(u"sheet1.xml"), std::u16string::npos) << Utf16ToUtf8(firstSheetFailures[0]);
 }
 
 TEST(LoadToEdit, ADocumentParsedWhileLoadingServesTheFirstEditOfItsSheetOnly) {

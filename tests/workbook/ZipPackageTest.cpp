@@ -1,5 +1,7 @@
 #include "base/Error.h"
 #include "base/Text.h"
+#include "support/ThreadsAllowed.h"
+#include "workbook/ChunkedDeflater.h"
 #include "workbook/ZipPackage.h"
 
 #include <gtest/gtest.h>
@@ -95,6 +97,31 @@ TEST(ZipPackage, TheDeflaterTakesItsInputInAnyPieces) {
     EXPECT_EQ(pieces.Size, text.size());
     EXPECT_EQ(pieces.Crc, whole.Crc);
     EXPECT_EQ(InflateEntry(pieces), text);
+}
+
+TEST(ZipPackage, APartDeflatedInChunksOnThreadsInflatesToWhatWasWritten) {
+    constexpr size_t Chunk = TChunkedDeflater::ChunkSize;
+    for (const size_t size : {size_t(100), Chunk, 5 * Chunk + 777}) {
+        const std::string text = VariedText(size);
+        TPackageEntry whole;
+        DeflateInto(text, whole);
+        TPackageEntry chunked;
+        {
+            const tabulix::testing::TThreadsAllowed allowed(3);
+            TEntryDeflater deflater;
+            for (size_t at = 0; at < text.size(); at += 10007) deflater.Write(std::string_view(text).substr(at, 10007));
+            deflater.FinishInto(chunked);
+        }
+        EXPECT_EQ(chunked.Size, text.size());
+        EXPECT_EQ(chunked.Crc, whole.Crc);
+        EXPECT_EQ(InflateEntry(chunked), text) << size;
+        // Hardly larger than deflated whole: the same level, and each chunk starts with the window before it.
+        EXPECT_LT(chunked.Data.size(), whole.Data.size() + whole.Data.size() / 100 + 64) << size;
+    }
+    // Given up half-way, as when writing a part fails: the threads end and nothing is left behind.
+    const tabulix::testing::TThreadsAllowed allowed(2);
+    TEntryDeflater abandoned;
+    abandoned.Write(VariedText(3 * Chunk));
 }
 
 TEST(ZipPackage, AnEntryShorterThanItsDeclaredSizeIsKeptAsWhatItInflatesTo) {

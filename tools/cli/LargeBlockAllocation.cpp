@@ -80,4 +80,6 @@ namespace tabulix::cli {
 
 void UseLargeBlockArenaForXml() { pugi::set_memory_management_functions(AllocateXml, Free); }
 
+void PrefaultLargeBlocks(size_t ahead) { Arena().PrefaultAhead(ahead); }
+
 } // namespace tabulix::cli

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <system_error>
 
 #include <sys/mman.h>
 
@@ -47,6 +48,12 @@ TLargeBlockArena::TLargeBlockArena(size_t reserve) {
 }
 
 TLargeBlockArena::~TLargeBlockArena() {
+    {
+        const std::lock_guard<std::mutex> lock(FLock);
+        FStopping = true;
+    }
+    FGrown.notify_all();
+    if (FPrefaulter.joinable()) FPrefaulter.join();
     if (FBase) munmap(FBase, FReserved);
 }
 
@@ -69,6 +76,10 @@ void* TLargeBlockArena::Allocate(size_t size) noexcept {
             if (FReserved - FTop < total) return nullptr;
             offset = FTop;
             FTop += total;
+            if (FTop > FHighWater) {
+                FHighWater = FTop;
+                if (FAhead > 0 && FHighWater + FAhead > FFaultedIn) FGrown.notify_one();
+            }
         }
     }
     char* const block = FBase + offset;
@@ -110,6 +121,41 @@ void TLargeBlockArena::Free(void* data) noexcept {
     } catch (const std::bad_alloc&) {
         // Not reused: the block stays out of use until the process ends.
     }
+}
+
+void TLargeBlockArena::PrefaultAhead(size_t ahead) {
+#ifdef MADV_POPULATE_WRITE
+    if (!FBase || ahead == 0) return;
+    {
+        const std::lock_guard<std::mutex> lock(FLock);
+        if (FAhead > 0) return;
+        FAhead = RoundUp(ahead, HugePage);
+    }
+    try {
+        FPrefaulter = std::thread([this] { Prefault(); });
+    } catch (const std::system_error&) {
+        // No thread to spare: pages are faulted in as blocks are used, as without it.
+    }
+#else
+    (void)ahead;
+#endif
+}
+
+void TLargeBlockArena::Prefault() {
+#ifdef MADV_POPULATE_WRITE
+    std::unique_lock<std::mutex> lock(FLock);
+    for (;;) {
+        FGrown.wait(lock, [this] { return FStopping || FFaultedIn < std::min(FReserved, FHighWater + FAhead); });
+        if (FStopping) return;
+        // A huge page at a time, so that the system's lock on the address space is never held long.
+        const size_t from = FFaultedIn;
+        FFaultedIn = std::min(FReserved, from + HugePage);
+        lock.unlock();
+        // Faulting pages in changes nothing they hold: blocks already in use may be among them.
+        if (madvise(FBase + from, FFaultedIn - from, MADV_POPULATE_WRITE) != 0) return;
+        lock.lock();
+    }
+#endif
 }
 
 size_t TLargeBlockArena::Extent() const noexcept {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <condition_variable>
 #include <cstdlib>
 #include <mutex>
 #include <new>
+#include <thread>
 #include <vector>
 
 namespace tabulix::cli {
@@ -30,6 +32,12 @@ public:
     }
     // The bytes from the start of the arena to the end of its highest block in use.
     size_t Extent() const noexcept;
+    // Starts a thread that keeps the pages of the arena faulted in up to ahead bytes past the highest
+    // block handed out so far, so that the kernel's zero-filling of fresh pages, dear on a virtual
+    // machine, is done on another processor before the blocks are used. Where the system cannot fault
+    // pages in without touching them (MADV_POPULATE_WRITE), the thread ends. Destroying the arena
+    // stops it.
+    void PrefaultAhead(size_t ahead);
 
     static constexpr size_t Alignment = 64;
 
@@ -53,9 +61,17 @@ private:
         size_t Size = 0;
     };
 
+    void Prefault();
+
     char* FBase = nullptr;
     size_t FReserved = 0;
-    size_t FTop = 0; // nothing at or above this offset was handed out
+    size_t FTop = 0; // nothing at or above this offset is in use
+    size_t FHighWater = 0; // nothing at or above this offset was ever handed out
+    size_t FAhead = 0;
+    size_t FFaultedIn = 0; // the prefaulting thread took the pages below this offset
+    bool FStopping = false;
+    std::condition_variable FGrown;
+    std::thread FPrefaulter;
     std::vector<TRange, TMallocAllocator<TRange>> FFree; // by offset, no two adjacent
     mutable std::mutex FLock;
 };
