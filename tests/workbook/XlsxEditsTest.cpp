@@ -497,15 +497,24 @@ TEST(StructuralEdits, AnEditWhosePartCannotBeOpenedChangesNothing) {
     EXPECT_EQ(missing.SaveToBytes(), package);
 }
 
-// Where threads are allowed, the shared strings and the sheets to edit are read side by side: the same
-// grids, the same saved parts and the same first failure as reading them in turn.
+// Where threads are allowed, the shared strings and the sheets to edit are read side by side, and a
+// sheet of several chunks is deflated on them: the same grids, the same saved parts and the same first
+// failure as reading and writing in turn.
 TEST(LoadToEdit, ReadingSideBySideGivesWhatReadingInTurnGives) {
     TTempFolder folder;
     const auto good = folder / u"good.xlsx";
     const auto damaged = folder / u"damaged.xlsx";
+    std::string manyRows;
+    for (int r = 3; r <= 4000; ++r) {
+        std::string cells;
+        for (int c = 0; c < 8; ++c) {
+            cells += CellXml(std::string(1, char('A' + c)) + std::to_string(r), std::to_string(r * 7919 % 100003) + "." + std::to_string(c + 1));
+        }
+        manyRows += Row(r, cells);
+    }
     TXlsxFixture()
         .SharedStrings({"<t>one</t>", "<t>two</t>"})
-        .Sheet("S", Row(1, CellXml("A1", "0", "s") + CellXml("B1", "1", "s")) + Row(2, CellXml("A2", "5")))
+        .Sheet("S", Row(1, CellXml("A1", "0", "s") + CellXml("B1", "1", "s")) + Row(2, CellXml("A2", "5")) + manyRows)
         .Sheet("T", Row(1, CellXml("A1", "1", "s")))
         .WriteTo(good);
     const auto twoDamaged = folder / u"two-damaged.xlsx";
